@@ -1,5 +1,5 @@
-// Runs a shell command for a test (a peer tool such as zip or python3) and
-// returns what it printed on standard output.
+// Runs a peer tool through the shell for a test and collects what it writes
+// to standard output.
 #pragma once
 
 #include <cstdio>
@@ -7,30 +7,39 @@
 #include <string>
 #include <sys/wait.h>
 
-inline std::string RunCommand(const std::string& command, int* exitCode = nullptr)
+struct TCommandResult {
+    int ExitCode = -1;
+    std::string Output;
+};
+
+inline TCommandResult RunCommand(const std::string& command)
 {
+    TCommandResult result;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
-        throw std::runtime_error("popen failed: " + command);
-    std::string output;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
+        return result;
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        result.Output.append(chunk, n);
     const int status = ::pclose(pipe);
-    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (exitCode)
-        *exitCode = code;
-    else if (code != 0)
-        throw std::runtime_error("command failed (" + std::to_string(code) + "): " + command);
-    return output;
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
 }
 
-// Quotes text for the shell.
+// text as one shell word, whatever bytes it holds.
 inline std::string ShellQuote(const std::string& text)
 {
     std::string quoted = "'";
-    for (const char ch : text)
-        quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+}
+
+// Runs a command that must succeed and returns its output; a failure raises.
+inline std::string RunChecked(const std::string& command)
+{
+    const TCommandResult result = RunCommand(command);
+    if (result.ExitCode != 0)
+        throw std::runtime_error("command failed (" + std::to_string(result.ExitCode) + "): " + command);
+    return result.Output;
 }

@@ -30,7 +30,7 @@ std::string Hex(const std::string& bytes)
 TEST(CodePage437, EveryByteDecodesAsPythonsCp437Codec)
 {
     const std::string python =
-        RunCommand("python3 -c \"import sys; sys.stdout.write(bytes(range(256)).decode('cp437').encode('utf-8').hex())\"");
+        RunChecked("python3 -c \"import sys; sys.stdout.write(bytes(range(256)).decode('cp437').encode('utf-8').hex())\"");
     EXPECT_EQ(Hex(Cp437ToUtf8(AllBytes())), python);
 }
 

@@ -51,7 +51,7 @@ struct PeerListing {
 PeerListing ListWithPython(const TempDir& dir, const std::string& archive)
 {
     const std::string script = dir.Write("list.py", ListingScript);
-    std::istringstream lines(RunCommand("python3 " + ShellQuote(script) + " " + ShellQuote(archive)));
+    std::istringstream lines(RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive)));
     PeerListing listing;
     std::string kind;
     while (lines >> kind) {
@@ -152,15 +152,15 @@ TEST(PeerArchives, InfoZipArchivesWithFoldersLevelsAndComments)
     for (const char* level : {"-0", "-9"}) {
         SCOPED_TRACE(level);
         const std::string archive = dir.File(std::string("info") + level + ".zip");
-        RunCommand("cd " + src + " && " + Utf8Locale + "zip -q -r " + level + " " + ShellQuote(archive) + " .");
+        RunChecked("cd " + src + " && " + Utf8Locale + "zip -q -r " + level + " " + ShellQuote(archive) + " .");
         ExpectDirectoryMatchesPython(dir, archive);
     }
     // -z takes the archive comment and -c one comment per entry from stdin.
     const std::string commented = dir.File("commented.zip");
-    RunCommand("cd " + src + " && " + Utf8Locale + "zip -q " + ShellQuote(commented) +
+    RunChecked("cd " + src + " && " + Utf8Locale + "zip -q " + ShellQuote(commented) +
                " readme.txt photos/noise.bin");
-    RunCommand("cd " + src + " && printf 'first entry\\nsecond entry\\n' | zip -q -c " + ShellQuote(commented));
-    RunCommand("cd " + src + " && printf 'the archive\\ncomment\\n.\\n' | zip -q -z " + ShellQuote(commented));
+    RunChecked("cd " + src + " && printf 'first entry\\nsecond entry\\n' | zip -q -c " + ShellQuote(commented));
+    RunChecked("cd " + src + " && printf 'the archive\\ncomment\\n.\\n' | zip -q -z " + ShellQuote(commented));
     ExpectDirectoryMatchesPython(dir, commented);
 }
 
@@ -179,7 +179,7 @@ with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
     z.writestr(i, "z")
     z.comment = bytes(i % 251 for i in range(65535))
 )");
-    RunCommand("python3 " + ShellQuote(script) + " " + ShellQuote(archive));
+    RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive));
     ExpectDirectoryMatchesPython(dir, archive);
 }
 
@@ -188,7 +188,7 @@ TEST(PeerArchives, SevenZipArchives)
     TempDir dir;
     MakeTree(dir);
     const std::string archive = dir.File("seven.zip");
-    RunCommand("cd " + ShellQuote(dir.Folder() + "src") + " && " + Utf8Locale + "7zz a -tzip -bd -bso0 " +
+    RunChecked("cd " + ShellQuote(dir.Folder() + "src") + " && " + Utf8Locale + "7zz a -tzip -bd -bso0 " +
                ShellQuote(archive) + " .");
     ExpectDirectoryMatchesPython(dir, archive);
 }
@@ -207,7 +207,7 @@ for name, comment in ((sys.argv[1], b""), (sys.argv[2], b"PK\x05\x06" + bytes(ra
         z.writestr("b.txt", "b")
         z.comment = comment
 )");
-    RunCommand("python3 " + ShellQuote(script) + " " + ShellQuote(plain) + " " + ShellQuote(decoy));
+    RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(plain) + " " + ShellQuote(decoy));
     PeerListing expected = ListWithPython(dir, plain);
     expected.comment = std::string("PK\x05\x06", 4);
     for (char c = 1; c <= 18; ++c)
@@ -228,7 +228,7 @@ with zipfile.ZipFile(sys.argv[1], "w", allowZip64=True) as z:
     for i in range(65535):
         z.writestr(zipfile.ZipInfo("%d" % i), b"")
 )");
-    RunCommand("python3 " + ShellQuote(script) + " " + ShellQuote(archive));
+    RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive));
     TFileStream stream(archive, fmOpenRead);
     TEndCentral end;
     ASSERT_TRUE(end.LoadFromStream(stream));
