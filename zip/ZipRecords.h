@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "EntryNames.h"
+#include "Object.h"
 #include "Stream.h"
 
 constexpr std::size_t LocalHeaderSize = 30;
@@ -36,13 +37,16 @@ class TZipHeaderInfo;
 using TNextDiskCallback = std::function<void(TZipHeaderInfo& entry, TStream*& stream)>;
 
 // One archive entry. Owns its name parts and its comment. Copied only by
-// Assign, which leaves the OEM-convert flag of the destination as it is.
-class TZipHeaderInfo {
+// Assign, which leaves the OEM-convert flag of the destination as it is. An
+// object-list item, so the archive directory can hold it.
+class TZipHeaderInfo : public TObject {
 public:
     TZipHeaderInfo();
     TZipHeaderInfo(const TZipHeaderInfo&) = delete;
     TZipHeaderInfo& operator=(const TZipHeaderInfo&) = delete;
-    virtual ~TZipHeaderInfo() = default;
+    ~TZipHeaderInfo() override = default;
+
+    std::string ClassName() const override { return "TZipHeaderInfo"; }
 
     void Clear();
     void Assign(const TZipHeaderInfo& source);

@@ -21,6 +21,13 @@ TMsgResult TZipUI::MessageBox(const std::string& text, const std::string& captio
     return TMsgResult::Cancel;
 }
 
+std::optional<std::string> TZipUI::OpenFileDialog(const std::string&, const std::string&, const std::string&)
+{
+    return std::nullopt;
+}
+
+std::optional<std::string> TZipUI::SelectFolder(const std::string&) { return std::nullopt; }
+
 TZipUI& ZipUI() { return *current; }
 
 TZipUIScope::TZipUIScope(TZipUI& ui) : previous_(current) { current = &ui; }

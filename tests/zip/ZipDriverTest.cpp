@@ -1,0 +1,145 @@
+// `zipdriver list` against Python's zipfile on archives that peer tools make,
+// and its exit status and message on archives it cannot read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "RunCommand.h"
+#include "TempDir.h"
+#include "ZipListing.h"
+
+namespace {
+
+TCommandResult Driver(const std::string& archive, const TempDir& dir)
+{
+    return RunCommand(std::string(ZIPDRIVER_PATH) + " list " + ShellQuote(archive) + " 2>" +
+                      ShellQuote(dir.File("stderr.txt")));
+}
+
+void ExpectListingMatchesPython(const TempDir& dir, const std::string& archive)
+{
+    SCOPED_TRACE(archive);
+    const TCommandResult listed = Driver(archive, dir);
+    ASSERT_EQ(listed.ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    const std::string expected = PythonListing(dir, archive);
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(listed.Output, expected);
+}
+
+// A small folder tree with text, incompressible bytes, an empty file, an
+// empty folder and non-ASCII names.
+void MakeTree(const TempDir& dir)
+{
+    std::string noise;
+    for (int i = 0; i < 5000; ++i)
+        noise.push_back(static_cast<char>((i * 7919) % 251));
+    dir.Write("src/readme.txt", std::string(3000, 'a') + "end\n");
+    dir.Write("src/photos/noise.bin", noise);
+    dir.Write("src/photos/empty.txt", "");
+    dir.Write("src/café.txt", "accent\n");
+    dir.Write("src/日本/写真.txt", "japanese\n");
+    std::filesystem::create_directories(dir.Path() / "src/nothing");
+}
+
+const std::string Utf8Locale = "LC_ALL=C.UTF-8 ";
+
+std::string InSource(const TempDir& dir, const std::string& command)
+{
+    return "cd " + ShellQuote(dir.Folder() + "src") + " && " + Utf8Locale + command;
+}
+
+TEST(ZipDriver, ListsInfoZipArchivesLikePython)
+{
+    TempDir dir;
+    MakeTree(dir);
+    for (const char* level : {"-0", "-9"}) {
+        const std::string archive = dir.File(std::string("info") + level + ".zip");
+        RunChecked(InSource(dir, "zip -q -r " + std::string(level) + " " + ShellQuote(archive) + " ."));
+        ExpectListingMatchesPython(dir, archive);
+    }
+    const std::string commented = dir.File("commented.zip");
+    RunChecked(InSource(dir, "zip -q " + ShellQuote(commented) + " readme.txt photos/noise.bin"));
+    RunChecked(InSource(dir, "printf 'first\\nsecond\\n' | zip -q -c " + ShellQuote(commented)));
+    RunChecked(InSource(dir, "printf 'the archive\\n.\\n' | zip -q -z " + ShellQuote(commented)));
+    ExpectListingMatchesPython(dir, commented);
+}
+
+TEST(ZipDriver, ListsEncryptedAndStreamedInfoZipArchivesLikePython)
+{
+    TempDir dir;
+    MakeTree(dir);
+    const std::string encrypted = dir.File("encrypted.zip");
+    RunChecked(InSource(dir, "zip -q -r -P secret " + ShellQuote(encrypted) + " ."));
+    ExpectListingMatchesPython(dir, encrypted);
+    EXPECT_NE(Driver(encrypted, dir).Output.find("\t1\n"), std::string::npos);
+
+    // Written to a pipe, zip cannot seek back: every entry has a data
+    // descriptor and zero sizes in its local header.
+    const std::string streamed = dir.File("streamed.zip");
+    RunChecked(InSource(dir, "zip -q - readme.txt photos/noise.bin photos/empty.txt | cat > " +
+                                 ShellQuote(streamed)));
+    ExpectListingMatchesPython(dir, streamed);
+}
+
+TEST(ZipDriver, ListsPythonArchivesLikePython)
+{
+    TempDir dir;
+    const std::string archive = dir.File("python.zip");
+    const std::string script = dir.Write("make.py", R"(import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("/pictoview.ini", "[Settings]\nTitle=x\n")
+    z.writestr("日本/写真.jpg", b"\xff\xd8" * 100)
+    z.writestr("café.txt", "x" * 1000)
+    z.writestr(zipfile.ZipInfo("stored.txt"), "plain")
+    i = zipfile.ZipInfo("dos\\made.txt"); i.create_system = 0
+    z.writestr(i, "z")
+    z.comment = bytes(i % 251 for i in range(65535))
+)");
+    RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive));
+    ExpectListingMatchesPython(dir, archive);
+}
+
+TEST(ZipDriver, ListsSevenZipArchivesLikePython)
+{
+    TempDir dir;
+    MakeTree(dir);
+    const std::string archive = dir.File("seven.zip");
+    RunChecked(InSource(dir, "7zz a -tzip -bd -bso0 " + ShellQuote(archive) + " ."));
+    ExpectListingMatchesPython(dir, archive);
+}
+
+TEST(ZipDriver, FailsWithTheMessageAndStatusTwo)
+{
+    TempDir dir;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"ten-bytes.zip", "0123456789", "Incomplete Zip File\n"},
+        {"text.zip", std::string(5000, 't'), "Incomplete Zip File\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TCommandResult result = Driver(dir.Write(c.name, c.bytes), dir);
+        EXPECT_EQ(result.ExitCode, 2);
+        EXPECT_EQ(result.Output, "");
+        EXPECT_EQ(ReadFileBytes(dir.File("stderr.txt")), c.message);
+    }
+    const TCommandResult missing = Driver(dir.File("missing.zip"), dir);
+    EXPECT_EQ(missing.ExitCode, 2);
+    EXPECT_NE(ReadFileBytes(dir.File("stderr.txt")).find("missing.zip"), std::string::npos);
+    EXPECT_EQ(RunCommand(std::string(ZIPDRIVER_PATH) + " 2>/dev/null").ExitCode, 2);
+    EXPECT_EQ(RunCommand(std::string(ZIPDRIVER_PATH) + " list 2>/dev/null").ExitCode, 2);
+}
+
+TEST(ZipDriver, AnEmptyFileIsAnEmptyArchive)
+{
+    TempDir dir;
+    const TCommandResult result = Driver(dir.Write("empty.zip", ""), dir);
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(result.Output, "");
+}
+
+} // namespace

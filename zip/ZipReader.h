@@ -1,0 +1,213 @@
+// The archive reader component: the archive's name, its loaded directory, the
+// settings of extraction, the password and the events through which a program
+// takes part in extraction. Both programs use one; the writer derives from it.
+//
+// The directory is read on demand (ReadZip, OpenZip) from the file ZipName
+// names, or from a caller's stream (ReadCentralDirectory). The reader owns
+// the directory's entries, its end record and the archive stream, which is
+// open only during an operation unless KeepZipOpen is set.
+//
+// Failures are exceptions: EListError "Index %d is out of range" for a bad
+// entry index; for the directory ENotAZipFile, EIncompleteZip or EBadZipFile
+// (never an empty directory for a file that is no archive); EUserCanceled for
+// a cancelled dialog or operation; the stream's exceptions for a file that
+// cannot be opened or read.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FileStamp.h"
+#include "LFNFileStream.h"
+#include "SortedZip.h"
+#include "ZipReaderTypes.h"
+#include "ZipRecords.h"
+
+class TZipReader {
+public:
+    // Attempts of ReadZip at an archive without end record while an
+    // OnInCompleteZip handler keeps asking for another try.
+    static constexpr int MaxIncompleteZipAttempts = 10;
+
+    TZipReader();
+    TZipReader(const TZipReader&) = delete;
+    TZipReader& operator=(const TZipReader&) = delete;
+    virtual ~TZipReader() = default;
+
+    // ---- Settings ----------------------------------------------------------
+
+    // The component's version: always 223; writing changes nothing.
+    int ThisVersion() const { return thisVersion_; }
+    void SetThisVersion(int);
+
+    const std::string& GetZipName() const { return zipName_; }
+    // A different name drops the loaded directory. A name ending in "?"
+    // asks for the archive with the file-open dialog, starting in the
+    // folder before the "?"; cancelling raises EUserCanceled and keeps all.
+    virtual void SetZipName(const std::string& value);
+
+    // The extraction folder, kept without a trailing "/". "?" asks for it
+    // with the folder picker; cancelling raises EUserCanceled.
+    const std::string& GetDestDir() const { return destDir_; }
+    void SetDestDir(const std::string& value);
+
+    // Empty, or ending in "/".
+    const std::string& RootDir() const { return rootDir_; }
+    void SetRootDir(const std::string& value);
+
+    std::vector<std::string>& FilesList() { return filesList_; }
+    const std::vector<std::string>& FilesList() const { return filesList_; }
+    void SetFilesList(const std::vector<std::string>& list) { filesList_ = list; }
+
+    virtual TMultiMode GetMultiMode() const { return multiMode_; }
+    virtual void SetMultiMode(TMultiMode value) { multiMode_ = value; }
+    virtual bool GetCheckDiskLabels() const { return checkDiskLabels_; }
+    virtual void SetCheckDiskLabels(bool value) { checkDiskLabels_ = value; }
+
+    // Number of volumes of the archive: 1 for a single file.
+    int NumDisks() const { return numDisks_; }
+    void SetNumDisks(int n) { numDisks_ = n; }
+    // The 0-based volume whose stream is open.
+    int CurrentDisk() const { return currentDisk_; }
+    // Entries whose Selected flag is set.
+    int SelectedCount() const { return selectedCount_; }
+    // The directory was rebuilt from the local headers.
+    bool Rebuilt() const { return rebuilt_; }
+    const TEndCentral& EndRecord() const { return endRecord_; }
+    // The entry being extracted.
+    TZipHeaderInfo& CurrentEntry() { return *currentEntry_; }
+
+    // Order of the per-entry accessors' index; a new value takes effect at
+    // the next directory read or Sort.
+    TZipSortMode SortMode = ByNone;
+    bool RecreateDirs = false;
+    TUZOverwriteMode OverwriteMode = Prompt;
+    bool DoAll = false;
+    // Used for every encrypted entry read or written next.
+    std::string Password;
+    TIncompleteZipMode IncompleteZipMode = izAssumeMulti;
+    bool KeepZipOpen = false;
+    // Long operations pump the GUI's message queue and poll Cancel.
+    bool DoProcessMessages = true;
+    bool RetainAttributes = true;
+    bool ReplaceReadOnly = false;
+    bool FlushFilesOnClose = false;
+    // Copied into every entry made.
+    bool OEMConvert = true;
+    std::int32_t StreamBufferSize = 8192;
+
+    // ---- Events ------------------------------------------------------------
+
+    TStartUnzipInfo OnStartUnZipInfo;
+    TStartUnZipEvent OnStartUnZip;
+    TEndUnZipEvent OnEndUnZip;
+    TPromptForOverwrite OnPromptForOverwrite;
+    TBadPassword OnBadPassword;
+    TBadCRC OnBadCRC;
+    // No usable end record: the handler may change the mode, or make the
+    // missing volume available and keep izAssumeMulti to have ReadZip retry.
+    TIncompleteZip OnInCompleteZip;
+    TUnZipComplete OnUnZipComplete;
+    TGetNextBuffer OnGetNextBuffer;
+    TDecryptEvent OnDecrypt;
+    TFilePercentDone OnFilePercentDone;
+    TTotalPercentDone OnTotalPercentDone;
+    TSkippingFile OnSkippingFile;
+    // Multi-volume reading assigns its default handler here.
+    TGetNextDisk OnGetNextDisk;
+
+    // ---- Per-entry accessors: index 0 .. GetCount() - 1 in SortMode order ----
+
+    const TZipHeaderInfo& GetEntry(int index) const { return EntryAt(index); }
+    std::string GetFilename(int index) const;
+    // The entry's date-time; the current time when it names no real moment.
+    std::time_t GetDateTime(int index) const;
+    bool GetEncrypted(int index) const;
+    // Read from the archive on first use.
+    std::string GetFileComment(int index);
+    // Marks the comments changed (for the writer) unless text is the comment
+    // already there.
+    void SetFileComment(int index, std::string_view text);
+    std::string GetZipComment();
+    void SetZipComment(std::string_view text);
+    void SetSelected(int index, bool value);
+
+    // ---- The directory -----------------------------------------------------
+
+    // Loads the directory of ZipName unless it is loaded and the file is
+    // unchanged. Leaves the stream closed unless KeepZipOpen. Any failure
+    // but EIncompleteZip clears the component (ClearZip) before it passes.
+    void ReadZip();
+    // Opens the archive stream if needed; reads the directory when none is
+    // loaded or the file changed since.
+    void OpenZip();
+    // Closes the archive stream unless KeepZipOpen.
+    void CloseZip();
+    // Closes the stream, drops the directory and forgets ZipName.
+    void ClearZip();
+    std::unique_ptr<TZipHeaderInfo> NewHeaderInfo() const;
+    // Loads the directory from stream: the central directory that the end
+    // record points to or, for a damaged archive, a scan of its local headers.
+    void ReadCentralDirectory(TStream& stream);
+    // Rebuilds the accessors' view in mode and sets SortMode.
+    void Sort(TZipSortMode mode);
+    // Entries loaded; 0 when no directory is.
+    int GetCount() const { return entryList_ ? entryList_->Count() : 0; }
+
+    // Asks the running operation to stop: its next poll (after it pumps the
+    // message queue) raises EUserCanceled "User Aborted Operation".
+    void Cancel() { cancelRequested_ = true; }
+
+private:
+    struct TCentralReadState;
+
+    TSortedZip* SortedView() const { return sortedView_ ? sortedView_.get() : entryList_.get(); }
+    TZipHeaderInfo& EntryAt(int index) const;
+    void DropDirectory();
+    void NewEntryList();
+    [[noreturn]] void RaiseBadZip(const std::string& message);
+    void CheckReadable(const TZipHeaderInfo& entry);
+    void PumpMessages();
+    std::string ReadCommentAt(std::uint64_t position, std::size_t length);
+
+    // The steps of ReadCentralDirectory.
+    bool EndRecordPlausible(TStream& stream) const;
+    void PositionAtCentralDirectory(TStream& stream);
+    void HandleMissingEndRecord(TStream& stream);
+    void ReadCentralHeaders(TStream& stream);
+    bool ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state);
+    void CompleteScannedEntry(const TZipHeaderInfo& read);
+    void RecoverByScan(TStream& stream);
+    bool ScanLocalHeaders(TStream& stream);
+    bool SkipEntryData(TStream& stream, TZipHeaderInfo& entry);
+    std::int64_t ScanStart() const;
+
+    int thisVersion_ = 223;
+    std::string zipName_;
+    std::string destDir_;
+    std::string rootDir_;
+    std::vector<std::string> filesList_;
+    int numDisks_ = 1;
+    int selectedCount_ = 0;
+    bool checkDiskLabels_ = false;
+    TMultiMode multiMode_ = mmNone;
+    std::unique_ptr<TZipHeaderInfo> currentEntry_;
+    // The directory in physical order; owns the entries. None when no
+    // directory is loaded.
+    std::unique_ptr<TSortedZip> entryList_;
+    // The view in SortMode, referencing entryList_'s entries; none in ByNone,
+    // where the accessors index entryList_ itself.
+    std::unique_ptr<TSortedZip> sortedView_;
+    // The archive file as it was when its directory was read.
+    std::optional<TFileStamp> directoryStamp_;
+    bool rebuilt_ = false;
+    int currentDisk_ = 0;
+    std::unique_ptr<TLFNFileStream> archiveStream_;
+    TEndCentral endRecord_;
+    bool cancelRequested_ = false;
+};
