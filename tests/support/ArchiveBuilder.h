@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EntryNames.h"
@@ -16,11 +17,18 @@
 #include "ZipRecords.h"
 
 struct TTestEntry {
+    TTestEntry(std::string name, std::string data, std::string comment = "", std::uint16_t flags = 0,
+               std::uint32_t modDateTime = 0x5A210000)
+        : Name(std::move(name)), Data(std::move(data)), Comment(std::move(comment)), Flags(flags),
+          ModDateTime(modDateTime)
+    {
+    }
+
     std::string Name;
     std::string Data;
     std::string Comment;
-    std::uint16_t Flags = 0;
-    std::uint32_t ModDateTime = 0x5A210000; // 1 January 2025
+    std::uint16_t Flags;
+    std::uint32_t ModDateTime; // 1 January 2025 by default
 };
 
 inline std::uint32_t TestCrc(const std::string& data)

@@ -1,0 +1,424 @@
+// Reading archive directories: damaged and hostile inputs as a table over
+// the three incomplete-archive modes, and the read's own rules (when it reads
+// again, the retry, the sorted views, comments on demand, cancelling).
+#include "ZipReader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ArchiveBuilder.h"
+#include "LittleEndian.h"
+#include "RunCommand.h"
+#include "SampleData.h"
+#include "TempDir.h"
+#include "ZipExceptions.h"
+#include "ZipListing.h"
+#include "ZipUI.h"
+
+namespace {
+
+// What reading an archive gives: its listing, or the exception's class and
+// message. A failure other than EIncompleteZip must leave the reader cleared.
+std::string Outcome(const std::string& archive, TIncompleteZipMode mode)
+{
+    TZipReader reader;
+    reader.IncompleteZipMode = mode;
+    const auto cleared = [&](const std::string& what) {
+        EXPECT_EQ(reader.GetCount(), 0);
+        EXPECT_EQ(reader.GetZipName(), "");
+        return what;
+    };
+    try {
+        reader.SetZipName(archive);
+        reader.ReadZip();
+        return ListingOf(reader);
+    } catch (const EIncompleteZip& e) {
+        EXPECT_EQ(reader.GetCount(), 0);
+        return std::string("EIncompleteZip: ") + e.what();
+    } catch (const ENotAZipFile& e) {
+        return cleared(std::string("ENotAZipFile: ") + e.what());
+    } catch (const EBadZipFile& e) {
+        return cleared(std::string("EBadZipFile: ") + e.what());
+    } catch (const Exception& e) {
+        return cleared(std::string("Exception: ") + e.what());
+    }
+}
+
+const std::string Incomplete = "EIncompleteZip: Incomplete Zip File";
+const std::string NotAZip = "ENotAZipFile: Not a valid zip file!";
+const std::string BadZip = "EBadZipFile: Not a valid zip file!";
+const std::string Zip64 = "EBadZipFile: Zip64 archives are not supported";
+
+std::string Random(std::size_t size, std::uint32_t seed)
+{
+    TSampleRandom random(seed);
+    std::string bytes;
+    for (std::size_t i = 0; i < size; ++i)
+        bytes.push_back(static_cast<char>(random.Next() >> 24));
+    return bytes;
+}
+
+std::uint64_t CentralOffsetOf(const std::string& bytes)
+{
+    const auto* end = reinterpret_cast<const std::uint8_t*>(bytes.data() + bytes.rfind("PK\x05\x06", std::string::npos));
+    return GetU32(end + 16);
+}
+
+// Peer archives and their listings, made once for the whole suite.
+class ReadZip : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = new TempDir;
+        std::string noise = Random(4000, 7);
+        dir_->Write("src/readme.txt", std::string(3000, 'a') + "end\n");
+        dir_->Write("src/photos/noise.bin", noise);
+        dir_->Write("src/photos/empty.txt", "");
+        dir_->Write("src/last.txt", "the last entry\n");
+        const std::string src = "cd " + ShellQuote(dir_->Folder() + "src") + " && ";
+        RunChecked(src + "zip -q -r -9 " + ShellQuote(dir_->File("original.zip")) + " .");
+        RunChecked(src + "zip -q - readme.txt photos/noise.bin photos/empty.txt last.txt | cat > " +
+                   ShellQuote(dir_->File("streamed.zip")));
+        const std::string script = dir_->Write("zip64.py", R"(import sys, zipfile
+for name, limit in ((sys.argv[1], zipfile.ZIP64_LIMIT), (sys.argv[2], 16)):
+    zipfile.ZIP64_LIMIT = limit
+    with zipfile.ZipFile(name, "w") as z:
+        with z.open("forced.txt", "w", force_zip64=True) as f:
+            f.write(b"hello" * 10)
+        z.writestr("b.txt", "b" * 100)
+zipfile.ZIP64_LIMIT = (1 << 31) - 1
+for name, comment in ((sys.argv[3], b""), (sys.argv[4], b"PK\x05\x06" + bytes(range(1, 19)))):
+    with zipfile.ZipFile(name, "w") as z:
+        z.writestr("a.txt", "a")
+        z.writestr("b.txt", "b")
+        z.comment = comment
+)");
+        RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(dir_->File("local-zip64.zip")) + " " +
+                   ShellQuote(dir_->File("zip64.zip")) + " " + ShellQuote(dir_->File("plain.zip")) + " " +
+                   ShellQuote(dir_->File("decoy.zip")));
+        original_ = new std::string(ReadFileBytes(dir_->File("original.zip")));
+        streamed_ = new std::string(ReadFileBytes(dir_->File("streamed.zip")));
+    }
+    static void TearDownTestSuite()
+    {
+        delete original_;
+        delete streamed_;
+        delete dir_;
+    }
+
+    static std::string Listing(const std::string& name) { return PythonListing(*dir_, dir_->File(name)); }
+    static std::string Write(const std::string& name, const std::string& bytes) { return dir_->Write(name, bytes); }
+    static std::string CutInsideCentral(const std::string& bytes)
+    {
+        return bytes.substr(0, CentralOffsetOf(bytes) + 60);
+    }
+
+    static TempDir* dir_;
+    static std::string* original_;
+    static std::string* streamed_;
+};
+
+TempDir* ReadZip::dir_ = nullptr;
+std::string* ReadZip::original_ = nullptr;
+std::string* ReadZip::streamed_ = nullptr;
+
+TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
+{
+    ASSERT_LT(original_->size(), 14000u) << "the short-stub case needs an archive below the stub size";
+    const std::string original = Listing("original.zip");
+    const std::string streamed = Listing("streamed.zip");
+
+    std::string thisDisk1000 = *original_;
+    PutU16(reinterpret_cast<std::uint8_t*>(thisDisk1000.data() + thisDisk1000.rfind("PK\x05\x06") + 4), 1000);
+
+    const std::vector<TTestEntry> tricky = {
+        {"first.txt", std::string("data with PK\x07\x08 inside and PK\x03\x04 too", 38)},
+        {"empty.txt", ""},
+        {"last.txt", Random(3000, 3)},
+    };
+    std::string trickyListing;
+    for (const TTestEntry& e : tricky) {
+        char crc[9];
+        std::snprintf(crc, sizeof crc, "%08x", TestCrc(e.Data));
+        trickyListing += e.Name + "\t0\t" + std::to_string(e.Data.size()) + "\t" + std::to_string(e.Data.size()) +
+                         "\t" + crc + "\t0\n";
+    }
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string assumeMulti, assumeBad, assumeNotAZip;
+    };
+    const Case cases[] = {
+        {"empty.zip", "", "", "", ""},
+        {"ten-bytes.zip", "0123456789", Incomplete, BadZip, NotAZip},
+        {"random.zip", Random(100000, 1), Incomplete, BadZip, NotAZip},
+        {"lone-signature.zip", std::string("PK\x03\x04\x14\x00 and nothing", 20), Incomplete, BadZip, NotAZip},
+        {"cut-central.zip", CutInsideCentral(*original_), Incomplete, original, NotAZip},
+        {"cut-central-streamed.zip", CutInsideCentral(*streamed_), Incomplete, streamed, NotAZip},
+        {"stub.zip", Random(5000, 2) + *original_, original, original, original},
+        {"stub.EXE", Random(20000, 2) + *original_, original, original, original},
+        {"short-stub.exe", Random(100, 2) + *original_, BadZip, BadZip, BadZip},
+        {"this-disk-1000.zip", thisDisk1000, Incomplete, original, NotAZip},
+        {"zip64.zip", ReadFileBytes(dir_->File("zip64.zip")), Zip64, Zip64, Zip64},
+        {"cut-local-zip64.zip", CutInsideCentral(ReadFileBytes(dir_->File("local-zip64.zip"))), Incomplete, Zip64,
+         NotAZip},
+        {"decoy-comment.zip", ReadFileBytes(dir_->File("decoy.zip")), Listing("plain.zip"), Listing("plain.zip"),
+         Listing("plain.zip")},
+        {"short-encrypted.zip", BuildStoredArchive({{"secret.txt", "abc", "", 0x0001}}), BadZip, BadZip, BadZip},
+        {"signed-descriptors.zip", BuildStreamedEntries(tricky, true), Incomplete, trickyListing, NotAZip},
+        {"unsigned-descriptors.zip", BuildStreamedEntries(tricky, false), Incomplete, trickyListing, NotAZip},
+        // The entries before the one whose data never ends are recovered.
+        {"descriptor-missing.zip", BuildStreamedEntries(tricky, true).substr(0, 100), Incomplete,
+         trickyListing.substr(0, trickyListing.find('\n') + 1), NotAZip},
+        {"first-descriptor-missing.zip", BuildStreamedEntries(tricky, true).substr(0, 80), Incomplete, BadZip,
+         NotAZip},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string archive = Write(c.name, c.bytes);
+        EXPECT_EQ(Outcome(archive, izAssumeMulti), c.assumeMulti);
+        EXPECT_EQ(Outcome(archive, izAssumeBad), c.assumeBad);
+        EXPECT_EQ(Outcome(archive, izAssumeNotAZip), c.assumeNotAZip);
+    }
+}
+
+TEST_F(ReadZip, ARecoveredDirectoryTakesWhatTheCentralHeadersAdd)
+{
+    TZipReader reader;
+    reader.IncompleteZipMode = izAssumeBad;
+    reader.SetZipName(Write("cut.zip", CutInsideCentral(*original_)));
+    reader.ReadZip();
+    EXPECT_TRUE(reader.Rebuilt());
+    ASSERT_GT(reader.GetCount(), 1);
+    // The first central header was whole: it gave its host and attributes.
+    EXPECT_EQ(reader.GetEntry(0).HostSystem(), HostUnix);
+    EXPECT_NE(reader.GetEntry(0).CentralHeaderOffset, 0u);
+    EXPECT_EQ(reader.GetEntry(reader.GetCount() - 1).CentralHeaderOffset, 0u);
+}
+
+TEST_F(ReadZip, WithoutAHandlerAnIncompleteArchiveIsAnErrorNotAnEmptyOne)
+{
+    TZipReader reader;
+    const std::string archive = Write("incomplete.zip", CutInsideCentral(*original_));
+    reader.SetZipName(archive);
+    EXPECT_THROW(reader.ReadZip(), EIncompleteZip);
+    EXPECT_EQ(reader.GetCount(), 0);
+    // The name stays, so the caller can choose another mode and read again.
+    EXPECT_EQ(reader.GetZipName(), archive);
+    reader.IncompleteZipMode = izAssumeBad;
+    reader.ReadZip();
+    EXPECT_EQ(ListingOf(reader), Listing("original.zip"));
+}
+
+TEST_F(ReadZip, AHandlerThatKeepsTheModeGetsABoundedNumberOfRetries)
+{
+    TZipReader reader;
+    int calls = 0;
+    reader.OnInCompleteZip = [&](TZipReader&, TIncompleteZipMode& mode) {
+        ++calls;
+        EXPECT_EQ(mode, izAssumeMulti);
+    };
+    reader.SetZipName(Write("retry.zip", CutInsideCentral(*original_)));
+    EXPECT_THROW(reader.ReadZip(), EIncompleteZip);
+    EXPECT_EQ(calls, TZipReader::MaxIncompleteZipAttempts);
+
+    // A handler that chooses another mode ends the retries at once.
+    calls = 0;
+    reader.OnInCompleteZip = [&](TZipReader&, TIncompleteZipMode& mode) {
+        ++calls;
+        mode = izAssumeBad;
+    };
+    reader.ReadZip();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(ListingOf(reader), Listing("original.zip"));
+}
+
+TEST_F(ReadZip, ReadsOnceUntilTheFileChanges)
+{
+    const std::string archive = Write("twice.zip", *original_);
+    TZipReader reader;
+    reader.SetZipName(archive);
+    reader.ReadZip();
+    const TZipHeaderInfo* first = &reader.GetEntry(0);
+    reader.SetSelected(0, true);
+    reader.ReadZip();
+    EXPECT_EQ(&reader.GetEntry(0), first);
+    EXPECT_EQ(reader.SelectedCount(), 1);
+
+    // The same bytes with a later date.
+    const auto time = std::filesystem::last_write_time(archive);
+    std::filesystem::last_write_time(archive, time + std::chrono::seconds(2));
+    reader.ReadZip();
+    EXPECT_FALSE(reader.GetEntry(0).Selected);
+    EXPECT_EQ(reader.SelectedCount(), 0);
+
+    // Another file of the same size and date moved over it: its inode tells
+    // (the old one lives on under a second name, so it cannot be reused).
+    reader.SetSelected(0, true);
+    std::filesystem::create_hard_link(archive, dir_->File("twice-old.zip"));
+    const std::string replacement = Write("twice-new.zip", *original_);
+    std::filesystem::last_write_time(replacement, time + std::chrono::seconds(2));
+    std::filesystem::rename(replacement, archive);
+    reader.ReadZip();
+    EXPECT_FALSE(reader.GetEntry(0).Selected);
+}
+
+TEST_F(ReadZip, ARebuiltDirectoryIsRebuiltAgainWhenTheFileChanges)
+{
+    const std::string archive = Write("rebuilt.zip", CutInsideCentral(*original_));
+    TZipReader reader;
+    reader.IncompleteZipMode = izAssumeBad;
+    reader.KeepZipOpen = true;
+    reader.SetZipName(archive);
+    reader.ReadZip();
+    const int count = reader.GetCount();
+    {
+        TFileStream file(archive, fmOpenReadWrite);
+        file.Seek(0, soFromEnd);
+        file.WriteBuffer("x", 1);
+    }
+    reader.OpenZip();
+    EXPECT_EQ(reader.GetCount(), count);
+    EXPECT_TRUE(reader.Rebuilt());
+}
+
+TEST_F(ReadZip, TheSortedViewsOrderTheAccessors)
+{
+    TZipReader reader;
+    reader.SetZipName(Write("views.zip", BuildStoredArchive({
+                                             {"b/zeta.txt", "12345", "", 0, 0x5A210000},
+                                             {"a/Alpha.txt", "123", "", 0, 0x5A220000},
+                                             {"c/beta.txt", "1234567", "", 0, 0x5A200000},
+                                         })));
+    reader.ReadZip();
+    const auto names = [&] {
+        std::string all;
+        for (int i = 0; i < reader.GetCount(); ++i)
+            all += reader.GetFilename(i) + " ";
+        return all;
+    };
+    EXPECT_EQ(names(), "zeta.txt Alpha.txt beta.txt ");
+    struct Case {
+        TZipSortMode mode;
+        const char* order;
+    };
+    for (const Case& c : {Case{ByName, "Alpha.txt zeta.txt beta.txt "}, Case{ByFileName, "Alpha.txt beta.txt zeta.txt "},
+                          Case{ByDate, "Alpha.txt zeta.txt beta.txt "},
+                          Case{ByCompressedSize, "beta.txt zeta.txt Alpha.txt "},
+                          Case{ByNone, "zeta.txt Alpha.txt beta.txt "}}) {
+        SCOPED_TRACE(c.mode);
+        reader.Sort(c.mode);
+        EXPECT_EQ(reader.SortMode, c.mode);
+        EXPECT_EQ(names(), c.order);
+    }
+    // A mode set before reading applies to the directory read.
+    TZipReader sorted;
+    sorted.SortMode = ByFileName;
+    sorted.SetZipName(reader.GetZipName());
+    sorted.ReadZip();
+    EXPECT_EQ(sorted.GetFilename(0), "Alpha.txt");
+}
+
+TEST_F(ReadZip, CommentsAreReadOnDemand)
+{
+    const std::string archive = Write("comments.zip", BuildStoredArchive({{"one.txt", "1", "first\0comment"},
+                                                                         {"two.txt", "2"},
+                                                                         {"three.txt", "3", "third"}},
+                                                                        "the archive"));
+    TZipReader reader;
+    reader.SetZipName(archive);
+    reader.ReadZip();
+    ASSERT_EQ(reader.GetCount(), 3);
+    EXPECT_FALSE(reader.GetEntry(2).FileComment().has_value());
+    EXPECT_EQ(reader.GetFileComment(2), "third");
+    EXPECT_EQ(reader.GetEntry(2).FileComment(), "third");
+    EXPECT_EQ(reader.GetFileComment(1), "");
+    EXPECT_EQ(reader.GetFileComment(0), "first");
+    EXPECT_EQ(reader.GetZipComment(), "the archive");
+    EXPECT_FALSE(reader.EndRecord().CommentChanged);
+
+    // A comment held in memory is not read again.
+    std::filesystem::remove(archive);
+    EXPECT_EQ(reader.GetFileComment(2), "third");
+    EXPECT_EQ(reader.GetZipComment(), "the archive");
+}
+
+TEST_F(ReadZip, ACommentWithANulByteKeepsItsBytes)
+{
+    const std::string comment("first\0comment", 13);
+    TZipReader reader;
+    reader.SetZipName(Write("nul.zip", BuildStoredArchive({{"one.txt", "1", comment}}, comment)));
+    reader.ReadZip();
+    EXPECT_EQ(reader.GetFileComment(0), comment);
+    EXPECT_EQ(reader.GetZipComment(), comment);
+}
+
+// Cancels the read the first time the scan pumps the queue; counts the
+// busy cursor.
+class TCancellingUI : public TZipUI {
+public:
+    explicit TCancellingUI(TZipReader& reader) : reader_(reader) {}
+    void ProcessMessages() override
+    {
+        ++pumped;
+        reader_.Cancel();
+    }
+    void BeginBusyCursor() override { ++busy; }
+    void EndBusyCursor() override { --busy; }
+
+    int pumped = 0;
+    int busy = 0;
+
+private:
+    TZipReader& reader_;
+};
+
+TEST_F(ReadZip, TheScanPumpsMessagesAndStopsWhenCancelled)
+{
+    const std::string archive = Write("junk.zip", Random(50000, 9));
+    TZipReader reader;
+    TCancellingUI ui(reader);
+    TZipUIScope scope(ui);
+    reader.IncompleteZipMode = izAssumeBad;
+    reader.SetZipName(archive);
+    try {
+        reader.ReadZip();
+        FAIL() << "no exception";
+    } catch (const EUserCanceled& e) {
+        EXPECT_STREQ(e.what(), "User Aborted Operation");
+    }
+    EXPECT_EQ(ui.pumped, 1);
+    EXPECT_EQ(ui.busy, 0);
+    EXPECT_EQ(reader.GetZipName(), "");
+
+    // Without message pumping nobody can cancel: the scan runs to its end.
+    reader.DoProcessMessages = false;
+    reader.SetZipName(archive);
+    EXPECT_THROW(reader.ReadZip(), EBadZipFile);
+    EXPECT_EQ(ui.pumped, 1);
+    EXPECT_EQ(ui.busy, 0);
+}
+
+TEST_F(ReadZip, AFileThatCannotBeOpenedClearsTheReader)
+{
+    TZipReader reader;
+    reader.SetZipName(dir_->File("missing.zip"));
+    EXPECT_THROW(reader.ReadZip(), EFOpenError);
+    EXPECT_EQ(reader.GetZipName(), "");
+}
+
+TEST_F(ReadZip, ADirectoryReadsFromACallersStream)
+{
+    TZipReader reader;
+    TMemoryStream stream(std::vector<std::uint8_t>(original_->begin(), original_->end()));
+    reader.ReadCentralDirectory(stream);
+    EXPECT_EQ(ListingOf(reader), Listing("original.zip"));
+    EXPECT_EQ(reader.NumDisks(), 1);
+    EXPECT_EQ(reader.GetMultiMode(), mmNone);
+}
+
+} // namespace
