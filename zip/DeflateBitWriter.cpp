@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-TDeflateBitWriter::TDeflateBitWriter() : buffer_(OutputBufferSize + 8) {}
+TDeflateBitWriter::TDeflateBitWriter() : buffer_(new std::uint8_t[OutputBufferSize + 8]) {}
 
 void TDeflateBitWriter::InitBitOutput(TDeflateIO& io)
 {
@@ -44,7 +44,7 @@ void TDeflateBitWriter::CopyStoredBlock(const std::uint8_t* data, unsigned lengt
     // the plain data that later matches compare against.
     while (length > 0) {
         const unsigned n = std::min(length, OutputBufferSize - fill_);
-        std::memcpy(buffer_.data() + fill_, data, n);
+        std::memcpy(buffer_.get() + fill_, data, n);
         fill_ += n;
         data += n;
         length -= n;
@@ -57,7 +57,7 @@ void TDeflateBitWriter::FlushOutBuffer()
 {
     if (fill_ == 0)
         return;
-    io_->WriteArchiveData(std::span<std::uint8_t>(buffer_.data(), fill_));
+    io_->WriteArchiveData(std::span<std::uint8_t>(buffer_.get(), fill_));
     bytesWritten_ += fill_;
     fill_ = 0;
 }

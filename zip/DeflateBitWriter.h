@@ -9,7 +9,7 @@
 #include <cassert>
 #include <cstdint>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "DeflateHuffman.h"
 #include "DeflateIO.h"
@@ -48,7 +48,7 @@ private:
     void FlushBits()
     {
         std::uint64_t bits = bitBuffer_;
-        std::uint8_t* out = buffer_.data() + fill_;
+        std::uint8_t* out = buffer_.get() + fill_;
         for (int i = 0; i < 8; ++i, bits >>= 8)  // one little-endian 8-byte store
             out[i] = static_cast<std::uint8_t>(bits);
         const unsigned bytes = bitCount_ >> 3;
@@ -62,7 +62,7 @@ private:
 
     // Output buffer: OutputBufferSize bytes plus room for the 8-byte store.
     static constexpr unsigned OutputBufferSize = 65536;
-    std::vector<std::uint8_t> buffer_;
+    std::unique_ptr<std::uint8_t[]> buffer_;  // uninitialised; only what was filled goes out
     unsigned fill_ = 0;
     std::uint64_t bitBuffer_ = 0;
     unsigned bitCount_ = 0;  // below 48 between calls

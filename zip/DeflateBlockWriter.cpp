@@ -4,9 +4,9 @@
 
 TDeflateBlockWriter::TDeflateBlockWriter()
     : tables_(ct_init()),
-      literalBuffer_(DeflateLiteralBufferSize),
-      distanceBuffer_(DeflateDistanceBufferSize),
-      flagBuffer_(DeflateFlagBufferSize)
+      literalBuffer_(new std::uint8_t[DeflateLiteralBufferSize]),
+      distanceBuffer_(new std::uint16_t[DeflateDistanceBufferSize]),
+      flagBuffer_(new std::uint8_t[DeflateFlagBufferSize])
 {
     literalDesc_ = {&literalTree_, tables_.StaticLiteralTree.data(), DeflateLengthExtraBits.data(),
                     DeflateLiterals + 1, DeflateLiteralCodes, DeflateMaxBits, -1};

@@ -18,7 +18,7 @@
 
 #include <cassert>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "DeflateBitWriter.h"
 #include "DeflateCodeTables.h"
@@ -91,9 +91,10 @@ private:
     std::int64_t compressedLength_ = 0;  // bits written for the entry
 
     // Tally of the pending block.
-    std::vector<std::uint8_t> literalBuffer_;
-    std::vector<std::uint16_t> distanceBuffer_;
-    std::vector<std::uint8_t> flagBuffer_;  // bit set: the symbol is a match
+    // Filled before they are read, so left uninitialised.
+    std::unique_ptr<std::uint8_t[]> literalBuffer_;
+    std::unique_ptr<std::uint16_t[]> distanceBuffer_;
+    std::unique_ptr<std::uint8_t[]> flagBuffer_;  // bit set: the symbol is a match
     unsigned literalCount_ = 0;
     unsigned distanceCount_ = 0;
     unsigned flagCount_ = 0;

@@ -102,7 +102,7 @@ void TDeflateHuffman::BuildTree(TDeflateTreeDesc& desc)
         const unsigned m = heap_[1];
         heap_[--heapTop_] = n;
         heap_[--heapTop_] = m;
-        tree.Freq[node] = tree.Freq[n] + tree.Freq[m];
+        tree.Freq[node] = static_cast<std::uint16_t>(tree.Freq[n] + tree.Freq[m]);
         depth_[node] = static_cast<std::uint8_t>(std::max(depth_[n], depth_[m]) + 1);
         tree.Dad[n] = tree.Dad[m] = static_cast<std::uint16_t>(node);
         heap_[1] = node++;

@@ -29,10 +29,11 @@ struct TDeflateCode {
 };
 
 // One dynamic tree: the leaves are the symbols, the nodes above them the inner
-// nodes made while building. Codes has one slot past the last symbol for the
+// nodes made while building. A block has at most 32,768 symbols of a kind, so
+// even the root's frequency fits 16 bits. Codes has one slot past the last symbol for the
 // run-length guard of the header coder.
 struct TDeflateTree {
-    std::array<std::uint32_t, DeflateHeapSize> Freq{};
+    std::array<std::uint16_t, DeflateHeapSize> Freq{};
     std::array<std::uint16_t, DeflateHeapSize> Dad{};
     std::array<TDeflateCode, DeflateHeapSize> Codes{};
 };

@@ -2,19 +2,25 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace {
 
+// Plain loads in the machine's byte order: only compared for equality.
 std::uint16_t Load16(const std::uint8_t* p)
 {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+    std::uint16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
 }
 
+// Little-endian, so that the lowest differing byte gives the lowest set bit.
 std::uint64_t Load64(const std::uint8_t* p)
 {
-    std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i)
-        v = (v << 8) | p[i];
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    if constexpr (std::endian::native == std::endian::big)
+        v = __builtin_bswap64(v);
     return v;
 }
 
@@ -35,8 +41,9 @@ unsigned MatchLength(const std::uint8_t* scan, const std::uint8_t* match)
 }  // namespace
 
 TDeflateMatchFinder::TDeflateMatchFinder()
-    : window_(DeflateWindowBufferSize + WindowGuard), prev_(DeflateWindowSize), head_(DeflateHashSize)
+    : window_(new std::uint8_t[DeflateWindowBufferSize + WindowGuard]), prev_(DeflateWindowSize), head_(DeflateHashSize)
 {
+    std::fill_n(window_.get() + DeflateWindowBufferSize, WindowGuard, 0);
 }
 
 void TDeflateMatchFinder::InitMatcher(TDeflateIO& io, const TDeflateSearch& search)
@@ -44,18 +51,17 @@ void TDeflateMatchFinder::InitMatcher(TDeflateIO& io, const TDeflateSearch& sear
     io_ = &io;
     search_ = search;
     std::fill(head_.begin(), head_.end(), 0);
-    // Every entry starts from the same window, so bytes a search reads past
-    // the end of the input are the same in every run.
-    std::fill(window_.begin(), window_.end(), 0);
     Position = 0;
     MatchStart = 0;
     BlockStart = 0;
     hash_ = 0;
 
     Lookahead = static_cast<unsigned>(ReadInto(0, DeflateWindowSize));
-    EndOfInput = Lookahead == 0;
-    if (EndOfInput)
+    EndOfInput = false;
+    if (Lookahead == 0) {
+        EndInput();
         return;
+    }
     if (Lookahead < DeflateMinLookahead)
         FillWindow();
     UpdateHash(window_[0]);
@@ -66,7 +72,7 @@ std::size_t TDeflateMatchFinder::ReadInto(unsigned position, unsigned count)
 {
     std::size_t total = 0;
     while (total < count) {
-        const std::size_t n = io_->ReadSourceData(std::span<std::uint8_t>(window_.data() + position + total, count - total));
+        const std::size_t n = io_->ReadSourceData(std::span<std::uint8_t>(window_.get() + position + total, count - total));
         if (n == 0)
             break;
         assert(n <= count - total);
@@ -86,15 +92,24 @@ void TDeflateMatchFinder::FillWindow()
         assert(more >= 2 && "more < 2");
         const std::size_t n = ReadInto(Position + Lookahead, more);
         if (n == 0)
-            EndOfInput = true;
+            EndInput();
         else
             Lookahead += static_cast<unsigned>(n);
     }
 }
 
+// Searches near the end compare bytes past the input: make them zeros, the
+// same whatever the window held before.
+void TDeflateMatchFinder::EndInput()
+{
+    EndOfInput = true;
+    const unsigned end = Position + Lookahead;
+    std::fill_n(window_.get() + end, std::min(DeflateMaxMatch, DeflateWindowBufferSize - end), 0);
+}
+
 void TDeflateMatchFinder::SlideWindow()
 {
-    std::copy(window_.begin() + DeflateWindowSize, window_.begin() + DeflateWindowBufferSize, window_.begin());
+    std::copy_n(window_.get() + DeflateWindowSize, DeflateWindowSize, window_.get());
     MatchStart -= DeflateWindowSize;
     Position -= DeflateWindowSize;
     BlockStart -= DeflateWindowSize;
@@ -107,8 +122,8 @@ void TDeflateMatchFinder::SlideWindow()
 
 unsigned TDeflateMatchFinder::LongestMatch(unsigned chainHead, unsigned prevLength)
 {
-    assert(Position + DeflateMaxMatch <= window_.size() && "Wild Scan");
-    const std::uint8_t* window = window_.data();
+    assert(Position + DeflateMaxMatch <= DeflateWindowBufferSize + WindowGuard && "Wild Scan");
+    const std::uint8_t* window = window_.get();
     const std::uint8_t* scan = window + Position;
     const unsigned limit = Position > DeflateMaxDistance ? Position - DeflateMaxDistance : 0;
     unsigned bestLength = prevLength;

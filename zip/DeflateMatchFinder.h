@@ -10,14 +10,15 @@
 // bytes (less than the window, so that a slide keeps what they need), and a
 // search follows at most the level's chain length of links.
 //
-// The window has a zeroed guard after its end: near the end of the input a
-// search compares up to 258 bytes past the current position, beyond the data.
-// Those bytes are zeros or older input of the same entry, so the result is a
-// function of the input alone. Owns the window and the two tables.
+// Near the end of the input a search compares up to 258 bytes past the
+// current position, beyond the data: those bytes are set to zeros when the
+// input ends, and a zeroed guard after the window keeps them inside it, so the
+// result is a function of the input alone. Owns the window and the two tables.
 #pragma once
 
 #include <cassert>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "DeflateConstants.h"
@@ -60,11 +61,12 @@ public:
         UpdateHash(window_[p + 1]);
     }
 
-    // Whether a chain head may start a search from the current position: it
-    // must be a real, earlier position within reach.
+    // Whether a chain head may start a search from the current position: a
+    // real position within reach. Unsigned, so a head that is not before the
+    // current position wraps to a huge distance and never counts.
     bool InReach(unsigned chainHead) const
     {
-        return chainHead != 0 && chainHead < Position && Position - chainHead <= DeflateMaxDistance;
+        return chainHead != 0 && Position - chainHead <= DeflateMaxDistance;
     }
 
     // The longest match for the current position along the chain from
@@ -74,7 +76,7 @@ public:
     unsigned LongestMatch(unsigned chainHead, unsigned prevLength);
 
     std::uint8_t At(unsigned p) const { return window_[p]; }
-    const std::uint8_t* Window() const { return window_.data(); }
+    const std::uint8_t* Window() const { return window_.get(); }
 
     // Window state, all window positions.
     unsigned Position = 0;      // the current string
@@ -86,11 +88,12 @@ public:
 private:
     void UpdateHash(std::uint8_t c) { hash_ = ((hash_ << DeflateHashShift) ^ c) & DeflateHashMask; }
     std::size_t ReadInto(unsigned position, unsigned count);
+    void EndInput();
     void SlideWindow();
 
     // A search at the last position compares bytes up to 258 past it.
     static constexpr unsigned WindowGuard = DeflateMaxMatch;
-    std::vector<std::uint8_t> window_;
+    std::unique_ptr<std::uint8_t[]> window_;  // contents past the input undefined until EndInput
     std::vector<std::uint16_t> prev_;
     std::vector<std::uint16_t> head_;
     unsigned hash_ = 0;

@@ -164,20 +164,54 @@ TEST_P(DeflateLevel, RoundTripsThroughZlib)
     }
 }
 
+// Bytes a search compares past the end of the input must not depend on what
+// an earlier entry left in the window, nor on how the input was chunked.
 TEST_P(DeflateLevel, SameOutputWhateverTheInputChunksAndAfterAnEarlierEntry)
 {
     const int level = GetParam();
-    const Bytes big = RandomThenRepeat(300000, 4);
-    const Bytes input = Text(100000, 5);
+    const Bytes earlier = Text(200000, 5);
+    for (std::size_t size : {1000u, 40000u, 100000u}) {
+        SCOPED_TRACE(size);
+        const Bytes input = Text(size, 5);
+        TDeflater deflater;
+        TChunkedIO first(earlier);
+        deflater.DeflateEntry(first, level);
+        TChunkedIO second(input);
+        const TDeflateResult result = deflater.DeflateEntry(second, level);
+        const TDeflatedBuffer fresh = DeflateBuffer(input, level);
+        EXPECT_TRUE(second.Output == fresh.Data);
+        EXPECT_EQ(result.CompressedSize, fresh.Result.CompressedSize);
+    }
+}
+
+// The input ends in a 10-byte string found twice before it: at 6000, followed
+// by "zz", and at 5001, followed by what the earlier entry left just past this
+// input's end. Were those leftovers compared, the older copy would look longer
+// and win; read as zeros, both copies match 10 bytes and the nearer one wins.
+// (The run of letters in front makes the entry worth deflating.)
+TEST_P(DeflateLevel, BytesPastTheInputReadAsZeros)
+{
+    const int level = GetParam();
+    const Bytes r = RandomBytes(1000, 22);
+    Bytes input(5000, 'a');
+    input.insert(input.end(), r.begin(), r.end());
+    input.insert(input.end(), r.begin() + 1, r.begin() + 11);
+    input.push_back('z');
+    input.push_back('z');
+    input.insert(input.end(), r.begin() + 1, r.begin() + 11);
+    Bytes earlier(input.begin(), input.end());
+    earlier.insert(earlier.end(), r.begin() + 11, r.end());
+
     TDeflater deflater;
-    TChunkedIO first(big);
+    TChunkedIO first(earlier);
     deflater.DeflateEntry(first, level);
     TChunkedIO second(input);
-    const TDeflateResult result = deflater.DeflateEntry(second, level);
-    const TDeflatedBuffer fresh = DeflateBuffer(input, level);
-    EXPECT_TRUE(second.Output == fresh.Data);
-    EXPECT_EQ(result.CompressedSize, fresh.Result.CompressedSize);
-    EXPECT_TRUE(DeflateBuffer(input, level).Data == fresh.Data);
+    deflater.DeflateEntry(second, level);
+    const auto tokens = Tokens(second.Output);
+    ASSERT_FALSE(tokens.empty());
+    EXPECT_EQ(tokens.back().Position, 6012u);
+    EXPECT_EQ(tokens.back().Distance, 12u);
+    EXPECT_TRUE(second.Output == DeflateBuffer(input, level).Data);
 }
 
 // The writer encrypts each output buffer in place; stored blocks must not be
