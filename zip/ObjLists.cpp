@@ -6,6 +6,7 @@
 #include "ClassRegistry.h"
 #include "Exceptions.h"
 #include "Format.h"
+#include "LittleEndian.h"
 #include "Stream.h"
 
 namespace {
@@ -21,13 +22,8 @@ std::uint8_t ReadByte(TStream& stream)
 
 void WriteInt32(TStream& stream, std::int32_t value)
 {
-    const auto bits = static_cast<std::uint32_t>(value);
-    const std::uint8_t bytes[4] = {
-        static_cast<std::uint8_t>(bits),
-        static_cast<std::uint8_t>(bits >> 8),
-        static_cast<std::uint8_t>(bits >> 16),
-        static_cast<std::uint8_t>(bits >> 24),
-    };
+    std::uint8_t bytes[4];
+    PutU32(bytes, static_cast<std::uint32_t>(value));
     stream.WriteBuffer(bytes, 4);
 }
 
@@ -35,8 +31,7 @@ std::int32_t ReadInt32(TStream& stream)
 {
     std::uint8_t bytes[4] = {};
     stream.ReadBuffer(bytes, 4);
-    const std::uint32_t bits = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    return static_cast<std::int32_t>(bits);
+    return static_cast<std::int32_t>(GetU32(bytes));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <array>
 #include <cassert>
 
+#include "DosDateTime.h"
 #include "Exceptions.h"
 #include "LittleEndian.h"
 #include "ZipSignatures.h"
@@ -13,34 +14,6 @@ namespace {
 constexpr std::uint64_t Max32 = 0xFFFFFFFF;
 constexpr std::size_t Max16 = 0xFFFF;
 constexpr std::uint64_t Zip64LocatorSize = 20;
-
-// Clamps the fields of a DOS date-time into range, returning the value
-// unchanged when nothing needed clamping. (A private copy of the engine's
-// SanitizeDosDateTime until the two meet.)
-std::uint32_t ClampDosDateTime(std::uint32_t value)
-{
-    unsigned hour = (value >> 11) & 0x1F;
-    unsigned minute = (value >> 5) & 0x3F;
-    unsigned seconds = (value & 0x1F) * 2;
-    unsigned year = 1980 + (value >> 25);
-    unsigned month = (value >> 21) & 0x0F;
-    unsigned day = (value >> 16) & 0x1F;
-    const auto clamp = [](unsigned& field, unsigned low, unsigned high) {
-        const unsigned clamped = std::clamp(field, low, high);
-        const bool changed = clamped != field;
-        field = clamped;
-        return changed;
-    };
-    bool changed = clamp(hour, 0, 23);
-    changed |= clamp(minute, 0, 59);
-    changed |= clamp(seconds, 0, 59);
-    changed |= clamp(year, 1980, 2099);
-    changed |= clamp(month, 1, 12);
-    changed |= clamp(day, 1, 31);
-    if (!changed)
-        return value;
-    return ((year - 1980) << 25) | (month << 21) | (day << 16) | (hour << 11) | (minute << 5) | (seconds / 2);
-}
 
 std::uint32_t Fits32(std::uint64_t value, const char* what)
 {
@@ -141,7 +114,7 @@ void TZipHeaderInfo::SetFromCentralRecord(std::span<const std::uint8_t, CentralH
     VersionNeeded = GetU16(h + 6);
     Flags = GetU16(h + 8);
     CompressionMethod = GetU16(h + 10);
-    ModDateTime = ClampDosDateTime(GetU32(h + 12));
+    ModDateTime = SanitizeDosDateTime(GetU32(h + 12));
     CRC32 = GetU32(h + 16);
     CompressedSize = GetU32(h + 20);
     UncompressedSize = GetU32(h + 24);
@@ -166,7 +139,7 @@ void TZipHeaderInfo::SetFromLocalRecord(std::span<const std::uint8_t, LocalHeade
     VersionNeeded = GetU16(h + 4);
     Flags = GetU16(h + 6);
     CompressionMethod = GetU16(h + 8);
-    ModDateTime = ClampDosDateTime(GetU32(h + 10));
+    ModDateTime = SanitizeDosDateTime(GetU32(h + 10));
     CRC32 = GetU32(h + 14);
     CompressedSize = GetU32(h + 18);
     UncompressedSize = GetU32(h + 22);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "DosDateTime.h"
+#include "ZipLib.h"
 #include "ZipRecords.h"
 
 namespace {
@@ -23,41 +25,19 @@ int CompareText(std::string_view a, std::string_view b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool IsLeapYear(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 // A key that orders DOS date-times chronologically: the value itself, whose
 // fields lie from year down to seconds, or 0 when it names no real moment.
 std::uint32_t DateKey(std::uint32_t dosDateTime)
 {
-    const unsigned seconds = (dosDateTime & 0x1F) * 2;
-    const unsigned minute = (dosDateTime >> 5) & 0x3F;
-    const unsigned hour = (dosDateTime >> 11) & 0x1F;
-    const unsigned day = (dosDateTime >> 16) & 0x1F;
-    const unsigned month = (dosDateTime >> 21) & 0x0F;
-    const unsigned year = 1980 + (dosDateTime >> 25);
-    static constexpr unsigned DaysIn[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (seconds > 59 || minute > 59 || hour > 23 || month < 1 || month > 12 || day < 1)
-        return 0;
-    const unsigned lastDay = DaysIn[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
-    return day <= lastDay ? dosDateTime : 0;
+    return DosDateTimeToTime(dosDateTime) ? dosDateTime : 0;
 }
 
-// The percentage that compressed is of uncompressed, rounded half to even,
-// at most 100, 0 for an empty entry.
+// The percentage that compressed is of uncompressed, at most 100, 0 for an
+// empty entry. Sizes are 32-bit in the archive, so 64 bits cannot overflow.
 std::int64_t Rate(const TZipHeaderInfo& entry)
 {
-    const std::uint64_t total = entry.UncompressedSize;
-    const std::uint64_t part = entry.CompressedSize;
-    if (total == 0)
-        return 0;
-    if (part >= total)
-        return 100;
-    const auto scaled = static_cast<unsigned __int128>(part) * 100;
-    auto quotient = static_cast<std::int64_t>(scaled / total);
-    const auto twiceRest = (scaled % total) * 2;
-    if (twiceRest > total || (twiceRest == total && quotient % 2 == 1))
-        ++quotient;
-    return quotient;
+    return CalcPercent64(static_cast<std::int64_t>(entry.UncompressedSize),
+                         static_cast<std::int64_t>(entry.CompressedSize));
 }
 
 int LargerFirst(std::uint64_t a, std::uint64_t b) { return b > a ? 1 : -1; }

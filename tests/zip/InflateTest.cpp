@@ -10,6 +10,7 @@
 #include "BitWriter.h"
 #include "Exceptions.h"
 #include "InflateTables.h"
+#include "RecordingSink.h"
 #include "SampleData.h"
 
 // Readable statuses in failure messages.
@@ -96,17 +97,6 @@ private:
     const TBytes& bytes_;
     std::size_t done_ = 0;
     std::size_t calls_ = 0;
-};
-
-class TRecordingSink : public TUnzipSink {
-public:
-    void WriteDecompressed(const std::uint8_t* data, std::size_t count) override
-    {
-        blocks.push_back(count);
-        bytes.insert(bytes.end(), data, data + count);
-    }
-    std::vector<std::size_t> blocks;
-    TBytes bytes;
 };
 
 // --- zlib's streams -------------------------------------------------------

@@ -2,22 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "RecordingSink.h"
 #include "SampleData.h"
 
 namespace {
 
 using TBytes = std::vector<std::uint8_t>;
-
-class TRecordingSink : public TUnzipSink {
-public:
-    void WriteDecompressed(const std::uint8_t* data, std::size_t count) override
-    {
-        blocks.push_back(count);
-        bytes.insert(bytes.end(), data, data + count);
-    }
-    std::vector<std::size_t> blocks;
-    TBytes bytes;
-};
 
 TEST(UnzipIO, ReadInputByteDeliversEveryByteThenZero)
 {
