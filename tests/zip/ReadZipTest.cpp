@@ -133,9 +133,12 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
 
     std::string thisDisk1000 = *original_;
     PutU16(reinterpret_cast<std::uint8_t*>(thisDisk1000.data() + thisDisk1000.rfind("PK\x05\x06") + 4), 1000);
+    // The last volume of a set whose central directory starts on the first.
+    std::string lastVolume = *original_;
+    PutU16(reinterpret_cast<std::uint8_t*>(lastVolume.data() + lastVolume.rfind("PK\x05\x06") + 4), 1);
 
     const std::vector<TTestEntry> tricky = {
-        {"first.txt", std::string("data with PK\x07\x08 inside and PK\x03\x04 too", 38)},
+        {"first.txt", "data with PK\x07\x08 inside and PK\x03\x04 too"},
         {"empty.txt", ""},
         {"last.txt", Random(3000, 3)},
     };
@@ -156,13 +159,14 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
         {"empty.zip", "", "", "", ""},
         {"ten-bytes.zip", "0123456789", Incomplete, BadZip, NotAZip},
         {"random.zip", Random(100000, 1), Incomplete, BadZip, NotAZip},
-        {"lone-signature.zip", std::string("PK\x03\x04\x14\x00 and nothing", 20), Incomplete, BadZip, NotAZip},
+        {"lone-signature.zip", std::string("PK\x03\x04\x14\x00 and nothing", 18), Incomplete, BadZip, NotAZip},
         {"cut-central.zip", CutInsideCentral(*original_), Incomplete, original, NotAZip},
         {"cut-central-streamed.zip", CutInsideCentral(*streamed_), Incomplete, streamed, NotAZip},
         {"stub.zip", Random(5000, 2) + *original_, original, original, original},
         {"stub.EXE", Random(20000, 2) + *original_, original, original, original},
         {"short-stub.exe", Random(100, 2) + *original_, BadZip, BadZip, BadZip},
         {"this-disk-1000.zip", thisDisk1000, Incomplete, original, NotAZip},
+        {"last-volume.zip", lastVolume, Incomplete, Incomplete, Incomplete},
         {"zip64.zip", ReadFileBytes(dir_->File("zip64.zip")), Zip64, Zip64, Zip64},
         {"cut-local-zip64.zip", CutInsideCentral(ReadFileBytes(dir_->File("local-zip64.zip"))), Incomplete, Zip64,
          NotAZip},
