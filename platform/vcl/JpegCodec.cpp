@@ -35,8 +35,9 @@ void ExitToTrap(j_common_ptr info)
     std::longjmp(trap->jump, 1);
 }
 
-// Warnings go unreported, except the end of the data arriving early: a
-// truncated picture is damaged, not a grey-filled success.
+// Warnings go unreported, except the data ending early: a truncated picture
+// is damaged, not a grey-filled success. (The decoder reads ahead, so a file
+// that lacks only its end marker counts as truncated too.)
 void OnMessage(j_common_ptr info, int level)
 {
     if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
