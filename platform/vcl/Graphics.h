@@ -154,7 +154,8 @@ public:
 };
 
 // Holds at most one graphic of any kind; chooses the kind by file extension
-// when loading. OnChange fires when the graphic is replaced or changes.
+// when loading. OnChange fires when the graphic is replaced or changes (the
+// picture owns its graphic's OnChange for that).
 class TPicture {
 public:
     TPicture() = default;

@@ -1,5 +1,7 @@
 #include "Graphics.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>

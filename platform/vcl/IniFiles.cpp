@@ -54,9 +54,11 @@ bool KeyName(const std::string& line, std::string& key)
     return !key.empty();
 }
 
+// A zero byte ends a value, as it ends the profile functions' strings.
 std::string ValueOf(const std::string& line)
 {
-    std::string value = Trim(line.substr(line.find('=') + 1));
+    const auto start = line.find('=') + 1;
+    std::string value = Trim(line.substr(start, line.find('\0', start) - start));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     return value.substr(0, kMaxValueLength);

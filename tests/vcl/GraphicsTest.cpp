@@ -199,6 +199,28 @@ TEST(JpegImage, DamagedDataRaisesAndLeavesThePictureAsItWas)
     }
 }
 
+// Damage anywhere, header or data: the load either succeeds or raises EJPEG.
+TEST(JpegImage, SurvivesDamageAnywhere)
+{
+    const std::string good = JpegBytes(48, 40);
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 400; ++round) {
+        std::string damaged = good;
+        for (int flips = 1 + round % 4; flips > 0; --flips)
+            damaged[next() % damaged.size()] = static_cast<char>(next() >> 24);
+        if (round % 3 == 0)
+            damaged.resize(next() % damaged.size());
+        TJPEGImage jpeg;
+        try {
+            LoadJpeg(jpeg, damaged);
+            EXPECT_FALSE(jpeg.ToImage().isNull());
+        } catch (const EJPEG&) {
+            EXPECT_TRUE(jpeg.Empty());
+        }
+    }
+}
+
 TEST(JpegImage, TakesBitmapPixelsAndCompressesThem)
 {
     TJPEGImage jpeg;

@@ -167,11 +167,15 @@ TEST(IniFile, KeepsEightBitBytes)
 {
     TempDir dir;
     const std::string caption = "Caf\xE9 \x80 \x01\xFF";
-    const std::string file = dir.Write("album.pxp", "[Image1]\r\nCaption=" + caption + "\r\n");
+    const std::string file = dir.Write("album.pxp", "[Image1]\r\nCaption=" + caption + "\r\nLong=" +
+                                                        std::string(3000, 'a') + "\r\nZero=ab" +
+                                                        std::string(1, '\0') + "cd\r\n");
     TIniFile ini(file);
     EXPECT_EQ(ini.ReadString("Image1", "Caption", ""), caption);
-    ini.WriteString("Image1", "Other", "\xE9\xE8");
-    EXPECT_EQ(ReadFileBytes(file), "[Image1]\r\nCaption=" + caption + "\r\nOther=\xE9\xE8\r\n");
+    EXPECT_EQ(ini.ReadString("Image1", "Long", ""), std::string(2047, 'a'));
+    EXPECT_EQ(ini.ReadString("Image1", "Zero", ""), "ab");
+    ini.WriteString("Image1", "Caption", "\xE9\xE8");
+    EXPECT_EQ(ReadFileBytes(file).substr(0, 22), "[Image1]\r\nCaption=\xE9\xE8\r\n");
 }
 
 TEST(TextCodec, ValidUtf8StaysUtf8AndTheRestIsWindows1252)
