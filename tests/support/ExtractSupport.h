@@ -4,14 +4,18 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "ArchiveBuilder.h"
+#include "LittleEndian.h"
 #include "TempDir.h"
 #include "ZipReader.h"
+#include "ZipUI.h"
 
 struct TTreeItem {
     bool Folder = false;
@@ -95,4 +99,72 @@ public:
     }
 
     std::vector<std::string> Lines;
+};
+
+// Raw deflate data (no zlib header) of data at level.
+inline std::string RawDeflate(const std::string& data, int level = 6)
+{
+    z_stream z{};
+    deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+// A field of the first entry, at its offset in the local and the central
+// header.
+struct THeaderField {
+    std::size_t Local;
+    std::size_t Central;
+};
+constexpr THeaderField FlagsField{6, 8};
+constexpr THeaderField MethodField{8, 10};
+constexpr THeaderField CrcField{14, 16};
+constexpr THeaderField CompressedSizeField{18, 20};
+constexpr THeaderField UncompressedSizeField{22, 24};
+
+// Sets a field of the first entry in both its headers; 16-bit fields are
+// flags and method, the others 32-bit.
+inline void PatchFirstEntry(std::string& archive, THeaderField field, std::uint32_t value)
+{
+    const std::size_t central = archive.find("PK\x01\x02");
+    auto* bytes = reinterpret_cast<std::uint8_t*>(archive.data());
+    if (field.Local <= 8) {
+        PutU16(bytes + field.Local, static_cast<std::uint16_t>(value));
+        PutU16(bytes + central + field.Central, static_cast<std::uint16_t>(value));
+    } else {
+        PutU32(bytes + field.Local, value);
+        PutU32(bytes + central + field.Central, value);
+    }
+}
+
+// The first entry of a stored archive turned into a deflated one holding
+// data.
+inline std::string DeflatedFirstEntry(std::string archive, const std::string& data)
+{
+    PatchFirstEntry(archive, MethodField, 8);
+    PatchFirstEntry(archive, CrcField, TestCrc(data));
+    PatchFirstEntry(archive, UncompressedSizeField, static_cast<std::uint32_t>(data.size()));
+    return archive;
+}
+
+// A user interface that records its message boxes and answers each with answer.
+class TAnsweringUI : public TZipUI {
+public:
+    explicit TAnsweringUI(TMsgResult answer) : answer_(answer) {}
+    TMsgResult MessageBox(const std::string& text, const std::string& caption, TMsgButtons) override
+    {
+        Boxes.push_back(caption + ": " + text);
+        return answer_;
+    }
+    std::vector<std::string> Boxes;
+
+private:
+    TMsgResult answer_;
 };
