@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <vector>
 
 #include "EntryDecompressor.h"
 #include "Exceptions.h"
@@ -58,13 +59,36 @@ std::string FolderPartOf(const std::string& fileName)
     return slash == std::string::npos ? std::string() : fileName.substr(0, slash);
 }
 
-// Puts a caller's stream back as it was before a failed entry began.
-void RestoreStream(TStream& stream, std::int64_t position, std::int64_t size)
-{
-    if (stream.Size() > size)
-        stream.SetSize(size);
-    stream.SetPosition(position);
-}
+// A caller's stream as it was before an entry began: its size, its position
+// and the bytes an entry of size bytes may overwrite there.
+class TStreamState {
+public:
+    TStreamState(TStream& stream, std::uint64_t size)
+        : stream_(stream), position_(stream.Position()), size_(stream.Size())
+    {
+        if (position_ >= size_)
+            return;
+        overwritten_.resize(static_cast<std::size_t>(
+            std::min<std::uint64_t>(static_cast<std::uint64_t>(size_ - position_), size)));
+        stream_.ReadBuffer(overwritten_.data(), static_cast<std::int64_t>(overwritten_.size()));
+        stream_.SetPosition(position_);
+    }
+
+    void Restore()
+    {
+        stream_.SetPosition(position_);
+        stream_.WriteBuffer(overwritten_.data(), static_cast<std::int64_t>(overwritten_.size()));
+        if (stream_.Size() > size_)
+            stream_.SetSize(size_);
+        stream_.SetPosition(position_);
+    }
+
+private:
+    TStream& stream_;
+    std::int64_t position_;
+    std::int64_t size_;
+    std::vector<std::uint8_t> overwritten_;
+};
 
 } // namespace
 
@@ -329,20 +353,18 @@ TZipReader::TEntryOutcome TZipReader::UnZipToFile(TExtractRun& run, int index, s
 
 TZipReader::TEntryOutcome TZipReader::UnZipToTarget(TExtractRun& run, int index, const std::string& outputName)
 {
-    TStream& target = *targetStream_;
-    const std::int64_t position = target.Position();
-    const std::int64_t size = target.Size();
+    TStreamState before(*targetStream_, currentEntry_->UncompressedSize);
     std::uint32_t crc = 0;
     bool complete = false;
     try {
-        complete = Decompress(run, target, crc);
+        complete = Decompress(run, *targetStream_, crc);
     } catch (...) {
-        RestoreStream(target, position, size);
+        before.Restore();
         throw;
     }
     if (complete && crc == currentEntry_->CRC32)
         return EntryDone(run, index, outputName);
-    RestoreStream(target, position, size);
+    before.Restore();
     return EntryFailed(run, index, crc);
 }
 

@@ -180,7 +180,7 @@ public:
     int UnZipFiles(TStream& archive);
     // Appends the entry at index (every entry with DoAll) to stream; returns
     // the number extracted, 0 for no stream. A failed entry leaves the
-    // stream's size and position as they were before it.
+    // stream as it was before the entry: its bytes, size and position.
     int UnZipToStreamByIndex(TStream* stream, int index);
     // Reads the directory and extracts into DestDir; 0 when DestDir is "?".
     int UnZipToDestDir();
