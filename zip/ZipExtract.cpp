@@ -2,7 +2,10 @@
 // the password check, the overwrite rules, the output, the decompressor, the
 // date, mode and CRC check. The plumbing between archive, decompressor and
 // output is in ExtractIO.h, the replace-when-complete output in OutputFile.h.
+#include "ZipReader.h"
+
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <memory>
 #include <vector>
@@ -12,12 +15,11 @@
 #include "ExtractIO.h"
 #include "LittleEndian.h"
 #include "OutputFile.h"
+#include "WildMatch.h"
 #include "ZipExceptions.h"
 #include "ZipLib.h"
 #include "ZipMessages.h"
-#include "ZipReader.h"
 #include "ZipUI.h"
-#include "WildMatch.h"
 
 struct TZipReader::TExtractRun {
     explicit TExtractRun(TStream& stream) : archive(stream) {}
@@ -254,7 +256,11 @@ std::uint64_t TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo
     std::array<std::uint8_t, LocalHeaderSize> header{};
     archive.Seek(static_cast<std::int64_t>(entry.LocalHeaderOffset), soFromBeginning);
     archive.ReadBuffer(header.data(), LocalHeaderSize);
-    return entry.LocalHeaderOffset + LocalHeaderSize + GetU16(header.data() + 26) + GetU16(header.data() + 28);
+    // The local header's own name and extra lengths: its extra field may
+    // differ from the central one.
+    const std::uint16_t nameLength = GetU16(header.data() + 26);  // file name length
+    const std::uint16_t extraLength = GetU16(header.data() + 28); // extra field length
+    return entry.LocalHeaderOffset + LocalHeaderSize + nameLength + extraLength;
 }
 
 bool TZipReader::CheckPassword(TExtractRun& run, int index)
