@@ -163,7 +163,60 @@ public:
     // message queue) raises EUserCanceled "User Aborted Operation".
     void Cancel() { cancelRequested_ = true; }
 
+    // ---- Extraction (ZipExtract.cpp) ---------------------------------------
+    //
+    // Entries are chosen by DoAll, FilesList (wildcards, ignoring case, over
+    // folder + name) or, in the selected-only calls, by their Selected flags.
+    // A file is written beside its target and replaces it only with a
+    // matching CRC; an entry whose name would lead outside DestDir, that
+    // cannot be created, or whose method is not supported is skipped (reason
+    // srCannotCreateOutput) and the run goes on. EFatalUnzipError (the data
+    // end early), ECantWriteUCF (the output refuses bytes) and EUserCanceled
+    // end the run; what the failing entry had begun is gone.
+
+    // Extracts the chosen entries of the directory, reading archive (the
+    // open archive stream); returns the number extracted. FilesList is empty
+    // afterwards.
+    int UnZipFiles(TStream& archive);
+    // Appends the entry at index (every entry with DoAll) to stream; returns
+    // the number extracted, 0 for no stream. A failed entry leaves the
+    // stream as it was before the entry: its bytes, size and position.
+    int UnZipToStreamByIndex(TStream* stream, int index);
+    // Reads the directory and extracts into DestDir; 0 when DestDir is "?".
+    int UnZipToDestDir();
+    // The same for the entries whose Selected flag is set.
+    int UnZipSelectedToDestDir();
+
+protected:
+    // UnZipToStreamByIndex over an archive stream the caller holds, with its
+    // directory loaded.
+    int UnZipEntryToStream(TStream& archive, TStream& target, int index);
+
 private:
+    struct TExtractRun;
+    enum class TEntryOutcome { Done, Retry };
+
+    // The steps of an extraction run.
+    void ChooseEntries(TExtractRun& run);
+    bool EntryChosen(TZipHeaderInfo& entry);
+    TEntryOutcome UnZipOneFile(TExtractRun& run, int index);
+    void UnZipDirectoryEntry(TExtractRun& run, int index);
+    std::string OutputFolder() const;
+    // None when the entry's name would lead outside DestDir.
+    std::optional<std::string> OutputPathOf(const TZipHeaderInfo& entry) const;
+    std::uint64_t LocateEntryData(TStream& archive, const TZipHeaderInfo& entry);
+    bool CheckPassword(TExtractRun& run, int index);
+    // Reads and decrypts the current entry's encryption header with
+    // Password; true when its check byte is the expected one.
+    bool ReadDecryptHeader(TExtractRun& run);
+    bool OverwriteAllowed(int index, std::string& outputName);
+    void SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& name, int index);
+    TEntryOutcome UnZipToFile(TExtractRun& run, int index, std::string& outputName);
+    TEntryOutcome UnZipToTarget(TExtractRun& run, int index, const std::string& outputName);
+    bool Decompress(TExtractRun& run, TStream& output, std::uint32_t& crc);
+    void ReportBlockWritten(std::size_t count, std::uint64_t written);
+    TEntryOutcome EntryDone(TExtractRun& run, int index, const std::string& outputName);
+    TEntryOutcome EntryFailed(TExtractRun& run, int index, std::uint32_t crc);
     struct TCentralReadState;
 
     TSortedZip* SortedView() const { return sortedView_ ? sortedView_.get() : entryList_.get(); }
@@ -210,4 +263,9 @@ private:
     std::unique_ptr<TLFNFileStream> archiveStream_;
     TEndCentral endRecord_;
     bool cancelRequested_ = false;
+    // Extraction writes into targetStream_ instead of files (stream mode).
+    TStream* targetStream_ = nullptr;
+    bool selectedOnly_ = false;
+    std::int64_t totalBytes_ = 0;
+    std::int64_t bytesDone_ = 0;
 };

@@ -2,11 +2,16 @@
 // benchmarks can drive it beside peer tools.
 //
 //   zipdriver list ARCHIVE
+//   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]
 //
-// Exit status 0 on success; on an error the exception's message goes to
-// standard error and the status is 2.
+// Exit status 0 on success; 1 when extract left entries out (each named on
+// standard error); on an error the exception's message goes to standard
+// error and the status is 2.
 #include <cstdio>
 #include <exception>
+#include <optional>
+#include <set>
+#include <stdexcept>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,12 +20,13 @@
 
 namespace {
 
+constexpr int ExitIncomplete = 1;
 constexpr int ExitError = 2;
 
 // One line per entry in directory order, tab-separated: stored name, method,
 // compressed size, uncompressed size, CRC-32 (8 lowercase hex digits), and 1
 // when encrypted else 0.
-void List(std::span<char* const> arguments)
+int List(std::span<char* const> arguments)
 {
     TZipReader reader;
     reader.DoProcessMessages = false;
@@ -33,17 +39,81 @@ void List(std::span<char* const> arguments)
                     static_cast<unsigned long long>(entry.UncompressedSize), entry.CRC32,
                     entry.Encrypted() ? 1 : 0);
     }
+    return 0;
+}
+
+struct TExtractOptions {
+    std::string Password;
+    TUZOverwriteMode Overwrite = Never;
+};
+
+std::optional<TExtractOptions> ParseExtractOptions(std::span<char* const> words)
+{
+    TExtractOptions options;
+    for (std::size_t i = 0; i + 1 < words.size(); i += 2) {
+        const std::string_view option = words[i];
+        const std::string_view value = words[i + 1];
+        if (option == "-p")
+            options.Password = value;
+        else if (option == "-o" && value == "always")
+            options.Overwrite = Always;
+        else if (option == "-o" && value == "never")
+            options.Overwrite = Never;
+        else
+            return std::nullopt;
+    }
+    if (words.size() % 2 != 0)
+        return std::nullopt;
+    return options;
+}
+
+// Every entry, folders recreated. An entry counts as extracted when it was
+// written with a matching CRC (a folder entry when it was not skipped).
+int Extract(std::span<char* const> arguments)
+{
+    const std::optional<TExtractOptions> options = ParseExtractOptions(arguments.subspan(2));
+    if (!options)
+        throw std::invalid_argument("extract: options are -p PASSWORD and -o always|never");
+    TZipReader reader;
+    reader.DoProcessMessages = false;
+    reader.RecreateDirs = true;
+    reader.DoAll = true;
+    reader.OverwriteMode = options->Overwrite;
+    reader.Password = options->Password;
+    std::set<int> done;
+    std::set<int> failed;
+    reader.OnEndUnZip = [&](TZipReader&, int index, const std::string&) { done.insert(index); };
+    reader.OnSkippingFile = [&](TZipReader&, TSkipReason, const std::string&, int index, bool&) {
+        failed.insert(index);
+    };
+    reader.OnBadCRC = [&](TZipReader&, std::uint32_t, std::uint32_t, int index) { failed.insert(index); };
+    reader.SetZipName(arguments[0]);
+    reader.SetDestDir(arguments[1]);
+    reader.UnZipToDestDir();
+    int result = 0;
+    for (int i = 0; i < reader.GetCount(); ++i) {
+        const TZipHeaderInfo& entry = reader.GetEntry(i);
+        const bool extracted = entry.Filename().empty() ? failed.count(i) == 0 : done.count(i) != 0;
+        if (!extracted) {
+            std::fprintf(stderr, "not extracted: %s\n", entry.FullName().c_str());
+            result = ExitIncomplete;
+        }
+    }
+    return result;
 }
 
 struct TSubcommand {
     std::string_view Name;
     std::string_view Usage;
-    std::size_t ArgumentCount;
-    void (*Run)(std::span<char* const> arguments);
+    std::size_t MinArguments;
+    std::size_t MaxArguments;
+    // Returns the exit status.
+    int (*Run)(std::span<char* const> arguments);
 };
 
 constexpr TSubcommand Subcommands[] = {
-    {"list", "list ARCHIVE", 1, List},
+    {"list", "list ARCHIVE", 1, 1, List},
+    {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]", 2, 6, Extract},
 };
 
 int Usage()
@@ -64,11 +134,11 @@ int main(int argc, char** argv)
     for (const TSubcommand& command : Subcommands) {
         if (command.Name != words[1])
             continue;
-        if (words.size() - 2 != command.ArgumentCount)
+        const std::size_t count = words.size() - 2;
+        if (count < command.MinArguments || count > command.MaxArguments)
             return Usage();
         try {
-            command.Run(words.subspan(2));
-            return 0;
+            return command.Run(words.subspan(2));
         } catch (const std::exception& error) {
             std::fprintf(stderr, "%s\n", error.what());
             return ExitError;
