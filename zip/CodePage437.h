@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "Utf8.h"
+
 constexpr char Cp437ReplacementChar = '?';
 
 // Every CP437 byte has a Unicode form, so this never loses anything.
@@ -25,7 +27,6 @@ std::string Utf8ToCp437(std::string_view text);
 std::optional<std::string> Utf8ToCp437Exact(std::string_view text);
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view text);
 bool IsAscii(std::string_view text);
 
 // Passes text through the OEM code page and back, so that characters that an

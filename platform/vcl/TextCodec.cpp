@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -11,60 +12,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-// Decodes one well-formed UTF-8 sequence at pos (no overlong forms, no
-// surrogates, nothing above U+10FFFF); advances pos. False when malformed.
-bool NextCodePoint(const std::string& s, std::size_t& pos, char32_t& c)
-{
-    const auto byte = [&s](std::size_t i) { return static_cast<std::uint8_t>(s[i]); };
-    const std::uint8_t lead = byte(pos);
-    int length = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-        c = lead;
-        ++pos;
-        return true;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, minimum = 0x80, c = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, minimum = 0x800, c = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, minimum = 0x10000, c = lead & 0x07;
-    } else {
-        return false;
-    }
-    if (pos + static_cast<std::size_t>(length) > s.size())
-        return false;
-    for (int i = 1; i < length; ++i) {
-        const std::uint8_t next = byte(pos + static_cast<std::size_t>(i));
-        if ((next & 0xC0) != 0x80)
-            return false;
-        c = (c << 6) | (next & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return false;
-    pos += static_cast<std::size_t>(length);
-    return true;
-}
 
 char ToWindows1252(char32_t c)
 {
@@ -77,16 +24,6 @@ char ToWindows1252(char32_t c)
 }
 
 }  // namespace
-
-bool IsValidUtf8(const std::string& bytes)
-{
-    std::size_t pos = 0;
-    char32_t c = 0;
-    while (pos < bytes.size())
-        if (!NextCodePoint(bytes, pos, c))
-            return false;
-    return true;
-}
 
 QString BytesToQString(const std::string& bytes)
 {
@@ -113,13 +50,8 @@ std::string Utf8ToWindows1252(const std::string& utf8)
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        char32_t c = 0;
-        if (NextCodePoint(utf8, pos, c)) {
-            out.push_back(ToWindows1252(c));
-        } else {
-            out.push_back('?');
-            ++pos;
-        }
+        const std::optional<char32_t> c = NextUtf8Char(utf8, pos);
+        out.push_back(c ? ToWindows1252(*c) : '?');
     }
     return out;
 }

@@ -7,7 +7,8 @@
 
 #include <QString>
 
-bool IsValidUtf8(const std::string& bytes);
+#include "Utf8.h"
+
 QString BytesToQString(const std::string& bytes);
 // UTF-8 bytes of the text (the locale's code page here).
 std::string QStringToBytes(const QString& text);
