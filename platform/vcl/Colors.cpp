@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr TColor SystemColorFlag = 0xFF000000;
+constexpr uint32_t SystemColorFlag = 0xFF000000;
 
 QPalette::ColorRole SystemColorRole(TColor color)
 {
@@ -25,13 +25,12 @@ QPalette::ColorRole SystemColorRole(TColor color)
 
 TColor RGB(int red, int green, int blue)
 {
-    return static_cast<TColor>(red & 0xFF) | static_cast<TColor>(green & 0xFF) << 8 |
-           static_cast<TColor>(blue & 0xFF) << 16;
+    return (red & 0xFF) | (green & 0xFF) << 8 | (blue & 0xFF) << 16;
 }
 
 TColor ColorToRGB(TColor color)
 {
-    if ((color & SystemColorFlag) != SystemColorFlag)
+    if ((static_cast<uint32_t>(color) & SystemColorFlag) != SystemColorFlag)
         return color & 0xFFFFFF;
     QColor system = QApplication::palette().color(QPalette::Active, SystemColorRole(color));
     return RGB(system.red(), system.green(), system.blue());
