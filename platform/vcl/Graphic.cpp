@@ -1,0 +1,36 @@
+#include "Graphics.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "FileReplace.h"
+#include "Format.h"
+
+void TGraphic::LoadFromFile(const std::string& fileName)
+{
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(stream);
+}
+
+// The picture is written whole into memory first, so a failing write leaves
+// an existing file as it was.
+void TGraphic::SaveToFile(const std::string& fileName)
+{
+    TMemoryStream stream;
+    SaveToStream(stream);
+    const auto& bytes = stream.Bytes();
+    const std::string_view contents(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!ReplaceFileContents(fileName, contents))
+        throw EFCreateError(Format("Cannot create file \"%s\". %s", {fileName, std::strerror(errno)}));
+}
+
+void TGraphic::Changed()
+{
+    if (OnChange)
+        OnChange();
+}
+
+void TGraphic::AssignError(const TGraphic& source) const
+{
+    throw EInvalidGraphic(Format("Cannot assign a %s to a %s", {source.ClassName(), ClassName()}));
+}

@@ -1,0 +1,194 @@
+// The picture classes of the GUI layer: the abstract graphic, bitmaps with a
+// minimal canvas, icons, metafiles and the picture that holds one graphic of
+// any kind. JPEG pictures live in Jpeg.h. Graphics read and write through the
+// engine's streams; every failure to read a picture raises EInvalidGraphic
+// (or its JPEG descendant) with a clear text, never a crash.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QImage>
+#include <QRect>
+
+#include "Exceptions.h"
+#include "Object.h"
+#include "Stream.h"
+
+class QPainter;
+
+// A colour as the programs store it: 0x00BBGGRR for plain RGB values.
+using TColor = std::int32_t;
+
+// A picture that cannot be read, written or converted.
+class EInvalidGraphic : public Exception {
+    using Exception::Exception;
+};
+
+// One picture of some kind. A graphic owns its pixels or its encoded data;
+// OnChange fires whenever its content changes (load, assign, drawing).
+class TGraphic : public TObject {
+public:
+    std::function<void()> OnChange;
+
+    virtual bool Empty() const = 0;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+
+    // Reads the graphic from the stream's position to its end.
+    virtual void LoadFromStream(TStream& stream) = 0;
+    // Writes the graphic in its own format at the stream's position.
+    virtual void SaveToStream(TStream& stream) = 0;
+    void LoadFromFile(const std::string& fileName);
+    void SaveToFile(const std::string& fileName);
+
+    // Takes over the content of source; raises EInvalidGraphic when this kind
+    // cannot hold the source's kind ("Cannot assign a TIcon to a TBitmap").
+    virtual void Assign(const TGraphic& source) = 0;
+    virtual std::unique_ptr<TGraphic> Clone() const = 0;
+
+    // Draws the graphic stretched into target; a graphic that can decode at a
+    // reduced size does so for small targets.
+    virtual void Draw(QPainter& painter, const QRect& target) const = 0;
+    // The graphic's pixels at full size (an empty image for an empty graphic).
+    virtual QImage ToImage() const = 0;
+
+protected:
+    void Changed();
+    [[noreturn]] void AssignError(const TGraphic& source) const;
+};
+
+class TBitmap;
+
+// The drawing access a bitmap offers: single pixels as colour values and
+// other graphics drawn onto it.
+class TCanvas {
+public:
+    explicit TCanvas(TBitmap& bitmap) : bitmap_(bitmap) {}
+
+    // -1 for a point outside the bitmap; writes outside it are ignored.
+    TColor Pixels(int x, int y) const;
+    void SetPixels(int x, int y, TColor color);
+    void Draw(int x, int y, const TGraphic& graphic);
+    void StretchDraw(const QRect& target, const TGraphic& graphic);
+
+private:
+    TBitmap& bitmap_;
+};
+
+enum TPixelFormat { pfDevice, pf24bit, pf32bit };
+
+// A device-independent bitmap held as a QImage; reads and writes .bmp data.
+class TBitmap : public TGraphic {
+public:
+    TBitmap();
+    explicit TBitmap(const QImage& image);
+    TBitmap(const TBitmap& other);
+    TBitmap& operator=(const TBitmap&) = delete;
+
+    std::string ClassName() const override { return "TBitmap"; }
+    bool Empty() const override { return image_.isNull(); }
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+    // A new size clears the pixels to white.
+    void SetSize(int width, int height);
+    TPixelFormat PixelFormat() const;
+    void SetPixelFormat(TPixelFormat format);
+    TCanvas& Canvas() { return canvas_; }
+
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) override;
+    void Assign(const TGraphic& source) override;
+    std::unique_ptr<TGraphic> Clone() const override;
+    void Draw(QPainter& painter, const QRect& target) const override;
+    QImage ToImage() const override { return image_; }
+
+    const QImage& Image() const { return image_; }
+
+private:
+    friend class TCanvas;
+    QImage image_;
+    TCanvas canvas_{*this};
+};
+
+// A Windows icon (.ico), read through Qt's image reader; the largest image
+// of the file is the one shown. The file's bytes are kept and saved again.
+class TIcon : public TGraphic {
+public:
+    std::string ClassName() const override { return "TIcon"; }
+    bool Empty() const override { return image_.isNull(); }
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) override;
+    void Assign(const TGraphic& source) override;
+    std::unique_ptr<TGraphic> Clone() const override;
+    void Draw(QPainter& painter, const QRect& target) const override;
+    QImage ToImage() const override { return image_; }
+
+private:
+    std::vector<std::uint8_t> data_;
+    QImage image_;
+};
+
+// Enhanced (.emf) and plain (.wmf) metafiles. Nothing on this platform can
+// render them, so loading one raises EInvalidGraphic saying that the format
+// is not supported; a metafile graphic therefore always stays empty.
+class TMetafile : public TGraphic {
+public:
+    std::string ClassName() const override { return "TMetafile"; }
+    bool Empty() const override { return true; }
+    int Width() const override { return 0; }
+    int Height() const override { return 0; }
+
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) override;
+    void Assign(const TGraphic& source) override;
+    std::unique_ptr<TGraphic> Clone() const override;
+    void Draw(QPainter& painter, const QRect& target) const override;
+    QImage ToImage() const override { return {}; }
+};
+
+// Holds at most one graphic of any kind; chooses the kind by file extension
+// when loading. OnChange fires when the graphic is replaced or changes (the
+// picture owns its graphic's OnChange for that).
+class TPicture {
+public:
+    TPicture() = default;
+    TPicture(const TPicture&) = delete;
+    TPicture& operator=(const TPicture&) = delete;
+
+    std::function<void()> OnChange;
+
+    // The held graphic, or nullptr when the picture is empty.
+    TGraphic* Graphic() const { return graphic_.get(); }
+    // Holds a copy of graphic (nullptr empties the picture).
+    void SetGraphic(const TGraphic* graphic);
+    // The held bitmap; a graphic of another kind is first replaced by an
+    // empty bitmap.
+    TBitmap& Bitmap();
+    int Width() const { return graphic_ ? graphic_->Width() : 0; }
+    int Height() const { return graphic_ ? graphic_->Height() : 0; }
+
+    void Assign(const TPicture& source) { SetGraphic(source.Graphic()); }
+    // The kind follows the extension: .bmp, .ico, .emf, .wmf, .jpg, .jpeg
+    // (any case). An unknown extension or a damaged file raises
+    // EInvalidGraphic and leaves the picture as it was.
+    void LoadFromFile(const std::string& fileName);
+    // Writes the graphic in its own format, whatever the extension.
+    void SaveToFile(const std::string& fileName) const;
+
+    // Draws the graphic stretched into target (nothing when empty); callers
+    // that keep the natural size pass a target of Width() x Height().
+    void Draw(QPainter& painter, const QRect& target) const;
+
+private:
+    void Hold(std::unique_ptr<TGraphic> graphic);
+    void Changed();
+
+    std::unique_ptr<TGraphic> graphic_;
+};

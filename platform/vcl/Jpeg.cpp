@@ -1,0 +1,125 @@
+#include "Jpeg.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QPainter>
+
+#include "JpegCodec.h"
+#include "StreamBytes.h"
+
+namespace {
+
+// The target's size in device pixels, which is what the decode must cover.
+QSize DeviceSize(const QPainter& painter, const QRect& target)
+{
+    const QRectF mapped = painter.worldTransform().mapRect(QRectF(target));
+    return QSize(static_cast<int>(std::ceil(mapped.width())), static_cast<int>(std::ceil(mapped.height())));
+}
+
+void DrawStretched(QPainter& painter, const QRect& target, const QImage& image)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, image);
+    painter.restore();
+}
+
+}  // namespace
+
+void TJPEGImage::SetCompressionQuality(int quality) { compressionQuality_ = std::clamp(quality, 1, 100); }
+
+void TJPEGImage::Compress()
+{
+    if (pixels_.isNull())
+        return;
+    data_ = EncodeJpeg(pixels_, compressionQuality_);
+    pixels_ = QImage();
+    decoded_ = QImage();
+    decodedScale_ = 0;
+}
+
+// The smallest decode both checks the whole stream and is the thumbnail a
+// large photo needs in the grid.
+void TJPEGImage::LoadFromStream(TStream& stream)
+{
+    auto data = ReadToEnd(stream);
+    const QSize size = ReadJpegSize(data);
+    QImage decoded = DecodeJpeg(data, 1);
+    data_ = std::move(data);
+    pixels_ = QImage();
+    decoded_ = decoded;
+    decodedScale_ = 1;
+    width_ = size.width();
+    height_ = size.height();
+    Changed();
+}
+
+void TJPEGImage::SaveToStream(TStream& stream)
+{
+    Compress();
+    WriteBytes(stream, data_);
+}
+
+void TJPEGImage::Assign(const TGraphic& source)
+{
+    if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(&source)) {
+        data_ = jpeg->data_;
+        pixels_ = jpeg->pixels_;
+        decoded_ = jpeg->decoded_;
+        decodedScale_ = jpeg->decodedScale_;
+        width_ = jpeg->width_;
+        height_ = jpeg->height_;
+        compressionQuality_ = jpeg->compressionQuality_;
+    } else if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
+        data_.clear();
+        pixels_ = bitmap->Image();
+        decoded_ = QImage();
+        decodedScale_ = 0;
+        width_ = pixels_.width();
+        height_ = pixels_.height();
+    } else {
+        AssignError(source);
+    }
+    Changed();
+}
+
+std::unique_ptr<TGraphic> TJPEGImage::Clone() const
+{
+    auto copy = std::make_unique<TJPEGImage>();
+    copy->Assign(*this);
+    return copy;
+}
+
+void TJPEGImage::Draw(QPainter& painter, const QRect& target) const
+{
+    if (Empty() || target.isEmpty())
+        return;
+    if (!pixels_.isNull())
+        DrawStretched(painter, target, pixels_);
+    else
+        DrawStretched(painter, target, PixelsCovering(DeviceSize(painter, target)));
+}
+
+QImage TJPEGImage::ToImage() const
+{
+    if (Empty())
+        return {};
+    if (!pixels_.isNull())
+        return pixels_;
+    return decodedScale_ == 8 ? decoded_ : DecodeJpeg(data_, 8);
+}
+
+QSize TJPEGImage::DecodedSize() const { return pixels_.isNull() ? decoded_.size() : pixels_.size(); }
+
+// Only the decode for the latest target is kept, so a picture drawn small
+// never holds large pixels.
+const QImage& TJPEGImage::PixelsCovering(QSize target) const
+{
+    const int scale = JpegScaleNumerator(QSize(width_, height_), target);
+    if (scale != decodedScale_) {
+        decoded_ = DecodeJpeg(data_, scale);
+        decodedScale_ = scale;
+    }
+    return decoded_;
+}
