@@ -117,7 +117,7 @@ TControl::TControl(std::unique_ptr<QWidget> widget, bool ownMouse) : widget_(wid
     widget_->hide();
     font_.OnChange = [this] { FontChanged(); };
     ApplyFont();
-    ApplyColor();
+    // The widget's own background stands for the default colour until code sets one.
 }
 
 TControl::~TControl()
