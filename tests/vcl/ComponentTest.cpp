@@ -26,8 +26,8 @@ private:
 
 TEST(Component, FindsOwnedComponentsByNameWithoutCase)
 {
-    TComponent owner;
     std::vector<std::string> log;
+    TComponent owner;
     TLogged* a = NewComponent<TLogged>(owner, log);
     a->SetName("Panel1");
     TLogged* b = NewComponent<TLogged>(owner, log);
