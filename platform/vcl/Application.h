@@ -1,0 +1,92 @@
+// TApplication: the program's one application object. It sets Qt up with
+// its own high-DPI scaling off (the programs scale their lengths themselves),
+// holds the title and the command line, owns the forms made with CreateForm
+// and the Screen, runs the message loop and is the default exception handler:
+// no exception crosses Qt's event loop, every handler the layer dispatches
+// hands its exception to HandleException, which shows a message box.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+
+#include "Component.h"
+#include "Screen.h"
+
+class TForm;
+
+class TApplication : public TComponent {
+public:
+    // argv: the program's command line; Qt's own options are taken out of
+    // the parameters.
+    TApplication(int argc, char** argv);
+    ~TApplication() override;
+
+    std::string ClassName() const override { return "TApplication"; }
+
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title) { title_ = title; }
+    // The program's full path.
+    std::string ExeName() const;
+    int ParamCount() const { return static_cast<int>(params_.size()) - 1; }
+    // 0 is the program as started; an index out of range gives "".
+    std::string ParamStr(int index) const;
+
+    // Makes a form owned by the application, sets reference to it and fires
+    // its OnCreate. The first form made is the main form.
+    template <class T>
+    void CreateForm(T*& reference)
+    {
+        auto form = std::make_unique<T>();
+        reference = form.get();
+        AddForm(std::move(form));
+    }
+    TForm* MainForm() const { return mainForm_; }
+
+    // Shows the main form and runs the message loop until it closes or
+    // Terminate is called.
+    void Run();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Handles the events waiting in the queue, then returns.
+    void ProcessMessages();
+
+    // The current exception (in a catch block) to OnException, or when that
+    // is unassigned to ShowException. Never throws.
+    void HandleException(TObject* Sender);
+    // A message box with the application's title and the exception's text,
+    // a full stop added when the text does not end in one.
+    void ShowException(const std::exception& E);
+    std::function<void(TObject* Sender, const std::exception& E)> OnException;
+
+    // The Windows message box through the dialog interface; flags and the
+    // result are MB_ and ID values (Dialogs.h).
+    int MessageBox(const std::string& text, const std::string& caption, unsigned flags);
+
+private:
+    friend class TForm;
+    void AddForm(std::unique_ptr<TForm> form);
+    void FormDestroyed(TForm* form);
+
+    std::vector<std::string> argvStorage_; // Qt keeps pointers into it
+    std::vector<char*> qtArgv_;
+    std::vector<std::string> params_;
+    int qtArgc_ = 0;
+    std::unique_ptr<QApplication> qt_;
+    std::unique_ptr<TScreen> screen_;
+    std::string title_;
+    TForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+};
+
+// The application object; it exists while the program's TApplication does.
+extern TApplication* Application;
+
+// Runs handler, as the layer does for every event it dispatches from Qt:
+// an exception goes to Application->HandleException instead of on into the
+// event loop.
+void DispatchGuarded(TObject* Sender, const std::function<void()>& handler) noexcept;

@@ -1,0 +1,144 @@
+#include "QtDialogs.h"
+
+#include <filesystem>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "Forms.h"
+
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+QMessageBox::StandardButtons ButtonsOf(unsigned flags)
+{
+    switch (flags & MB_BUTTONSMASK) {
+    case MB_OKCANCEL: return QMessageBox::Ok | QMessageBox::Cancel;
+    case MB_ABORTRETRYIGNORE: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case MB_YESNOCANCEL: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MB_YESNO: return QMessageBox::Yes | QMessageBox::No;
+    case MB_RETRYCANCEL: return QMessageBox::Retry | QMessageBox::Cancel;
+    default: return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::Icon IconOf(unsigned flags)
+{
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONSTOP: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+int ResultOf(QMessageBox::StandardButton button)
+{
+    switch (button) {
+    case QMessageBox::Ok: return IDOK;
+    case QMessageBox::Abort: return IDABORT;
+    case QMessageBox::Retry: return IDRETRY;
+    case QMessageBox::Ignore: return IDIGNORE;
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    default: return IDCANCEL;
+    }
+}
+
+// The folder to start in: InitialDir, else the preset file's folder.
+QString StartPath(const TOpenDialog& dialog)
+{
+    std::filesystem::path start(dialog.InitialDir);
+    return ToQt((start / dialog.FileName).string());
+}
+
+QString WithDefaultExt(const QString& chosen, const std::string& defaultExt)
+{
+    if (defaultExt.empty() || !std::filesystem::path(chosen.toStdString()).extension().empty())
+        return chosen;
+    return chosen + "." + ToQt(defaultExt);
+}
+
+} // namespace
+
+QString QtNameFilters(const std::string& filter)
+{
+    QStringList parts = ToQt(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        int open = description.lastIndexOf('(');
+        if (open > 0 && description.endsWith(')'))
+            description = description.left(open).trimmed();
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        filters << description + " (" + patterns + ")";
+    }
+    return filters.join(";;");
+}
+
+int TQtDialogs::MessageBox(const std::string& text, const std::string& caption, unsigned flags)
+{
+    QMessageBox box(IconOf(flags), ToQt(caption), ToQt(text), ButtonsOf(flags), QApplication::activeWindow());
+    box.exec();
+    return ResultOf(box.standardButton(box.clickedButton()));
+}
+
+bool TQtDialogs::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    bool ok = false;
+    QString typed = QInputDialog::getText(QApplication::activeWindow(), ToQt(caption), ToQt(prompt),
+                                          QLineEdit::Normal, ToQt(value), &ok);
+    if (ok)
+        value = typed.toStdString();
+    return ok;
+}
+
+bool TQtDialogs::ExecuteOpen(TOpenDialog& dialog)
+{
+    QString filters = QtNameFilters(dialog.Filter);
+    QStringList chosen;
+    if (dialog.Options & ofAllowMultiSelect) {
+        chosen = QFileDialog::getOpenFileNames(QApplication::activeWindow(), ToQt(dialog.Title), StartPath(dialog), filters);
+    } else {
+        QString one = QFileDialog::getOpenFileName(QApplication::activeWindow(), ToQt(dialog.Title), StartPath(dialog), filters);
+        if (!one.isEmpty())
+            chosen << one;
+    }
+    if (chosen.isEmpty())
+        return false;
+    dialog.Files.clear();
+    for (const QString& file : chosen)
+        dialog.Files.push_back(file.toStdString());
+    dialog.FileName = dialog.Files.front();
+    return true;
+}
+
+bool TQtDialogs::ExecuteSave(TSaveDialog& dialog)
+{
+    QFileDialog::Options options;
+    if (!(dialog.Options & ofOverwritePrompt))
+        options |= QFileDialog::DontConfirmOverwrite;
+    QString chosen = QFileDialog::getSaveFileName(QApplication::activeWindow(), ToQt(dialog.Title), StartPath(dialog),
+                                                  QtNameFilters(dialog.Filter), nullptr, options);
+    if (chosen.isEmpty())
+        return false;
+    dialog.FileName = WithDefaultExt(chosen, dialog.DefaultExt).toStdString();
+    dialog.Files = {dialog.FileName};
+    return true;
+}
+
+std::optional<std::string> TQtDialogs::SelectFolder(const std::string& caption, const std::string& startFolder)
+{
+    QString chosen = QFileDialog::getExistingDirectory(QApplication::activeWindow(), ToQt(caption), ToQt(startFolder));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen.toStdString();
+}
+
+TModalResult TQtDialogs::ShowModal(TForm& form) { return form.ExecuteModalLoop(); }

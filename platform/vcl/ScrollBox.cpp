@@ -1,0 +1,86 @@
+#include "ScrollBox.h"
+
+#include <algorithm>
+
+TScrollBox::TScrollBox()
+    : TWinControl(std::make_unique<QScrollArea>(), false), area_(static_cast<QScrollArea*>(Widget())),
+      content_(new QWidget), vertical_(*area_->verticalScrollBar()), horizontal_(*area_->horizontalScrollBar())
+{
+    area_->setWidgetResizable(false);
+    area_->setWidget(content_); // the area owns the content widget
+    content_->setAutoFillBackground(false);
+    area_->viewport()->setAutoFillBackground(false);
+}
+
+bool TScrollBox::SingleBorder() const { return area_->frameShape() != QFrame::NoFrame; }
+
+void TScrollBox::SetSingleBorder(bool single)
+{
+    area_->setFrameShape(single ? QFrame::StyledPanel : QFrame::NoFrame);
+    CalcAutoRange();
+}
+
+void TScrollBox::SetVertScrollBarVisible(bool visible)
+{
+    area_->setVerticalScrollBarPolicy(visible ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+}
+
+void TScrollBox::SetHorzScrollBarVisible(bool visible)
+{
+    area_->setHorizontalScrollBarPolicy(visible ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+}
+
+void TScrollBox::EnableAutoRange()
+{
+    if (autoRangeHeld_ > 0 && --autoRangeHeld_ == 0)
+        CalcAutoRange();
+}
+
+QWidget* TScrollBox::ClientArea() const
+{
+    // A hidden area lays out its viewport only when shown; until then the
+    // frame's inside is the visible part.
+    return area_->isVisible() ? area_->viewport() : area_;
+}
+
+TPoint TScrollBox::ScrollOffset() const
+{
+    return TPoint{-content_->x(), -content_->y()};
+}
+
+TRect TScrollBox::AlignRect() const
+{
+    QRect inside = area_->isVisible() ? area_->viewport()->rect() : area_->contentsRect();
+    return Bounds(0, 0, inside.width(), inside.height());
+}
+
+void TScrollBox::ChildrenChanged()
+{
+    TWinControl::ChildrenChanged();
+    if (autoRangeHeld_ == 0)
+        CalcAutoRange();
+}
+
+void TScrollBox::Resized()
+{
+    TWinControl::Resized();
+    CalcAutoRange();
+}
+
+void TScrollBox::CalcAutoRange()
+{
+    // Children are measured in content coordinates, so the range does not
+    // depend on how far the box is scrolled.
+    int right = 0;
+    int bottom = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* child = Controls(i);
+        if (!child->Visible() || child->Align() != alNone)
+            continue;
+        QRect placed = child->Widget()->geometry();
+        right = std::max(right, placed.x() + placed.width());
+        bottom = std::max(bottom, placed.y() + placed.height());
+    }
+    TRect visible = AlignRect();
+    content_->resize(std::max(right, visible.Width()), std::max(bottom, visible.Height()));
+}

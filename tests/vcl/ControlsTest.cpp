@@ -1,0 +1,263 @@
+#include "Controls.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <QTest>
+
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "ScriptedDialogs.h"
+#include "ScrollBox.h"
+#include "StdCtrls.h"
+#include "VclTestApp.h"
+
+namespace {
+
+class ControlsTest : public ::testing::Test {
+protected:
+    ControlsTest()
+    {
+        application.SetTitle("Pictoria Compiler");
+        form.SetClientWidth(633);
+        form.SetClientHeight(391);
+    }
+
+    TApplication& application = TestApplication(); // before any widget
+    TForm form;
+};
+
+} // namespace
+
+TEST_F(ControlsTest, EditFiresOnChangeWhenCodeChangesTheText)
+{
+    TEdit* edit = NewComponent<TEdit>(form);
+    edit->SetParent(&form);
+    int changes = 0;
+    edit->OnChange = [&](TObject* Sender) {
+        EXPECT_EQ(Sender, edit);
+        ++changes;
+    };
+    edit->SetText("Put Caption Here");
+    EXPECT_EQ(changes, 1);
+    edit->SetText("Put Caption Here"); // the same text is no change
+    EXPECT_EQ(changes, 1);
+    edit->SetText("");
+    EXPECT_EQ(changes, 2);
+    edit->SetMaxLength(5);
+    edit->SetText("abcdefgh");
+    EXPECT_EQ(edit->Text(), "abcde");
+    EXPECT_EQ(changes, 3);
+}
+
+TEST_F(ControlsTest, EditFiresOnChangeWhenTheUserTypes)
+{
+    form.Show();
+    TEdit* edit = NewComponent<TEdit>(form);
+    edit->SetParent(&form);
+    int changes = 0;
+    edit->OnChange = [&](TObject*) { ++changes; };
+    QTest::keyClicks(edit->Widget(), "ab");
+    EXPECT_EQ(edit->Text(), "ab");
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(ControlsTest, CheckBoxFiresOnClickWhenCodeChangesChecked)
+{
+    TCheckBox* box = NewComponent<TCheckBox>(form);
+    box->SetParent(&form);
+    box->SetCaption("Password Protect");
+    int clicks = 0;
+    box->OnClick = [&](TObject*) { ++clicks; };
+    box->SetChecked(true);
+    EXPECT_EQ(clicks, 1);
+    box->SetChecked(true);
+    EXPECT_EQ(clicks, 1);
+    box->SetChecked(false);
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(ControlsTest, CheckBoxFiresOnClickOnceForAUserClick)
+{
+    form.Show();
+    TCheckBox* box = NewComponent<TCheckBox>(form);
+    box->SetParent(&form);
+    box->SetBounds(8, 8, 100, 20);
+    int clicks = 0;
+    box->OnClick = [&](TObject*) { ++clicks; };
+    QTest::mouseClick(box->Widget(), Qt::LeftButton, {}, QPoint(5, 10));
+    EXPECT_TRUE(box->Checked());
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(ControlsTest, MouseDownReportsButtonShiftAndPosition)
+{
+    form.Show();
+    TPanel* panel = NewComponent<TPanel>(form);
+    panel->SetParent(&form);
+    panel->SetBounds(18, 16, 105, 105);
+    struct Press {
+        TMouseButton button;
+        TShiftState shift;
+        int x, y;
+    };
+    std::vector<Press> presses;
+    int clicks = 0, doubles = 0;
+    panel->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) { presses.push_back({b, s, x, y}); };
+    panel->OnClick = [&](TObject*) { ++clicks; };
+    panel->OnDblClick = [&](TObject*) { ++doubles; };
+
+    QTest::mousePress(panel->Widget(), Qt::LeftButton, Qt::ShiftModifier, QPoint(10, 20));
+    QTest::mouseRelease(panel->Widget(), Qt::LeftButton, Qt::ShiftModifier, QPoint(10, 20));
+    QTest::mousePress(panel->Widget(), Qt::RightButton, Qt::ControlModifier, QPoint(3, 4));
+    QTest::mouseRelease(panel->Widget(), Qt::RightButton, Qt::ControlModifier, QPoint(3, 4));
+    QTest::mouseDClick(panel->Widget(), Qt::LeftButton, {}, QPoint(7, 7));
+
+    ASSERT_GE(presses.size(), 3u);
+    EXPECT_EQ(presses[0].button, mbLeft);
+    EXPECT_EQ(presses[0].shift, ssShift | ssLeft);
+    EXPECT_EQ(presses[0].x, 10);
+    EXPECT_EQ(presses[0].y, 20);
+    EXPECT_EQ(presses[1].button, mbRight);
+    EXPECT_EQ(presses[1].shift, ssCtrl | ssRight);
+    EXPECT_TRUE(presses.back().shift & ssDouble);
+    EXPECT_EQ(doubles, 1);
+    EXPECT_GE(clicks, 1); // the right press is no click
+}
+
+TEST_F(ControlsTest, APressOnAChildDoesNotReachItsParent)
+{
+    form.Show();
+    TPanel* panel = NewComponent<TPanel>(form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 105, 105);
+    TPanel* inner = NewComponent<TPanel>(form);
+    inner->SetParent(panel);
+    inner->SetBounds(1, 1, 50, 50);
+    int outer = 0, innerPresses = 0;
+    panel->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++outer; };
+    inner->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++innerPresses; };
+    QTest::mousePress(inner->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(innerPresses, 1);
+    EXPECT_EQ(outer, 0);
+}
+
+TEST_F(ControlsTest, AHandlerMayFreeTheControlItWasCalledFor)
+{
+    form.Show();
+    TPanel* panel = NewComponent<TPanel>(form);
+    panel->SetName("Panel1");
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 50, 50);
+    panel->OnMouseDown = [&](TObject* Sender, TMouseButton, TShiftState, int, int) {
+        static_cast<TComponent*>(Sender)->Free();
+    };
+    QTest::mouseClick(panel->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(form.FindComponent("Panel1"), nullptr);
+}
+
+// The text gets a full stop unless it ends in one or in a character below
+// it (a quote, a blank, a closing parenthesis), as the Windows programs show it.
+TEST_F(ControlsTest, ExceptionsInHandlersReachTheDefaultHandler)
+{
+    form.Show();
+    TPanel* panel = NewComponent<TPanel>(form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 50, 50);
+    panel->OnClick = [](TObject*) { throw Exception("Failed to set data for ''"); };
+    ScriptedDialogs dialogs;
+    dialogs.ExpectMessageBox("Pictoria Compiler", "Failed to set data for ''", IDOK);
+    QTest::mouseClick(panel->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(dialogs.LastMessageFlags(), MB_OK | MB_ICONSTOP);
+}
+
+TEST_F(ControlsTest, OnExceptionReplacesTheMessageBox)
+{
+    TCheckBox* box = NewComponent<TCheckBox>(form);
+    box->SetParent(&form);
+    box->SetBounds(8, 8, 100, 20);
+    box->OnClick = [](TObject*) { throw std::runtime_error("no."); };
+    std::vector<std::string> seen;
+    Application->OnException = [&](TObject* Sender, const std::exception& E) {
+        EXPECT_EQ(Sender, box);
+        seen.push_back(E.what());
+    };
+    form.Show();
+    QTest::mouseClick(box->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+    Application->OnException = nullptr;
+    EXPECT_EQ(seen, (std::vector<std::string>{"no."}));
+}
+
+TEST_F(ControlsTest, ExceptionsFromCodeTriggeredEventsReachTheCaller)
+{
+    TEdit* edit = NewComponent<TEdit>(form);
+    edit->OnChange = [](TObject*) { throw Exception("bad"); };
+    EXPECT_THROW(edit->SetText("x"), Exception);
+}
+
+TEST_F(ControlsTest, AlignedPanelsShareTheClientArea)
+{
+    TPanel* top = NewComponent<TPanel>(form);
+    top->SetParent(&form);
+    top->SetHeight(73);
+    top->SetAlign(alTop);
+    TScrollBox* box = NewComponent<TScrollBox>(form);
+    box->SetParent(&form);
+    box->SetAlign(alClient);
+    EXPECT_EQ(top->BoundsRect(), Bounds(0, 0, 633, 73));
+    EXPECT_EQ(box->BoundsRect(), Bounds(0, 73, 633, 391 - 73));
+    form.SetClientWidth(700);
+    EXPECT_EQ(top->Width(), 700);
+    EXPECT_EQ(box->Width(), 700);
+}
+
+TEST_F(ControlsTest, ScrollBoxChildrenArePlacedInTheVisibleArea)
+{
+    TScrollBox* box = NewComponent<TScrollBox>(form);
+    box->SetParent(&form);
+    box->SetSingleBorder(false);
+    box->SetAlign(alClient);
+    form.Show();
+    TPanel* far = NewComponent<TPanel>(form);
+    far->SetParent(box);
+    far->SetBounds(18, 7768, 105, 105);
+    EXPECT_GE(box->VertScrollBar().Range(), 7768 + 105);
+    box->VertScrollBar().SetPosition(100);
+    EXPECT_EQ(box->VertScrollBar().Position(), 100);
+    EXPECT_EQ(far->Top(), 7668); // it moved up with the content
+    TPanel* placed = NewComponent<TPanel>(form);
+    placed->SetParent(box);
+    placed->SetBounds(18, 168 - 100, 105, 105);
+    box->VertScrollBar().SetPosition(0);
+    EXPECT_EQ(placed->Top(), 168);
+    EXPECT_EQ(far->Top(), 7768);
+}
+
+TEST_F(ControlsTest, ControlsTakeTheirParentsFontUntilGivenTheirOwn)
+{
+    form.Font().SetHeight(-11);
+    TPanel* panel = NewComponent<TPanel>(form);
+    panel->SetParent(&form);
+    TLabel* label = NewComponent<TLabel>(form);
+    label->SetParent(panel);
+    EXPECT_EQ(label->Font().Name(), "MS Sans Serif");
+    form.Font().SetHeight(-16);
+    EXPECT_EQ(label->Font().Height(), -16);
+    label->Font().SetStyle(fsBold);
+    EXPECT_FALSE(label->ParentFont());
+    form.Font().SetHeight(-11);
+    EXPECT_EQ(label->Font().Height(), -16);
+}
+
+TEST(Fonts, MsSansSerifBecomesAnInstalledSansSerif)
+{
+    TestApplication();
+    EXPECT_EQ(MapFontFamily("MS Sans Serif"), "DejaVu Sans");
+    TFont font;
+    QFontInfo shown(font.ToQFont());
+    EXPECT_EQ(shown.family(), "DejaVu Sans");
+    EXPECT_EQ(shown.pixelSize(), 11);
+}

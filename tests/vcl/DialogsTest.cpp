@@ -1,0 +1,168 @@
+#include "Dialogs.h"
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include "ExtCtrls.h"
+#include "QtDialogs.h"
+#include "QtZipUI.h"
+#include "ScriptedDialogs.h"
+#include "VclTestApp.h"
+
+TEST(ScriptedDialogs, AnswersExpectedStepsInOrder)
+{
+    TestApplication().SetTitle("Pictoria Compiler");
+    ScriptedDialogs dialogs;
+    dialogs.ExpectOpen("Open an Album or click Cancel for New Album", "Album File (*.pxp)|*.pxp", {"/albums/trip.pxp"});
+    dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", "secret");
+    dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", std::nullopt);
+    dialogs.ExpectMessageBox("Save Picture to Harddrive?", "Whould you like to save this picture to the harddrive?", IDNO);
+    dialogs.ExpectSave("Please enter a filename to be used for this Album", "Album Files (*.pxp)|*.pxp", std::nullopt);
+
+    TOpenDialog open;
+    open.Title = "Open an Album or click Cancel for New Album";
+    open.Filter = "Album File (*.pxp)|*.pxp";
+    ASSERT_TRUE(open.Execute());
+    EXPECT_EQ(open.FileName, "/albums/trip.pxp");
+    std::string typed;
+    EXPECT_TRUE(InputQuery("Password", "Please Enter the Password Here", typed));
+    EXPECT_EQ(typed, "secret");
+    EXPECT_EQ(InputBox("Password", "Please Enter the Password Here", "kept"), "kept");
+    EXPECT_EQ(Application->MessageBox("Whould you like to save this picture to the harddrive?",
+                                      "Save Picture to Harddrive?", MB_YESNO),
+              IDNO);
+    TSaveDialog save;
+    save.Title = "Please enter a filename to be used for this Album";
+    save.Filter = "Album Files (*.pxp)|*.pxp";
+    EXPECT_FALSE(save.Execute());
+}
+
+TEST(ScriptedDialogs, AnUnexpectedDialogFailsTheTest)
+{
+    TestApplication();
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedDialogs dialogs;
+            ShowMessage("Unable to create Zip Configuration File to disk");
+        },
+        "unexpected message box");
+}
+
+TEST(ScriptedDialogs, ADifferentDialogFailsTheTest)
+{
+    TestApplication();
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedDialogs dialogs;
+            dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", "x");
+            std::string value;
+            InputQuery("No Password", "Please enter a Password or leave blank to Disable Password", value);
+        },
+        "but got input query \"No Password\"");
+}
+
+TEST(ScriptedDialogs, AStepLeftUnusedFailsTheTest)
+{
+    TestApplication();
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedDialogs dialogs;
+            dialogs.ExpectMessageBox("View Pictoria?", "Do you want to view the finished Pictoria?", IDYES);
+        },
+        "was never shown");
+}
+
+TEST(Dialogs, MessageDlgCaptionsByTypeAndTakesOnlyWindowsButtonSets)
+{
+    TestApplication().SetTitle("Pictoria");
+    ScriptedDialogs dialogs;
+    dialogs.ExpectMessageBox("Confirm", "Replace?", IDYES);
+    EXPECT_EQ(MessageDlg("Replace?", mtConfirmation, mbYes | mbNo, 0), mrYes);
+    EXPECT_EQ(dialogs.LastMessageFlags(), MB_YESNO | MB_ICONQUESTION);
+    dialogs.ExpectMessageBox("Pictoria", "Hello", IDOK);
+    EXPECT_EQ(MessageDlg("Hello", mtCustom, mbOK, 0), mrOk);
+    EXPECT_THROW(MessageDlg("?", mtWarning, mbYes | mbOK, 0), EInvalidOperation);
+}
+
+TEST(Dialogs, ShowMessageUsesTheApplicationTitle)
+{
+    TestApplication().SetTitle("Pictoria Compiler");
+    ScriptedDialogs dialogs;
+    dialogs.ExpectMessageBox("Pictoria Compiler", "Unable to save Zip Configuration File to disk", IDOK);
+    ShowMessage("Unable to save Zip Configuration File to disk");
+    EXPECT_EQ(dialogs.LastMessageFlags(), MB_OK);
+}
+
+TEST(QtDialogs, WindowsFiltersBecomeQtNameFilters)
+{
+    EXPECT_EQ(QtNameFilters("Album File (*.pxp)|*.pxp").toStdString(), "Album File (*.pxp)");
+    EXPECT_EQ(QtNameFilters("All Picture Types (*.bmp;*.jpg)|*.bmp;*.jpg|JPEG (*.jpg)|*.jpg").toStdString(),
+              "All Picture Types (*.bmp *.jpg);;JPEG (*.jpg)");
+    EXPECT_EQ(QtNameFilters("Plain|*.txt").toStdString(), "Plain (*.txt)");
+    EXPECT_EQ(QtNameFilters("").toStdString(), "");
+}
+
+TEST(QtZipUI, TheEnginesDialogsGoThroughTheDialogInterface)
+{
+    TestApplication();
+    TQtZipUI ui;
+    TZipUIScope installed(ui);
+    ScriptedDialogs dialogs;
+    dialogs.ExpectMessageBox("File Exists Alert", "Replace existing file a.txt?", IDYES);
+    dialogs.ExpectMessageBox("", "Please insert disk 2", IDCANCEL);
+    dialogs.ExpectOpen("Pick", "Zip Files (*.zip)|*.zip", {"/tmp/a.zip"});
+    dialogs.ExpectSelectFolder("", "/tmp", std::nullopt);
+    EXPECT_EQ(ZipUI().MessageBox("Replace existing file a.txt?", "File Exists Alert", TMsgButtons::YesNo),
+              TMsgResult::Yes);
+    EXPECT_EQ(ZipUI().MessageBox("Please insert disk 2", "", TMsgButtons::OkCancel), TMsgResult::Cancel);
+    EXPECT_EQ(ZipUI().OpenFileDialog("Pick", "Zip Files (*.zip)|*.zip", "/tmp"), "/tmp/a.zip");
+    EXPECT_EQ(ZipUI().SelectFolder("/tmp"), std::nullopt);
+}
+
+TEST(QtZipUI, TheBusyCursorIsTheHourglassAndNests)
+{
+    TestApplication();
+    TQtZipUI ui;
+    TZipUIScope installed(ui);
+    Screen->SetCursor(crDefault);
+    {
+        TBusyCursor outer;
+        EXPECT_EQ(Screen->Cursor(), crHourGlass);
+        {
+            TBusyCursor inner;
+            EXPECT_EQ(Screen->Cursor(), crHourGlass);
+        }
+        EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    }
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST(Timer, TicksFireOnTimerGuarded)
+{
+    TestApplication().SetTitle("Pictoria");
+    TTimer timer;
+    timer.SetEnabled(false);
+    timer.SetInterval(10000);
+    int ticks = 0;
+    timer.OnTimer = [&](TObject* Sender) {
+        EXPECT_EQ(Sender, &timer);
+        if (++ticks == 2)
+            throw Exception("tick");
+    };
+    timer.Timer();
+    EXPECT_EQ(ticks, 1);
+    ScriptedDialogs dialogs;
+    dialogs.ExpectMessageBox("Pictoria", "tick.", IDOK);
+    timer.Timer();
+    EXPECT_EQ(ticks, 2);
+}
+
+TEST(Screen, PixelsPerInchCanBeSetForTests)
+{
+    TestApplication();
+    int was = Screen->PixelsPerInch();
+    Screen->SetPixelsPerInch(120);
+    TForm form;
+    EXPECT_EQ(form.PixelsPerInch(), 120);
+    Screen->SetPixelsPerInch(was);
+}

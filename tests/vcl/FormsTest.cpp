@@ -1,0 +1,169 @@
+#include "Forms.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <QTimer>
+
+#include "Buttons.h"
+#include "Menus.h"
+#include "ScriptedDialogs.h"
+#include "VclTestApp.h"
+
+namespace {
+
+class FormsTest : public ::testing::Test {
+protected:
+    FormsTest()
+    {
+        form.SetCaption("Settings");
+        form.SetClientWidth(386);
+        form.SetClientHeight(333);
+        ok = NewComponent<TBitBtn>(form);
+        ok->SetParent(&form);
+        ok->SetKind(bkOK);
+        ok->SetBounds(112, 280, 75, 25);
+    }
+
+    TApplication& application = TestApplication(); // before any widget
+    TForm form;
+    TBitBtn* ok;
+};
+
+} // namespace
+
+TEST_F(FormsTest, ShowModalGoesThroughTheDialogInterface)
+{
+    ScriptedDialogs dialogs;
+    dialogs.ExpectShowModal("Settings", mrOk, [&](TForm& shown) {
+        EXPECT_EQ(&shown, &form);
+        ok->Click();
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+}
+
+TEST_F(FormsTest, ARealModalShowingEndsWithTheButtonsModalResult)
+{
+    std::vector<std::string> events;
+    form.OnShow = [&](TObject*) { events.push_back("show"); };
+    form.OnCloseQuery = [&](TObject*, bool& CanClose) {
+        events.push_back("closequery");
+        CanClose = true;
+    };
+    form.OnClose = [&](TObject*, TCloseAction&) { events.push_back("close"); };
+    ok->OnClick = [&](TObject*) { events.push_back("click"); };
+    QTimer::singleShot(0, [&] { ok->Click(); });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(events, (std::vector<std::string>{"show", "click", "closequery", "close"}));
+}
+
+TEST_F(FormsTest, AModalFormThatRefusesToCloseStaysUp)
+{
+    int asked = 0;
+    form.OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = ++asked > 1; };
+    TBitBtn* cancel = NewComponent<TBitBtn>(form);
+    cancel->SetParent(&form);
+    cancel->SetKind(bkCancel);
+    QTimer::singleShot(0, [&] {
+        ok->Click(); // refused: the showing goes on
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(form.Visible());
+            EXPECT_EQ(form.ModalResult(), mrNone);
+            cancel->Click();
+        });
+    });
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+    EXPECT_EQ(asked, 2);
+}
+
+TEST_F(FormsTest, ShowModalOfAVisibleFormFails)
+{
+    form.Show();
+    try {
+        form.ShowModal();
+        FAIL() << "no exception";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_STREQ(e.what(), "Cannot make a visible window modal");
+    }
+}
+
+TEST_F(FormsTest, CloseAsksOnCloseQueryThenOnClose)
+{
+    form.Show();
+    bool allow = false;
+    form.OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = allow; };
+    TCloseAction action = caHide;
+    form.OnClose = [&](TObject*, TCloseAction& Action) { Action = action; };
+    form.Close();
+    EXPECT_TRUE(form.Visible());
+    allow = true;
+    action = caNone;
+    form.Close();
+    EXPECT_TRUE(form.Visible());
+    action = caHide;
+    form.Close();
+    EXPECT_FALSE(form.Visible());
+}
+
+TEST_F(FormsTest, OnShowExceptionsReachTheDefaultHandler)
+{
+    TestApplication().SetTitle("Pictoria Compiler");
+    form.OnShow = [](TObject*) { throw Exception("Failed to set data for ''"); };
+    ScriptedDialogs dialogs;
+    dialogs.ExpectMessageBox("Pictoria Compiler", "Failed to set data for ''", IDOK);
+    form.Show();
+    EXPECT_TRUE(form.Visible());
+}
+
+TEST_F(FormsTest, TheMenuBarSitsAboveTheClientArea)
+{
+    TMainMenu* menu = NewComponent<TMainMenu>(form);
+    TMenuItem* file = NewComponent<TMenuItem>(form);
+    file->SetCaption("&File");
+    menu->Items().Add(file);
+    form.SetMenu(menu);
+    form.SetClientHeight(391);
+    form.SetClientWidth(633);
+    EXPECT_EQ(form.ClientHeight(), 391);
+    EXPECT_EQ(form.ClientWidth(), 633);
+    EXPECT_GT(form.Height(), 391);
+}
+
+TEST_F(FormsTest, SettingsAreKept)
+{
+    form.SetBorderStyle(bsNone);
+    form.SetFormStyle(fsStayOnTop);
+    form.SetPosition(poScreenCenter);
+    form.Show();
+    EXPECT_TRUE(form.Widget()->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form.Widget()->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form.Widget()->windowTitle().toStdString(), "Settings");
+}
+
+TEST(Application, CreateFormMakesTheFirstFormTheMainForm)
+{
+    TApplication& application = TestApplication();
+    std::vector<std::string> created;
+    struct TNamedForm : TForm {
+    };
+    TNamedForm* first = nullptr;
+    TNamedForm* second = nullptr;
+    application.CreateForm(first);
+    application.CreateForm(second);
+    EXPECT_EQ(application.MainForm(), first);
+    EXPECT_EQ(first->Owner(), &application);
+    second->Free();
+    first->Free();
+    EXPECT_EQ(application.MainForm(), nullptr);
+}
+
+TEST(Application, ParametersLeaveOutTheProgram)
+{
+    TApplication& application = TestApplication();
+    EXPECT_EQ(application.ParamCount(), 0);
+    EXPECT_EQ(application.ParamStr(0), "pictovcl_tests");
+    EXPECT_EQ(application.ParamStr(1), "");
+    EXPECT_FALSE(application.ExeName().empty());
+}
