@@ -22,13 +22,14 @@
 #include "EntryNames.h"
 #include "Object.h"
 #include "Stream.h"
+#include "ZipCrypt.h"
 
 constexpr std::size_t LocalHeaderSize = 30;
 constexpr std::size_t CentralHeaderSize = 46;
 constexpr std::size_t EndRecordSize = 22;
 constexpr std::size_t MaxEndRecordSize = EndRecordSize + 0xFFFF;
-// Traditional encryption puts a 12-byte header before an entry's data.
-constexpr std::uint64_t EncryptionHeaderSize = 12;
+// Traditional encryption puts a 12-byte header (EncryptionHeaderSize,
+// ZipCrypt.h) before an entry's data.
 
 class TZipHeaderInfo;
 

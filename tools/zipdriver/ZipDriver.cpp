@@ -2,16 +2,20 @@
 // benchmarks can drive it beside peer tools.
 //
 //   zipdriver list ARCHIVE
+//   zipdriver create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... FILE...
 //
 // Exit status 0 on success; on an error the exception's message goes to
 // standard error and the status is 2.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "ZipReader.h"
+#include "ZipWriter.h"
 
 namespace {
 
@@ -35,15 +39,67 @@ void List(std::span<char* const> arguments)
     }
 }
 
+class EUsage : public std::exception {};
+
+// The value after an option, which must be there.
+std::string OptionValue(std::span<char* const> arguments, std::size_t& i)
+{
+    if (++i >= arguments.size())
+        throw EUsage();
+    return arguments[i];
+}
+
+// Zips the files, folders and patterns into a new or existing archive with
+// their relative paths. A folder is walked with -r and stored as a folder
+// entry without it; -x patterns exclude files (a pattern with "/" is matched
+// against the whole path, any other against the name).
+void Create(std::span<char* const> arguments)
+{
+    TZipWriter writer;
+    writer.DoProcessMessages = false;
+    writer.SetStorePaths(true);
+    std::vector<std::string> files;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string word = arguments[i];
+        if (word == "-l")
+            writer.PackLevel = std::stoi(OptionValue(arguments, i));
+        else if (word == "-p")
+            writer.Password = OptionValue(arguments, i);
+        else if (word == "-r")
+            writer.Recurse = true;
+        else if (word == "-x")
+            writer.ExcludeList().push_back(OptionValue(arguments, i));
+        else
+            files.push_back(word);
+    }
+    if (files.empty())
+        throw EUsage();
+    for (std::string& file : files) {
+        if (!std::filesystem::is_directory(file))
+            continue;
+        if (!file.ends_with('/'))
+            file += '/';
+        if (writer.Recurse)
+            file += '*';
+    }
+    writer.SetZipName(arguments[0]);
+    writer.SetFilesList(files);
+    writer.ZipListedFiles();
+}
+
 struct TSubcommand {
     std::string_view Name;
     std::string_view Usage;
-    std::size_t ArgumentCount;
+    std::size_t MinArguments;
+    std::size_t MaxArguments;
     void (*Run)(std::span<char* const> arguments);
 };
 
+constexpr std::size_t Unlimited = std::numeric_limits<std::size_t>::max();
+
 constexpr TSubcommand Subcommands[] = {
-    {"list", "list ARCHIVE", 1, List},
+    {"list", "list ARCHIVE", 1, 1, List},
+    {"create", "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... FILE...", 2, Unlimited, Create},
 };
 
 int Usage()
@@ -64,11 +120,14 @@ int main(int argc, char** argv)
     for (const TSubcommand& command : Subcommands) {
         if (command.Name != words[1])
             continue;
-        if (words.size() - 2 != command.ArgumentCount)
+        const std::size_t count = words.size() - 2;
+        if (count < command.MinArguments || count > command.MaxArguments)
             return Usage();
         try {
             command.Run(words.subspan(2));
             return 0;
+        } catch (const EUsage&) {
+            return Usage();
         } catch (const std::exception& error) {
             std::fprintf(stderr, "%s\n", error.what());
             return ExitError;
