@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 
@@ -114,6 +115,10 @@ void TZipWriter::WriteArchive()
         outputFileName_ = GetTempZipFileName(ExtractFilePath(GetZipName()));
     }
     OpenOutput();
+    // One allocation for the lists, however many entries they get.
+    const int capacity = std::min(GetCount() + static_cast<int>(FilesList().size()), MaxEntries + 1);
+    newNames_->SetCapacity(capacity);
+    newEntries_->SetCapacity(capacity);
     if (tempFileBuild_)
         UpdateExistingEntries();
     StartZipInfo();
@@ -226,8 +231,11 @@ void TZipWriter::RemoveListed(int index)
         streamEntries_.erase(streamEntries_.begin() + index);
 }
 
-std::string TZipWriter::ReadCentralExtra(const TZipHeaderInfo& entry)
+std::string TZipWriter::ReadCentralExtra(TZipHeaderInfo& entry)
 {
+    // An entry the recovery scan found has no central header to copy from.
+    if (entry.CentralHeaderOffset == 0)
+        entry.CentralExtraLength = 0;
     if (entry.CentralExtraLength == 0)
         return "";
     TStream& in = *archiveStream_;

@@ -162,7 +162,7 @@ private:
     void RegisterKeptEntry(std::unique_ptr<TZipHeaderInfo> entry, std::string centralExtra);
     void CheckRoomForEntry() const;
     void RemoveListed(int index);
-    std::string ReadCentralExtra(const TZipHeaderInfo& entry);
+    std::string ReadCentralExtra(TZipHeaderInfo& entry);
     void CopyExistingEntry(TZipHeaderInfo& entry);
     void WriteCentralDirectory();
     void ReplaceArchiveWithTemp();

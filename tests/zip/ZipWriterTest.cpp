@@ -3,6 +3,9 @@
 // names that the path settings give.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -337,6 +340,54 @@ TEST(ZipWriter, VolumeModesAreRefusedAndWriteNothing)
     TMemoryStream a = MemoryOf("a");
     EXPECT_THROW(f.writer.AddStreamEntry(&a, "a"), EWriteError);
     EXPECT_FALSE(std::filesystem::exists(f.archive));
+}
+
+// No descriptor can be opened while this lives; the limit is put back after.
+class TNoFreeDescriptors {
+public:
+    TNoFreeDescriptors()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        const int lowest = ::dup(0);
+        ::close(lowest);
+        struct rlimit limited = saved_;
+        limited.rlim_cur = static_cast<rlim_t>(lowest);
+        ::setrlimit(RLIMIT_NOFILE, &limited);
+    }
+    ~TNoFreeDescriptors() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
+    TNoFreeDescriptors(const TNoFreeDescriptors&) = delete;
+    TNoFreeDescriptors& operator=(const TNoFreeDescriptors&) = delete;
+
+private:
+    struct rlimit saved_ {};
+};
+
+TEST(ZipWriter, ASourceThatCannotBeOpenedIsRetriedWhileTheHandlerAsks)
+{
+    TWriterFixture f;
+    const std::string file = f.dir.Write("a.txt", "a");
+    const std::string other = f.dir.Write("b.txt", "b");
+    std::vector<TSkipReason> reasons;
+    std::unique_ptr<TNoFreeDescriptors> exhausted;
+    // The output is open by then; the sources are not.
+    f.writer.OnStartZipInfo = [&](TZipWriter&, int, std::int64_t, TEndCentral&, bool&) {
+        exhausted = std::make_unique<TNoFreeDescriptors>();
+    };
+    // Retried once, then given up, and the next file can be opened again.
+    f.writer.OnSkippingFile = [&](TZipReader&, TSkipReason reason, const std::string& name, int, bool& retry) {
+        EXPECT_EQ(name, file);
+        reasons.push_back(reason);
+        retry = reasons.size() == 1;
+        if (!retry)
+            exhausted.reset();
+    };
+    f.writer.FilesList() = {file, other};
+    const int added = f.writer.ZipListedFiles();
+    exhausted.reset();
+    EXPECT_EQ(added, 1);
+    EXPECT_EQ(reasons, (std::vector<TSkipReason>{srSourceUnavailable, srSourceUnavailable}));
+    ExpectPeersAccept(f.dir, f.archive);
+    EXPECT_EQ(PythonEntries(f.dir, f.archive).count("b.txt"), 1u);
 }
 
 } // namespace
