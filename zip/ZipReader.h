@@ -29,6 +29,10 @@
 #include "ZipRecords.h"
 
 class TZipReader {
+    // The writer builds on the reader's state: the open archive, the loaded
+    // directory and its end record, the cancel flag.
+    friend class TZipWriter;
+
 public:
     // Attempts of ReadZip at an archive without end record while an
     // OnInCompleteZip handler keeps asking for another try.

@@ -3,23 +3,27 @@
 //
 //   zipdriver list ARCHIVE
 //   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]
+//   zipdriver create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... FILE...
 //
 // Exit status 0 on success; 1 when extract left entries out (each named on
 // standard error); on an error the exception's message goes to standard
 // error and the status is 2.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <limits>
 #include <optional>
 #include <set>
-#include <stdexcept>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "ZipReader.h"
+#include "ZipWriter.h"
 
 namespace {
 
+constexpr int ExitSuccess = 0;
 constexpr int ExitIncomplete = 1;
 constexpr int ExitError = 2;
 
@@ -67,13 +71,16 @@ std::optional<TExtractOptions> ParseExtractOptions(std::span<char* const> words)
     return options;
 }
 
+// Bad options: the usage text, exit status 2.
+class EUsage : public std::exception {};
+
 // Every entry, folders recreated. An entry counts as extracted when it was
 // written with a matching CRC (a folder entry when it was not skipped).
 int Extract(std::span<char* const> arguments)
 {
     const std::optional<TExtractOptions> options = ParseExtractOptions(arguments.subspan(2));
     if (!options)
-        throw std::invalid_argument("extract: options are -p PASSWORD and -o always|never");
+        throw EUsage();
     TZipReader reader;
     reader.DoProcessMessages = false;
     reader.RecreateDirs = true;
@@ -102,6 +109,53 @@ int Extract(std::span<char* const> arguments)
     return result;
 }
 
+// The value after an option, which must be there.
+std::string OptionValue(std::span<char* const> arguments, std::size_t& i)
+{
+    if (++i >= arguments.size())
+        throw EUsage();
+    return arguments[i];
+}
+
+// Zips the files, folders and patterns into a new or existing archive with
+// their relative paths. A folder is walked with -r and stored as a folder
+// entry without it; -x patterns exclude files (a pattern with "/" is matched
+// against the whole path, any other against the name).
+int Create(std::span<char* const> arguments)
+{
+    TZipWriter writer;
+    writer.DoProcessMessages = false;
+    writer.SetStorePaths(true);
+    std::vector<std::string> files;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string word = arguments[i];
+        if (word == "-l")
+            writer.PackLevel = std::stoi(OptionValue(arguments, i));
+        else if (word == "-p")
+            writer.Password = OptionValue(arguments, i);
+        else if (word == "-r")
+            writer.Recurse = true;
+        else if (word == "-x")
+            writer.ExcludeList().push_back(OptionValue(arguments, i));
+        else
+            files.push_back(word);
+    }
+    if (files.empty())
+        throw EUsage();
+    for (std::string& file : files) {
+        if (!std::filesystem::is_directory(file))
+            continue;
+        if (!file.ends_with('/'))
+            file += '/';
+        if (writer.Recurse)
+            file += '*';
+    }
+    writer.SetZipName(arguments[0]);
+    writer.SetFilesList(files);
+    writer.ZipListedFiles();
+    return ExitSuccess;
+}
+
 struct TSubcommand {
     std::string_view Name;
     std::string_view Usage;
@@ -111,9 +165,12 @@ struct TSubcommand {
     int (*Run)(std::span<char* const> arguments);
 };
 
+constexpr std::size_t Unlimited = std::numeric_limits<std::size_t>::max();
+
 constexpr TSubcommand Subcommands[] = {
     {"list", "list ARCHIVE", 1, 1, List},
     {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]", 2, 6, Extract},
+    {"create", "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... FILE...", 2, Unlimited, Create},
 };
 
 int Usage()
@@ -139,6 +196,8 @@ int main(int argc, char** argv)
             return Usage();
         try {
             return command.Run(words.subspan(2));
+        } catch (const EUsage&) {
+            return Usage();
         } catch (const std::exception& error) {
             std::fprintf(stderr, "%s\n", error.what());
             return ExitError;
