@@ -1,0 +1,112 @@
+// The main window's picture grid: picture units built from the grid's
+// geometry, found by name on every use, and the selection held in the
+// panels' colours.
+#include <algorithm>
+#include <charconv>
+#include <memory>
+
+#include "Format.h"
+#include "IniFiles.h"
+#include "PictureGrid.h"
+#include "Unit1.h"
+
+namespace {
+
+// The picture number in a unit component's name after its prefix.
+int32_t NumberAfter(const std::string& name, size_t prefixLength)
+{
+    int32_t n = 0;
+    if (name.size() > prefixLength)
+        std::from_chars(name.data() + prefixLength, name.data() + name.size(), n);
+    return n;
+}
+
+} // namespace
+
+void TForm1::CreatePictUnit(int32_t n)
+{
+    std::unique_ptr<TIniFile> project;
+    if (ProjectFileName != UntitledProject)
+        project = std::make_unique<TIniFile>(ProjectFileName);
+    const std::string number = IntToStr(n);
+    const int ppi = PixelsPerInch();
+    const TPictUnitPlace place = PictUnitPlace(n, ppi, ScrollBox1->VertScrollBar().Position());
+    ScrollBox1->DisableAutoRange();
+
+    TPanel* panel = NewComponent<TPanel>(*this);
+    panel->SetParent(ScrollBox1);
+    panel->SetBevelOuter(bvLowered);
+    panel->SetBoundsRect(place.Panel);
+    panel->SetName("Panel" + number);
+    panel->SetCaption("");
+
+    TImage* image = NewComponent<TImage>(*this);
+    image->SetParent(GetTPanelofX(n));
+    image->SetBounds(ScaleByPPI(1, ppi), ScaleByPPI(1, ppi), panel->ClientWidth(), panel->ClientHeight());
+    image->SetName("Image" + number);
+    image->SetStretch(true);
+
+    TEdit* edit = NewComponent<TEdit>(*this);
+    edit->SetParent(ScrollBox1);
+    edit->SetText(ProjectFileName == UntitledProject ? "Put Caption Here" : "");
+    edit->SetBounds(panel->Left(), panel->Top() + panel->Height(), panel->ClientWidth(), edit->Height());
+    edit->SetName("Edit" + number);
+
+    TCheckBox* checkBox = NewComponent<TCheckBox>(*this);
+    checkBox->SetParent(ScrollBox1);
+    checkBox->SetName("CheckBox" + number);
+    checkBox->SetCaption("Password Protect");
+    checkBox->SetBounds(panel->Left(), edit->Top() + ScaleByPPI(24, ppi), panel->ClientWidth(),
+                        checkBox->Height());
+    checkBox->SetChecked(project && project->ReadBool("Image" + number, "Encrypt", false));
+
+    ScrollBox1->EnableAutoRange();
+}
+
+TImage* TForm1::GetTImageofX(int32_t n) const
+{
+    return dynamic_cast<TImage*>(FindComponent("Image" + IntToStr(n)));
+}
+
+TPanel* TForm1::GetTPanelofX(int32_t n) const
+{
+    return dynamic_cast<TPanel*>(FindComponent("Panel" + IntToStr(n)));
+}
+
+int32_t TForm1::GetXofTImage(const TImage& image) const
+{
+    return NumberAfter(image.Name(), 5);
+}
+
+int32_t TForm1::GetXofTPanel(const TPanel& panel) const
+{
+    return NumberAfter(panel.Name(), 5);
+}
+
+void TForm1::LoadPicture()
+{
+    const TPanel& panel = *dynamic_cast<TPanel*>(CurrentImage->Parent());
+    const TPicture& picture = CurrentImage->Picture();
+    CurrentImage->SetBoundsRect(ThumbnailBounds(picture.Width(), picture.Height(), panel.BevelWidth(),
+                                                panel.ClientWidth(), panel.ClientHeight()));
+}
+
+TColor TForm1::GetHighlightColor() const
+{
+    return HighlightColorOf(ColorToRGB(clBtnHighlight), ColorToRGB(clBtnFace));
+}
+
+void TForm1::SelectCurrent(uint8_t mode, int32_t anchor)
+{
+    const int32_t c = GetXofTImage(*CurrentImage);
+    const TColor highlight = GetHighlightColor();
+    if (mode == 0) {
+        for (int32_t n = 1; n <= PictureCount; ++n)
+            GetTPanelofX(n)->SetColor(clBtnFace);
+    } else if (mode == 1 && c != anchor) {
+        for (int32_t n = std::min(c, anchor); n <= std::max(c, anchor); ++n)
+            GetTPanelofX(n)->SetColor(highlight);
+    }
+    GetTPanelofX(c)->SetColor(highlight);
+    dynamic_cast<TEdit*>(FindComponent("Edit" + IntToStr(c)))->SetFocus();
+}

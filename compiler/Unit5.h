@@ -1,0 +1,17 @@
+// TForm5: the splash window shown while an album project opens at start-up.
+#pragma once
+
+#include "Forms.h"
+#include "StdCtrls.h"
+#include "ExtCtrls.h"
+
+class TForm5 : public TForm {
+public:
+    TForm5();
+    std::string ClassName() const override { return "TForm5"; }
+
+    TLabel* Label1;
+    TShape* Shape1;
+};
+
+extern TForm5* Form5;

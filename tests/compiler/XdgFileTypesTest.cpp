@@ -1,0 +1,61 @@
+#include "XdgFileTypes.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "VclTestApp.h"
+
+TEST(XdgFileTypesTest, AMimePackageAndADesktopEntryPerType)
+{
+    TestApplication();
+    TempDir dataHome;
+    TXdgFileTypeRegistrar registrar(dataHome.Path().string());
+    registrar.Register(ProjectFileTypeKeys("/opt/my albums/Pictomake"));
+
+    const std::string package = ReadFileBytes(dataHome.File("mime/packages/Pictoria.Compiler.file.xml"));
+    EXPECT_NE(package.find("<mime-type type=\"application/x-pictoria-compiler-file\">"), std::string::npos);
+    EXPECT_NE(package.find("<glob pattern=\"*.pxp\"/>"), std::string::npos);
+    const std::string entry = ReadFileBytes(dataHome.File("applications/Pictoria.Compiler.file.desktop"));
+    EXPECT_NE(entry.find("Exec=\"/opt/my albums/Pictomake\" %f\n"), std::string::npos);
+    EXPECT_NE(entry.find("MimeType=application/x-pictoria-compiler-file;\n"), std::string::npos);
+}
+
+TEST(XdgFileTypesTest, ExecLinesQuoteThePath)
+{
+    EXPECT_EQ(DesktopExecLine("\"/a b/x\" \"%1\""), "\"/a b/x\" %f");
+    EXPECT_EQ(DesktopExecLine("\"/a$b/100%\" \"%1\""), "\"/a\\$b/100%%\" %f");
+    EXPECT_EQ(DesktopExecLine("\"/a\\b\" \"%1\""), "\"/a\\\\\\\\b\" %f");
+}
+
+TEST(XdgFileTypesTest, AFolderThatCannotBeMadeSkipsTheTypeSilently)
+{
+    TestApplication();
+    TempDir dataHome;
+    const std::string blocked = dataHome.Write("file", "");
+    TXdgFileTypeRegistrar registrar(blocked);
+    EXPECT_NO_THROW(registrar.Register(AlbumFileTypeKeys("/opt/")));
+}
+
+TEST(XdgFileTypesTest, AFileThatCannotBeWrittenRaises)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes anywhere";
+    TestApplication();
+    TempDir dataHome;
+    TXdgFileTypeRegistrar registrar(dataHome.Path().string());
+    registrar.Register(AlbumFileTypeKeys("/opt/"));
+    ::chmod(dataHome.File("applications").c_str(), 0500);
+    EXPECT_THROW(
+        {
+            try {
+                registrar.Register(AlbumFileTypeKeys("/opt/"));
+            } catch (const ERegistryException& e) {
+                EXPECT_STREQ(e.what(), "Failed to set data for ''");
+                throw;
+            }
+        },
+        ERegistryException);
+    ::chmod(dataHome.File("applications").c_str(), 0700);
+}
