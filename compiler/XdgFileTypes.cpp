@@ -49,7 +49,7 @@ std::string ProgramOf(const std::string& command)
     return command.substr(0, command.find(' '));
 }
 
-// Quoting of the Desktop Entry Specification: inside double quotes '"', '`',
+// Quoting of a desktop entry's Exec key: inside double quotes '"', '`',
 // '$' and '\' take a backslash; '%' doubles; then the value's own escaping
 // doubles every backslash again.
 std::string QuotedExecArgument(const std::string& argument)

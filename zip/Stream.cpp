@@ -85,6 +85,23 @@ std::string FileError(const char* pattern, const std::string& fileName, int erro
     return Format(pattern, {fileName, std::strerror(error)});
 }
 
+// Repeats a read or write until count bytes moved, the end came or the
+// system refused; an interrupted call is retried. Returns the bytes moved.
+template <class Byte, class Transfer>
+std::int64_t TransferAll(Byte* bytes, std::int64_t count, Transfer transfer)
+{
+    std::int64_t total = 0;
+    while (total < count) {
+        const ssize_t n = transfer(bytes + total, static_cast<std::size_t>(count - total));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        total += n;
+    }
+    return total;
+}
+
 } // namespace
 
 TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode) : fileName_(fileName)
@@ -101,32 +118,14 @@ TFileStream::~TFileStream() { ::close(fd_); }
 
 std::int64_t TFileStream::Read(void* buffer, std::int64_t count)
 {
-    auto* out = static_cast<char*>(buffer);
-    std::int64_t total = 0;
-    while (total < count) {
-        const ssize_t n = ::read(fd_, out + total, static_cast<std::size_t>(count - total));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        total += n;
-    }
-    return total;
+    return TransferAll(static_cast<char*>(buffer), count,
+                       [this](char* at, std::size_t n) { return ::read(fd_, at, n); });
 }
 
 std::int64_t TFileStream::Write(const void* buffer, std::int64_t count)
 {
-    const auto* in = static_cast<const char*>(buffer);
-    std::int64_t total = 0;
-    while (total < count) {
-        const ssize_t n = ::write(fd_, in + total, static_cast<std::size_t>(count - total));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        total += n;
-    }
-    return total;
+    return TransferAll(static_cast<const char*>(buffer), count,
+                       [this](const char* at, std::size_t n) { return ::write(fd_, at, n); });
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, int origin)

@@ -15,6 +15,7 @@
 #include "ExtractIO.h"
 #include "LittleEndian.h"
 #include "OutputFile.h"
+#include "ScopeExit.h"
 #include "WildMatch.h"
 #include "ZipExceptions.h"
 #include "ZipLib.h"
@@ -454,18 +455,13 @@ int TZipReader::UnZipEntryToStream(TStream& archive, TStream& target, int index)
     targetStream_ = &target;
     cancelRequested_ = false;
     filesList_.clear();
-    try {
-        SetSelected(index, true);
-        selectedOnly_ = true;
-        const int count = UnZipFiles(archive);
+    const TScopeExit restore([this] {
         targetStream_ = nullptr;
         selectedOnly_ = false;
-        return count;
-    } catch (...) {
-        targetStream_ = nullptr;
-        selectedOnly_ = false;
-        throw;
-    }
+    });
+    SetSelected(index, true);
+    selectedOnly_ = true;
+    return UnZipFiles(archive);
 }
 
 int TZipReader::UnZipToStreamByIndex(TStream* stream, int index)
@@ -473,17 +469,11 @@ int TZipReader::UnZipToStreamByIndex(TStream* stream, int index)
     if (!stream)
         return 0;
     OpenZip();
-    int count = 0;
-    try {
-        count = UnZipEntryToStream(*archiveStream_, *stream, index);
-    } catch (...) {
+    const TScopeExit close([this] {
         CloseZip();
         cancelRequested_ = false;
-        throw;
-    }
-    CloseZip();
-    cancelRequested_ = false;
-    return count;
+    });
+    return UnZipEntryToStream(*archiveStream_, *stream, index);
 }
 
 int TZipReader::UnZipToDestDir()
@@ -491,30 +481,18 @@ int TZipReader::UnZipToDestDir()
     cancelRequested_ = false;
     if (destDir_ == "?")
         return 0;
-    int count = 0;
-    try {
-        ReadZip();
-        OpenZip();
-        count = UnZipFiles(*archiveStream_);
-    } catch (...) {
+    const TScopeExit close([this] {
         CloseZip();
         cancelRequested_ = false;
-        throw;
-    }
-    CloseZip();
-    cancelRequested_ = false;
-    return count;
+    });
+    ReadZip();
+    OpenZip();
+    return UnZipFiles(*archiveStream_);
 }
 
 int TZipReader::UnZipSelectedToDestDir()
 {
     selectedOnly_ = true;
-    try {
-        const int count = UnZipToDestDir();
-        selectedOnly_ = false;
-        return count;
-    } catch (...) {
-        selectedOnly_ = false;
-        throw;
-    }
+    const TScopeExit restore([this] { selectedOnly_ = false; });
+    return UnZipToDestDir();
 }
