@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "LittleEndian.h"
 #include "ZipSignatures.h"
@@ -95,7 +96,7 @@ bool FindLocalHeader(TStream& stream, const TScanProgress& progress)
     return false;
 }
 
-std::optional<TDataDescriptor> FindDataDescriptor(TStream& stream, std::int64_t dataStart,
+std::optional<TDataDescriptor> FindDataDescriptor(TStream& stream, std::int64_t dataStart, std::int64_t limit,
                                                   const TScanProgress& progress)
 {
     stream.Seek(dataStart, soFromBeginning);
@@ -106,10 +107,12 @@ std::optional<TDataDescriptor> FindDataDescriptor(TStream& stream, std::int64_t 
     // all 16; an unsigned one lies in the 12 before a 4-byte signature.
     constexpr std::size_t Signed = SignedDescriptorSize;
     constexpr std::size_t UnsignedBeforeSignature = UnsignedDescriptorSize + 4;
-    while (reader.Next(byte)) {
+    // A descriptor that ends at limit is told by the signature behind it.
+    const std::int64_t readLimit = limit > std::numeric_limits<std::int64_t>::max() - 4 ? limit : limit + 4;
+    while (reader.Position() < readLimit && reader.Next(byte)) {
         bytes.Push(byte);
         const std::int64_t end = reader.Position();
-        if (bytes.Count() >= Signed && end - SignedDescriptorSize >= dataStart &&
+        if (end <= limit && bytes.Count() >= Signed && end - SignedDescriptorSize >= dataStart &&
             bytes.U32(Signed) == DataDescriptorSignature &&
             bytes.U32(Signed - 8) == end - SignedDescriptorSize - dataStart)
             return TDataDescriptor{bytes.U32(Signed - 4), bytes.U32(Signed - 8), bytes.U32(Signed - 12), end};
@@ -118,5 +121,7 @@ std::optional<TDataDescriptor> FindDataDescriptor(TStream& stream, std::int64_t 
                 return found;
         }
     }
+    if (reader.Position() > limit)
+        return std::nullopt;
     return UnsignedDescriptorEndingAt(bytes, UnsignedDescriptorSize, reader.Position(), dataStart);
 }

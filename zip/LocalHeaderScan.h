@@ -35,6 +35,7 @@ struct TDataDescriptor {
 // from dataStart, so bytes inside the data that look like one do not. It may
 // start with its signature (16 bytes) or not (12 bytes, then found in front
 // of the next record's signature or the end of the stream). The zip64 form
-// (24 bytes) is not recognised. None when the data never ends.
-std::optional<TDataDescriptor> FindDataDescriptor(TStream& stream, std::int64_t dataStart,
+// (24 bytes) is not recognised. None when the data does not end at or before
+// limit.
+std::optional<TDataDescriptor> FindDataDescriptor(TStream& stream, std::int64_t dataStart, std::int64_t limit,
                                                   const TScanProgress& progress);

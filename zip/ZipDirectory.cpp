@@ -9,6 +9,12 @@
 // After a scan the central headers that follow the last local entry, when
 // there are any, only complete the entries the scan found.
 //
+// An archive appended to another file (a self-extracting program made by
+// concatenation) may count its offsets from its own start instead of the
+// file's. Its central directory then lies right before the end record rather
+// than where the record says; every offset is moved by the difference, so
+// that in memory each offset is a position in the file.
+//
 // Whatever the bytes, a read ends in a directory or in an exception: a file
 // that is not an archive never reads as an empty one (only an empty file is
 // an archive without entries). Zip64 archives are refused with their own
@@ -16,27 +22,24 @@
 #include "ZipReader.h"
 
 #include <algorithm>
-#include <cctype>
-#include <filesystem>
+#include <array>
 
+#include "LittleEndian.h"
 #include "LocalHeaderScan.h"
 #include "ZipExceptions.h"
 #include "ZipMessages.h"
+#include "ZipSignatures.h"
 #include "ZipUI.h"
 
 namespace {
 
 const char* const Zip64NotSupported = "Zip64 archives are not supported";
 
-// The recovery scan of a self-extracting program starts behind its stub.
-constexpr std::int64_t SelfExtractorStubSize = 14000;
-
-bool HasExeExtension(const std::string& fileName)
+bool CentralHeaderAt(TStream& stream, std::uint64_t position)
 {
-    std::string extension = std::filesystem::path(fileName).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return extension == ".EXE";
+    std::array<std::uint8_t, 4> signature{};
+    stream.Seek(static_cast<std::int64_t>(position), soFromBeginning);
+    return stream.Read(signature.data(), 4) == 4 && GetU32(signature.data()) == CentralSignature();
 }
 
 } // namespace
@@ -97,6 +100,7 @@ void TZipReader::ClearZip()
     DropDirectory();
     endRecord_.Clear();
     rebuilt_ = false;
+    archiveBase_ = 0;
     numDisks_ = 1;
     SetMultiMode(mmNone);
     zipName_.clear();
@@ -141,12 +145,19 @@ void TZipReader::RaiseBadZip(const std::string& message)
     throw EBadZipFile(message);
 }
 
-void TZipReader::CheckReadable(const TZipHeaderInfo& entry)
+std::optional<std::string> TZipReader::UnreadableReason(const TZipHeaderInfo& entry)
 {
     if (entry.IsZip64())
-        RaiseBadZip(Zip64NotSupported);
+        return Zip64NotSupported;
     if (entry.Damaged())
-        RaiseBadZip(LoadStr(IDS_INVALIDZIP));
+        return LoadStr(IDS_INVALIDZIP);
+    return std::nullopt;
+}
+
+void TZipReader::CheckReadable(const TZipHeaderInfo& entry)
+{
+    if (const std::optional<std::string> reason = UnreadableReason(entry))
+        RaiseBadZip(*reason);
 }
 
 void TZipReader::PumpMessages()
@@ -167,6 +178,7 @@ void TZipReader::ReadCentralDirectory(TStream& stream)
     // A fresh read: what an earlier read (or scan) of the archive left goes.
     DropDirectory();
     rebuilt_ = false;
+    archiveBase_ = 0;
     bool found = endRecord_.LoadFromStream(stream);
     if (found && endRecord_.IsZip64())
         RaiseBadZip(Zip64NotSupported);
@@ -215,7 +227,23 @@ void TZipReader::PositionAtCentralDirectory(TStream& stream)
     // with the volumes; until then that directory is out of reach.
     if (GetMultiMode() != mmNone && endRecord_.CentralDirDisk != currentDisk_)
         throw EIncompleteZip(LoadStr(IDS_INCOMPLETEZIP));
+    if (GetMultiMode() == mmNone) {
+        archiveBase_ = ArchiveBaseOf(stream);
+        endRecord_.CentralOffset += archiveBase_;
+    }
     stream.Seek(static_cast<std::int64_t>(endRecord_.CentralOffset), soFromBeginning);
+}
+
+// The length of what precedes an archive that counts its offsets from its
+// own start: 0 unless the central directory is missing where the end record
+// says and found right before the end record instead.
+std::uint64_t TZipReader::ArchiveBaseOf(TStream& stream) const
+{
+    const std::uint64_t stated = endRecord_.CentralOffset;
+    const std::uint64_t actual = endRecord_.CommentPosition - EndRecordSize - endRecord_.CentralSize;
+    if (actual <= stated || CentralHeaderAt(stream, stated) || !CentralHeaderAt(stream, actual))
+        return 0;
+    return actual - stated;
 }
 
 void TZipReader::HandleMissingEndRecord(TStream& stream)
@@ -227,7 +255,7 @@ void TZipReader::HandleMissingEndRecord(TStream& stream)
         throw ENotAZipFile(LoadStr(IDS_INVALIDZIP));
     if (IncompleteZipMode == izAssumeMulti)
         throw EIncompleteZip(LoadStr(IDS_INCOMPLETEZIP));
-    if (!ScanLocalHeaders(stream))
+    if (!ScanLocalHeaders(stream, std::nullopt))
         RaiseBadZip(LoadStr(IDS_INVALIDZIP));
 }
 
@@ -245,6 +273,7 @@ void TZipReader::ReadCentralHeaders(TStream& stream)
             continue;
         }
         CheckReadable(*entry);
+        entry->LocalHeaderOffset += archiveBase_;
         // Past the extra field and the comment, to the next header.
         stream.Seek(entry->CentralExtraLength + static_cast<std::int64_t>(entry->CommentLength()), soFromCurrent);
         if (rebuilt_) {
@@ -289,72 +318,4 @@ void TZipReader::CompleteScannedEntry(const TZipHeaderInfo& read)
     const std::uint64_t offset = listed.LocalHeaderOffset;
     listed.Assign(read);
     listed.LocalHeaderOffset = offset;
-}
-
-// ---- The recovery scan ----------------------------------------------------
-
-void TZipReader::RecoverByScan(TStream& stream)
-{
-    // A volume set cannot be scanned from one of its files.
-    if (GetMultiMode() != mmNone || !ScanLocalHeaders(stream))
-        RaiseBadZip(LoadStr(IDS_INVALIDZIP));
-}
-
-std::int64_t TZipReader::ScanStart() const { return HasExeExtension(zipName_) ? SelfExtractorStubSize : 0; }
-
-// Lists the entries whose local headers follow each other from the first one
-// found. Runs at most once per directory read. True when it found any.
-bool TZipReader::ScanLocalHeaders(TStream& stream)
-{
-    if (rebuilt_)
-        return false;
-    rebuilt_ = true;
-    DropDirectory();
-    stream.Seek(ScanStart(), soFromBeginning);
-    if (!FindLocalHeader(stream, [this] { PumpMessages(); }))
-        return false;
-    NewEntryList();
-    for (;;) {
-        std::unique_ptr<TZipHeaderInfo> entry = NewHeaderInfo();
-        if (!entry->ReadLocalFromStream(stream))
-            break;
-        if (entry->IsZip64())
-            RaiseBadZip(Zip64NotSupported);
-        if (!SkipEntryData(stream, *entry))
-            break;
-        CheckReadable(*entry);
-        entryList_->Add(std::move(entry));
-    }
-    if (entryList_->Count() == 0)
-        return false;
-    endRecord_.ThisDisk = 0;
-    endRecord_.CentralDirDisk = 0;
-    currentDisk_ = 0;
-    endRecord_.CentralOffset = static_cast<std::uint64_t>(stream.Position());
-    // The count bounds the central headers read after the scan; more entries
-    // than the end record can count need zip64, which is refused anyway.
-    endRecord_.TotalEntries = static_cast<std::uint16_t>(std::min(entryList_->Count(), 0xFFFF));
-    numDisks_ = 1;
-    return true;
-}
-
-// Moves the stream from the end of a local header's name to the next local
-// header. An entry with a data descriptor has its sizes there: they are taken
-// from it. False when the entry's data has no end.
-bool TZipReader::SkipEntryData(TStream& stream, TZipHeaderInfo& entry)
-{
-    const std::int64_t dataStart = stream.Position() + entry.LocalExtraLength;
-    if (!entry.HasDataDescriptor()) {
-        stream.Seek(dataStart + static_cast<std::int64_t>(entry.CompressedSize), soFromBeginning);
-        return true;
-    }
-    const std::optional<TDataDescriptor> descriptor =
-        FindDataDescriptor(stream, dataStart, [this] { PumpMessages(); });
-    if (!descriptor)
-        return false;
-    entry.CRC32 = descriptor->CRC32;
-    entry.CompressedSize = descriptor->CompressedSize;
-    entry.UncompressedSize = descriptor->UncompressedSize;
-    stream.Seek(descriptor->End, soFromBeginning);
-    return true;
 }

@@ -18,6 +18,7 @@
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -228,6 +229,9 @@ private:
     void DropDirectory();
     void NewEntryList();
     [[noreturn]] void RaiseBadZip(const std::string& message);
+    // Why this engine cannot read the entry (zip64, or too short for its
+    // encryption header); none when it can.
+    static std::optional<std::string> UnreadableReason(const TZipHeaderInfo& entry);
     void CheckReadable(const TZipHeaderInfo& entry);
     void PumpMessages();
     std::string ReadCommentAt(std::uint64_t position, std::size_t length);
@@ -239,10 +243,15 @@ private:
     void ReadCentralHeaders(TStream& stream);
     bool ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state);
     void CompleteScannedEntry(const TZipHeaderInfo& read);
+
+    // The recovery scan (ZipDirectoryScan.cpp).
+    struct TLocalRun;
     void RecoverByScan(TStream& stream);
-    bool ScanLocalHeaders(TStream& stream);
-    bool SkipEntryData(TStream& stream, TZipHeaderInfo& entry);
-    std::int64_t ScanStart() const;
+    bool ScanLocalHeaders(TStream& stream, std::optional<std::int64_t> centralStart);
+    std::optional<TLocalRun> FindLocalRun(TStream& stream, std::optional<std::int64_t> centralStart);
+    TLocalRun ReadLocalRun(TStream& stream, std::optional<std::int64_t> limit, std::set<std::int64_t>& visited);
+    bool SkipEntryData(TStream& stream, TZipHeaderInfo& entry, std::int64_t limit);
+    std::uint64_t ArchiveBaseOf(TStream& stream) const;
 
     int thisVersion_ = 223;
     std::string zipName_;
@@ -263,6 +272,9 @@ private:
     // The archive file as it was when its directory was read.
     std::optional<TFileStamp> directoryStamp_;
     bool rebuilt_ = false;
+    // Added to the offsets of an archive that counts them from its own start
+    // behind something else in the file; 0 for any other.
+    std::uint64_t archiveBase_ = 0;
     int currentDisk_ = 0;
     std::unique_ptr<TLFNFileStream> archiveStream_;
     TEndCentral endRecord_;
