@@ -18,30 +18,19 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 
 #include "Exceptions.h"
 #include "FileNameParts.h"
 #include "Format.h"
 #include "LittleEndian.h"
+#include "OutputFile.h"
+#include "ScopeExit.h"
 #include "ZipExceptions.h"
 #include "ZipLib.h"
 #include "ZipMessages.h"
 #include "ZipSignatures.h"
 
 namespace {
-
-// Runs its action when the scope ends, however it ends.
-class TScopeExit {
-public:
-    explicit TScopeExit(std::function<void()> action) : action_(std::move(action)) {}
-    ~TScopeExit() { action_(); }
-    TScopeExit(const TScopeExit&) = delete;
-    TScopeExit& operator=(const TScopeExit&) = delete;
-
-private:
-    std::function<void()> action_;
-};
 
 constexpr int MaxEntries = 0xFFFF;
 constexpr std::uint32_t DataDescriptorSignature = 0x08074B50;
@@ -98,7 +87,10 @@ int TZipWriter::BuildArchive()
         AbandonOutput();
         throw;
     }
-    AdoptNewDirectory();
+    // A self-extractor leaves its archive as it was: the reader keeps that
+    // archive's directory.
+    if (!stub_)
+        AdoptNewDirectory();
     if (Dispose)
         DisposeSourceFiles();
     SetNumDisks(1);
@@ -139,6 +131,8 @@ void TZipWriter::OpenOutput()
     output_ = std::make_unique<TArchiveOutput>(tempFileBuild_ ? outputFileName_ : GetZipName(), StreamBufferSize,
                                                tempFileBuild_ || FlushFilesOnClose);
     outputFileName_ = tempFileBuild_ ? outputFileName_ : GetZipName();
+    if (stub_)
+        output_->CopyFrom(*stub_, 0);
     newNames_ = std::make_unique<TSortedZip>(dupAccept, false);
     newNames_->SortMode = ByName;
     newEntries_ = std::make_unique<TSortedZip>(dupError);
@@ -376,11 +370,16 @@ void TZipWriter::WriteCentralDirectory()
 void TZipWriter::ReplaceArchiveWithTemp()
 {
     archiveStream_.reset();
+    const std::string& target = stub_ ? selfExtractorTarget_ : GetZipName();
+    // An archive keeps its permissions; a program is made as a new file
+    // that may be run.
     struct stat old {};
-    if (::stat(GetZipName().c_str(), &old) == 0)
+    if (stub_)
+        ::chmod(outputFileName_.c_str(), ProgramFileMode());
+    else if (::stat(target.c_str(), &old) == 0)
         ::chmod(outputFileName_.c_str(), old.st_mode & 07777);
-    if (!RenameReplacing(outputFileName_, GetZipName())) {
-        MoveFileOrCopy(outputFileName_, GetZipName());
+    if (!RenameReplacing(outputFileName_, target)) {
+        MoveFileOrCopy(outputFileName_, target);
         ::unlink(outputFileName_.c_str());
     }
 }

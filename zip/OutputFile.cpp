@@ -25,6 +25,13 @@ std::string CreateFailure(const std::string& fileName, int error)
     return Format("Cannot create file \"%s\". %s", {fileName, std::strerror(error)});
 }
 
+mode_t CurrentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 } // namespace
 
 TOutputFile::TOutputFile(std::string target, bool flushOnClose, std::int32_t bufferSize)
@@ -68,12 +75,9 @@ void TOutputFile::Commit(std::optional<std::time_t> modTime, mode_t mode)
     temporary_.clear();
 }
 
-mode_t DefaultFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
+mode_t DefaultFileMode() { return 0666 & ~CurrentUmask(); }
+
+mode_t ProgramFileMode() { return 0777 & ~CurrentUmask(); }
 
 mode_t ExtractedFileMode(std::uint8_t host, std::uint32_t externalAttributes, bool retainAttributes)
 {

@@ -37,6 +37,8 @@ private:
 
 // The mode a newly created file gets: 0666 less the process's umask.
 mode_t DefaultFileMode();
+// The mode a newly made program gets: 0777 less the process's umask.
+mode_t ProgramFileMode();
 
 // The mode of an extracted file. Kept attributes of a Unix-made entry (host
 // 3) give its permission bits, never set-user-ID, set-group-ID or sticky;

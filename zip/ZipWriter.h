@@ -18,9 +18,9 @@
 // zip64), EReadError for a password-protected file that changed while it was
 // read, and the stream errors of the sources and of the old archive.
 //
-// Multi-volume writing (spanned disks, block files) and self-extractors are
-// not built yet: a build with MultiZipInfo().MultiMode other than mmNone
-// raises EWriteError and writes nothing. Their settings are kept.
+// Multi-volume writing (spanned disks, block files) is not built yet: a build
+// with MultiZipInfo().MultiMode other than mmNone raises EWriteError and
+// writes nothing. Its settings are kept.
 #pragma once
 
 #include <cstdint>
@@ -140,6 +140,17 @@ public:
     // (OnSkippingFile) where single calls would replace the entry.
     int AddStreamEntries(const std::vector<TStreamEntry>& entries);
 
+    // Writes the archive ZipName names, as it is, behind a copy of the stub
+    // program into ZipName with the extension ".EXE" (replacing an older
+    // one only once the new one is complete), with every offset counted from
+    // the start of that file, and makes it executable. The archive and the
+    // loaded directory stay as they were; FilesList is emptied. Nothing is
+    // done for a blank ZipName. EFOpenError when ZipName names no file or
+    // the stub cannot be opened, EWriteError for a multi-volume archive,
+    // EFCreateError when the program would be the archive itself; the
+    // archive's and the build's exceptions pass. The flag has no effect.
+    void MakeSelfExtractor(const std::string& stubFileName, bool = true);
+
     // Whether FileName matches a pattern of ExcludeList / NoCompressList.
     bool IsExcluded(const std::string& FileName) const;
     bool IsNoCompress(const std::string& FileName) const;
@@ -169,6 +180,9 @@ private:
     void AdoptNewDirectory();
     void AbandonOutput();
     void DisposeSourceFiles();
+
+    // ---- The self-extractor (SelfExtractor.cpp) ----
+    void CheckSelfExtractorSource(const std::string& target) const;
 
     // ---- Adding one entry (AddEntry.cpp) ----
     bool AddOneEntry(const std::string& Name, const TStreamEntry* stream);
@@ -216,6 +230,10 @@ private:
     // The central extra fields of the kept entries, copied from the old archive.
     std::map<const TZipHeaderInfo*, std::string> centralExtras_;
     std::vector<std::string> disposeList_;
+    // While a self-extractor is made: the stub copied in front of the
+    // entries, and the program's name.
+    std::unique_ptr<TLFNFileStream> stub_;
+    std::string selfExtractorTarget_;
     int addedCount_ = 0;
     std::int64_t totalBytes_ = 0;
     std::int64_t doneBytes_ = 0;

@@ -4,6 +4,7 @@
 //   zipdriver list ARCHIVE
 //   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]
 //   zipdriver create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... FILE...
+//   zipdriver sfx STUB ARCHIVE
 //
 // Exit status 0 on success; 1 when extract left entries out (each named on
 // standard error); on an error the exception's message goes to standard
@@ -156,6 +157,17 @@ int Create(std::span<char* const> arguments)
     return ExitSuccess;
 }
 
+// Makes the self-extracting program ARCHIVE's name with ".EXE" from the stub
+// program STUB and the archive.
+int SelfExtractor(std::span<char* const> arguments)
+{
+    TZipWriter writer;
+    writer.DoProcessMessages = false;
+    writer.SetZipName(arguments[1]);
+    writer.MakeSelfExtractor(arguments[0], true);
+    return ExitSuccess;
+}
+
 struct TSubcommand {
     std::string_view Name;
     std::string_view Usage;
@@ -171,6 +183,7 @@ constexpr TSubcommand Subcommands[] = {
     {"list", "list ARCHIVE", 1, 1, List},
     {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]", 2, 6, Extract},
     {"create", "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... FILE...", 2, Unlimited, Create},
+    {"sfx", "sfx STUB ARCHIVE", 2, 2, SelfExtractor},
 };
 
 int Usage()
