@@ -5,7 +5,8 @@
 // never patched: the new archive goes into a temporary file beside it, in the
 // same folder and so on the same file system. Each old entry is carried over
 // in its old place, copied raw (no recompression) or replaced by the listed
-// file that matches it; the remaining listed names follow, then the central
+// file that matches it, behind whatever preceded the first entry (a
+// self-extractor's program); the remaining listed names follow, then the central
 // directory and the end record. The temporary file is forced to disk, given
 // the old archive's permissions and renamed over it in one step. Any failure
 // before that rename deletes the temporary file and leaves the old archive as
@@ -107,6 +108,8 @@ void TZipWriter::WriteArchive()
         outputFileName_ = GetTempZipFileName(ExtractFilePath(GetZipName()));
     }
     OpenOutput();
+    if (tempFileBuild_ && !stub_)
+        CopyPreamble();
     // One allocation for the lists, however many entries they get.
     const int capacity = std::min(GetCount() + static_cast<int>(FilesList().size()), MaxEntries + 1);
     newNames_->SetCapacity(capacity);
@@ -149,6 +152,21 @@ void TZipWriter::OpenOutput()
 }
 
 // ---- The update pass -------------------------------------------------------
+
+// What precedes the first entry, such as the program of a self-extracting
+// archive, stays in front of it.
+void TZipWriter::CopyPreamble()
+{
+    if (entryList_->Count() == 0)
+        return;
+    std::uint64_t first = entryList_->Entry(0)->LocalHeaderOffset;
+    for (int i = 1; i < entryList_->Count(); ++i)
+        first = std::min(first, entryList_->Entry(i)->LocalHeaderOffset);
+    if (first == 0)
+        return;
+    archiveStream_->Seek(0, soFromBeginning);
+    output_->CopyFrom(*archiveStream_, static_cast<std::int64_t>(first));
+}
 
 void TZipWriter::UpdateExistingEntries()
 {

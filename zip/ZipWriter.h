@@ -162,6 +162,7 @@ private:
     int BuildArchive();
     void WriteArchive();
     void OpenOutput();
+    void CopyPreamble();
     void UpdateExistingEntries();
     void UpdateOldEntry(int index);
     bool MatchesEntry(const std::string& Name, const TZipHeaderInfo& entry) const;

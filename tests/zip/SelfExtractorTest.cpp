@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -286,6 +287,25 @@ TEST_F(SelfExtractor, TheReaderKeepsTheArchiveAndNothingListedJoinsTheProgram)
     EXPECT_EQ(percent, 100);
     EXPECT_EQ(completed, 0);
     EXPECT_EQ(PythonEntries(dir_, dir_.File("a.EXE")), PythonEntries(dir_, dir_.File("a.zip")));
+}
+
+TEST_F(SelfExtractor, AnEntryAddedToAProgramKeepsTheProgramInFront)
+{
+    Peer("zip -q " + ShellQuote(dir_.File("a.zip")) + " small.txt");
+    const std::string program = MakeProgram(dir_.File("a.zip"));
+    const std::string appended = dir_.Write("appended.exe", ReadFileBytes(stub_) + ReadFileBytes(dir_.File("a.zip")));
+    for (const std::string& file : {program, appended}) {
+        SCOPED_TRACE(file);
+        TZipWriter writer;
+        writer.SetZipName(file);
+        TMemoryStream added(std::vector<std::uint8_t>{'n', 'e', 'w'});
+        ASSERT_EQ(writer.AddStreamEntry(&added, "added.txt"), 1);
+        EXPECT_TRUE(ReadFileBytes(file).substr(0, 4097) == ReadFileBytes(stub_));
+        ExpectPeersAccept(dir_, file);
+        EXPECT_EQ(RunCommand("unzip -tq " + ShellQuote(file) + " 2>&1").Output.find("extra bytes"), std::string::npos);
+        EXPECT_EQ(PythonEntries(dir_, file),
+                  (std::map<std::string, std::string>{{"small.txt", "small\n"}, {"added.txt", "new"}}));
+    }
 }
 
 TEST(ZipDriverSfx, MakesTheProgramOrExitsWithTwo)
