@@ -56,6 +56,7 @@ void TForm1::CreateComponents()
     CreateMainMenu();
     CreatePopupMenus();
     CreateDialogs();
+    CreateAlbumComponents();
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
 }
 
@@ -200,6 +201,24 @@ void TForm1::CreateDialogs()
     OpenPictureDialog1->SetName("OpenPictureDialog1");
     SavePictureDialog1 = NewComponent<TSavePictureDialog>(*this);
     SavePictureDialog1->SetName("SavePictureDialog1");
+}
+
+// The scanner, with its default identity, and the album writer.
+void TForm1::CreateAlbumComponents()
+{
+    AcquireImg1 = NewComponent<TAcquireImage>(*this);
+    AcquireImg1->SetName("AcquireImg1");
+
+    ZipWriter1.PackLevel = 9;
+    ZipWriter1.RecreateDirs = true;
+    ZipWriter1.Recurse = true;
+    ZipWriter1.SetStorePaths(true);
+    ZipWriter1.SetStoreVolumes(true);
+    ZipWriter1.OverwriteMode = Always;
+    // No other command may run while the album is being written.
+    ZipWriter1.DoProcessMessages = false;
+    ZipWriter1.MultiZipInfo().BlockSize = 1457600;
+    ZipWriter1.MultiZipInfo().FirstBlockSize = 1457600;
 }
 
 void TForm1::FormShow(TObject*)

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "AcquireImage.h"
 #include "Buttons.h"
 #include "Dialogs.h"
 #include "ExtCtrls.h"
@@ -20,6 +21,7 @@
 #include "Menus.h"
 #include "ScrollBox.h"
 #include "StdCtrls.h"
+#include "ZipWriter.h"
 
 inline const std::string UntitledProject = "Untitled";
 
@@ -83,8 +85,8 @@ public:
     TSaveDialog* SaveDialog1;
     TOpenPictureDialog* OpenPictureDialog1;
     TSavePictureDialog* SavePictureDialog1;
-    // AcquireImg1 (the scanner) and ZipWriter1 (the album writer) join here
-    // once their classes exist.
+    TAcquireImage* AcquireImg1;
+    TZipWriter ZipWriter1;
 
     // The album being edited.
     TImage* CurrentImage = nullptr;
@@ -111,6 +113,7 @@ private:
     void CreateMainMenu();
     void CreatePopupMenus();
     void CreateDialogs();
+    void CreateAlbumComponents();
     TBitBtn* NewButton(const std::string& name, const std::string& caption, TRect bounds);
     TMenuItem* NewMenuItem(TMenuItem& parent, const std::string& name, const std::string& caption);
     void AddSeparator(TMenuItem& parent);
