@@ -173,6 +173,7 @@ void TForm1::CreatePopupMenus()
         NewMenuItem(picture, "RotatePicture90degreescounterclockwise1", "Rotate Picture C&ounterclockwise");
     AddSeparator(picture);
     ClosePicture1 = NewMenuItem(picture, "ClosePicture1", "&Remove Picture");
+    ClosePicture1->OnClick = [this](TObject* Sender) { ClosePicture1Click(Sender); };
     AddSeparator(picture);
     ShowPicture1 = NewMenuItem(picture, "ShowPicture1", "&Show as Slide");
 

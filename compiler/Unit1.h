@@ -106,6 +106,12 @@ public:
     void LoadPicture();
     TColor GetHighlightColor() const;
     void SelectCurrent(uint8_t mode, int32_t anchor);
+    void ImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ClosePicture1Click(TObject* Sender);
+
+    // Picture commands.
+    // Moves the Source image's picture to the Sender image's place.
+    void ImageDragDrop(TObject* Sender, TObject* Source, int X, int Y);
 
 private:
     void CreateComponents();
@@ -122,6 +128,18 @@ private:
     void OpenProjectUnderSplash(const std::string& fileName);
     void NewAlbum();
     TPanel* GetTPanelofX(int32_t n) const;
+    TImage* PressedImage(TObject* Sender) const;
+    void RemoveLastAfterMoving(int32_t n);
+    // What travels with a picture when it moves.
+    struct TPictUnitContent {
+        std::unique_ptr<TGraphic> Graphic;
+        std::string Source;
+        std::string Caption;
+        bool Checked = false;
+        TColor Color = clBtnFace;
+    };
+    TPictUnitContent UnitContent(int32_t n) const;
+    void SetUnitContent(int32_t n, const TPictUnitContent& content);
 
     std::unique_ptr<TFileTypeRegistrar> ownRegistrar_;
     TFileTypeRegistrar* registrar_;
