@@ -41,8 +41,6 @@ void TForm1::CreateComponents()
     SetName("Form1");
     SetCaption("Pictoria Compiler");
     SetBorderStyle(bsSingle);
-    SetClientWidth(633);
-    SetClientHeight(391);
     SetPosition(poScreenCenter);
     Font().SetName("MS Sans Serif");
     Font().SetHeight(-11);
@@ -54,6 +52,9 @@ void TForm1::CreateComponents()
     ScrollBox1->SetSingleBorder(false);
     ScrollBox1->VertScrollBar().SetTracking(true);
     CreateMainMenu();
+    // The client area lies below the menu bar.
+    SetClientWidth(633);
+    SetClientHeight(391);
     CreatePopupMenus();
     CreateDialogs();
     CreateAlbumComponents();
