@@ -110,6 +110,7 @@ public:
     void ClosePicture1Click(TObject* Sender);
 
     // Picture commands.
+    void ImageDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept);
     // Moves the Source image's picture to the Sender image's place.
     void ImageDragDrop(TObject* Sender, TObject* Source, int X, int Y);
 

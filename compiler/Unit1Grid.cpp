@@ -50,6 +50,12 @@ void TForm1::CreatePictUnit(int32_t n)
     image->SetName("Image" + number);
     image->SetStretch(true);
     image->OnMouseDown = panel->OnMouseDown;
+    image->OnDragOver = [this](TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+        ImageDragOver(Sender, Source, X, Y, State, Accept);
+    };
+    image->OnDragDrop = [this](TObject* Sender, TObject* Source, int X, int Y) {
+        ImageDragDrop(Sender, Source, X, Y);
+    };
 
     TEdit* edit = NewComponent<TEdit>(*this);
     edit->SetParent(ScrollBox1);
@@ -144,6 +150,8 @@ void TForm1::ImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState Sh
         ImageName1->SetCaption(std::filesystem::path(PictureSources.at(c - 1)).filename().string());
         const TPoint at = dynamic_cast<TControl&>(*Sender).ClientToScreen({X, Y});
         PopupMenu1->Popup(at.X, at.Y);
+    } else {
+        CurrentImage->BeginDrag(false, 1); // a drop on another picture moves it there
     }
 }
 

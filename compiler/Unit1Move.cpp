@@ -28,6 +28,12 @@ void TForm1::SetUnitContent(int32_t n, const TPictUnitContent& content)
     GetTPanelofX(n)->SetColor(content.Color);
 }
 
+// Only pictures take a dropped picture.
+void TForm1::ImageDragOver(TObject*, TObject* Source, int, int, TDragState, bool& Accept)
+{
+    Accept = dynamic_cast<TImage*>(Source) != nullptr;
+}
+
 void TForm1::ImageDragDrop(TObject* Sender, TObject* Source, int, int)
 {
     const int32_t t = GetXofTImage(dynamic_cast<TImage&>(*Sender));

@@ -138,3 +138,35 @@ TEST(GridPopupTest, RemoveChosenDuringThePressRunsAfterIt)
     EXPECT_EQ(grid.form.GetTImageofX(3), nullptr);
     EXPECT_EQ(grid.form.CurrentImage, &grid.Image(1));
 }
+
+TEST(GridDragTest, APictureDraggedOntoAnotherTakesItsPlace)
+{
+    GridForm grid(5);
+    QWidget* pressed = grid.Image(2).Widget();
+    const QPoint start = pressed->rect().center();
+    const QPoint onFifth = pressed->mapFromGlobal(grid.Image(5).Widget()->mapToGlobal(QPoint(10, 10)));
+    grid.form.Modified = false;
+    QTest::mousePress(pressed, Qt::LeftButton, {}, start);
+    QTest::mouseMove(pressed, start + QPoint(1, 0));
+    QTest::mouseMove(pressed, onFifth);
+    QTest::mouseRelease(pressed, Qt::LeftButton, {}, onFifth);
+    EXPECT_EQ(grid.Order(), (std::vector<int>{1, 3, 4, 5, 2}));
+    EXPECT_EQ(grid.form.CurrentImage, &grid.Image(5));
+    EXPECT_EQ(grid.Selected(), std::set<int>{5});
+    EXPECT_TRUE(grid.form.Modified);
+}
+
+TEST(GridDragTest, APictureDroppedOnAFrameOrNotMovedStaysPut)
+{
+    GridForm grid(5);
+    QWidget* pressed = grid.Image(2).Widget();
+    const QPoint start = pressed->rect().center();
+    const QPoint onFrame = pressed->mapFromGlobal(grid.Panel(5).Widget()->mapToGlobal(QPoint(50, 3)));
+    QTest::mousePress(pressed, Qt::LeftButton, {}, start);
+    QTest::mouseMove(pressed, onFrame);
+    QTest::mouseRelease(pressed, Qt::LeftButton, {}, onFrame);
+    QTest::mousePress(pressed, Qt::LeftButton, {}, start);
+    QTest::mouseRelease(pressed, Qt::LeftButton, {}, start);
+    EXPECT_EQ(grid.Order(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(grid.form.CurrentImage, &grid.Image(2));
+}
