@@ -126,7 +126,9 @@ TMenuItem* TForm1::NewMenuItem(TMenuItem& parent, const std::string& name, const
 
 void TForm1::AddSeparator(TMenuItem& parent)
 {
-    NewMenuItem(parent, "N" + IntToStr(++separators_), "-");
+    std::string name = "N"; // built piece by piece: GCC 12 at -O3 misreads "N" + string
+    name += IntToStr(++separators_);
+    NewMenuItem(parent, name, "-");
 }
 
 void TForm1::CreateMainMenu()
