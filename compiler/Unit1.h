@@ -130,7 +130,7 @@ private:
     void NewAlbum();
     TPanel* GetTPanelofX(int32_t n) const;
     TImage* PressedImage(TObject* Sender) const;
-    void RemoveLastAfterMoving(int32_t n);
+    void RemovePicture(int32_t n);
     // What travels with a picture when it moves.
     struct TPictUnitContent {
         std::unique_ptr<TGraphic> Graphic;

@@ -161,7 +161,7 @@ void TForm1::ClosePicture1Click(TObject*)
     int32_t n = 1;
     while (n <= PictureCount) {
         if (GetTPanelofX(n)->Color() == highlight)
-            RemoveLastAfterMoving(n); // the picture now at n is looked at next
+            RemovePicture(n); // the picture now at n is looked at next
         else
             ++n;
     }
@@ -172,8 +172,8 @@ void TForm1::ClosePicture1Click(TObject*)
         SelectCurrent(0, 0);
 }
 
-// Removes picture n: moved to the last place, it goes with the last unit.
-void TForm1::RemoveLastAfterMoving(int32_t n)
+// Picture n goes: moved to the last place, it leaves with the last unit.
+void TForm1::RemovePicture(int32_t n)
 {
     const int32_t last = PictureCount;
     ImageDragDrop(GetTImageofX(last), GetTImageofX(n), 0, 0);
