@@ -41,8 +41,6 @@ void TForm1::CreateComponents()
     SetName("Form1");
     SetCaption("Pictoria Compiler");
     SetBorderStyle(bsSingle);
-    SetClientWidth(633);
-    SetClientHeight(391);
     SetPosition(poScreenCenter);
     Font().SetName("MS Sans Serif");
     Font().SetHeight(-11);
@@ -54,8 +52,12 @@ void TForm1::CreateComponents()
     ScrollBox1->SetSingleBorder(false);
     ScrollBox1->VertScrollBar().SetTracking(true);
     CreateMainMenu();
+    // The client area lies below the menu bar.
+    SetClientWidth(633);
+    SetClientHeight(391);
     CreatePopupMenus();
     CreateDialogs();
+    CreateAlbumComponents();
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
 }
 
@@ -124,7 +126,9 @@ TMenuItem* TForm1::NewMenuItem(TMenuItem& parent, const std::string& name, const
 
 void TForm1::AddSeparator(TMenuItem& parent)
 {
-    NewMenuItem(parent, "N" + IntToStr(++separators_), "-");
+    std::string name = "N"; // built piece by piece: GCC 12 at -O3 misreads "N" + string
+    name += IntToStr(++separators_);
+    NewMenuItem(parent, name, "-");
 }
 
 void TForm1::CreateMainMenu()
@@ -172,6 +176,7 @@ void TForm1::CreatePopupMenus()
         NewMenuItem(picture, "RotatePicture90degreescounterclockwise1", "Rotate Picture C&ounterclockwise");
     AddSeparator(picture);
     ClosePicture1 = NewMenuItem(picture, "ClosePicture1", "&Remove Picture");
+    ClosePicture1->OnClick = [this](TObject* Sender) { ClosePicture1Click(Sender); };
     AddSeparator(picture);
     ShowPicture1 = NewMenuItem(picture, "ShowPicture1", "&Show as Slide");
 
@@ -200,6 +205,24 @@ void TForm1::CreateDialogs()
     OpenPictureDialog1->SetName("OpenPictureDialog1");
     SavePictureDialog1 = NewComponent<TSavePictureDialog>(*this);
     SavePictureDialog1->SetName("SavePictureDialog1");
+}
+
+// The scanner, with its default identity, and the album writer.
+void TForm1::CreateAlbumComponents()
+{
+    AcquireImg1 = NewComponent<TAcquireImage>(*this);
+    AcquireImg1->SetName("AcquireImg1");
+
+    ZipWriter1.PackLevel = 9;
+    ZipWriter1.RecreateDirs = true;
+    ZipWriter1.Recurse = true;
+    ZipWriter1.SetStorePaths(true);
+    ZipWriter1.SetStoreVolumes(true);
+    ZipWriter1.OverwriteMode = Always;
+    // No other command may run while the album is being written.
+    ZipWriter1.DoProcessMessages = false;
+    ZipWriter1.MultiZipInfo().BlockSize = 1457600;
+    ZipWriter1.MultiZipInfo().FirstBlockSize = 1457600;
 }
 
 void TForm1::FormShow(TObject*)

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "AcquireImage.h"
 #include "Buttons.h"
 #include "Dialogs.h"
 #include "ExtCtrls.h"
@@ -20,6 +21,7 @@
 #include "Menus.h"
 #include "ScrollBox.h"
 #include "StdCtrls.h"
+#include "ZipWriter.h"
 
 inline const std::string UntitledProject = "Untitled";
 
@@ -83,8 +85,8 @@ public:
     TSaveDialog* SaveDialog1;
     TOpenPictureDialog* OpenPictureDialog1;
     TSavePictureDialog* SavePictureDialog1;
-    // AcquireImg1 (the scanner) and ZipWriter1 (the album writer) join here
-    // once their classes exist.
+    TAcquireImage* AcquireImg1;
+    TZipWriter ZipWriter1;
 
     // The album being edited.
     TImage* CurrentImage = nullptr;
@@ -104,6 +106,13 @@ public:
     void LoadPicture();
     TColor GetHighlightColor() const;
     void SelectCurrent(uint8_t mode, int32_t anchor);
+    void ImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ClosePicture1Click(TObject* Sender);
+
+    // Picture commands.
+    void ImageDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    // Moves the Source image's picture to the Sender image's place.
+    void ImageDragDrop(TObject* Sender, TObject* Source, int X, int Y);
 
 private:
     void CreateComponents();
@@ -111,6 +120,7 @@ private:
     void CreateMainMenu();
     void CreatePopupMenus();
     void CreateDialogs();
+    void CreateAlbumComponents();
     TBitBtn* NewButton(const std::string& name, const std::string& caption, TRect bounds);
     TMenuItem* NewMenuItem(TMenuItem& parent, const std::string& name, const std::string& caption);
     void AddSeparator(TMenuItem& parent);
@@ -119,6 +129,18 @@ private:
     void OpenProjectUnderSplash(const std::string& fileName);
     void NewAlbum();
     TPanel* GetTPanelofX(int32_t n) const;
+    TImage* PressedImage(TObject* Sender) const;
+    void RemovePicture(int32_t n);
+    // What travels with a picture when it moves.
+    struct TPictUnitContent {
+        std::unique_ptr<TGraphic> Graphic;
+        std::string Source;
+        std::string Caption;
+        bool Checked = false;
+        TColor Color = clBtnFace;
+    };
+    TPictUnitContent UnitContent(int32_t n) const;
+    void SetUnitContent(int32_t n, const TPictUnitContent& content);
 
     std::unique_ptr<TFileTypeRegistrar> ownRegistrar_;
     TFileTypeRegistrar* registrar_;

@@ -3,6 +3,7 @@
 // panels' colours.
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <memory>
 
 #include "Format.h"
@@ -39,12 +40,22 @@ void TForm1::CreatePictUnit(int32_t n)
     panel->SetBoundsRect(place.Panel);
     panel->SetName("Panel" + number);
     panel->SetCaption("");
+    panel->OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+        ImageMouseDown(Sender, Button, Shift, X, Y);
+    };
 
     TImage* image = NewComponent<TImage>(*this);
     image->SetParent(GetTPanelofX(n));
     image->SetBounds(ScaleByPPI(1, ppi), ScaleByPPI(1, ppi), panel->ClientWidth(), panel->ClientHeight());
     image->SetName("Image" + number);
     image->SetStretch(true);
+    image->OnMouseDown = panel->OnMouseDown;
+    image->OnDragOver = [this](TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+        ImageDragOver(Sender, Source, X, Y, State, Accept);
+    };
+    image->OnDragDrop = [this](TObject* Sender, TObject* Source, int X, int Y) {
+        ImageDragDrop(Sender, Source, X, Y);
+    };
 
     TEdit* edit = NewComponent<TEdit>(*this);
     edit->SetParent(ScrollBox1);
@@ -109,4 +120,70 @@ void TForm1::SelectCurrent(uint8_t mode, int32_t anchor)
     }
     GetTPanelofX(c)->SetColor(highlight);
     dynamic_cast<TEdit*>(FindComponent("Edit" + IntToStr(c)))->SetFocus();
+}
+
+TImage* TForm1::PressedImage(TObject* Sender) const
+{
+    if (auto* image = dynamic_cast<TImage*>(Sender))
+        return image;
+    return GetTImageofX(GetXofTPanel(dynamic_cast<TPanel&>(*Sender)));
+}
+
+void TForm1::ImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    // The second press of a double click belongs to the double click.
+    if (Shift & ssDouble)
+        return;
+    TImage* pressed = PressedImage(Sender);
+    const int32_t anchor = GetXofTImage(CurrentImage ? *CurrentImage : *pressed);
+    CurrentImage = pressed;
+    const int32_t c = GetXofTImage(*CurrentImage);
+    if (Shift & ssShift)
+        SelectCurrent(1, anchor);
+    else if (Shift & ssCtrl)
+        SelectCurrent(2, 0);
+    else if (Button == mbRight && GetTPanelofX(c)->Color() == GetHighlightColor())
+        SelectCurrent(2, 0); // the menu's commands act on the whole selection
+    else
+        SelectCurrent(0, 0);
+    if (Button == mbRight) {
+        ImageName1->SetCaption(std::filesystem::path(PictureSources.at(c - 1)).filename().string());
+        const TPoint at = dynamic_cast<TControl&>(*Sender).ClientToScreen({X, Y});
+        PopupMenu1->Popup(at.X, at.Y);
+    } else {
+        CurrentImage->BeginDrag(false, 1); // a drop on another picture moves it there
+    }
+}
+
+void TForm1::ClosePicture1Click(TObject*)
+{
+    const TColor highlight = GetHighlightColor();
+    int32_t n = 1;
+    while (n <= PictureCount) {
+        if (GetTPanelofX(n)->Color() == highlight)
+            RemovePicture(n); // the picture now at n is looked at next
+        else
+            ++n;
+    }
+    // Nothing may point at a freed image: with no pictures left there is no
+    // current one.
+    CurrentImage = PictureCount > 0 ? GetTImageofX(1) : nullptr;
+    if (CurrentImage)
+        SelectCurrent(0, 0);
+}
+
+// Picture n goes: moved to the last place, it leaves with the last unit.
+void TForm1::RemovePicture(int32_t n)
+{
+    const int32_t last = PictureCount;
+    ImageDragDrop(GetTImageofX(last), GetTImageofX(n), 0, 0);
+    if (CurrentImage == GetTImageofX(last))
+        CurrentImage = nullptr;
+    const std::string number = IntToStr(last);
+    for (const char* prefix : {"CheckBox", "Edit", "Image", "Panel"})
+        FindComponent(prefix + number)->Free();
+    if (PictureSources.size() >= static_cast<size_t>(last))
+        PictureSources.erase(PictureSources.begin() + (last - 1));
+    Modified = true;
+    PictureCount = last - 1;
 }

@@ -7,7 +7,15 @@
 #include <QMouseEvent>
 
 #include "Application.h"
+#include "DragDrop.h"
 #include "Forms.h"
+
+namespace {
+
+// Where the last mouse press on a control was, on the screen.
+QPoint lastPress;
+
+} // namespace
 
 // Turns the Qt events of one control's widget into the control's events,
 // each dispatched guarded. It lives as long as the widget (a Qt child of it)
@@ -21,6 +29,7 @@ public:
     }
 
     void Forget() { control_ = nullptr; }
+    TControl* Control() const { return control_; }
     bool Dispatching() const { return depth_ > 0; }
 
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -73,6 +82,7 @@ private:
         TMouseButton button = ButtonOf(event.button());
         TShiftState shift = ShiftOf(event) | extra;
         QPoint at = event.position().toPoint();
+        lastPress = event.globalPosition().toPoint();
         pressed_ = !ownMouse_ && button == mbLeft;
         if (extra & ssDouble)
             Dispatch([this] { control_->DblClick(); });
@@ -122,6 +132,7 @@ TControl::TControl(std::unique_ptr<QWidget> widget, bool ownMouse) : widget_(wid
 
 TControl::~TControl()
 {
+    CancelDrag(*this);
     if (parent_)
         parent_->Remove(this);
     ReleaseWidget();
@@ -337,6 +348,16 @@ void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
         OnMouseDown(this, button, shift, x, y);
 }
 
+TControl* TControl::ControlAt(TPoint screenPoint)
+{
+    for (QWidget* widget = QApplication::widgetAt(screenPoint.X, screenPoint.Y); widget;
+         widget = widget->parentWidget())
+        for (QObject* child : widget->children())
+            if (auto* filter = dynamic_cast<TControlEventFilter*>(child); filter && filter->Control())
+                return filter->Control();
+    return nullptr;
+}
+
 TWinControl::~TWinControl()
 {
     for (TControl* child : controls_)
@@ -394,3 +415,11 @@ TForm* GetParentForm(const TControl* control)
         top = top->Parent();
     return dynamic_cast<TForm*>(const_cast<TControl*>(top));
 }
+
+// A drag begun in a press handler measures its threshold from that press.
+void TControl::BeginDrag(bool immediate, int threshold)
+{
+    BeginDragOf(*this, immediate, threshold, lastPress);
+}
+
+bool TControl::Dragging() const { return IsDragging(*this); }

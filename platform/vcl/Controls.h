@@ -45,6 +45,14 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 
+// dsDragEnter: the drag came over the control; dsDragMove: it moved on it.
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+// Sender: the control under the mouse; Source: the dragged control; X, Y in
+// Sender's client area. Accept starts false.
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+
 class TControl : public TComponent {
 public:
     ~TControl() override;
@@ -100,9 +108,24 @@ public:
     virtual void DblClick();
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
 
+    // Drags this control over the program's controls: at once when
+    // immediate (the next click drops it), else once the mouse has moved by
+    // threshold pixels while the button is down (a release before that is
+    // an ordinary click). The drop, at the button's release, goes to the
+    // OnDragDrop of the control under the mouse when its OnDragOver accepts;
+    // Escape cancels. One drag at a time: a new one ends the old.
+    void BeginDrag(bool immediate, int threshold);
+    // From BeginDrag until the drag ends.
+    bool Dragging() const;
+
+    // The control shown at the screen point, or none.
+    static TControl* ControlAt(TPoint screenPoint);
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
 
     QWidget* Widget() const { return widget_; }
     // The widget whose area is the control's client area.

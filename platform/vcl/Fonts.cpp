@@ -70,8 +70,9 @@ QFont TFont::ToQFont() const
 
 std::string MapFontFamily(const std::string& windowsName)
 {
-    // The Windows dialog font; DejaVu Sans comes with fonts-dejavu-core.
+    // The Windows dialog font. DejaVu Sans Condensed (fonts-dejavu-extra)
+    // is about as wide, so captions wrap where the designs expect them to.
     if (windowsName == "MS Sans Serif")
-        return "DejaVu Sans";
+        return "DejaVu Sans Condensed";
     return windowsName;
 }

@@ -1,6 +1,6 @@
 // The font of a control or form. Windows font names the programs were
 // designed with map to fonts a Debian desktop has ("MS Sans Serif" becomes
-// DejaVu Sans). Height is in pixels: negative for the character height
+// DejaVu Sans Condensed). Height is in pixels: negative for the character height
 // without internal leading (how the designs give it), positive for the cell.
 #pragma once
 

@@ -81,6 +81,15 @@ void TScrollBox::CalcAutoRange()
         right = std::max(right, placed.x() + placed.width());
         bottom = std::max(bottom, placed.y() + placed.height());
     }
-    TRect visible = AlignRect();
-    content_->resize(std::max(right, visible.Width()), std::max(bottom, visible.Height()));
+    // A bar shows only where the children reach beyond the box, and a bar
+    // takes room from the other direction, as on Windows.
+    QSize room = area_->isVisible() ? area_->maximumViewportSize() : area_->contentsRect().size();
+    const int barWidth = area_->verticalScrollBar()->sizeHint().width();
+    const int barHeight = area_->horizontalScrollBar()->sizeHint().height();
+    bool vertical = bottom > room.height();
+    bool horizontal = right > room.width() - (vertical ? barWidth : 0);
+    vertical = vertical || (horizontal && bottom > room.height() - barHeight);
+    const int width = room.width() - (vertical ? barWidth : 0);
+    const int height = room.height() - (horizontal ? barHeight : 0);
+    content_->resize(std::max(right, width), std::max(bottom, height));
 }

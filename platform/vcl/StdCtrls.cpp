@@ -78,6 +78,7 @@ TEdit::TEdit()
     : TWinControl(std::make_unique<QLineEdit>(), true), edit_(static_cast<QLineEdit*>(Widget()))
 {
     SetColor(clWindow);
+    SetBounds(0, 0, 121, 21); // a new Windows edit's size at 96 pixels per inch
     QObject::connect(edit_, &QLineEdit::textEdited, edit_, [this] { DispatchGuarded(this, [this] { Change(); }); });
 }
 
@@ -121,6 +122,7 @@ void TEdit::ApplyColor()
 TCheckBox::TCheckBox()
     : TWinControl(std::make_unique<QCheckBox>(), true), box_(static_cast<QCheckBox*>(Widget()))
 {
+    SetBounds(0, 0, 97, 17); // a new Windows check box's size at 96 pixels per inch
     QObject::connect(box_, &QCheckBox::clicked, box_, [this] { DispatchGuarded(this, [this] { Click(); }); });
 }
 

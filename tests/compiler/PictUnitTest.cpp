@@ -4,6 +4,7 @@
 
 #include "Format.h"
 #include "PictureGrid.h"
+#include "GridForm.h"
 #include "VclTestApp.h"
 
 namespace {
@@ -78,4 +79,21 @@ TEST_F(PictUnitTest, SelectionLivesInThePanelColours)
     EXPECT_EQ(colours(), (std::vector<bool>{true, true, true, true, true}));
     form.SelectCurrent(0, 0);
     EXPECT_EQ(colours(), (std::vector<bool>{true, false, false, false, false}));
+}
+
+TEST(PictUnitScrollTest, AUnitBuiltWhileScrolledLandsInItsRow)
+{
+    GridForm grid(20);
+    TControlScrollBar& bar = grid.form.ScrollBox1->VertScrollBar();
+    bar.SetPosition(100);
+    const int scrolled = bar.Position();
+    ASSERT_GT(scrolled, 0);
+    grid.Add();
+    const TPictUnitPlace place = PictUnitPlace(21, 96, scrolled);
+    EXPECT_EQ(grid.Panel(21).BoundsRect(), place.Panel);
+    EXPECT_EQ(grid.Edit(21).Top(), place.EditTop);
+    EXPECT_EQ(grid.CheckBox(21).Top(), place.CheckBoxTop);
+    // In the scrolled content it sits where an unscrolled grid has row 5.
+    EXPECT_EQ(grid.Panel(21).Top() + scrolled, PictUnitPlace(21, 96, 0).Panel.Top);
+    EXPECT_EQ(grid.Panel(16).Top(), grid.Panel(21).Top() - 152);
 }

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include "ExtCtrls.h"
@@ -236,6 +238,46 @@ TEST_F(ControlsTest, ScrollBoxChildrenArePlacedInTheVisibleArea)
     EXPECT_EQ(far->Top(), 7768);
 }
 
+// A grid five units wide fits beside the vertical bar: no horizontal bar.
+TEST_F(ControlsTest, ScrollBoxShowsOnlyTheBarsItsChildrenNeed)
+{
+    TScrollBox* box = NewComponent<TScrollBox>(form);
+    box->SetParent(&form);
+    box->SetSingleBorder(false);
+    box->SetAlign(alClient);
+    form.Show();
+    QScrollArea& area = dynamic_cast<QScrollArea&>(*box->Widget());
+    const int barWidth = area.verticalScrollBar()->sizeHint().width();
+    struct Case {
+        TRect child;
+        bool vertical;
+        bool horizontal;
+    };
+    const Case cases[] = {
+        {Bounds(498, 16, 105, 105), false, false},
+        {Bounds(498, 320, 105, 105), true, false},
+        {Bounds(633 - barWidth - 105, 320, 105, 105), true, false},
+        {Bounds(633 - barWidth - 104, 320, 105, 105), true, true},
+        {Bounds(600, 16, 105, 105), false, true},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(testing::Message() << row.child.Left << "," << row.child.Top);
+        TPanel* child = NewComponent<TPanel>(form);
+        child->SetParent(box);
+        child->SetBoundsRect(row.child);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(area.verticalScrollBar()->isVisible(), row.vertical);
+        EXPECT_EQ(area.horizontalScrollBar()->isVisible(), row.horizontal);
+        child->Free();
+    }
+}
+
+TEST_F(ControlsTest, NewEditsAndCheckBoxesHaveTheWindowsSizes)
+{
+    EXPECT_EQ(NewComponent<TEdit>(form)->BoundsRect(), Bounds(0, 0, 121, 21));
+    EXPECT_EQ(NewComponent<TCheckBox>(form)->BoundsRect(), Bounds(0, 0, 97, 17));
+}
+
 TEST_F(ControlsTest, ControlsTakeTheirParentsFontUntilGivenTheirOwn)
 {
     form.Font().SetHeight(-11);
@@ -255,9 +297,9 @@ TEST_F(ControlsTest, ControlsTakeTheirParentsFontUntilGivenTheirOwn)
 TEST(Fonts, MsSansSerifBecomesAnInstalledSansSerif)
 {
     TestApplication();
-    EXPECT_EQ(MapFontFamily("MS Sans Serif"), "DejaVu Sans");
+    EXPECT_EQ(MapFontFamily("MS Sans Serif"), "DejaVu Sans Condensed");
     TFont font;
     QFontInfo shown(font.ToQFont());
-    EXPECT_EQ(shown.family(), "DejaVu Sans");
+    EXPECT_EQ(shown.family(), "DejaVu Sans Condensed");
     EXPECT_EQ(shown.pixelSize(), 11);
 }

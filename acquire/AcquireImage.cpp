@@ -1,0 +1,17 @@
+#include "AcquireImage.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string IdentityText(const std::string& text)
+{
+    return text.substr(0, std::min(text.find('\0'), TAcquireImage::IdentityTextLength));
+}
+
+} // namespace
+
+void TAcquireImage::SetAppInfo(const std::string& text) { appInfo_ = IdentityText(text); }
+void TAcquireImage::SetAppManufacturer(const std::string& text) { appManufacturer_ = IdentityText(text); }
+void TAcquireImage::SetAppProductFamily(const std::string& text) { appProductFamily_ = IdentityText(text); }
+void TAcquireImage::SetAppProductName(const std::string& text) { appProductName_ = IdentityText(text); }
