@@ -126,9 +126,7 @@ TMenuItem* TForm1::NewMenuItem(TMenuItem& parent, const std::string& name, const
 
 void TForm1::AddSeparator(TMenuItem& parent)
 {
-    std::string name = "N"; // built piece by piece: GCC 12 at -O3 misreads "N" + string
-    name += IntToStr(++separators_);
-    NewMenuItem(parent, name, "-");
+    NewMenuItem(parent, "N" + IntToStr(++separators_), "-");
 }
 
 void TForm1::CreateMainMenu()

@@ -127,12 +127,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& ident,
     if (!FindSection(section, range)) {
         if (!lines_.empty() && !Trim(lines_.back()).empty())
             lines_.emplace_back();
-        // Appended piece by piece: GCC 12 at -O3 takes "[" + string for an
-        // overlapping copy and stops the release build.
-        std::string header = "[";
-        header += OneLine(section);
-        header += "]";
-        lines_.push_back(header);
+        lines_.push_back("[" + OneLine(section) + "]");
         lines_.push_back(line);
     } else if (FindKey(range, ident, keyLine)) {
         lines_[keyLine] = line;
