@@ -82,6 +82,7 @@ void ReadDirectory(TZipReader& reader, const std::string& programFile)
     reader.DoProcessMessages = false;
     // A program without archive is no volume of a set waiting for the next.
     reader.IncompleteZipMode = izAssumeNotAZip;
+    // One open of the program file serves the directory and every entry.
     reader.KeepZipOpen = true;
     reader.SetZipName(programFile);
     try {

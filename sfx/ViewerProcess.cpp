@@ -99,6 +99,35 @@ private:
     std::array<int, 2> ends_{-1, -1};
 };
 
+// In the child: becomes the viewer or reports why it cannot. Nothing of this
+// program may run here, above all no destructor that would remove the folder
+// the viewer is about to use. exec puts the forwarding handlers back to the
+// default; the mask becomes the one the program was started with.
+[[noreturn]] void BecomeViewer(const std::filesystem::path& viewer, const std::filesystem::path& album,
+                               const sigset_t& mask, const TExecReport& report)
+{
+    ::sigprocmask(SIG_SETMASK, &mask, nullptr);
+    char* const arguments[] = {const_cast<char*>(viewer.c_str()), const_cast<char*>(album.c_str()), nullptr};
+    ::execv(viewer.c_str(), arguments);
+    report.Send(errno);
+    ::_exit(127);
+}
+
+// Forks the viewer off and makes its pid known to the signal handler.
+pid_t StartViewer(const std::filesystem::path& viewer, const std::filesystem::path& album, const TExecReport& report)
+{
+    const TSignalsHeld held;
+    if (const int signal = signalBeforeStart.load())
+        throw std::runtime_error(std::string("stopped before the viewer started: ") + ::strsignal(signal));
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw std::system_error(errno, std::generic_category(), "cannot start the viewer");
+    if (child == 0)
+        BecomeViewer(viewer, album, held.Previous(), report);
+    runningViewer.store(child);
+    return child;
+}
+
 int WaitFor(pid_t child)
 {
     int status = 0;
@@ -132,26 +161,7 @@ TViewerProcess::~TViewerProcess()
 int TViewerProcess::Run(const std::filesystem::path& viewer, const std::filesystem::path& album)
 {
     TExecReport report;
-    pid_t child = 0;
-    {
-        const TSignalsHeld held;
-        if (const int signal = signalBeforeStart.load())
-            throw std::runtime_error(std::string("stopped before the viewer started: ") + ::strsignal(signal));
-        child = ::fork();
-        if (child < 0)
-            throw std::system_error(errno, std::generic_category(), "cannot start the viewer");
-        if (child == 0) {
-            // The child runs nothing of this program: no destructor may
-            // remove the folder the viewer is about to use.
-            // exec puts the forwarding handlers back to the default.
-            ::sigprocmask(SIG_SETMASK, &held.Previous(), nullptr);
-            char* const arguments[] = {const_cast<char*>(viewer.c_str()), const_cast<char*>(album.c_str()), nullptr};
-            ::execv(viewer.c_str(), arguments);
-            report.Send(errno);
-            ::_exit(127);
-        }
-        runningViewer.store(child);
-    }
+    const pid_t child = StartViewer(viewer, album, report);
     const int execError = report.Receive();
     const int status = WaitFor(child);
     runningViewer.store(0);

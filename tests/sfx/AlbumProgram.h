@@ -46,10 +46,13 @@ if [ "$SFX_TEST_EXIT" = killed ]; then kill -KILL $$; fi
 exit "${SFX_TEST_EXIT:-0}"
 )sh";
 
-inline std::string SampleAlbum()
+inline const std::string& SampleAlbum()
 {
-    const std::vector<std::uint8_t> bytes = MakeSample(TSampleKind::Records, 200000);
-    return std::string(bytes.begin(), bytes.end());
+    static const std::string album = [] {
+        const std::vector<std::uint8_t> bytes = MakeSample(TSampleKind::Records, 200000);
+        return std::string(bytes.begin(), bytes.end());
+    }();
+    return album;
 }
 
 inline TArchiveEntry ViewerEntry(const std::string& script = FakeViewer)
