@@ -61,7 +61,7 @@ TEST_P(StartsViewer, OnTheUnpackedAlbumAndRemovesItsFolder)
     ExpectNothingLeft(box);
 }
 
-INSTANTIATE_TEST_SUITE_P(Methods, StartsViewer,
+INSTANTIATE_TEST_SUITE_P(Sfx, StartsViewer,
                          testing::Combine(testing::Values(TMethods{"stored", "stored"},
                                                           TMethods{"stored", "deflated"},
                                                           TMethods{"deflated", "deflated"}),
@@ -98,7 +98,7 @@ TEST_P(ExitStatus, IsTheViewers)
     ExpectNothingLeft(box);
 }
 
-INSTANTIATE_TEST_SUITE_P(Viewers, ExitStatus,
+INSTANTIATE_TEST_SUITE_P(Sfx, ExitStatus,
                          testing::Combine(testing::Values(TExitCase{"Zero", "0", 0}, TExitCase{"Three", "3", 3},
                                                           TExitCase{"KilledBySigkill", "killed", 128 + SIGKILL}),
                                           testing::Values(TOffsets::FromStubEnd, TOffsets::FromFileStart)),
@@ -146,7 +146,7 @@ TEST_P(ForeignNames, LandInThePrivateFolderByBaseName)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Names, ForeignNames,
+    Sfx, ForeignNames,
     testing::Combine(testing::Values(TNamesCase{"AbsoluteIntoAnotherFolder", "{outside}/pictoview.exe",
                                                 "{outside}/trip.pxa"},
                                      TNamesCase{"ClimbingWithDotDot", "../../pictoview.exe", "../outside/trip.pxa"},
@@ -190,7 +190,7 @@ TEST_P(Signal, ReachesTheViewerAndTheFolderStillGoes)
     ExpectNothingLeft(box);
 }
 
-INSTANTIATE_TEST_SUITE_P(Forwarded, Signal,
+INSTANTIATE_TEST_SUITE_P(Sfx, Signal,
                          testing::Combine(testing::Values(std::string("INT"), std::string("TERM"), std::string("HUP")),
                                           testing::Values(TOffsets::FromStubEnd, TOffsets::FromFileStart)),
                          [](const auto& info) {

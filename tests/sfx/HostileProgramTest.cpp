@@ -98,7 +98,7 @@ TEST_P(Hostile, ProgramIsRefusedAndLeavesNothing)
     ExpectRefused(box, box.Run(program), hostile.Reason);
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, Hostile,
+INSTANTIATE_TEST_SUITE_P(Sfx, Hostile,
                          testing::Combine(testing::ValuesIn(HostileCases),
                                           testing::Values(TOffsets::FromStubEnd, TOffsets::FromFileStart)),
                          [](const auto& info) {
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Programs, Hostile,
                                     OffsetsName(std::get<1>(info.param));
                          });
 
-TEST(HostileProgram, BareStubHasNoArchive)
+TEST(SfxHostileProgram, BareStubHasNoArchive)
 {
     TSandbox box;
     const std::string program = box.Program("", TOffsets::FromStubEnd);
@@ -116,7 +116,7 @@ TEST(HostileProgram, BareStubHasNoArchive)
 
 // `zip -A` refuses an archive without entries, and without entries no offset
 // needs adjusting: one form is all there is.
-TEST(HostileProgram, EmptyArchiveHasNoViewer)
+TEST(SfxHostileProgram, EmptyArchiveHasNoViewer)
 {
     TSandbox box;
     const std::string program = box.Program(box.PythonArchive({}), TOffsets::FromStubEnd);
