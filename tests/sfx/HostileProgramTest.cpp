@@ -39,49 +39,46 @@ struct THostileCase {
     const char* Reason; // a part of the one-line message
 };
 
-std::string Archive(const TSandbox& box, const std::vector<TArchiveEntry>& entries)
-{
-    return box.PythonArchive(entries);
-}
-
 const THostileCase HostileCases[] = {
     {"DotDotAsBaseName",
-     [](const TSandbox& box) { return Archive(box, {ViewerEntry(), AlbumEntry(), {"/home/ann/..", "x"}}); },
+     [](const TSandbox& box) { return box.PythonArchive({ViewerEntry(), AlbumEntry(), {"/home/ann/..", "x"}}); },
      "entry \"/home/ann/..\" has no usable file name"},
     {"DotAsBaseName",
-     [](const TSandbox& box) { return Archive(box, {ViewerEntry(), AlbumEntry(), {"/home/ann/.", "x"}}); },
+     [](const TSandbox& box) { return box.PythonArchive({ViewerEntry(), AlbumEntry(), {"/home/ann/.", "x"}}); },
      "entry \"/home/ann/.\" has no usable file name"},
     {"FolderEntry",
-     [](const TSandbox& box) { return Archive(box, {{"/home/ann/Albums/", ""}, ViewerEntry(), AlbumEntry()}); },
+     [](const TSandbox& box) { return box.PythonArchive({{"/home/ann/Albums/", ""}, ViewerEntry(), AlbumEntry()}); },
      "entry \"/home/ann/Albums/\" has no usable file name"},
     {"BaseNameTwice",
      [](const TSandbox& box) {
          TArchiveEntry other = AlbumEntry();
          other.Name = "/home/bob/Albums/trip.pxa";
-         return Archive(box, {ViewerEntry(), AlbumEntry(), other});
+         return box.PythonArchive({ViewerEntry(), AlbumEntry(), other});
      },
      "entry \"/home/bob/Albums/trip.pxa\" repeats the file name \"trip.pxa\""},
     {"BaseNameTwiceAcrossSeparators",
      [](const TSandbox& box) {
-         return Archive(box, {ViewerEntry(), {"..\\..\\pictoview.exe", "x"}, AlbumEntry()});
+         return box.PythonArchive({ViewerEntry(), {"..\\..\\pictoview.exe", "x"}, AlbumEntry()});
      },
      "repeats the file name \"pictoview.exe\""},
     {"BadCrc",
-     [](const TSandbox& box) { return WithDamagedAlbum(Archive(box, {ViewerEntry(), AlbumEntry("stored")})); },
+     [](const TSandbox& box) { return WithDamagedAlbum(box.PythonArchive({ViewerEntry(), AlbumEntry("stored")})); },
      "entry \"/home/ann/Albums/trip.pxa\" is damaged"},
     {"Encrypted", [](const TSandbox& box) { return box.EncryptedArchive(); },
      "entry \"pictoview.exe\" is encrypted"},
-    {"UnknownMethod", [](const TSandbox& box) { return Archive(box, {ViewerEntry(), AlbumEntry("bzip2")}); },
+    {"UnknownMethod", [](const TSandbox& box) { return box.PythonArchive({ViewerEntry(), AlbumEntry("bzip2")}); },
      "uses compression method 12"},
-    {"NoViewer", [](const TSandbox& box) { return Archive(box, {AlbumEntry()}); },
+    {"NoViewer", [](const TSandbox& box) { return box.PythonArchive({AlbumEntry()}); },
      "the archive holds no viewer \"pictoview.exe\""},
     {"TwoAlbums",
-     [](const TSandbox& box) { return Archive(box, {ViewerEntry(), AlbumEntry(), {"/home/ann/Albums/home.pxa", "x"}}); },
+     [](const TSandbox& box) {
+         return box.PythonArchive({ViewerEntry(), AlbumEntry(), {"/home/ann/Albums/home.pxa", "x"}});
+     },
      "the archive holds more than one album"},
-    {"NoAlbum", [](const TSandbox& box) { return Archive(box, {ViewerEntry(), {"/home/ann/trip.pxa.txt", "x"}}); },
+    {"NoAlbum", [](const TSandbox& box) { return box.PythonArchive({ViewerEntry(), {"/home/ann/trip.pxa.txt", "x"}}); },
      "the archive holds no album"},
     {"ViewerNoProgram",
-     [](const TSandbox& box) { return Archive(box, {ViewerEntry("no program, just words\n"), AlbumEntry()}); },
+     [](const TSandbox& box) { return box.PythonArchive({ViewerEntry("no program, just words\n"), AlbumEntry()}); },
      "cannot start the viewer"},
 };
 
