@@ -4,8 +4,6 @@
 // written as name.EXE beside the archive by one build pass over the archive
 // (BuildArchive.cpp), which copies the stub first and keeps every entry as it
 // is; the archive itself is left unchanged.
-#include <sys/stat.h>
-
 #include "Exceptions.h"
 #include "FileNameParts.h"
 #include "Format.h"
@@ -23,14 +21,6 @@ std::string ProgramNameOf(const std::string& zipName)
     const std::size_t dot = name.rfind('.');
     const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
     return ExtractFilePath(zipName) + base + ".EXE";
-}
-
-bool SameFile(const std::string& a, const std::string& b)
-{
-    struct stat first {};
-    struct stat second {};
-    return a == b || (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-                      first.st_dev == second.st_dev && first.st_ino == second.st_ino);
 }
 
 } // namespace
@@ -59,7 +49,7 @@ void TZipWriter::CheckSelfExtractorSource(const std::string& target) const
         throw EWriteError("A multi-volume archive cannot be made into a self-extracting program");
     if (!LFNFileExists(GetZipName()))
         throw EFOpenError(Format("Cannot make a self-extracting program: there is no archive \"%s\"", {GetZipName()}));
-    if (SameFile(target, GetZipName()))
+    if (IsArchiveItself(target))
         throw EFCreateError(
             Format("Cannot make a self-extracting program: \"%s\" would replace its own archive", {target}));
 }

@@ -240,10 +240,15 @@ void TZipReader::PositionAtCentralDirectory(TStream& stream)
 std::uint64_t TZipReader::ArchiveBaseOf(TStream& stream) const
 {
     const std::uint64_t stated = endRecord_.CentralOffset;
-    const std::uint64_t actual = endRecord_.CommentPosition - EndRecordSize - endRecord_.CentralSize;
+    const std::uint64_t actual = CentralDirectoryBeforeEndRecord();
     if (actual <= stated || CentralHeaderAt(stream, stated) || !CentralHeaderAt(stream, actual))
         return 0;
     return actual - stated;
+}
+
+std::uint64_t TZipReader::CentralDirectoryBeforeEndRecord() const
+{
+    return endRecord_.CommentPosition - EndRecordSize - endRecord_.CentralSize;
 }
 
 void TZipReader::HandleMissingEndRecord(TStream& stream)

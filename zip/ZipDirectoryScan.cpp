@@ -37,9 +37,7 @@ void TZipReader::RecoverByScan(TStream& stream)
     // A volume set cannot be scanned from one of its files.
     if (GetMultiMode() != mmNone)
         RaiseBadZip(LoadStr(IDS_INVALIDZIP));
-    const auto centralStart =
-        static_cast<std::int64_t>(endRecord_.CommentPosition - EndRecordSize - endRecord_.CentralSize);
-    if (!ScanLocalHeaders(stream, centralStart))
+    if (!ScanLocalHeaders(stream, static_cast<std::int64_t>(CentralDirectoryBeforeEndRecord())))
         RaiseBadZip(LoadStr(IDS_INVALIDZIP));
 }
 

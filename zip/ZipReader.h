@@ -252,6 +252,9 @@ private:
     TLocalRun ReadLocalRun(TStream& stream, std::optional<std::int64_t> limit, std::set<std::int64_t>& visited);
     bool SkipEntryData(TStream& stream, TZipHeaderInfo& entry, std::int64_t limit);
     std::uint64_t ArchiveBaseOf(TStream& stream) const;
+    // Where the central directory begins when it lies right before the end
+    // record, as it does in every single-file archive.
+    std::uint64_t CentralDirectoryBeforeEndRecord() const;
 
     int thisVersion_ = 223;
     std::string zipName_;

@@ -24,6 +24,16 @@ private:
     std::uint32_t state_;
 };
 
+// size bytes of uniform noise, as a string.
+inline std::string RandomByteString(std::size_t size, std::uint32_t seed)
+{
+    TSampleRandom random(seed);
+    std::string bytes;
+    for (std::size_t i = 0; i < size; ++i)
+        bytes.push_back(static_cast<char>(random.Next() >> 24));
+    return bytes;
+}
+
 enum class TSampleKind { Text, Noise, Runs, Records };
 
 inline const char* SampleKindName(TSampleKind kind)

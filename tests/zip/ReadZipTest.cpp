@@ -52,15 +52,6 @@ const std::string NotAZip = "ENotAZipFile: Not a valid zip file!";
 const std::string BadZip = "EBadZipFile: Not a valid zip file!";
 const std::string Zip64 = "EBadZipFile: Zip64 archives are not supported";
 
-std::string Random(std::size_t size, std::uint32_t seed)
-{
-    TSampleRandom random(seed);
-    std::string bytes;
-    for (std::size_t i = 0; i < size; ++i)
-        bytes.push_back(static_cast<char>(random.Next() >> 24));
-    return bytes;
-}
-
 std::uint64_t CentralOffsetOf(const std::string& bytes)
 {
     const auto* end = reinterpret_cast<const std::uint8_t*>(bytes.data() + bytes.rfind("PK\x05\x06", std::string::npos));
@@ -74,7 +65,7 @@ std::string DecoyProgram()
     std::string header("PK\x03\x04\x14\x00", 6);
     header += std::string(12, '\0');
     header += std::string("\x0a\0\0\0\x0a\0\0\0\0\0\0\0", 12);
-    return header + Random(10 + 2000, 4) + std::string("PK\x03\x04\x0a\x00", 6) + Random(3000, 5);
+    return header + RandomByteString(10 + 2000, 4) + std::string("PK\x03\x04\x0a\x00", 6) + RandomByteString(3000, 5);
 }
 
 // The archive with the signature of its first central header broken.
@@ -90,7 +81,7 @@ protected:
     static void SetUpTestSuite()
     {
         dir_ = new TempDir;
-        std::string noise = Random(4000, 7);
+        std::string noise = RandomByteString(4000, 7);
         dir_->Write("src/readme.txt", std::string(3000, 'a') + "end\n");
         dir_->Write("src/photos/noise.bin", noise);
         dir_->Write("src/photos/empty.txt", "");
@@ -164,7 +155,7 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
     const std::vector<TTestEntry> tricky = {
         {"first.txt", "data with PK\x07\x08 inside and PK\x03\x04 too"},
         {"empty.txt", ""},
-        {"last.txt", Random(3000, 3)},
+        {"last.txt", RandomByteString(3000, 3)},
     };
     std::string trickyListing;
     for (const TTestEntry& e : tricky) {
@@ -190,13 +181,13 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
     const Case cases[] = {
         {"empty.zip", "", "", "", ""},
         {"ten-bytes.zip", "0123456789", Incomplete, BadZip, NotAZip},
-        {"random.zip", Random(100000, 1), Incomplete, BadZip, NotAZip},
+        {"random.zip", RandomByteString(100000, 1), Incomplete, BadZip, NotAZip},
         {"lone-signature.zip", std::string("PK\x03\x04\x14\x00 and nothing", 18), Incomplete, BadZip, NotAZip},
         {"cut-central.zip", CutInsideCentral(*original_), Incomplete, original, NotAZip},
         {"cut-central-streamed.zip", CutInsideCentral(*streamed_), Incomplete, streamed, NotAZip},
-        {"stub.zip", Random(5000, 2) + *original_, original, original, original},
-        {"stub.EXE", Random(20000, 2) + *original_, original, original, original},
-        {"short-stub.exe", Random(100, 2) + *original_, original, original, original},
+        {"stub.zip", RandomByteString(5000, 2) + *original_, original, original, original},
+        {"stub.EXE", RandomByteString(20000, 2) + *original_, original, original, original},
+        {"short-stub.exe", RandomByteString(100, 2) + *original_, original, original, original},
         {"appended.exe", appended, original, original, original},
         {"adjusted.exe", adjusted, original, original, original},
         // The scan passes over the program's look-alike headers to the run
@@ -232,7 +223,7 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
 
 TEST_F(ReadZip, AnArchiveBehindAProgramIsReadAsItsOwnWhicheverWayItCountsOffsets)
 {
-    const std::string program = Random(4097, 6);
+    const std::string program = RandomByteString(4097, 6);
     for (const std::string& bytes : {program + *original_, Adjusted(program + *original_)}) {
         TZipReader reader;
         reader.SetZipName(Write("program.exe", bytes));
@@ -442,7 +433,7 @@ private:
 
 TEST_F(ReadZip, TheScanPumpsMessagesAndStopsWhenCancelled)
 {
-    const std::string archive = Write("junk.zip", Random(50000, 9));
+    const std::string archive = Write("junk.zip", RandomByteString(50000, 9));
     TZipReader reader;
     TCancellingUI ui(reader);
     TZipUIScope scope(ui);

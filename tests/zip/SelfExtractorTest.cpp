@@ -21,15 +21,6 @@
 
 namespace {
 
-std::string RandomBytes(std::size_t size, std::uint32_t seed)
-{
-    TSampleRandom random(seed);
-    std::string bytes;
-    for (std::size_t i = 0; i < size; ++i)
-        bytes.push_back(static_cast<char>(random.Next() >> 24));
-    return bytes;
-}
-
 // The fields of the end record that place the central directory.
 struct TEndRecordView {
     std::uint64_t Position = 0;
@@ -66,7 +57,7 @@ class SelfExtractor : public ::testing::Test {
 protected:
     SelfExtractor()
     {
-        stub_ = dir_.Write("stub", RandomBytes(4097, 1));
+        stub_ = dir_.Write("stub", RandomByteString(4097, 1));
         dir_.Write("src/small.txt", "small\n");
         dir_.Write("src/text.txt", std::string(20000, 't'));
         dir_.Write("src/secret.txt", "the secret");
