@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace pictomake {
+
 namespace {
 
 constexpr int PanelSize = 105;
@@ -47,3 +49,5 @@ TColor HighlightColorOf(TColor buttonHighlight, TColor buttonFace)
         return buttonHighlight;
     return buttonFace == clWhite ? clBlack : clWhite;
 }
+
+} // namespace pictomake

@@ -7,6 +7,8 @@
 #include "Colors.h"
 #include "Geometry.h"
 
+namespace pictomake {
+
 inline constexpr int PicturesPerRow = 5;
 
 struct TPictUnitPlace {
@@ -30,3 +32,5 @@ TRect ThumbnailBounds(int width, int height, int bevelWidth, int clientWidth, in
 // the highlight itself when they differ, else black on white faces and
 // white on any other.
 TColor HighlightColorOf(TColor buttonHighlight, TColor buttonFace);
+
+} // namespace pictomake

@@ -1,8 +1,10 @@
 // The main window's album writer and scanner as the window sets them up.
 #include <gtest/gtest.h>
 
-#include "Unit1.h"
-#include "VclTestApp.h"
+#include "MainForm.h"
+#include "GuiTestApp.h"
+
+namespace pictomake {
 
 namespace {
 
@@ -63,3 +65,5 @@ TEST_F(AlbumComponentsTest, IdentityTextsKeepWhatTheIdentityHolds)
     EXPECT_EQ(scanner.AppProductFamily(), "");
     EXPECT_EQ(scanner.AppProductName(), std::string(33, 'n'));
 }
+
+} // namespace pictomake

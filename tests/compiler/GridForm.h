@@ -11,8 +11,10 @@
 
 #include "Format.h"
 #include "ScriptedDialogs.h"
-#include "Unit1.h"
-#include "VclTestApp.h"
+#include "MainForm.h"
+#include "GuiTestApp.h"
+
+namespace pictomake {
 
 class GridForm {
 public:
@@ -75,3 +77,5 @@ public:
     NoRegistrar registrar;
     TForm1 form{registrar, "/opt/pictoria/Pictomake", {}};
 };
+
+} // namespace pictomake

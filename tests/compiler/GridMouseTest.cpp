@@ -7,6 +7,8 @@
 
 #include "GridForm.h"
 
+namespace pictomake {
+
 namespace {
 
 enum class Part { Image, Panel };
@@ -170,3 +172,5 @@ TEST(GridDragTest, APictureDroppedOnAFrameOrNotMovedStaysPut)
     EXPECT_EQ(grid.Order(), (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(grid.form.CurrentImage, &grid.Image(2));
 }
+
+} // namespace pictomake

@@ -2,8 +2,10 @@
 // bar and the grid's scroll box under it.
 #include <gtest/gtest.h>
 
-#include "Unit1.h"
-#include "VclTestApp.h"
+#include "MainForm.h"
+#include "GuiTestApp.h"
+
+namespace pictomake {
 
 namespace {
 
@@ -45,3 +47,5 @@ TEST(MainWindowTest, ClientAreaBelowTheMenuHoldsTheTopBarAndTheGrid)
         EXPECT_EQ(placed->Parent(), form.TopPanel);
     }
 }
+
+} // namespace pictomake

@@ -1,11 +1,13 @@
-#include "Unit1.h"
+#include "MainForm.h"
 
 #include <gtest/gtest.h>
 
 #include "Format.h"
 #include "PictureGrid.h"
 #include "GridForm.h"
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
+
+namespace pictomake {
 
 namespace {
 
@@ -97,3 +99,5 @@ TEST(PictUnitScrollTest, AUnitBuiltWhileScrolledLandsInItsRow)
     EXPECT_EQ(grid.Panel(21).Top() + scrolled, PictUnitPlace(21, 96, 0).Panel.Top);
     EXPECT_EQ(grid.Panel(16).Top(), grid.Panel(21).Top() - 152);
 }
+
+} // namespace pictomake

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pictomake {
+
 namespace {
 
 struct PlaceCase {
@@ -74,3 +76,5 @@ TEST(PictureGridTest, HighlightColour)
     EXPECT_EQ(HighlightColorOf(clSilver, clSilver), clWhite);
     EXPECT_EQ(HighlightColorOf(clBlack, clBlack), clWhite);
 }
+
+} // namespace pictomake

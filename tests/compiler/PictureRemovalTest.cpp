@@ -5,6 +5,8 @@
 #include "GridForm.h"
 #include "PictureGrid.h"
 
+namespace pictomake {
+
 namespace {
 
 struct RemovalCase {
@@ -129,3 +131,5 @@ TEST(PictureMoveTest, ADroppedPictureTakesThePlaceDroppedOn)
         EXPECT_EQ(grid.form.Modified, row.source != row.target);
     }
 }
+
+} // namespace pictomake

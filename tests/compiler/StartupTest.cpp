@@ -1,4 +1,4 @@
-#include "Unit1.h"
+#include "MainForm.h"
 
 #include <cctype>
 #include <optional>
@@ -11,7 +11,9 @@
 #include "Format.h"
 #include "ScriptedDialogs.h"
 #include "TempDir.h"
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
+
+namespace pictomake {
 
 namespace {
 
@@ -152,3 +154,5 @@ TEST(AlbumCaptionTest, TitleAndProjectFileName)
     EXPECT_EQ(AlbumCaption("Trip", "/home/me/Albums/trip.pxp"), "Trip (trip.pxp) - Pictoria");
     EXPECT_EQ(AlbumCaption("", "Untitled"), " (Untitled) - Pictoria");
 }
+
+} // namespace pictomake

@@ -9,7 +9,7 @@
 #include "Buttons.h"
 #include "Menus.h"
 #include "ScriptedDialogs.h"
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
 
 namespace {
 
@@ -163,7 +163,7 @@ TEST(Application, ParametersLeaveOutTheProgram)
 {
     TApplication& application = TestApplication();
     EXPECT_EQ(application.ParamCount(), 0);
-    EXPECT_EQ(application.ParamStr(0), "pictovcl_tests");
+    EXPECT_EQ(application.ParamStr(0), "pictogui_tests");
     EXPECT_EQ(application.ParamStr(1), "");
     EXPECT_FALSE(application.ExeName().empty());
 }

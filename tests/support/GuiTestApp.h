@@ -22,7 +22,7 @@ inline TApplication& TestApplication()
     std::unique_ptr<TApplication>& application = TestApplicationSlot();
     if (!application) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        char name[] = "pictovcl_tests";
+        char name[] = "pictogui_tests";
         char* argv[] = {name, nullptr};
         application = std::make_unique<TApplication>(1, argv);
     }

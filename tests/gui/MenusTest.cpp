@@ -5,7 +5,7 @@
 
 #include "ExtCtrls.h"
 #include "Forms.h"
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
 
 TEST(Menus, APopupCommandRunsAfterTheMouseHandlerReturned)
 {

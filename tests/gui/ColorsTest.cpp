@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QPalette>
 
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
 
 TEST(Colors, PlainColorsAreTheirOwnRGB)
 {

@@ -1,11 +1,13 @@
-#include "Unit1.h"
+#include "MainForm.h"
 
 #include <filesystem>
 
 #include "Application.h"
 #include "Format.h"
-#include "Unit5.h"
+#include "SplashForm.h"
 #include "XdgFileTypes.h"
+
+namespace pictomake {
 
 TForm1* Form1 = nullptr;
 
@@ -281,3 +283,5 @@ void TForm1::NewAlbum()
     PictureCount = 0;
     Modified = false;
 }
+
+} // namespace pictomake

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
 
 TEST(XdgFileTypesTest, AMimePackageAndADesktopEntryPerType)
 {

@@ -1,4 +1,6 @@
-#include "Unit5.h"
+#include "SplashForm.h"
+
+namespace pictomake {
 
 TForm5* Form5 = nullptr;
 
@@ -28,3 +30,5 @@ TForm5::TForm5()
     Label1->Font().SetStyle(fsBold);
     Label1->SetCaption("Loading Album...");
 }
+
+} // namespace pictomake

@@ -8,7 +8,7 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "StdCtrls.h"
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "ExtCtrls.h"
 #include "Forms.h"
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
 
 namespace {
 

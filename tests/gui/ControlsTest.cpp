@@ -14,7 +14,7 @@
 #include "ScriptedDialogs.h"
 #include "ScrollBox.h"
 #include "StdCtrls.h"
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
 
 namespace {
 

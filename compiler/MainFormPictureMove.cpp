@@ -2,7 +2,9 @@
 // shift by one toward the place it left, each taking its caption, protect
 // mark, source and selection along.
 #include "Format.h"
-#include "Unit1.h"
+#include "MainForm.h"
+
+namespace pictomake {
 
 TForm1::TPictUnitContent TForm1::UnitContent(int32_t n) const
 {
@@ -52,3 +54,5 @@ void TForm1::ImageDragDrop(TObject* Sender, TObject* Source, int, int)
     LoadPicture();
     Modified = true;
 }
+
+} // namespace pictomake

@@ -7,7 +7,7 @@
 #include "QtDialogs.h"
 #include "QtZipUI.h"
 #include "ScriptedDialogs.h"
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
 
 TEST(ScriptedDialogs, AnswersExpectedStepsInOrder)
 {

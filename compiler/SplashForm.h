@@ -5,13 +5,17 @@
 #include "StdCtrls.h"
 #include "ExtCtrls.h"
 
+namespace pictomake {
+
 class TForm5 : public TForm {
 public:
     TForm5();
     std::string ClassName() const override { return "TForm5"; }
 
-    TLabel* Label1;
-    TShape* Shape1;
+    TLabel* Label1 = nullptr;
+    TShape* Shape1 = nullptr;
 };
 
 extern TForm5* Form5;
+
+} // namespace pictomake

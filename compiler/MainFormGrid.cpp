@@ -9,7 +9,9 @@
 #include "Format.h"
 #include "IniFiles.h"
 #include "PictureGrid.h"
-#include "Unit1.h"
+#include "MainForm.h"
+
+namespace pictomake {
 
 namespace {
 
@@ -187,3 +189,5 @@ void TForm1::RemovePicture(int32_t n)
     Modified = true;
     PictureCount = last - 1;
 }
+
+} // namespace pictomake

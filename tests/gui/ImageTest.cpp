@@ -4,7 +4,7 @@
 #include <QImage>
 
 #include "Forms.h"
-#include "VclTestApp.h"
+#include "GuiTestApp.h"
 
 namespace {
 

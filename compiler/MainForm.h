@@ -23,6 +23,8 @@
 #include "StdCtrls.h"
 #include "ZipWriter.h"
 
+namespace pictomake {
+
 inline const std::string UntitledProject = "Untitled";
 
 // The main window's caption for an album with this title and project file.
@@ -39,53 +41,53 @@ public:
     ~TForm1() override;
     std::string ClassName() const override { return "TForm1"; }
 
-    TPanel* TopPanel;
-    TBitBtn* BitBtn3;
-    TBitBtn* BitBtn4;
-    TBitBtn* BitBtn6;
-    TLabel* Label1;
-    TBitBtn* BitBtn2;
-    TBitBtn* BitBtn5;
-    TBitBtn* BitBtn1;
-    TLabel* Label2;
-    TEdit* Title;
-    TBitBtn* BitBtn8;
-    TBitBtn* BitBtn7;
-    TScrollBox* ScrollBox1;
-    TMainMenu* MainMenu1;
-    TMenuItem* File1;
-    TMenuItem* New1;
-    TMenuItem* Open1;
-    TMenuItem* Save1;
-    TMenuItem* SaveAs1;
-    TMenuItem* Quit1;
-    TMenuItem* Picture1;
-    TMenuItem* AddFile1;
-    TMenuItem* AddScanner1;
-    TMenuItem* AddfromClipboard1;
-    TMenuItem* Options1;
-    TMenuItem* Settings1;
-    TMenuItem* Compile1;
-    TMenuItem* Help1;
-    TMenuItem* Contents1;
-    TPopupMenu* PopupMenu1;
-    TMenuItem* ImageName1;
-    TMenuItem* CopyPicturetoClipboard1;
-    TMenuItem* SavePictureAs1;
-    TMenuItem* MovePicture1;
-    TMenuItem* RotatePicture90degrees1;
-    TMenuItem* RotatePicture90degreescounterclockwise1;
-    TMenuItem* ClosePicture1;
-    TMenuItem* ShowPicture1;
-    TPopupMenu* PopupMenu2;
-    TMenuItem* AddPicturefromFile1;
-    TMenuItem* AddPicturefromScanner1;
-    TMenuItem* AddPicturefromClipboard1;
-    TOpenDialog* OpenDialog1;
-    TSaveDialog* SaveDialog1;
-    TOpenPictureDialog* OpenPictureDialog1;
-    TSavePictureDialog* SavePictureDialog1;
-    TAcquireImage* AcquireImg1;
+    TPanel* TopPanel = nullptr;
+    TBitBtn* BitBtn3 = nullptr;
+    TBitBtn* BitBtn4 = nullptr;
+    TBitBtn* BitBtn6 = nullptr;
+    TLabel* Label1 = nullptr;
+    TBitBtn* BitBtn2 = nullptr;
+    TBitBtn* BitBtn5 = nullptr;
+    TBitBtn* BitBtn1 = nullptr;
+    TLabel* Label2 = nullptr;
+    TEdit* Title = nullptr;
+    TBitBtn* BitBtn8 = nullptr;
+    TBitBtn* BitBtn7 = nullptr;
+    TScrollBox* ScrollBox1 = nullptr;
+    TMainMenu* MainMenu1 = nullptr;
+    TMenuItem* File1 = nullptr;
+    TMenuItem* New1 = nullptr;
+    TMenuItem* Open1 = nullptr;
+    TMenuItem* Save1 = nullptr;
+    TMenuItem* SaveAs1 = nullptr;
+    TMenuItem* Quit1 = nullptr;
+    TMenuItem* Picture1 = nullptr;
+    TMenuItem* AddFile1 = nullptr;
+    TMenuItem* AddScanner1 = nullptr;
+    TMenuItem* AddfromClipboard1 = nullptr;
+    TMenuItem* Options1 = nullptr;
+    TMenuItem* Settings1 = nullptr;
+    TMenuItem* Compile1 = nullptr;
+    TMenuItem* Help1 = nullptr;
+    TMenuItem* Contents1 = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TMenuItem* ImageName1 = nullptr;
+    TMenuItem* CopyPicturetoClipboard1 = nullptr;
+    TMenuItem* SavePictureAs1 = nullptr;
+    TMenuItem* MovePicture1 = nullptr;
+    TMenuItem* RotatePicture90degrees1 = nullptr;
+    TMenuItem* RotatePicture90degreescounterclockwise1 = nullptr;
+    TMenuItem* ClosePicture1 = nullptr;
+    TMenuItem* ShowPicture1 = nullptr;
+    TPopupMenu* PopupMenu2 = nullptr;
+    TMenuItem* AddPicturefromFile1 = nullptr;
+    TMenuItem* AddPicturefromScanner1 = nullptr;
+    TMenuItem* AddPicturefromClipboard1 = nullptr;
+    TOpenDialog* OpenDialog1 = nullptr;
+    TSaveDialog* SaveDialog1 = nullptr;
+    TOpenPictureDialog* OpenPictureDialog1 = nullptr;
+    TSavePictureDialog* SavePictureDialog1 = nullptr;
+    TAcquireImage* AcquireImg1 = nullptr;
     TZipWriter ZipWriter1;
 
     // The album being edited.
@@ -150,3 +152,5 @@ private:
 };
 
 extern TForm1* Form1;
+
+} // namespace pictomake
