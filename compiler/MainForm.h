@@ -18,6 +18,7 @@
 #include "FileTypeRegistration.h"
 #include "Forms.h"
 #include "Image.h"
+#include "KeyWordScrambling.h"
 #include "Menus.h"
 #include "ScrollBox.h"
 #include "StdCtrls.h"
@@ -98,6 +99,11 @@ public:
     bool Modified = false;
 
     void FormShow(TObject* Sender);
+
+    // Key-word scrambling of the album password and protected captions.
+    std::string Encrypt(const std::string& S, uint16_t K) const { return pictoalbum::Encrypt(S, K); }
+    std::string Decrypt(const std::string& S, uint16_t K) const { return pictoalbum::Decrypt(S, K); }
+    uint16_t GetWordPass(const std::string& P) const { return pictoalbum::GetWordPass(P); }
     void OpenProject(const std::string& fileName);
 
     // The picture grid.
