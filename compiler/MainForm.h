@@ -20,6 +20,7 @@
 #include "Image.h"
 #include "KeyWordScrambling.h"
 #include "Menus.h"
+#include "QtZipUI.h"
 #include "ScrollBox.h"
 #include "StdCtrls.h"
 #include "ZipWriter.h"
@@ -150,6 +151,10 @@ private:
     TPictUnitContent UnitContent(int32_t n) const;
     void SetUnitContent(int32_t n, const TPictUnitContent& content);
 
+    // The engine's questions (overwrite, next disk, passwords) reach the
+    // user as dialogs for as long as the window lives.
+    TQtZipUI zipUI_;
+    TZipUIScope zipUIScope_{zipUI_};
     std::unique_ptr<TFileTypeRegistrar> ownRegistrar_;
     TFileTypeRegistrar* registrar_;
     std::string programPath_;

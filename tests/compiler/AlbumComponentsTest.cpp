@@ -1,8 +1,9 @@
 // The main window's album writer and scanner as the window sets them up.
 #include <gtest/gtest.h>
 
-#include "MainForm.h"
 #include "GuiTestApp.h"
+#include "MainForm.h"
+#include "ScriptedDialogs.h"
 
 namespace pictomake {
 
@@ -35,6 +36,22 @@ TEST_F(AlbumComponentsTest, TheAlbumWriterPacksHardestAndKeepsPaths)
     EXPECT_EQ(writer.MultiZipInfo().BlockSize, 1457600);
     EXPECT_EQ(writer.MultiZipInfo().FirstBlockSize, 1457600);
     EXPECT_EQ(writer.GetMultiMode(), mmNone);
+}
+
+TEST(AlbumEngineQuestions, ReachTheUserAsDialogsWhileTheMainWindowLives)
+{
+    TestApplication();
+    ScriptedDialogs dialogs;
+    {
+        NoRegistrar registrar;
+        TForm1 form{registrar, "/opt/pictoria/Pictomake", {}};
+        dialogs.ExpectMessageBox("File Exists Alert", "Replace existing file a.jpg?", IDYES);
+        EXPECT_EQ(ZipUI().MessageBox("Replace existing file a.jpg?", "File Exists Alert", TMsgButtons::YesNo),
+                  TMsgResult::Yes);
+    }
+    // Without a window the headless default answers with the cautious choice.
+    EXPECT_EQ(ZipUI().MessageBox("Replace existing file a.jpg?", "File Exists Alert", TMsgButtons::YesNo),
+              TMsgResult::No);
 }
 
 TEST_F(AlbumComponentsTest, TheScannerAnnouncesTheFreewareIdentity)
