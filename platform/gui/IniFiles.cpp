@@ -86,7 +86,14 @@ std::vector<std::string> SplitLines(const std::string& text)
 
 }  // namespace
 
-TIniFile::TIniFile(const std::string& fileName) : fileName_(fileName)
+bool SurvivesIniValue(const std::string& value)
+{
+    return OneLine(value) == value && ValueOf("=" + value) == value;
+}
+
+TIniFile::TIniFile(const std::string& fileName) : TIniFile(fileName, true) {}
+
+TIniFile::TIniFile(const std::string& fileName, bool writeThrough) : fileName_(fileName), writeThrough_(writeThrough)
 {
     std::ifstream in(fileName, std::ios::binary);
     if (in)
@@ -121,7 +128,7 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& ident, bo
 void TIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value)
 {
     const std::string line = OneLine(ident) + "=" + OneLine(value);
-    auto before = lines_;
+    auto before = Snapshot();
     Range range{};
     std::size_t keyLine = 0;
     if (!FindSection(section, range)) {
@@ -191,7 +198,7 @@ void TIniFile::EraseSection(const std::string& section)
     Range range{};
     if (!FindSection(section, range))
         return;
-    auto before = lines_;
+    auto before = Snapshot();
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(range.header),
                  lines_.begin() + static_cast<std::ptrdiff_t>(range.end));
     StoreOrRestore(std::move(before));
@@ -203,7 +210,7 @@ void TIniFile::DeleteKey(const std::string& section, const std::string& ident)
     std::size_t line = 0;
     if (!FindSection(section, range) || !FindKey(range, ident, line))
         return;
-    auto before = lines_;
+    auto before = Snapshot();
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(line));
     StoreOrRestore(std::move(before));
 }
@@ -236,15 +243,25 @@ bool TIniFile::FindKey(const Range& range, const std::string& ident, std::size_t
     return false;
 }
 
-// The file is replaced whole; when that fails, the lines go back to what the
-// file still holds.
+// A written-through change replaces the file whole; when that fails, the
+// lines go back to what the file still holds.
 void TIniFile::StoreOrRestore(std::vector<std::string> before)
+{
+    if (!writeThrough_)
+        return;
+    try {
+        StoreAll();
+    } catch (const EIniFileException&) {
+        lines_ = std::move(before);
+        throw;
+    }
+}
+
+void TIniFile::StoreAll() const
 {
     std::string text;
     for (const auto& line : lines_)
         text += line + "\r\n";
-    if (!ReplaceFileContents(fileName_, text)) {
-        lines_ = std::move(before);
+    if (!ReplaceFileContents(fileName_, text))
         throw EIniFileException(Format("Unable to write to %s", {fileName_}));
-    }
 }

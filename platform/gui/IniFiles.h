@@ -3,9 +3,11 @@
 // one pair of matching quotes when read; a written key replaces the old line
 // in place or is appended to the end of its section, a new section to the end
 // of the file. The file's bytes are kept as they are (8-bit text); lines end
-// with CRLF when written and with CRLF or LF when read. Every write goes
-// straight to the file, replacing it through a temporary file beside it, so a
-// failed write leaves the file as it was and raises EIniFileException.
+// with CRLF when written and with CRLF or LF when read. Every write of a
+// TIniFile goes straight to the file, replacing it through a temporary file
+// beside it, so a failed write leaves the file as it was and raises
+// EIniFileException. A TMemIniFile gathers its writes and replaces the file
+// once, at UpdateFile.
 #pragma once
 
 #include <string>
@@ -17,10 +19,16 @@ class EIniFileException : public Exception {
     using Exception::Exception;
 };
 
+// True when value, written as a key's value, reads back unchanged: no zero
+// byte or line break, no blank at either end, no enclosing pair of quotes,
+// and within the length a read hands out.
+bool SurvivesIniValue(const std::string& value);
+
 class TIniFile {
 public:
     // Reads the file if it exists; a missing file reads as empty.
     explicit TIniFile(const std::string& fileName);
+    virtual ~TIniFile() = default;
 
     const std::string& FileName() const { return fileName_; }
 
@@ -46,6 +54,12 @@ public:
     void EraseSection(const std::string& section);
     void DeleteKey(const std::string& section, const std::string& ident);
 
+protected:
+    TIniFile(const std::string& fileName, bool writeThrough);
+    // The whole text replaces the file; raises EIniFileException when it
+    // cannot.
+    void StoreAll() const;
+
 private:
     struct Range {
         std::size_t header;  // index of the section's header line
@@ -53,8 +67,21 @@ private:
     };
     bool FindSection(const std::string& section, Range& range) const;
     bool FindKey(const Range& range, const std::string& ident, std::size_t& line) const;
+    // What a failed write-through restores; nothing to keep otherwise.
+    std::vector<std::string> Snapshot() const { return writeThrough_ ? lines_ : std::vector<std::string>{}; }
     void StoreOrRestore(std::vector<std::string> before);
 
     std::string fileName_;
     std::vector<std::string> lines_;
+    bool writeThrough_ = true;
+};
+
+class TMemIniFile : public TIniFile {
+public:
+    // Reads the file if it exists; nothing is written before UpdateFile.
+    explicit TMemIniFile(const std::string& fileName) : TIniFile(fileName, false) {}
+    // Replaces the file whole with the text as written so far; a failure
+    // leaves the file as it was and raises EIniFileException "Unable to
+    // write to %s".
+    void UpdateFile() const { StoreAll(); }
 };

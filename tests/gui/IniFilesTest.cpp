@@ -163,6 +163,61 @@ TEST(IniFile, FailedWriteRaisesAndChangesNothing)
     EXPECT_FALSE(ini.ValueExists("Settings", "Title"));
 }
 
+TEST(MemIniFile, WritesNothingBeforeUpdateFileAndThenTheWhole)
+{
+    TempDir dir;
+    const std::string file = dir.Write("album.pxp", "[Image1]\r\nPicture=a.jpg\r\n");
+    TMemIniFile ini(file);
+    ini.WriteString("Image1", "Caption", "c");
+    ini.EraseSection("Image2");
+    ini.WriteBool("Settings", "AllowSave", true);
+    EXPECT_EQ(ReadFileBytes(file), "[Image1]\r\nPicture=a.jpg\r\n");
+    EXPECT_EQ(ini.ReadString("Image1", "Caption", ""), "c");
+    ini.UpdateFile();
+    EXPECT_EQ(ReadFileBytes(file), "[Image1]\r\nPicture=a.jpg\r\nCaption=c\r\n\r\n[Settings]\r\nAllowSave=1\r\n");
+}
+
+TEST(MemIniFile, FailedUpdateRaisesAndLeavesTheFile)
+{
+    TempDir dir;
+    const std::string file = dir.File("no/such/folder/album.pxp");
+    TMemIniFile ini(file);
+    ini.WriteString("Settings", "Title", "T");
+    try {
+        ini.UpdateFile();
+        ADD_FAILURE() << "no error";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(e.what(), "Unable to write to " + file);
+    }
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST(IniFile, TellsWhichValuesSurviveARoundTrip)
+{
+    const struct {
+        std::string value;
+        bool survives;
+    } cases[] = {
+        {"", true},
+        {"plain caption", true},
+        {"in \"middle\" quotes", true},
+        {"\"one side", true},
+        {"\"both\"", false},
+        {"'both'", false},
+        {" leading", false},
+        {"trailing\t", false},
+        {std::string("zero\0byte", 9), false},
+        {"line\nbreak", false},
+        {"cr\r", false},
+        {std::string(2047, 'x'), true},
+        {std::string(2048, 'x'), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(SurvivesIniValue(c.value), c.survives);
+    }
+}
+
 TEST(IniFile, KeepsEightBitBytes)
 {
     TempDir dir;
