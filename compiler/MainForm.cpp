@@ -4,6 +4,7 @@
 
 #include "Application.h"
 #include "Format.h"
+#include "SettingsForm.h"
 #include "SplashForm.h"
 #include "XdgFileTypes.h"
 
@@ -112,8 +113,10 @@ void TForm1::CreateTopBar()
     Title->SetParent(TopPanel);
     Title->SetBounds(168, 42, 201, 21);
     Title->SetMaxLength(40);
+    Title->OnChange = [this](TObject* Sender) { TitleChange(Sender); };
 
     BitBtn8 = NewButton("BitBtn8", "Se&ttings", Bounds(416, 40, 97, 25));
+    BitBtn8->OnClick = [this](TObject* Sender) { Settings1Click(Sender); };
     BitBtn7 = NewButton("BitBtn7", " &Help", Bounds(528, 40, 97, 25));
 }
 
@@ -152,6 +155,7 @@ void TForm1::CreateMainMenu()
 
     Options1 = NewMenuItem(bar, "Options1", "&Options");
     Settings1 = NewMenuItem(*Options1, "Settings1", "&Settings");
+    Settings1->OnClick = [this](TObject* Sender) { Settings1Click(Sender); };
     Compile1 = NewMenuItem(*Options1, "Compile1", "&Create EXE");
 
     Help1 = NewMenuItem(bar, "Help1", "&Help");
@@ -268,18 +272,14 @@ void TForm1::OpenProjectUnderSplash(const std::string& fileName)
         Form5->Close();
 }
 
-void TForm1::OpenProject(const std::string& fileName)
-{
-    // TODO: read the album's pictures and settings from the project file.
-    ProjectFileName = fileName;
-}
-
 void TForm1::NewAlbum()
 {
     ProjectFileName = UntitledProject;
-    SetCaption(UntitledProject + " - Pictoria");
     Title->SetText("");
-    // TODO: the settings dialog's password and title emptied, saving allowed.
+    SetCaption(UntitledProject + " - Pictoria");
+    Form3->Edit2->SetText("");
+    Form3->CheckBox1->SetChecked(true);
+    Form3->Edit3->SetText("");
     PictureCount = 0;
     Modified = false;
 }

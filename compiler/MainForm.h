@@ -20,6 +20,7 @@
 #include "Image.h"
 #include "KeyWordScrambling.h"
 #include "Menus.h"
+#include "ProjectFile.h"
 #include "QtZipUI.h"
 #include "ScrollBox.h"
 #include "StdCtrls.h"
@@ -31,6 +32,8 @@ inline const std::string UntitledProject = "Untitled";
 
 // The main window's caption for an album with this title and project file.
 std::string AlbumCaption(const std::string& title, const std::string& projectFileName);
+
+struct TAlbumOpening;
 
 class TForm1 : public TForm {
 public:
@@ -105,7 +108,19 @@ public:
     std::string Encrypt(const std::string& S, uint16_t K) const { return pictoalbum::Encrypt(S, K); }
     std::string Decrypt(const std::string& S, uint16_t K) const { return pictoalbum::Decrypt(S, K); }
     uint16_t GetWordPass(const std::string& P) const { return pictoalbum::GetWordPass(P); }
+
+    // The album project file. OpenProject loads a project into an empty
+    // editor: pictures from the album file beside it (asking for the
+    // password of protected ones) or from their sources, then the settings.
+    // A picture that cannot be shown keeps its place, its source and its
+    // caption, and is reported by name. WriteIni writes the editor's state
+    // into ProjectFileName, whole or not at all (EIniFileException).
     void OpenProject(const std::string& fileName);
+    void WriteIni();
+    // Shows the settings dialog; OK confirms and marks the album changed,
+    // Cancel puts the last confirmed settings back.
+    void Settings1Click(TObject* Sender);
+    void TitleChange(TObject* Sender);
 
     // The picture grid.
     void CreatePictUnit(int32_t n);
@@ -135,6 +150,12 @@ private:
     void AddSeparator(TMenuItem& parent);
 
     void RegisterFileTypes();
+    void LoadProjectPicture(int32_t n, const TProjectPicture& picture, const std::string& albumPassword,
+                            TAlbumOpening& opening);
+    std::unique_ptr<TGraphic> ReadAlbumEntry(int32_t n, const std::string& storedCaption, TAlbumOpening& opening);
+    bool AskPassword(const std::string& prompt, TAlbumOpening& opening);
+    void ShowPictureUnitState(int32_t n, bool locked);
+    void ShowCaption();
     void OpenProjectUnderSplash(const std::string& fileName);
     void NewAlbum();
     TPanel* GetTPanelofX(int32_t n) const;

@@ -2,6 +2,7 @@
 // shift by one toward the place it left, each taking its caption, protect
 // mark, source and selection along.
 #include "Format.h"
+#include "HeldPicture.h"
 #include "MainForm.h"
 
 namespace pictomake {
@@ -28,6 +29,8 @@ void TForm1::SetUnitContent(int32_t n, const TPictUnitContent& content)
     dynamic_cast<TEdit&>(*FindComponent("Edit" + number)).SetText(content.Caption);
     dynamic_cast<TCheckBox&>(*FindComponent("CheckBox" + number)).SetChecked(content.Checked);
     GetTPanelofX(n)->SetColor(content.Color);
+    const THeldPicture* held = AsHeldPicture(content.Graphic.get());
+    ShowPictureUnitState(n, held && held->Reason() == THeldPicture::TReason::Locked);
 }
 
 // Only pictures take a dropped picture.

@@ -12,9 +12,6 @@
 
 namespace {
 
-// The profile functions hand out at most this many bytes of a value.
-constexpr std::size_t kMaxValueLength = 2047;
-
 std::string Trim(const std::string& s)
 {
     const auto first = s.find_first_not_of(" \t");
@@ -61,7 +58,7 @@ std::string ValueOf(const std::string& line)
     std::string value = Trim(line.substr(start, line.find('\0', start) - start));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
-    return value.substr(0, kMaxValueLength);
+    return value.substr(0, MaxIniValueLength);
 }
 
 // A value ends at a zero byte or a line break, as it would in the file.

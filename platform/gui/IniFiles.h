@@ -10,6 +10,7 @@
 // once, at UpdateFile.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@
 class EIniFileException : public Exception {
     using Exception::Exception;
 };
+
+// The most bytes of a value that a read hands out, as the profile functions.
+inline constexpr std::size_t MaxIniValueLength = 2047;
 
 // True when value, written as a key's value, reads back unchanged: no zero
 // byte or line break, no blank at either end, no enclosing pair of quotes,

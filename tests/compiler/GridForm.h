@@ -11,6 +11,7 @@
 
 #include "Format.h"
 #include "ScriptedDialogs.h"
+#include "SettingsDialogScope.h"
 #include "MainForm.h"
 #include "GuiTestApp.h"
 
@@ -74,6 +75,7 @@ public:
     };
 
     TApplication& application = TestApplication();
+    SettingsDialogScope settings;
     NoRegistrar registrar;
     TForm1 form{registrar, "/opt/pictoria/Pictomake", {}};
 };

@@ -10,6 +10,7 @@
 
 #include "Format.h"
 #include "ScriptedDialogs.h"
+#include "SettingsDialogScope.h"
 #include "TempDir.h"
 #include "GuiTestApp.h"
 
@@ -57,9 +58,9 @@ const StartupCase StartupCases[] = {
     {"no parameter, no viewer, cancelled", std::nullopt, false, false, Dialog::OpenCancelled, false, "",
      "Untitled", "Untitled - Pictoria"},
     {"no parameter, project chosen", std::nullopt, true, false, Dialog::OpenChoosesProject, true, "",
-     "trip.pxp", "Pictoria Compiler"},
+     "trip.pxp", " (trip.pxp) - Pictoria"},
     {"parameter, viewer beside", std::string("trip.pxp"), true, false, Dialog::None, false, "", "trip.pxp",
-     "Pictoria Compiler"},
+     " (trip.pxp) - Pictoria"},
     {"parameter naming no file", std::string("gone.pxp"), true, false, Dialog::None, false,
      "The album project %s does not exist.", "Untitled", "Untitled - Pictoria"},
     {"registration fails", std::nullopt, true, true, Dialog::OpenCancelled, true,
@@ -71,6 +72,7 @@ protected:
     StartupTest() { application.SetTitle("Pictoria Compiler"); }
 
     TApplication& application = TestApplication();
+    SettingsDialogScope settings;
     TempDir folder;
 };
 
