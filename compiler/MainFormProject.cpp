@@ -13,6 +13,7 @@
 #include "ScopeExit.h"
 #include "SettingsForm.h"
 #include "Stream.h"
+#include "TextCodec.h"
 
 namespace pictomake {
 
@@ -81,8 +82,11 @@ void TForm1::OpenProject(const std::string& fileName)
         LoadProjectPicture(static_cast<int32_t>(i + 1), pictures[i], settings.Password, opening);
 
     Form3->Edit1->SetText(AlbumNameOf(fileName));
-    Form3->SetSettings(settings);
-    Title->SetText(settings.Title);
+    TAlbumSettings shown = settings;
+    shown.Password = FileTextToUtf8(settings.Password);
+    shown.Title = FileTextToUtf8(settings.Title);
+    Form3->SetSettings(shown);
+    Title->SetText(shown.Title);
     ShowCaption();
     if (PictureCount >= 1) {
         CurrentImage = GetTImageofX(1);
@@ -128,7 +132,8 @@ void TForm1::LoadProjectPicture(int32_t n, const TProjectPicture& picture, const
         CurrentImage->Picture().SetGraphic(graphic.get());
     ShowPictureUnitState(n, locked);
     auto& edit = dynamic_cast<TEdit&>(*FindComponent("Edit" + IntToStr(n)));
-    edit.SetText(locked ? LockedCaption : ReadableCaption(picture.Caption, picture.Protected, captionPassword));
+    edit.SetText(locked ? LockedCaption
+                        : FileTextToUtf8(ReadableCaption(picture.Caption, picture.Protected, captionPassword)));
     LoadPicture();
 }
 

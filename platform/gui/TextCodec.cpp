@@ -25,9 +25,14 @@ char ToWindows1252(char32_t c)
 
 }  // namespace
 
+std::string FileTextToUtf8(const std::string& bytes)
+{
+    return IsValidUtf8(bytes) ? bytes : Windows1252ToUtf8(bytes);
+}
+
 QString BytesToQString(const std::string& bytes)
 {
-    const std::string& utf8 = IsValidUtf8(bytes) ? bytes : Windows1252ToUtf8(bytes);
+    const std::string utf8 = FileTextToUtf8(bytes);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
