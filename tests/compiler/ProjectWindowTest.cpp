@@ -327,4 +327,34 @@ TEST_F(ProjectWindowTest, TheTitleIsMirroredInTheSettingsAndMarksTheAlbumChanged
     EXPECT_FALSE(form->Modified) << "emptying the title changes nothing to save";
 }
 
+TEST_F(ProjectWindowTest, HostileProjectFilesOpenAsFarAsTheyMakeSense)
+{
+    application.SetTitle("Pictoria Compiler");
+    const std::string garbage = dir.Write("garbage.pxp", std::string("\x00\xff[Image1]\nPicture\x00=x\n[[[\x01", 22));
+    const std::string gap = dir.Write("gap.pxp", "[Image1]\r\nPicture=" + dir.Write("a.bmp", BmpBytes(41, 30)) +
+                                                   "\r\n[Image3]\r\nPicture=c.jpg\r\n[Settings]\r\nAllowSave=x\r\n");
+    const struct {
+        std::string project;
+        std::string message; // "" for none
+        int pictures;
+    } cases[] = {
+        {garbage, "", 0},
+        {gap, "", 1},
+        {dir.Path().string(), dir.Path().string() + " is not an album project file.", 0},
+        {"/dev/zero", "/dev/zero is not an album project file.", 0},
+        {dir.File("none.pxp"), "", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.project);
+        NewWindow();
+        ScriptedDialogs dialogs;
+        if (!c.message.empty())
+            dialogs.ExpectMessageBox("Pictoria Compiler", c.message, IDOK);
+        form->OpenProject(c.project);
+        dialogs.Verify();
+        EXPECT_EQ(form->PictureCount, c.pictures);
+        EXPECT_TRUE(settings.dialog.CheckBox1->Checked());
+    }
+}
+
 } // namespace pictomake
