@@ -14,15 +14,6 @@
 
 namespace {
 
-std::string Noise(std::size_t size, std::uint32_t seed)
-{
-    TSampleRandom random(seed);
-    std::string bytes;
-    for (std::size_t i = 0; i < size; ++i)
-        bytes.push_back(static_cast<char>(random.Next()));
-    return bytes;
-}
-
 std::string Text(std::size_t size)
 {
     std::string text;
@@ -38,8 +29,8 @@ void MakeSourceTree(const TempDir& dir)
 {
     dir.Write("src/readme.txt", Text(3000));
     dir.Write("src/empty.txt", "");
-    dir.Write("src/photos/noise.bin", Noise(70000, 7));
-    dir.Write("src/photos/2024/big.txt", Text(300000) + Noise(5000, 3));
+    dir.Write("src/photos/noise.bin", RandomByteString(70000, 7));
+    dir.Write("src/photos/2024/big.txt", Text(300000) + RandomByteString(5000, 3));
     dir.Write("src/café.txt", "accent\n");
     dir.Write("src/run.sh", "#!/bin/sh\necho hi\n");
     RunChecked("chmod 0755 " + ShellQuote(dir.File("src/run.sh")));
