@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ExtractSupport.h"
+#include "PeerArchives.h"
 #include "RunCommand.h"
 #include "SampleData.h"
 #include "TempDir.h"
@@ -88,7 +89,7 @@ TEST(ExtractPeers, EveryPeerArchiveExtractsLikeUnzip)
         const std::string ours = dir.File("ours" + std::to_string(number));
         const std::string theirs = dir.File("unzip" + std::to_string(number));
         ++number;
-        RunChecked("cd " + ShellQuote(dir.File("src")) + " && LC_ALL=C.UTF-8 " + WithArchive(peer.Command, archive));
+        RunChecked(InFolder(dir, "src", WithArchive(peer.Command, archive)));
         RunChecked("LC_ALL=C.UTF-8 unzip -q -P " + ShellQuote(peer.Password) + " -d " + ShellQuote(theirs) + " " +
                    ShellQuote(archive));
 
@@ -118,7 +119,7 @@ TEST(ExtractPeers, DriverExtractsAndReportsWhatItLeftOut)
     TempDir dir;
     MakeSourceTree(dir);
     const std::string archive = dir.File("p.zip");
-    RunChecked("cd " + ShellQuote(dir.File("src")) + " && zip -q -r -P secret " + ShellQuote(archive) + " .");
+    RunChecked(InFolder(dir, "src", "zip -q -r -P secret " + ShellQuote(archive) + " ."));
     const std::string driver = std::string(ZIPDRIVER_PATH) + " extract " + ShellQuote(archive) + " ";
 
     const TCommandResult right =
