@@ -9,7 +9,6 @@
 // ../shared/testdata/legacy beside the source tree) together with the entries
 // of its PKZ110ES.ZIP as Info-ZIP unzip extracts them. Missing files are skipped.
 #include <libdeflate.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +22,7 @@
 #include <vector>
 
 #include "Deflate.h"
+#include "ZlibReference.h"
 
 namespace {
 
@@ -134,35 +134,6 @@ std::vector<TDataSet> DataSets(const fs::path& legacy)
     return sets;
 }
 
-bool InflatesTo(const Bytes& stream, const Bytes& original)
-{
-    Bytes out(original.size() + 1);
-    z_stream z{};
-    inflateInit2(&z, -15);
-    z.next_in = const_cast<Bytef*>(stream.data());
-    z.avail_in = static_cast<uInt>(stream.size());
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
-    const bool ok = inflate(&z, Z_FINISH) == Z_STREAM_END && z.avail_in == 0 && z.total_out == original.size();
-    inflateEnd(&z);
-    return ok && std::equal(original.begin(), original.end(), out.begin());
-}
-
-Bytes ZlibDeflate(const Bytes& input, int level)
-{
-    Bytes out(deflateBound(nullptr, static_cast<uLong>(input.size())) + 64);
-    z_stream z{};
-    deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    z.next_in = const_cast<Bytef*>(input.data());
-    z.avail_in = static_cast<uInt>(input.size());
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
 Bytes LibdeflateDeflate(const Bytes& input, int level)
 {
     libdeflate_compressor* c = libdeflate_alloc_compressor(level);
@@ -241,14 +212,15 @@ int main(int argc, char** argv)
                     stored = out.Result.Method == 0;
                     return std::move(out.Data);
                 },
-                +[](const Bytes& s, const Bytes& in) { return InflatesTo(s, in) || s == in; });
-            const TMeasured zlib = Measure(input, [&] { return ZlibDeflate(input, level); }, InflatesTo);
+                +[](const Bytes& s, const Bytes& in) { return ZlibInflatesTo(s, in) || s == in; });
+            const TMeasured zlib = Measure(input, [&] { return ZlibDeflate(input, level); }, ZlibInflatesTo);
             PrintRow(stored ? "ours (st.)" : "ours", level, ours, &zlib);
             PrintRow("zlib", level, zlib, nullptr);
             allVerified = allVerified && ours.Verified && zlib.Verified;
         }
         for (int level : {1, 6, 9, 12}) {
-            const TMeasured libdeflate = Measure(input, [&] { return LibdeflateDeflate(input, level); }, InflatesTo);
+            const TMeasured libdeflate =
+                Measure(input, [&] { return LibdeflateDeflate(input, level); }, ZlibInflatesTo);
             PrintRow("libdeflate", level, libdeflate, nullptr);
             allVerified = allVerified && libdeflate.Verified;
         }

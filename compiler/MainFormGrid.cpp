@@ -62,15 +62,14 @@ void TForm1::CreatePictUnit(int32_t n)
     TEdit* edit = NewComponent<TEdit>(*this);
     edit->SetParent(ScrollBox1);
     edit->SetText(ProjectFileName == UntitledProject ? "Put Caption Here" : "");
-    edit->SetBounds(panel->Left(), panel->Top() + panel->Height(), panel->ClientWidth(), edit->Height());
+    edit->SetBounds(panel->Left(), place.EditTop, panel->ClientWidth(), edit->Height());
     edit->SetName("Edit" + number);
 
     TCheckBox* checkBox = NewComponent<TCheckBox>(*this);
     checkBox->SetParent(ScrollBox1);
     checkBox->SetName("CheckBox" + number);
     checkBox->SetCaption("Password Protect");
-    checkBox->SetBounds(panel->Left(), edit->Top() + ScaleByPPI(24, ppi), panel->ClientWidth(),
-                        checkBox->Height());
+    checkBox->SetBounds(panel->Left(), place.CheckBoxTop, panel->ClientWidth(), checkBox->Height());
     checkBox->SetChecked(project && project->ReadBool("Image" + number, "Encrypt", false));
 
     ScrollBox1->EnableAutoRange();

@@ -84,7 +84,7 @@ bool TZipWriter::AddOneEntry(const std::string& Name, const TStreamEntry* stream
     // as UTF-8 (flag bit 11), so no OEM filtering is needed or wanted.
     newEntry_->SetFilename(folder ? std::string() : ExtractFileName(Name));
     newEntry_->LocalHeaderOffset = static_cast<std::uint64_t>(output_->Position());
-    newEntry_->InternalAttributes = 2;
+    newEntry_->InternalAttributes = InternalAttributesUnknown;
     newEntry_->DiskNumberStart = static_cast<std::uint16_t>(currentDisk_);
     if (storePaths_)
         newEntry_->SetDirectory(StoredPathOf(Name));

@@ -28,6 +28,10 @@ constexpr std::size_t LocalHeaderSize = 30;
 constexpr std::size_t CentralHeaderSize = 46;
 constexpr std::size_t EndRecordSize = 22;
 constexpr std::size_t MaxEndRecordSize = EndRecordSize + 0xFFFF;
+// An entry's internal file attributes (application note 4.4.14): bit 0
+// marks an apparent text file. A new entry holds this value until its data is
+// written and the compressor has judged it text or binary.
+constexpr std::uint16_t InternalAttributesUnknown = 2;
 // Traditional encryption puts a 12-byte header (EncryptionHeaderSize,
 // ZipCrypt.h) before an entry's data.
 

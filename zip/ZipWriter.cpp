@@ -3,6 +3,7 @@
 #include "ZipWriter.h"
 
 #include "FileNameParts.h"
+#include "ScopeExit.h"
 
 TZipWriter::TZipWriter()
 {
@@ -115,16 +116,10 @@ int TZipWriter::AddStreamEntries(const std::vector<TStreamEntry>& entries)
     FilesList().clear();
     for (const TStreamEntry& entry : usable)
         FilesList().push_back(entry.Name);
-    try {
-        const int count = ZipListedFiles();
+    const TScopeExit leaveStreamMode([this] {
         streamMode_ = false;
         streamEntries_.clear();
         CloseZip();
-        return count;
-    } catch (...) {
-        streamMode_ = false;
-        streamEntries_.clear();
-        CloseZip();
-        throw;
-    }
+    });
+    return ZipListedFiles();
 }

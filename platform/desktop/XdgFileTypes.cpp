@@ -1,10 +1,13 @@
 #include "XdgFileTypes.h"
 
+#include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
@@ -68,12 +71,42 @@ std::string QuotedExecArgument(const std::string& argument)
     return quoted + "\"";
 }
 
+// The type's name without its ".file", in words: "Pictoria Compiler", the
+// name a person picks from an "Open With" list.
+std::string ProgramTitleOf(const std::string& typeName)
+{
+    std::string title = typeName.substr(0, typeName.rfind(".file"));
+    std::replace(title.begin(), title.end(), '.', ' ');
+    return title;
+}
+
+// The icon theme's name for the program that opens the type:
+// "pictoria-compiler".
+std::string IconNameOf(const std::string& typeName)
+{
+    std::string name;
+    for (char c : ProgramTitleOf(typeName))
+        name += c == ' ' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+// The program's scalable icon, built into the library from
+// platform/desktop/icons.
+std::string IconSvgOf(const std::string& iconName)
+{
+    QFile icon(QString::fromStdString(":/desktop/icons/" + iconName + ".svg"));
+    const bool opened = icon.open(QIODevice::ReadOnly);
+    assert(opened && "every registered type has an icon");
+    return opened ? icon.readAll().toStdString() : std::string();
+}
+
 std::string MimePackage(const TXdgFileType& type)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
            "  <mime-type type=\"" + MimeTypeOf(type.TypeName) + "\">\n"
            "    <comment>" + type.TypeName + "</comment>\n"
+           "    <icon name=\"" + IconNameOf(type.TypeName) + "\"/>\n"
            "    <glob pattern=\"*" + type.Extension + "\"/>\n"
            "  </mime-type>\n"
            "</mime-info>\n";
@@ -83,7 +116,8 @@ std::string DesktopEntry(const TXdgFileType& type)
 {
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=" + type.TypeName + "\n"
+           "Name=" + ProgramTitleOf(type.TypeName) + "\n"
+           "Icon=" + IconNameOf(type.TypeName) + "\n"
            "Exec=" + DesktopExecLine(type.OpenCommand) + "\n"
            "MimeType=" + MimeTypeOf(type.TypeName) + ";\n"
            "NoDisplay=true\n";
@@ -141,8 +175,11 @@ void TXdgFileTypeRegistrar::Register(const std::vector<TFileTypeKey>& keys)
     const std::filesystem::path mimeFolder = std::filesystem::path(dataHome_) / "mime";
     const std::filesystem::path packages = mimeFolder / "packages";
     const std::filesystem::path applications = std::filesystem::path(dataHome_) / "applications";
-    if (type.TypeName.empty() || !MakeFolder(packages) || !MakeFolder(applications))
+    const std::filesystem::path icons = std::filesystem::path(dataHome_) / "icons/hicolor/scalable/apps";
+    if (type.TypeName.empty() || !MakeFolder(packages) || !MakeFolder(applications) || !MakeFolder(icons))
         return;
+    const std::string iconName = IconNameOf(type.TypeName);
+    WriteDefaultValue(icons / (iconName + ".svg"), IconSvgOf(iconName));
     WriteDefaultValue(packages / (type.TypeName + ".xml"), MimePackage(type));
     WriteDefaultValue(applications / (type.TypeName + ".desktop"), DesktopEntry(type));
     RunIfInstalled("update-mime-database", mimeFolder);

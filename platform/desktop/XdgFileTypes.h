@@ -1,9 +1,12 @@
 // TXdgFileTypeRegistrar: file types as the Linux desktop knows them. Each
 // type becomes an XDG MIME package (mime/packages/<type>.xml, a glob on its
-// extension) and a hidden .desktop entry (applications/<type>.desktop) whose
-// Exec line quotes the program that opens it, both under the data folder
-// ($XDG_DATA_HOME). The desktop's caches are refreshed by
-// update-mime-database and update-desktop-database where they are installed.
+// extension), a hidden .desktop entry (applications/<type>.desktop) named for
+// its program ("Pictoria Compiler" for Pictoria.Compiler.file) whose Exec
+// line quotes the program that opens it, and that program's icon
+// (icons/hicolor/scalable/apps/pictoria-compiler.svg), which the entry and
+// the MIME type both name; all under the data folder ($XDG_DATA_HOME). The
+// desktop's caches are refreshed by update-mime-database and
+// update-desktop-database where they are installed.
 #pragma once
 
 #include <string>

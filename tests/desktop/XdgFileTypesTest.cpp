@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "TempDir.h"
 #include "GuiTestApp.h"
 
@@ -20,6 +23,37 @@ TEST(XdgFileTypesTest, AMimePackageAndADesktopEntryPerType)
     const std::string entry = ReadFileBytes(dataHome.File("applications/Pictoria.Compiler.file.desktop"));
     EXPECT_NE(entry.find("Exec=\"/opt/my albums/Pictomake\" %f\n"), std::string::npos);
     EXPECT_NE(entry.find("MimeType=application/x-pictoria-compiler-file;\n"), std::string::npos);
+}
+
+TEST(XdgFileTypesTest, EntriesAreNamedForTheirProgramAndShowItsIcon)
+{
+    TestApplication();
+    struct Case {
+        std::vector<TFileTypeKey> keys;
+        std::string typeName, mimeType, name, icon;
+    };
+    const Case cases[] = {
+        {ProjectFileTypeKeys("/opt/Pictomake"), "Pictoria.Compiler.file", "application/x-pictoria-compiler-file",
+         "Pictoria Compiler", "pictoria-compiler"},
+        {AlbumFileTypeKeys("/opt/"), "Pictoria.Viewer.file", "application/x-pictoria-viewer-file", "Pictoria Viewer",
+         "pictoria-viewer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typeName);
+        TempDir dataHome;
+        TXdgFileTypeRegistrar registrar(dataHome.Path().string());
+        registrar.Register(c.keys);
+
+        const std::string entry = ReadFileBytes(dataHome.File("applications/" + c.typeName + ".desktop"));
+        EXPECT_NE(entry.find("\nName=" + c.name + "\n"), std::string::npos) << entry;
+        EXPECT_NE(entry.find("\nIcon=" + c.icon + "\n"), std::string::npos) << entry;
+        const std::string package = ReadFileBytes(dataHome.File("mime/packages/" + c.typeName + ".xml"));
+        EXPECT_NE(package.find("<mime-type type=\"" + c.mimeType + "\">"), std::string::npos);
+        EXPECT_NE(package.find("<icon name=\"" + c.icon + "\"/>"), std::string::npos) << package;
+        const std::string icon = ReadFileBytes(dataHome.File("icons/hicolor/scalable/apps/" + c.icon + ".svg"));
+        EXPECT_NE(icon.find("<svg "), std::string::npos);
+        EXPECT_NE(icon.find("</svg>"), std::string::npos);
+    }
 }
 
 TEST(XdgFileTypesTest, ExecLinesQuoteThePath)

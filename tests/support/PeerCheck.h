@@ -8,16 +8,26 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
+#include "PeerArchives.h"
 #include "RunCommand.h"
 #include "TempDir.h"
+
+// A Python peer script's arguments: the archive, then the password if any.
+inline std::vector<std::string> ArchiveAndPassword(const std::string& archive, const std::string& password)
+{
+    if (password.empty())
+        return {archive};
+    return {archive, password};
+}
 
 // Every entry's bytes by stored name, as Python's zipfile reads them
 // (folder entries give empty contents).
 inline std::map<std::string, std::string> PythonEntries(const TempDir& dir, const std::string& archive,
                                                         const std::string& password = "")
 {
-    const std::string script = dir.Write("entries.py", R"(import sys, zipfile
+    const std::string output = RunChecked(PythonCommand(dir, "entries.py", R"(import sys, zipfile
 out = sys.stdout.buffer
 with zipfile.ZipFile(sys.argv[1]) as z:
     pwd = sys.argv[2].encode() if len(sys.argv) > 2 else None
@@ -25,9 +35,8 @@ with zipfile.ZipFile(sys.argv[1]) as z:
         data = z.read(i, pwd=pwd if i.flag_bits & 1 else None)
         name = i.filename.encode("utf-8")
         out.write(b"%d:%s%d:%s" % (len(name), name, len(data), data))
-)");
-    const std::string output = RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive) +
-                                          (password.empty() ? "" : " " + ShellQuote(password)));
+)",
+                                                        ArchiveAndPassword(archive, password)));
     std::map<std::string, std::string> entries;
     for (std::size_t at = 0; at < output.size();) {
         std::string parts[2];
@@ -50,16 +59,14 @@ inline void ExpectPeersAccept(const TempDir& dir, const std::string& archive, co
     const std::string quoted = ShellQuote(archive);
     const std::string unzipPassword = password.empty() ? "" : "-P " + ShellQuote(password) + " ";
     EXPECT_EQ(RunCommand("unzip -tq " + unzipPassword + quoted + " >/dev/null 2>&1").ExitCode, 0);
-    const std::string script = dir.Write("testzip.py", R"(import sys, zipfile
+    const std::string testzip = PythonCommand(dir, "testzip.py", R"(import sys, zipfile
 with zipfile.ZipFile(sys.argv[1]) as z:
     if len(sys.argv) > 2:
         z.setpassword(sys.argv[2].encode())
     sys.exit(1 if z.testzip() is not None else 0)
-)");
-    EXPECT_EQ(RunCommand("python3 " + ShellQuote(script) + " " + quoted +
-                         (password.empty() ? "" : " " + ShellQuote(password)) + " >/dev/null 2>&1")
-                  .ExitCode,
-              0);
+)",
+                                              ArchiveAndPassword(archive, password));
+    EXPECT_EQ(RunCommand(testzip + " >/dev/null 2>&1").ExitCode, 0);
     const std::string sevenPassword = password.empty() ? "" : "-p" + ShellQuote(password) + " ";
     EXPECT_EQ(RunCommand("7zz t " + sevenPassword + quoted + " </dev/null >/dev/null 2>&1").ExitCode, 0);
 }

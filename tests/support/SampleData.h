@@ -24,14 +24,21 @@ private:
     std::uint32_t state_;
 };
 
-// size bytes of uniform noise, as a string.
-inline std::string RandomByteString(std::size_t size, std::uint32_t seed)
+// size bytes of uniform noise.
+inline std::vector<std::uint8_t> RandomBytes(std::size_t size, std::uint32_t seed)
 {
     TSampleRandom random(seed);
-    std::string bytes;
-    for (std::size_t i = 0; i < size; ++i)
-        bytes.push_back(static_cast<char>(random.Next() >> 24));
+    std::vector<std::uint8_t> bytes(size);
+    for (std::uint8_t& byte : bytes)
+        byte = static_cast<std::uint8_t>(random.Next() >> 24);
     return bytes;
+}
+
+// The same bytes as a string.
+inline std::string RandomByteString(std::size_t size, std::uint32_t seed)
+{
+    const std::vector<std::uint8_t> bytes = RandomBytes(size, seed);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 enum class TSampleKind { Text, Noise, Runs, Records };

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 
+#include "PeerArchives.h"
 #include "RunCommand.h"
 #include "TempDir.h"
 #include "ZipReader.h"
@@ -31,7 +32,7 @@ inline std::string ListingOf(const TZipReader& reader)
 
 inline std::string PythonListing(const TempDir& dir, const std::string& archive)
 {
-    const std::string script = dir.Write("listing.py", R"(import sys, zipfile
+    return RunChecked(PythonCommand(dir, "listing.py", R"(import sys, zipfile
 out = sys.stdout.buffer
 with zipfile.ZipFile(sys.argv[1]) as z:
     for i in z.infolist():
@@ -42,6 +43,6 @@ with zipfile.ZipFile(sys.argv[1]) as z:
             name = name.replace(b"\\", b"/")
         out.write(b"%s\t%d\t%d\t%d\t%08x\t%d\n" % (name, i.compress_type, i.compress_size, i.file_size,
                                                    i.CRC, i.flag_bits & 1))
-)");
-    return RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive));
+)",
+                                    {archive}));
 }

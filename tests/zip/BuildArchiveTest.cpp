@@ -21,6 +21,7 @@
 
 #include "ArchiveBuilder.h"
 #include "Exceptions.h"
+#include "PeerArchives.h"
 #include "PeerCheck.h"
 #include "SampleData.h"
 #include "TempDir.h"
@@ -123,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Levels, BuildArchiveLevel, testing::Values(0, 1, 6, 9))
 // lie in the file.
 std::map<std::string, std::string> RawEntries(const TempDir& dir, const std::string& archive)
 {
-    const std::string script = dir.Write("raw.py", R"(import sys, zipfile, hashlib, struct
+    const std::string output = RunChecked(PythonCommand(dir, "raw.py", R"(import sys, zipfile, hashlib, struct
 with zipfile.ZipFile(sys.argv[1]) as z, open(sys.argv[1], "rb") as f:
     for i in z.infolist():
         f.seek(i.header_offset)
@@ -133,9 +134,9 @@ with zipfile.ZipFile(sys.argv[1]) as z, open(sys.argv[1], "rb") as f:
         raw = f.read(m + i.compress_size)
         print(i.filename, i.CRC, i.compress_size, i.file_size, i.flag_bits, i.date_time, i.extra.hex(),
               i.comment.hex(), hashlib.sha256(raw).hexdigest())
-)");
+)",
+                                                        {archive}));
     std::map<std::string, std::string> entries;
-    const std::string output = RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive));
     for (std::size_t at = 0; at < output.size();) {
         const std::size_t end = output.find('\n', at);
         const std::string line = output.substr(at, end - at);
@@ -143,11 +144,6 @@ with zipfile.ZipFile(sys.argv[1]) as z, open(sys.argv[1], "rb") as f:
         at = end + 1;
     }
     return entries;
-}
-
-std::string InFolder(const TempDir& dir, const std::string& folder, const std::string& command)
-{
-    return "cd " + ShellQuote(dir.Folder() + folder) + " && " + command;
 }
 
 TEST(BuildArchive, AddingToAnInfoZipArchiveKeepsItsEntriesCommentsAndExtraFields)
@@ -247,7 +243,7 @@ TEST(BuildArchive, EntriesWithDataDescriptorsAreKeptIntact)
     TempDir dir;
     MakeFixtureTree(dir);
     const std::string python = dir.File("python.zip");
-    dir.Write("stream.py", R"(import sys, zipfile
+    RunChecked(PythonCommand(dir, "stream.py", R"(import sys, zipfile
 class Unseekable:
     def __init__(self, f): self.f = f
     def write(self, b): return self.f.write(b)
@@ -255,8 +251,8 @@ class Unseekable:
 with open(sys.argv[1], "wb") as f, zipfile.ZipFile(Unseekable(f), "w", zipfile.ZIP_DEFLATED) as z:
     z.writestr("one.txt", "one " * 1000)
     z.writestr("two.bin", bytes(range(256)) * 10)
-)");
-    RunChecked("python3 " + ShellQuote(dir.File("stream.py")) + " " + ShellQuote(python));
+)",
+                             {python}));
     // Info-ZIP writing to a pipe encrypts with a check byte from the time.
     const std::string encrypted = dir.File("encrypted.zip");
     RunChecked(InFolder(dir, "tree", "zip -q -P pw - big.txt folder/inner.txt | cat > " + ShellQuote(encrypted)));

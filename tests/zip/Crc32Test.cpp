@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 #include <zlib.h>
 
 #include "RunCommand.h"
+#include "SampleData.h"
 #include "TempDir.h"
 
 namespace {
@@ -20,15 +20,6 @@ std::uint32_t CRC32Of(const std::string& bytes)
 std::uint32_t ZlibCRC32(const std::uint8_t* bytes, std::size_t count)
 {
     return std::uint32_t(crc32(0, bytes, uInt(count)));
-}
-
-std::vector<std::uint8_t> RandomBytes(std::size_t count, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::vector<std::uint8_t> bytes(count);
-    for (auto& b : bytes)
-        b = std::uint8_t(generator());
-    return bytes;
 }
 
 } // namespace

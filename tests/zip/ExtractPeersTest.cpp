@@ -7,21 +7,13 @@
 #include <vector>
 
 #include "ExtractSupport.h"
+#include "PeerArchives.h"
 #include "RunCommand.h"
 #include "SampleData.h"
 #include "TempDir.h"
 #include "ZipReader.h"
 
 namespace {
-
-std::string Noise(std::size_t size, std::uint32_t seed)
-{
-    TSampleRandom random(seed);
-    std::string bytes;
-    for (std::size_t i = 0; i < size; ++i)
-        bytes.push_back(static_cast<char>(random.Next()));
-    return bytes;
-}
 
 std::string Text(std::size_t size)
 {
@@ -38,8 +30,8 @@ void MakeSourceTree(const TempDir& dir)
 {
     dir.Write("src/readme.txt", Text(3000));
     dir.Write("src/empty.txt", "");
-    dir.Write("src/photos/noise.bin", Noise(70000, 7));
-    dir.Write("src/photos/2024/big.txt", Text(300000) + Noise(5000, 3));
+    dir.Write("src/photos/noise.bin", RandomByteString(70000, 7));
+    dir.Write("src/photos/2024/big.txt", Text(300000) + RandomByteString(5000, 3));
     dir.Write("src/café.txt", "accent\n");
     dir.Write("src/run.sh", "#!/bin/sh\necho hi\n");
     RunChecked("chmod 0755 " + ShellQuote(dir.File("src/run.sh")));
@@ -97,7 +89,7 @@ TEST(ExtractPeers, EveryPeerArchiveExtractsLikeUnzip)
         const std::string ours = dir.File("ours" + std::to_string(number));
         const std::string theirs = dir.File("unzip" + std::to_string(number));
         ++number;
-        RunChecked("cd " + ShellQuote(dir.File("src")) + " && LC_ALL=C.UTF-8 " + WithArchive(peer.Command, archive));
+        RunChecked(InFolder(dir, "src", WithArchive(peer.Command, archive)));
         RunChecked("LC_ALL=C.UTF-8 unzip -q -P " + ShellQuote(peer.Password) + " -d " + ShellQuote(theirs) + " " +
                    ShellQuote(archive));
 
@@ -127,7 +119,7 @@ TEST(ExtractPeers, DriverExtractsAndReportsWhatItLeftOut)
     TempDir dir;
     MakeSourceTree(dir);
     const std::string archive = dir.File("p.zip");
-    RunChecked("cd " + ShellQuote(dir.File("src")) + " && zip -q -r -P secret " + ShellQuote(archive) + " .");
+    RunChecked(InFolder(dir, "src", "zip -q -r -P secret " + ShellQuote(archive) + " ."));
     const std::string driver = std::string(ZIPDRIVER_PATH) + " extract " + ShellQuote(archive) + " ";
 
     const TCommandResult right =

@@ -11,6 +11,7 @@
 
 #include "ArchiveBuilder.h"
 #include "LittleEndian.h"
+#include "PeerArchives.h"
 #include "RunCommand.h"
 #include "SampleData.h"
 #include "TempDir.h"
@@ -86,27 +87,21 @@ protected:
         dir_->Write("src/photos/noise.bin", noise);
         dir_->Write("src/photos/empty.txt", "");
         dir_->Write("src/last.txt", "the last entry\n");
-        const std::string src = "cd " + ShellQuote(dir_->Folder() + "src") + " && ";
-        RunChecked(src + "zip -q -r -9 " + ShellQuote(dir_->File("original.zip")) + " .");
-        RunChecked(src + "zip -q - readme.txt photos/noise.bin photos/empty.txt last.txt | cat > " +
-                   ShellQuote(dir_->File("streamed.zip")));
-        const std::string script = dir_->Write("zip64.py", R"(import sys, zipfile
+        RunChecked(InFolder(*dir_, "src", "zip -q -r -9 " + ShellQuote(dir_->File("original.zip")) + " ."));
+        RunChecked(InFolder(*dir_, "src",
+                            "zip -q - readme.txt photos/noise.bin photos/empty.txt last.txt | cat > " +
+                                ShellQuote(dir_->File("streamed.zip"))));
+        RunChecked(PythonCommand(*dir_, "zip64.py", R"(import sys, zipfile
 for name, limit in ((sys.argv[1], zipfile.ZIP64_LIMIT), (sys.argv[2], 16)):
     zipfile.ZIP64_LIMIT = limit
     with zipfile.ZipFile(name, "w") as z:
         with z.open("forced.txt", "w", force_zip64=True) as f:
             f.write(b"hello" * 10)
         z.writestr("b.txt", "b" * 100)
-zipfile.ZIP64_LIMIT = (1 << 31) - 1
-for name, comment in ((sys.argv[3], b""), (sys.argv[4], b"PK\x05\x06" + bytes(range(1, 19)))):
-    with zipfile.ZipFile(name, "w") as z:
-        z.writestr("a.txt", "a")
-        z.writestr("b.txt", "b")
-        z.comment = comment
-)");
-        RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(dir_->File("local-zip64.zip")) + " " +
-                   ShellQuote(dir_->File("zip64.zip")) + " " + ShellQuote(dir_->File("plain.zip")) + " " +
-                   ShellQuote(dir_->File("decoy.zip")));
+)",
+                                 {dir_->File("local-zip64.zip"), dir_->File("zip64.zip")}));
+        RunChecked(PythonCommand(*dir_, "decoy.py", PythonDecoyCommentScript,
+                                 {dir_->File("plain.zip"), dir_->File("decoy.zip")}));
         original_ = new std::string(ReadFileBytes(dir_->File("original.zip")));
         streamed_ = new std::string(ReadFileBytes(dir_->File("streamed.zip")));
     }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "PeerArchives.h"
 #include "RunCommand.h"
 #include "TempDir.h"
 #include "ZipListing.h"
@@ -26,57 +27,35 @@ void ExpectListingMatchesPython(const TempDir& dir, const std::string& archive)
     EXPECT_EQ(listed.Output, expected);
 }
 
-// A small folder tree with text, incompressible bytes, an empty file, an
-// empty folder and non-ASCII names.
-void MakeTree(const TempDir& dir)
-{
-    std::string noise;
-    for (int i = 0; i < 5000; ++i)
-        noise.push_back(static_cast<char>((i * 7919) % 251));
-    dir.Write("src/readme.txt", std::string(3000, 'a') + "end\n");
-    dir.Write("src/photos/noise.bin", noise);
-    dir.Write("src/photos/empty.txt", "");
-    dir.Write("src/café.txt", "accent\n");
-    dir.Write("src/日本/写真.txt", "japanese\n");
-    std::filesystem::create_directories(dir.Path() / "src/nothing");
-}
-
-const std::string Utf8Locale = "LC_ALL=C.UTF-8 ";
-
-std::string InSource(const TempDir& dir, const std::string& command)
-{
-    return "cd " + ShellQuote(dir.Folder() + "src") + " && " + Utf8Locale + command;
-}
-
 TEST(ZipDriver, ListsInfoZipArchivesLikePython)
 {
     TempDir dir;
-    MakeTree(dir);
+    MakePeerSourceTree(dir);
     for (const char* level : {"-0", "-9"}) {
         const std::string archive = dir.File(std::string("info") + level + ".zip");
-        RunChecked(InSource(dir, "zip -q -r " + std::string(level) + " " + ShellQuote(archive) + " ."));
+        RunChecked(InFolder(dir, "src", "zip -q -r " + std::string(level) + " " + ShellQuote(archive) + " ."));
         ExpectListingMatchesPython(dir, archive);
     }
     const std::string commented = dir.File("commented.zip");
-    RunChecked(InSource(dir, "zip -q " + ShellQuote(commented) + " readme.txt photos/noise.bin"));
-    RunChecked(InSource(dir, "printf 'first\\nsecond\\n' | zip -q -c " + ShellQuote(commented)));
-    RunChecked(InSource(dir, "printf 'the archive\\n.\\n' | zip -q -z " + ShellQuote(commented)));
+    RunChecked(InFolder(dir, "src", "zip -q " + ShellQuote(commented) + " readme.txt photos/noise.bin"));
+    RunChecked(InFolder(dir, "src", "printf 'first\\nsecond\\n' | zip -q -c " + ShellQuote(commented)));
+    RunChecked(InFolder(dir, "src", "printf 'the archive\\n.\\n' | zip -q -z " + ShellQuote(commented)));
     ExpectListingMatchesPython(dir, commented);
 }
 
 TEST(ZipDriver, ListsEncryptedAndStreamedInfoZipArchivesLikePython)
 {
     TempDir dir;
-    MakeTree(dir);
+    MakePeerSourceTree(dir);
     const std::string encrypted = dir.File("encrypted.zip");
-    RunChecked(InSource(dir, "zip -q -r -P secret " + ShellQuote(encrypted) + " ."));
+    RunChecked(InFolder(dir, "src", "zip -q -r -P secret " + ShellQuote(encrypted) + " ."));
     ExpectListingMatchesPython(dir, encrypted);
     EXPECT_NE(Driver(encrypted, dir).Output.find("\t1\n"), std::string::npos);
 
     // Written to a pipe, zip cannot seek back: every entry has a data
     // descriptor and zero sizes in its local header.
     const std::string streamed = dir.File("streamed.zip");
-    RunChecked(InSource(dir, "zip -q - readme.txt photos/noise.bin photos/empty.txt | cat > " +
+    RunChecked(InFolder(dir, "src", "zip -q - readme.txt photos/noise.bin photos/empty.txt | cat > " +
                                  ShellQuote(streamed)));
     ExpectListingMatchesPython(dir, streamed);
 }
@@ -85,26 +64,16 @@ TEST(ZipDriver, ListsPythonArchivesLikePython)
 {
     TempDir dir;
     const std::string archive = dir.File("python.zip");
-    const std::string script = dir.Write("make.py", R"(import sys, zipfile
-with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
-    z.writestr("/pictoview.ini", "[Settings]\nTitle=x\n")
-    z.writestr("日本/写真.jpg", b"\xff\xd8" * 100)
-    z.writestr("café.txt", "x" * 1000)
-    z.writestr(zipfile.ZipInfo("stored.txt"), "plain")
-    i = zipfile.ZipInfo("dos\\made.txt"); i.create_system = 0
-    z.writestr(i, "z")
-    z.comment = bytes(i % 251 for i in range(65535))
-)");
-    RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive));
+    RunChecked(PythonCommand(dir, "make.py", PythonSampleArchiveScript, {archive}));
     ExpectListingMatchesPython(dir, archive);
 }
 
 TEST(ZipDriver, ListsSevenZipArchivesLikePython)
 {
     TempDir dir;
-    MakeTree(dir);
+    MakePeerSourceTree(dir);
     const std::string archive = dir.File("seven.zip");
-    RunChecked(InSource(dir, "7zz a -tzip -bd -bso0 " + ShellQuote(archive) + " ."));
+    RunChecked(InFolder(dir, "src", "7zz a -tzip -bd -bso0 " + ShellQuote(archive) + " ."));
     ExpectListingMatchesPython(dir, archive);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "PeerArchives.h"
 #include "RunCommand.h"
 #include "Stream.h"
 #include "TempDir.h"
@@ -50,8 +51,7 @@ struct PeerListing {
 
 PeerListing ListWithPython(const TempDir& dir, const std::string& archive)
 {
-    const std::string script = dir.Write("list.py", ListingScript);
-    std::istringstream lines(RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive)));
+    std::istringstream lines(RunChecked(PythonCommand(dir, "list.py", ListingScript, {archive})));
     PeerListing listing;
     std::string kind;
     while (lines >> kind) {
@@ -128,39 +128,21 @@ void ExpectDirectoryMatchesPython(const TempDir& dir, const std::string& archive
     ExpectDirectoryMatches(ListWithPython(dir, archive), archive);
 }
 
-// A small folder tree with text, incompressible bytes, an empty file and
-// non-ASCII names.
-void MakeTree(const TempDir& dir)
-{
-    std::string noise;
-    for (int i = 0; i < 5000; ++i)
-        noise.push_back(static_cast<char>((i * 7919) % 251));
-    dir.Write("src/readme.txt", std::string(3000, 'a') + "end\n");
-    dir.Write("src/photos/noise.bin", noise);
-    dir.Write("src/photos/empty.txt", "");
-    dir.Write("src/café.txt", "accent\n");
-    dir.Write("src/日本/写真.txt", "japanese\n");
-}
-
-const char* Utf8Locale = "LC_ALL=C.UTF-8 ";
-
 TEST(PeerArchives, InfoZipArchivesWithFoldersLevelsAndComments)
 {
     TempDir dir;
-    MakeTree(dir);
-    const std::string src = ShellQuote(dir.Folder() + "src");
+    MakePeerSourceTree(dir);
     for (const char* level : {"-0", "-9"}) {
         SCOPED_TRACE(level);
         const std::string archive = dir.File(std::string("info") + level + ".zip");
-        RunChecked("cd " + src + " && " + Utf8Locale + "zip -q -r " + level + " " + ShellQuote(archive) + " .");
+        RunChecked(InFolder(dir, "src", "zip -q -r " + std::string(level) + " " + ShellQuote(archive) + " ."));
         ExpectDirectoryMatchesPython(dir, archive);
     }
     // -z takes the archive comment and -c one comment per entry from stdin.
     const std::string commented = dir.File("commented.zip");
-    RunChecked("cd " + src + " && " + Utf8Locale + "zip -q " + ShellQuote(commented) +
-               " readme.txt photos/noise.bin");
-    RunChecked("cd " + src + " && printf 'first entry\\nsecond entry\\n' | zip -q -c " + ShellQuote(commented));
-    RunChecked("cd " + src + " && printf 'the archive\\ncomment\\n.\\n' | zip -q -z " + ShellQuote(commented));
+    RunChecked(InFolder(dir, "src", "zip -q " + ShellQuote(commented) + " readme.txt photos/noise.bin"));
+    RunChecked(InFolder(dir, "src", "printf 'first entry\\nsecond entry\\n' | zip -q -c " + ShellQuote(commented)));
+    RunChecked(InFolder(dir, "src", "printf 'the archive\\ncomment\\n.\\n' | zip -q -z " + ShellQuote(commented)));
     ExpectDirectoryMatchesPython(dir, commented);
 }
 
@@ -168,28 +150,16 @@ TEST(PeerArchives, PythonArchivesWithTheLongestCommentAndUtf8Names)
 {
     TempDir dir;
     const std::string archive = dir.File("python.zip");
-    const std::string script = dir.Write("make.py", R"(import sys, zipfile
-with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
-    z.writestr("/pictoview.ini", "[Settings]\nTitle=x\n")
-    z.writestr("日本/写真.jpg", b"\xff\xd8" * 100)
-    z.writestr("café.txt", "x" * 1000)
-    i = zipfile.ZipInfo("commented.txt"); i.comment = b"entry\x00comment"
-    z.writestr(i, "y")
-    i = zipfile.ZipInfo("dos\\made.txt"); i.create_system = 0
-    z.writestr(i, "z")
-    z.comment = bytes(i % 251 for i in range(65535))
-)");
-    RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive));
+    RunChecked(PythonCommand(dir, "make.py", PythonSampleArchiveScript, {archive}));
     ExpectDirectoryMatchesPython(dir, archive);
 }
 
 TEST(PeerArchives, SevenZipArchives)
 {
     TempDir dir;
-    MakeTree(dir);
+    MakePeerSourceTree(dir);
     const std::string archive = dir.File("seven.zip");
-    RunChecked("cd " + ShellQuote(dir.Folder() + "src") + " && " + Utf8Locale + "7zz a -tzip -bd -bso0 " +
-               ShellQuote(archive) + " .");
+    RunChecked(InFolder(dir, "src", "7zz a -tzip -bd -bso0 " + ShellQuote(archive) + " ."));
     ExpectDirectoryMatchesPython(dir, archive);
 }
 
@@ -200,14 +170,7 @@ TEST(PeerArchives, AnEndSignatureInsideTheCommentIsNotTheEndRecord)
     TempDir dir;
     const std::string plain = dir.File("plain.zip");
     const std::string decoy = dir.File("decoy.zip");
-    const std::string script = dir.Write("make.py", R"(import sys, zipfile
-for name, comment in ((sys.argv[1], b""), (sys.argv[2], b"PK\x05\x06" + bytes(range(1, 19)))):
-    with zipfile.ZipFile(name, "w") as z:
-        z.writestr("a.txt", "a")
-        z.writestr("b.txt", "b")
-        z.comment = comment
-)");
-    RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(plain) + " " + ShellQuote(decoy));
+    RunChecked(PythonCommand(dir, "make.py", PythonDecoyCommentScript, {plain, decoy}));
     PeerListing expected = ListWithPython(dir, plain);
     expected.comment = std::string("PK\x05\x06", 4);
     for (char c = 1; c <= 18; ++c)
@@ -221,14 +184,14 @@ TEST(PeerArchives, Zip64ArchivesAreRecognised)
     const std::string archive = dir.File("zip64.zip");
     // 65536 entries need the zip64 end record; one entry forced to zip64
     // carries sentinel sizes in its local header.
-    const std::string script = dir.Write("make.py", R"(import sys, zipfile
+    RunChecked(PythonCommand(dir, "make.py", R"(import sys, zipfile
 with zipfile.ZipFile(sys.argv[1], "w", allowZip64=True) as z:
     with z.open("forced.txt", "w", force_zip64=True) as f:
         f.write(b"hello" * 10)
     for i in range(65535):
         z.writestr(zipfile.ZipInfo("%d" % i), b"")
-)");
-    RunChecked("python3 " + ShellQuote(script) + " " + ShellQuote(archive));
+)",
+                             {archive}));
     TFileStream stream(archive, fmOpenRead);
     TEndCentral end;
     ASSERT_TRUE(end.LoadFromStream(stream));
