@@ -50,13 +50,16 @@ public:
     virtual void Assign(const TGraphic& source) = 0;
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
 
-    // Draws the graphic stretched into target; a graphic that can decode at a
-    // reduced size does so for small targets.
-    virtual void Draw(QPainter& painter, const QRect& target) const = 0;
+    // Draws the graphic's pixels (ToImage) stretched into target; a graphic
+    // that can decode at a reduced size overrides it to do so for small
+    // targets.
+    virtual void Draw(QPainter& painter, const QRect& target) const;
     // The graphic's pixels at full size (an empty image for an empty graphic).
     virtual QImage ToImage() const = 0;
 
 protected:
+    // image stretched smoothly into target; nothing for a null image.
+    static void DrawStretched(QPainter& painter, const QRect& target, const QImage& image);
     void Changed();
     [[noreturn]] void AssignError(const TGraphic& source) const;
 };
@@ -103,7 +106,6 @@ public:
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
-    void Draw(QPainter& painter, const QRect& target) const override;
     QImage ToImage() const override { return image_; }
 
     const QImage& Image() const { return image_; }
@@ -127,7 +129,6 @@ public:
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
-    void Draw(QPainter& painter, const QRect& target) const override;
     QImage ToImage() const override { return image_; }
 
 private:
@@ -149,7 +150,6 @@ public:
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
-    void Draw(QPainter& painter, const QRect& target) const override;
     QImage ToImage() const override { return {}; }
 };
 

@@ -17,14 +17,6 @@ QSize DeviceSize(const QPainter& painter, const QRect& target)
     return QSize(static_cast<int>(std::ceil(mapped.width())), static_cast<int>(std::ceil(mapped.height())));
 }
 
-void DrawStretched(QPainter& painter, const QRect& target, const QImage& image)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, image);
-    painter.restore();
-}
-
 }  // namespace
 
 void TJPEGImage::SetCompressionQuality(int quality) { compressionQuality_ = std::clamp(quality, 1, 100); }
