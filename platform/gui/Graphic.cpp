@@ -28,13 +28,9 @@ void TGraphic::SaveToFile(const std::string& fileName)
 
 void TGraphic::Draw(QPainter& painter, const QRect& target) const
 {
-    DrawStretched(painter, target, ToImage());
-}
-
-void TGraphic::DrawStretched(QPainter& painter, const QRect& target, const QImage& image)
-{
-    if (image.isNull())
+    if (Empty() || target.isEmpty())
         return;
+    const QImage image = PixelsToDraw(painter, target);
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, image);

@@ -50,16 +50,16 @@ public:
     virtual void Assign(const TGraphic& source) = 0;
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
 
-    // Draws the graphic's pixels (ToImage) stretched into target; a graphic
-    // that can decode at a reduced size overrides it to do so for small
-    // targets.
-    virtual void Draw(QPainter& painter, const QRect& target) const;
+    // Draws the graphic stretched smoothly into target; the one drawing path
+    // of every kind of graphic.
+    void Draw(QPainter& painter, const QRect& target) const;
     // The graphic's pixels at full size (an empty image for an empty graphic).
     virtual QImage ToImage() const = 0;
 
 protected:
-    // image stretched smoothly into target; nothing for a null image.
-    static void DrawStretched(QPainter& painter, const QRect& target, const QImage& image);
+    // The pixels Draw stretches into target: the full-size ones, unless the
+    // graphic can decode at a reduced size that still covers the target.
+    virtual QImage PixelsToDraw(const QPainter&, const QRect&) const { return ToImage(); }
     void Changed();
     [[noreturn]] void AssignError(const TGraphic& source) const;
 };

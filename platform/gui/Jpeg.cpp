@@ -83,14 +83,11 @@ std::unique_ptr<TGraphic> TJPEGImage::Clone() const
     return copy;
 }
 
-void TJPEGImage::Draw(QPainter& painter, const QRect& target) const
+QImage TJPEGImage::PixelsToDraw(const QPainter& painter, const QRect& target) const
 {
-    if (Empty() || target.isEmpty())
-        return;
     if (!pixels_.isNull())
-        DrawStretched(painter, target, pixels_);
-    else
-        DrawStretched(painter, target, PixelsCovering(DeviceSize(painter, target)));
+        return pixels_;
+    return PixelsCovering(DeviceSize(painter, target));
 }
 
 QImage TJPEGImage::ToImage() const
