@@ -4,7 +4,7 @@
 
 #include <QTimer>
 
-#include "Application.h"
+#include "GuardedDispatch.h"
 
 TShortCut ShortCut(uint16_t key, TShiftState shift)
 {
