@@ -6,7 +6,7 @@
 #include <QGuiApplication>
 
 #include "Dialogs.h"
-#include "Forms.h"
+#include "GuardedDispatch.h"
 
 TApplication* Application = nullptr;
 
@@ -49,15 +49,26 @@ TApplication::TApplication(int argc, char** argv)
     screen_ = std::make_unique<TScreen>();
     Screen = screen_.get();
     Application = this;
-    title_ = std::filesystem::path(ExeName()).stem().string();
+    SetTitle(std::filesystem::path(ExeName()).stem().string());
+    SetGuardedExceptionHandler([this](TObject* Sender) { HandleException(Sender); });
+    SetFormHost(this);
 }
 
 TApplication::~TApplication()
 {
     DestroyComponents();
+    SetFormHost(nullptr);
+    SetGuardedExceptionHandler(nullptr);
+    SetApplicationTitle("");
     Application = nullptr;
     screen_.reset();
     Screen = nullptr;
+}
+
+void TApplication::SetTitle(const std::string& title)
+{
+    title_ = title;
+    SetApplicationTitle(title);
 }
 
 std::string TApplication::ExeName() const
@@ -138,16 +149,4 @@ void TApplication::ShowException(const std::exception& E)
 int TApplication::MessageBox(const std::string& text, const std::string& caption, unsigned flags)
 {
     return Dialogs().MessageBox(text, caption, flags);
-}
-
-void DispatchGuarded(TObject* Sender, const std::function<void()>& handler) noexcept
-{
-    try {
-        handler();
-    } catch (...) {
-        if (Application)
-            Application->HandleException(Sender);
-        else
-            std::fprintf(stderr, "%s\n", MessageOf(std::current_exception()).c_str());
-    }
 }

@@ -1,9 +1,12 @@
-// TApplication: the program's one application object. It sets Qt up with
-// its own high-DPI scaling off (the programs scale their lengths themselves),
-// holds the title and the command line, owns the forms made with CreateForm
-// and the Screen, runs the message loop and is the default exception handler:
-// no exception crosses Qt's event loop, every handler the layer dispatches
-// hands its exception to HandleException, which shows a message box.
+// TApplication: the program's one application object, the top of the layer.
+// It sets Qt up with its own high-DPI scaling off (the programs scale their
+// lengths themselves), holds the title and the command line, owns the forms
+// made with CreateForm and the Screen, runs the message loop and is the
+// default exception handler: no exception crosses Qt's event loop, every
+// handler the layer dispatches (DispatchGuarded) hands its exception to
+// HandleException, which shows a message box. The layer below it learns of
+// it only through what it installs while it lives: that exception handler,
+// the forms' host and the message boxes' title.
 #pragma once
 
 #include <exception>
@@ -15,11 +18,10 @@
 #include <QApplication>
 
 #include "Component.h"
+#include "Forms.h"
 #include "Screen.h"
 
-class TForm;
-
-class TApplication : public TComponent {
+class TApplication : public TComponent, private TFormHost {
 public:
     // argv: the program's command line; Qt's own options are taken out of
     // the parameters.
@@ -29,7 +31,7 @@ public:
     std::string ClassName() const override { return "TApplication"; }
 
     const std::string& Title() const { return title_; }
-    void SetTitle(const std::string& title) { title_ = title; }
+    void SetTitle(const std::string& title);
     // The program's full path.
     std::string ExeName() const;
     int ParamCount() const { return static_cast<int>(params_.size()) - 1; }
@@ -45,12 +47,12 @@ public:
         reference = form.get();
         AddForm(std::move(form));
     }
-    TForm* MainForm() const { return mainForm_; }
+    TForm* MainForm() const override { return mainForm_; }
 
     // Shows the main form and runs the message loop until it closes or
     // Terminate is called.
     void Run();
-    void Terminate();
+    void Terminate() override;
     bool Terminated() const { return terminated_; }
     // Handles the events waiting in the queue, then returns.
     void ProcessMessages();
@@ -68,9 +70,8 @@ public:
     int MessageBox(const std::string& text, const std::string& caption, unsigned flags);
 
 private:
-    friend class TForm;
     void AddForm(std::unique_ptr<TForm> form);
-    void FormDestroyed(TForm* form);
+    void FormDestroyed(TForm* form) override;
 
     std::vector<std::string> argvStorage_; // Qt keeps pointers into it
     std::vector<char*> qtArgv_;
@@ -85,8 +86,3 @@ private:
 
 // The application object; it exists while the program's TApplication does.
 extern TApplication* Application;
-
-// Runs handler, as the layer does for every event it dispatches from Qt:
-// an exception goes to Application->HandleException instead of on into the
-// event loop.
-void DispatchGuarded(TObject* Sender, const std::function<void()>& handler) noexcept;

@@ -1,7 +1,6 @@
 #include "Graphics.h"
 
 #include <QBuffer>
-#include <QPainter>
 
 #include "StreamBytes.h"
 
@@ -78,13 +77,3 @@ void TBitmap::Assign(const TGraphic& source)
 }
 
 std::unique_ptr<TGraphic> TBitmap::Clone() const { return std::make_unique<TBitmap>(*this); }
-
-void TBitmap::Draw(QPainter& painter, const QRect& target) const
-{
-    if (image_.isNull())
-        return;
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, image_);
-    painter.restore();
-}

@@ -6,9 +6,8 @@
 #include <QCursor>
 #include <QMouseEvent>
 
-#include "Application.h"
 #include "DragDrop.h"
-#include "Forms.h"
+#include "GuardedDispatch.h"
 
 namespace {
 
@@ -37,9 +36,9 @@ public:
         if (!control_ || watched != control_->Widget())
             return false;
         switch (event->type()) {
-        case QEvent::MouseButtonPress: return Press(static_cast<QMouseEvent&>(*event), 0);
-        case QEvent::MouseButtonDblClick: return Press(static_cast<QMouseEvent&>(*event), ssDouble);
-        case QEvent::MouseButtonRelease: return Release(static_cast<QMouseEvent&>(*event));
+        case QEvent::MouseButtonPress: return ButtonPressed(static_cast<QMouseEvent&>(*event), 0);
+        case QEvent::MouseButtonDblClick: return ButtonPressed(static_cast<QMouseEvent&>(*event), ssDouble);
+        case QEvent::MouseButtonRelease: return ButtonReleased(static_cast<QMouseEvent&>(*event));
         case QEvent::Resize: Dispatch([this] { control_->Resized(); }); return false;
         default: return false;
         }
@@ -77,7 +76,7 @@ private:
 
     // The second press of a double click reports the double click first,
     // then the press with ssDouble, as on Windows.
-    bool Press(const QMouseEvent& event, TShiftState extra)
+    bool ButtonPressed(const QMouseEvent& event, TShiftState extra)
     {
         TMouseButton button = ButtonOf(event.button());
         TShiftState shift = ShiftOf(event) | extra;
@@ -90,7 +89,7 @@ private:
         return Handled();
     }
 
-    bool Release(const QMouseEvent& event)
+    bool ButtonReleased(const QMouseEvent& event)
     {
         bool click = pressed_ && event.button() == Qt::LeftButton &&
                      control_->Widget()->rect().contains(event.position().toPoint());
@@ -406,14 +405,6 @@ void TWinControl::Realign()
     for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient})
         place(align);
     realigning_ = false;
-}
-
-TForm* GetParentForm(const TControl* control)
-{
-    const TControl* top = control;
-    while (top->Parent())
-        top = top->Parent();
-    return dynamic_cast<TForm*>(const_cast<TControl*>(top));
 }
 
 // A drag begun in a press handler measures its threshold from that press.

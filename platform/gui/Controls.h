@@ -219,7 +219,3 @@ private:
     std::vector<TControl*> controls_;
     bool realigning_ = false;
 };
-
-// The form that the control sits on, or none.
-class TForm;
-TForm* GetParentForm(const TControl* control);

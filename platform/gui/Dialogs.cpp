@@ -1,6 +1,5 @@
 #include "Dialogs.h"
 
-#include "Application.h"
 #include "Controls.h"
 #include "QtDialogs.h"
 
@@ -8,6 +7,7 @@ namespace {
 
 TQtDialogs qtDialogs;
 TDialogs* current = &qtDialogs;
+std::string applicationTitle;
 
 unsigned ButtonSetFlags(TMsgDlgButtons buttons)
 {
@@ -22,14 +22,11 @@ unsigned ButtonSetFlags(TMsgDlgButtons buttons)
     }
 }
 
-std::string ApplicationTitle()
-{
-    return Application ? Application->Title() : std::string();
-}
-
 } // namespace
 
 TDialogs& Dialogs() { return *current; }
+
+void SetApplicationTitle(const std::string& title) { applicationTitle = title; }
 
 TDialogsScope::TDialogsScope(TDialogs& dialogs) : previous_(current) { current = &dialogs; }
 
@@ -53,13 +50,13 @@ TModalResult MessageDlg(const std::string& msg, TMsgDlgType type, TMsgDlgButtons
         {nullptr, 0},
     };
     const Look& look = looks[type];
-    std::string caption = look.caption ? look.caption : ApplicationTitle();
+    std::string caption = look.caption ? look.caption : applicationTitle;
     return Dialogs().MessageBox(msg, caption, ButtonSetFlags(buttons) | look.icon);
 }
 
 void ShowMessage(const std::string& msg)
 {
-    Dialogs().MessageBox(msg, ApplicationTitle(), MB_OK);
+    Dialogs().MessageBox(msg, applicationTitle, MB_OK);
 }
 
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value)

@@ -50,12 +50,19 @@ public:
     virtual bool ExecuteOpen(TOpenDialog& dialog) = 0;
     virtual bool ExecuteSave(TSaveDialog& dialog) = 0;
     virtual std::optional<std::string> SelectFolder(const std::string& caption, const std::string& startFolder) = 0;
-    // A form's modal showing; the real one runs TForm::ExecuteModalLoop.
-    virtual TModalResult ShowModal(TForm& form) = 0;
+    // A form's modal showing as a double answers it; nullopt lets the form
+    // run its own modal loop (TForm::ExecuteModalLoop), as the real dialogs
+    // always do.
+    virtual std::optional<TModalResult> ShowModal(TForm& form) = 0;
 };
 
 // The interface in use.
 TDialogs& Dialogs();
+
+// The caption of the message boxes that name none of their own
+// (ShowMessage, MessageDlg's mtCustom): the application's title, which
+// TApplication, above the dialogs, hands over while it lives.
+void SetApplicationTitle(const std::string& title);
 
 // Installs dialogs for its own lifetime and restores the previous one after.
 class TDialogsScope {

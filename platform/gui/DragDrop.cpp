@@ -8,8 +8,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 
-#include "Application.h"
 #include "Controls.h"
+#include "GuardedDispatch.h"
 
 namespace {
 

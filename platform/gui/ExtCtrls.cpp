@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "Application.h"
+#include "GuardedDispatch.h"
 
 namespace {
 

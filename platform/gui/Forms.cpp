@@ -1,12 +1,31 @@
 #include "Forms.h"
 
+#include <optional>
+
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QTimer>
 
-#include "Application.h"
 #include "Dialogs.h"
+#include "GuardedDispatch.h"
 #include "Menus.h"
+
+namespace {
+
+TFormHost noApplication;
+TFormHost* formHost = &noApplication;
+
+} // namespace
+
+void SetFormHost(TFormHost* host) { formHost = host ? host : &noApplication; }
+
+TForm* GetParentForm(const TControl* control)
+{
+    const TControl* top = control;
+    while (top->Parent())
+        top = top->Parent();
+    return dynamic_cast<TForm*>(const_cast<TControl*>(top));
+}
 
 // The form's top-level window: the window system's close and activation
 // requests go to the form, guarded.
@@ -51,8 +70,7 @@ TForm::~TForm()
     // The components go while the window they sit in still exists.
     DestroyComponents();
     Window().Forget();
-    if (Application)
-        Application->FormDestroyed(this);
+    formHost->FormDestroyed(this);
 }
 
 TFormWindow& TForm::Window() const { return static_cast<TFormWindow&>(*Widget()); }
@@ -149,8 +167,9 @@ void TForm::PlaceOnShow()
     if (fixed)
         Widget()->setFixedSize(Widget()->size());
     QWidget* centre = nullptr;
-    if (position_ == poMainFormCenter && Application && Application->MainForm() && Application->MainForm() != this)
-        centre = Application->MainForm()->Widget();
+    TForm* mainForm = formHost->MainForm();
+    if (position_ == poMainFormCenter && mainForm && mainForm != this)
+        centre = mainForm->Widget();
     if (position_ == poScreenCenter || position_ == poDesktopCenter || centre) {
         QRect area = centre ? centre->frameGeometry() : QRect(0, 0, Screen->Width(), Screen->Height());
         Widget()->move(area.center() - QPoint(Width() / 2, Height() / 2));
@@ -187,8 +206,8 @@ void TForm::Close()
         return;
     }
     Hide();
-    if (Application && Application->MainForm() == this)
-        Application->Terminate();
+    if (formHost->MainForm() == this)
+        formHost->Terminate();
     else if (action == caFree)
         Release();
 }
@@ -205,7 +224,9 @@ TModalResult TForm::ShowModal()
 {
     if (Visible())
         throw EInvalidOperation("Cannot make a visible window modal");
-    return Dialogs().ShowModal(*this);
+    if (std::optional<TModalResult> answered = Dialogs().ShowModal(*this))
+        return *answered;
+    return ExecuteModalLoop();
 }
 
 TModalResult TForm::ExecuteModalLoop()

@@ -1,9 +1,10 @@
 // TForm: a top-level window with an optional main menu above its client
 // area. Forms start hidden. Show fires OnShow and then shows the window;
 // Close asks OnCloseQuery, then OnClose, then hides (closing the main form
-// ends the program). ShowModal goes through the dialog interface (so tests
+// ends the program). ShowModal asks the dialog interface first (so tests
 // can script it); the real modal showing, ExecuteModalLoop, runs a nested
-// event loop until ModalResult is set and the form agrees to close.
+// event loop until ModalResult is set and the form agrees to close. A form
+// reaches the application object, which sits above it, only through TFormHost.
 #pragma once
 
 #include <functional>
@@ -104,3 +105,22 @@ private:
     TModalResult modalResult_ = mrNone;
     QEventLoop* modalLoop_ = nullptr;
 };
+
+// What forms need of the application object, which sits above them: its
+// main form, and the end of the program when that form closes. TApplication
+// installs itself with SetFormHost while it lives; this default, in use
+// without one, has no main form.
+class TFormHost {
+public:
+    virtual TForm* MainForm() const { return nullptr; }
+    virtual void Terminate() {}
+    // The form is going; it can no longer be the main form.
+    virtual void FormDestroyed(TForm*) {}
+    virtual ~TFormHost() = default;
+};
+
+// nullptr puts the default back.
+void SetFormHost(TFormHost* host);
+
+// The form that the control sits on, or none.
+TForm* GetParentForm(const TControl* control);

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <QPainter>
+
 #include "FileReplace.h"
 #include "Format.h"
 
@@ -22,6 +24,17 @@ void TGraphic::SaveToFile(const std::string& fileName)
     const std::string_view contents(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (!ReplaceFileContents(fileName, contents))
         throw EFCreateError(Format("Cannot create file \"%s\". %s", {fileName, std::strerror(errno)}));
+}
+
+void TGraphic::Draw(QPainter& painter, const QRect& target) const
+{
+    if (Empty() || target.isEmpty())
+        return;
+    const QImage image = PixelsToDraw(painter, target);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, image);
+    painter.restore();
 }
 
 void TGraphic::Changed()

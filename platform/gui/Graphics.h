@@ -50,13 +50,16 @@ public:
     virtual void Assign(const TGraphic& source) = 0;
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
 
-    // Draws the graphic stretched into target; a graphic that can decode at a
-    // reduced size does so for small targets.
-    virtual void Draw(QPainter& painter, const QRect& target) const = 0;
+    // Draws the graphic stretched smoothly into target; the one drawing path
+    // of every kind of graphic.
+    void Draw(QPainter& painter, const QRect& target) const;
     // The graphic's pixels at full size (an empty image for an empty graphic).
     virtual QImage ToImage() const = 0;
 
 protected:
+    // The pixels Draw stretches into target: the full-size ones, unless the
+    // graphic can decode at a reduced size that still covers the target.
+    virtual QImage PixelsToDraw(const QPainter&, const QRect&) const { return ToImage(); }
     void Changed();
     [[noreturn]] void AssignError(const TGraphic& source) const;
 };
@@ -103,7 +106,6 @@ public:
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
-    void Draw(QPainter& painter, const QRect& target) const override;
     QImage ToImage() const override { return image_; }
 
     const QImage& Image() const { return image_; }
@@ -127,7 +129,6 @@ public:
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
-    void Draw(QPainter& painter, const QRect& target) const override;
     QImage ToImage() const override { return image_; }
 
 private:
@@ -149,7 +150,6 @@ public:
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
-    void Draw(QPainter& painter, const QRect& target) const override;
     QImage ToImage() const override { return {}; }
 };
 

@@ -4,7 +4,6 @@
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QPainter>
 
 #include "StreamBytes.h"
 
@@ -60,14 +59,4 @@ std::unique_ptr<TGraphic> TIcon::Clone() const
     copy->data_ = data_;
     copy->image_ = image_;
     return copy;
-}
-
-void TIcon::Draw(QPainter& painter, const QRect& target) const
-{
-    if (image_.isNull())
-        return;
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, image_);
-    painter.restore();
 }

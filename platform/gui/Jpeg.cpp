@@ -17,14 +17,6 @@ QSize DeviceSize(const QPainter& painter, const QRect& target)
     return QSize(static_cast<int>(std::ceil(mapped.width())), static_cast<int>(std::ceil(mapped.height())));
 }
 
-void DrawStretched(QPainter& painter, const QRect& target, const QImage& image)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, image);
-    painter.restore();
-}
-
 }  // namespace
 
 void TJPEGImage::SetCompressionQuality(int quality) { compressionQuality_ = std::clamp(quality, 1, 100); }
@@ -91,14 +83,11 @@ std::unique_ptr<TGraphic> TJPEGImage::Clone() const
     return copy;
 }
 
-void TJPEGImage::Draw(QPainter& painter, const QRect& target) const
+QImage TJPEGImage::PixelsToDraw(const QPainter& painter, const QRect& target) const
 {
-    if (Empty() || target.isEmpty())
-        return;
     if (!pixels_.isNull())
-        DrawStretched(painter, target, pixels_);
-    else
-        DrawStretched(painter, target, PixelsCovering(DeviceSize(painter, target)));
+        return pixels_;
+    return PixelsCovering(DeviceSize(painter, target));
 }
 
 QImage TJPEGImage::ToImage() const

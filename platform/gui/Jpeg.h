@@ -38,11 +38,15 @@ public:
     // Takes another JPEG picture or a bitmap's pixels.
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
-    void Draw(QPainter& painter, const QRect& target) const override;
     QImage ToImage() const override;
 
     // The size of the pixels held decoded at the moment (empty when none).
     QSize DecodedSize() const;
+
+protected:
+    // Held pixels as they are; JPEG bytes decoded at the smallest scale that
+    // covers the target's device pixels.
+    QImage PixelsToDraw(const QPainter& painter, const QRect& target) const override;
 
 private:
     const QImage& PixelsCovering(QSize target) const;

@@ -4,7 +4,7 @@
 
 #include <QTimer>
 
-#include "Application.h"
+#include "GuardedDispatch.h"
 
 TShortCut ShortCut(uint16_t key, TShiftState shift)
 {
@@ -68,8 +68,10 @@ TMenuItem::~TMenuItem()
 void TMenuItem::SetCaption(const std::string& caption)
 {
     caption_ = caption;
-    action_->setSeparator(caption == "-");
-    action_->setText(QString::fromStdString(caption));
+    // Qt draws a separator's text beside its line; a separator shows none.
+    const bool separator = caption == "-";
+    action_->setSeparator(separator);
+    action_->setText(separator ? QString() : QString::fromStdString(caption));
 }
 
 void TMenuItem::SetShortCut(TShortCut shortCut)

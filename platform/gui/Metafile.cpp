@@ -40,5 +40,3 @@ void TMetafile::Assign(const TGraphic& source)
 }
 
 std::unique_ptr<TGraphic> TMetafile::Clone() const { return std::make_unique<TMetafile>(); }
-
-void TMetafile::Draw(QPainter&, const QRect&) const {}

@@ -8,8 +8,6 @@
 #include <QMessageBox>
 #include <QStringList>
 
-#include "Forms.h"
-
 namespace {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
@@ -140,5 +138,3 @@ std::optional<std::string> TQtDialogs::SelectFolder(const std::string& caption, 
         return std::nullopt;
     return chosen.toStdString();
 }
-
-TModalResult TQtDialogs::ShowModal(TForm& form) { return form.ExecuteModalLoop(); }

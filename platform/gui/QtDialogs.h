@@ -1,5 +1,5 @@
 // The dialog interface over Qt's own dialogs: QMessageBox, QInputDialog,
-// QFileDialog, and the form's real modal loop.
+// QFileDialog; forms run their own modal loop.
 #pragma once
 
 #include <string>
@@ -15,7 +15,7 @@ public:
     bool ExecuteOpen(TOpenDialog& dialog) override;
     bool ExecuteSave(TSaveDialog& dialog) override;
     std::optional<std::string> SelectFolder(const std::string& caption, const std::string& startFolder) override;
-    TModalResult ShowModal(TForm& form) override;
+    std::optional<TModalResult> ShowModal(TForm&) override { return std::nullopt; }
 };
 
 // A Windows filter ("Album File (*.pxp)|*.pxp|...") as Qt's name filter

@@ -1,7 +1,7 @@
 #include "StdCtrls.h"
 
-#include "Application.h"
 #include "Forms.h"
+#include "GuardedDispatch.h"
 
 namespace {
 

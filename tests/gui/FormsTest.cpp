@@ -159,6 +159,24 @@ TEST(Application, CreateFormMakesTheFirstFormTheMainForm)
     EXPECT_EQ(application.MainForm(), nullptr);
 }
 
+TEST(Application, AFormCentresOnTheMainForm)
+{
+    TApplication& application = TestApplication();
+    TForm* main = nullptr;
+    TForm* dialog = nullptr;
+    application.CreateForm(main);
+    application.CreateForm(dialog);
+    main->SetBounds(100, 80, 400, 300);
+    main->Show();
+    dialog->SetBounds(0, 0, 100, 50);
+    dialog->SetPosition(poMainFormCenter);
+    dialog->Show();
+    const QPoint offset = dialog->Widget()->frameGeometry().center() - main->Widget()->frameGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 2);
+    dialog->Free();
+    main->Free();
+}
+
 TEST(Application, ParametersLeaveOutTheProgram)
 {
     TApplication& application = TestApplication();

@@ -298,6 +298,24 @@ TEST(Icon, LoadsIcoFilesAndKeepsTheirBytes)
     EXPECT_THROW(picture.LoadFromFile(dir.Write("bad.ico", std::string("\0\0\1\0\1\0", 6))), EInvalidGraphic);
 }
 
+TEST(Graphic, BitmapsAndIconsDrawTheirPixels)
+{
+    TempDir dir;
+    const QImage source = TestImage(16, 16).convertToFormat(QImage::Format_ARGB32);
+    for (const std::string format : {"bmp", "ico"}) {
+        SCOPED_TRACE(format);
+        TPicture picture;
+        picture.LoadFromFile(dir.Write("picture." + format, Encoded(source, format.c_str())));
+        QImage drawn(16, 16, QImage::Format_ARGB32);
+        drawn.fill(Qt::transparent);
+        {
+            QPainter painter(&drawn);
+            picture.Draw(painter, drawn.rect());
+        }
+        EXPECT_EQ(drawn, picture.Graphic()->ToImage().convertToFormat(QImage::Format_ARGB32));
+    }
+}
+
 TEST(Picture, ChoosesTheKindByExtension)
 {
     TempDir dir;

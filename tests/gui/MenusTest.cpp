@@ -69,9 +69,20 @@ TEST(Menus, ItemsCarryCaptionShortcutAndState)
     EXPECT_TRUE(item->Checked());
     item->Action()->trigger(); // choosing an item does not tick or untick it
     EXPECT_TRUE(item->Checked());
-    TMenuItem* separator = NewComponent<TMenuItem>(form);
-    separator->SetCaption("-");
-    EXPECT_TRUE(separator->Action()->isSeparator());
+}
+
+TEST(Menus, ADashCaptionIsASeparatorLineWithoutText)
+{
+    TestApplication();
+    TForm form;
+    TMenuItem* item = NewComponent<TMenuItem>(form);
+    item->SetCaption("-");
+    EXPECT_TRUE(item->Action()->isSeparator());
+    EXPECT_TRUE(item->Action()->text().isEmpty());
+    EXPECT_EQ(item->Caption(), "-");
+    item->SetCaption("&Print");
+    EXPECT_FALSE(item->Action()->isSeparator());
+    EXPECT_EQ(item->Action()->text().toStdString(), "&Print");
 }
 
 TEST(Menus, ClickFromCodeRunsAtOnce)

@@ -118,7 +118,7 @@ public:
         return step ? step->text : std::nullopt;
     }
 
-    TModalResult ShowModal(TForm& form) override
+    std::optional<TModalResult> ShowModal(TForm& form) override
     {
         std::optional<Step> step = Next("modal form", form.Caption(), "");
         if (!step)
