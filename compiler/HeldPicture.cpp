@@ -61,23 +61,16 @@ std::unique_ptr<TGraphic> THeldPicture::Clone() const
     return std::make_unique<THeldPicture>(reason_, storedCaption_);
 }
 
-void THeldPicture::Draw(QPainter& painter, const QRect& target) const
-{
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(target, QColor(0xE0, 0xE0, 0xE0));
-    if (reason_ == TReason::Locked)
-        DrawPadlock(painter, QRectF(target));
-    else
-        DrawCrossedFrame(painter, QRectF(target));
-    painter.restore();
-}
-
 QImage THeldPicture::ToImage() const
 {
     QImage image(PlaceholderSize, PlaceholderSize, QImage::Format_RGB32);
+    image.fill(QColor(0xE0, 0xE0, 0xE0));
     QPainter painter(&image);
-    Draw(painter, image.rect());
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (reason_ == TReason::Locked)
+        DrawPadlock(painter, QRectF(image.rect()));
+    else
+        DrawCrossedFrame(painter, QRectF(image.rect()));
     return image;
 }
 

@@ -32,7 +32,6 @@ public:
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
     // A padlock for a locked picture, a crossed frame for an unreadable one.
-    void Draw(QPainter& painter, const QRect& target) const override;
     QImage ToImage() const override;
 
 private:
