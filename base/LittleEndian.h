@@ -1,6 +1,7 @@
-// Little-endian helpers for the zip record layouts: every multi-byte number
-// in a zip file is little-endian whatever the machine, so records are read
-// and written field by field through these, never as a copied struct.
+// Little-endian helpers for the record layouts of zip files and pictures:
+// every multi-byte number in them is little-endian whatever the machine, so
+// records are read and written field by field through these, never as a
+// copied struct.
 #pragma once
 
 #include <cstdint>

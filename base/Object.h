@@ -1,6 +1,6 @@
-// The common base of everything the engine keeps in its object lists. A list
-// item names its class, because a saved list records each item's class name
-// and a loaded list makes the item again from that name.
+// The common base of everything kept in object lists. A list item names its
+// class, because a saved list records each item's class name and a loaded
+// list makes the item again from that name.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-// The stream abstraction every part of the engine reads and writes through,
+// The stream abstraction the engine and the GUI layer read and write through,
 // and its two plain kinds: a file stream over a POSIX descriptor and a
 // growable memory stream. Positions and sizes are 64-bit; the zip layer
 // refuses what the archive format cannot hold.

@@ -1,6 +1,6 @@
-// The general exception classes the engine raises outside its own archive
-// errors: list, class-registry and stream failures. Every one carries only
-// its message text.
+// The general exception classes that the engine raises outside its own
+// archive errors, and the GUI layer too: list, class-registry and stream
+// failures. Every one carries only its message text.
 #pragma once
 
 #include <stdexcept>
