@@ -193,7 +193,7 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
     if (skip)
         return TEntryOutcome::Done;
     // Before anything is created, so an existing file stays as it is.
-    if (!TEntryDecompressor::Supports(entry.CompressionMethod)) {
+    if (!SupportsMethod(entry.CompressionMethod)) {
         ZipUI().MessageBox(LoadStr(IDS_UNKNOWNMETH), LoadStr(IDS_ZIPERROR), TMsgButtons::Ok);
         SkipEntry(run, srCannotCreateOutput, entry.FullName(), index);
         return TEntryOutcome::Done;
@@ -495,4 +495,9 @@ int TZipReader::UnZipSelectedToDestDir()
     selectedOnly_ = true;
     const TScopeExit restore([this] { selectedOnly_ = false; });
     return UnZipToDestDir();
+}
+
+bool TZipReader::SupportsMethod(std::uint16_t method)
+{
+    return TEntryDecompressor::Supports(method);
 }

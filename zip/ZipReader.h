@@ -191,6 +191,9 @@ public:
     int UnZipToDestDir();
     // The same for the entries whose Selected flag is set.
     int UnZipSelectedToDestDir();
+    // Whether extraction can decompress entries of this compression method:
+    // 0 (stored) and 8 (deflated). Entries of any other are skipped.
+    static bool SupportsMethod(std::uint16_t method);
 
 protected:
     // UnZipToStreamByIndex over an archive stream the caller holds, with its
