@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "Deflate.h"
+#include "deflate/Deflate.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
-#include "Inflate.h"
+#include "inflate/Inflate.h"
 
 namespace {
 

@@ -23,11 +23,11 @@
 #include <string_view>
 #include <vector>
 
-#include "FileStamp.h"
 #include "LFNFileStream.h"
-#include "SortedZip.h"
 #include "ZipReaderTypes.h"
-#include "ZipRecords.h"
+#include "directory/SortedZip.h"
+#include "files/FileStamp.h"
+#include "records/ZipRecords.h"
 
 class TZipReader {
     // The writer builds on the reader's state: the open archive, the loaded
@@ -168,7 +168,7 @@ public:
     // message queue) raises EUserCanceled "User Aborted Operation".
     void Cancel() { cancelRequested_ = true; }
 
-    // ---- Extraction (ZipExtract.cpp) ---------------------------------------
+    // ---- Extraction (extract/ZipExtract.cpp) -------------------------------
     //
     // Entries are chosen by DoAll, FilesList (wildcards, ignoring case, over
     // folder + name) or, in the selected-only calls, by their Selected flags.
@@ -247,7 +247,7 @@ private:
     bool ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state);
     void CompleteScannedEntry(const TZipHeaderInfo& read);
 
-    // The recovery scan (ZipDirectoryScan.cpp).
+    // The recovery scan (directory/ZipDirectoryScan.cpp).
     struct TLocalRun;
     void RecoverByScan(TStream& stream);
     bool ScanLocalHeaders(TStream& stream, std::optional<std::int64_t> centralStart);

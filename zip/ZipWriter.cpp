@@ -1,8 +1,8 @@
 // The writer component's settings, their coupling rules and the operations
-// through which a build starts. The build is in BuildArchive.cpp.
+// through which a build starts. The build is in build/BuildArchive.cpp.
 #include "ZipWriter.h"
 
-#include "FileNameParts.h"
+#include "files/FileNameParts.h"
 
 TZipWriter::TZipWriter()
 {
