@@ -25,8 +25,8 @@
 
 #include "LFNFileStream.h"
 #include "ZipReaderTypes.h"
-#include "directory/SortedZip.h"
 #include "files/FileStamp.h"
+#include "lists/SortedZip.h"
 #include "records/ZipRecords.h"
 
 class TZipReader {

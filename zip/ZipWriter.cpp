@@ -1,5 +1,5 @@
 // The writer component's settings, their coupling rules and the operations
-// through which a build starts. The build is in build/BuildArchive.cpp.
+// through which a build starts. The build is in write/BuildArchive.cpp.
 #include "ZipWriter.h"
 
 #include "files/FileNameParts.h"

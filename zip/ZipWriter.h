@@ -1,9 +1,9 @@
 // The archive writer component: everything the reader has, plus the
 // settings, events and operations that create and update archives.
 //
-// Every write is one build (build/BuildArchive.cpp): the names in FilesList
-// (or the caller's streams) are expanded (build/FileListExpansion.cpp) and
-// added one entry at a time (build/AddEntry.cpp) behind the old archive's
+// Every write is one build (write/BuildArchive.cpp): the names in FilesList
+// (or the caller's streams) are expanded (write/FileListExpansion.cpp) and
+// added one entry at a time (write/AddEntry.cpp) behind the old archive's
 // entries, which are copied unchanged or replaced in place. An existing
 // archive is never patched: the
 // new one is written to a temporary file in the archive's own folder, forced
@@ -33,12 +33,12 @@
 #include "LFNFileStream.h"
 #include "ZipReader.h"
 #include "ZipWriterTypes.h"
-#include "build/ArchiveOutput.h"
 #include "crc/Crc32.h"
 #include "crypt/ZipCrypt.h"
 #include "deflate/Deflate.h"
-#include "directory/SortedZip.h"
+#include "files/ArchiveOutput.h"
 #include "files/SearchRec.h"
+#include "lists/SortedZip.h"
 #include "records/ZipRecords.h"
 
 class TZipWriter : public TZipReader {
@@ -159,7 +159,7 @@ public:
 private:
     class TEntryDataIO;
 
-    // ---- The build (build/BuildArchive.cpp) ----
+    // ---- The build (write/BuildArchive.cpp) ----
     int BuildArchive();
     void WriteArchive();
     void OpenOutput();
@@ -183,10 +183,10 @@ private:
     void AbandonOutput();
     void DisposeSourceFiles();
 
-    // ---- The self-extractor (build/SelfExtractor.cpp) ----
+    // ---- The self-extractor (write/SelfExtractor.cpp) ----
     void CheckSelfExtractorSource(const std::string& target) const;
 
-    // ---- Adding one entry (build/AddEntry.cpp) ----
+    // ---- Adding one entry (write/AddEntry.cpp) ----
     bool AddOneEntry(const std::string& Name, const TStreamEntry* stream);
     void FillFolderEntry(const std::string& Name);
     bool OpenSourceFile(const std::string& Name);
@@ -198,7 +198,7 @@ private:
     std::size_t ReadSourceData(std::uint8_t* buffer, std::size_t count);
     void WriteArchiveData(std::uint8_t* buffer, std::size_t count);
 
-    // ---- File list expansion (build/FileListExpansion.cpp) ----
+    // ---- File list expansion (write/FileListExpansion.cpp) ----
     void ExpandFilesList();
     bool KeepPlainName(std::size_t index);
     void ExpandWildcardName(std::string name);

@@ -6,8 +6,8 @@
 // that mode with dupAccept that only references them.
 #pragma once
 
-#include "directory/ZipSortMode.h"
 #include "lists/ObjLists.h"
+#include "lists/ZipSortMode.h"
 #include "records/ZipRecords.h"
 
 class TSortedZip : public TSortedObjectList {

@@ -1,4 +1,4 @@
-#include "build/ArchiveOutput.h"
+#include "files/ArchiveOutput.h"
 
 #include "Exceptions.h"
 #include "ZipExceptions.h"

@@ -1,4 +1,4 @@
-#include "directory/ZipSortMode.h"
+#include "lists/ZipSortMode.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "directory/SortedZip.h"
+#include "lists/SortedZip.h"
 
 int TSortedZip::Compare(const TObject* key1, const TObject* key2) const
 {
