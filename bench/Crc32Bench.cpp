@@ -10,8 +10,8 @@
 #include <vector>
 #include <zlib.h>
 
-#include "Crc32.h"
-#include "ZipCrypt.h"
+#include "crc/Crc32.h"
+#include "crypt/ZipCrypt.h"
 
 namespace {
 

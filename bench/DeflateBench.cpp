@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "Deflate.h"
 #include "ZlibReference.h"
+#include "deflate/Deflate.h"
 
 namespace {
 

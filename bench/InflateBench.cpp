@@ -29,8 +29,8 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
-#include "Inflate.h"
 #include "ZlibReference.h"
+#include "inflate/Inflate.h"
 
 namespace {
 

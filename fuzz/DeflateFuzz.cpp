@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "Deflate.h"
+#include "deflate/Deflate.h"
 
 namespace {
 

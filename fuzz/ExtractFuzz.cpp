@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "Crc32.h"
 #include "Exceptions.h"
 #include "Stream.h"
 #include "ZipReader.h"
 #include "ZipUI.h"
+#include "crc/Crc32.h"
 
 namespace {
 

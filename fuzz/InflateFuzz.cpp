@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "Exceptions.h"
-#include "Inflate.h"
+#include "inflate/Inflate.h"
 
 namespace {
 

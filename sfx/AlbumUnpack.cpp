@@ -5,7 +5,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "EntryDecompressor.h"
 #include "Stream.h"
 #include "ZipReader.h"
 
@@ -49,7 +48,7 @@ std::vector<TEntryFile> EntryFiles(const TZipReader& reader)
             throw EntryError(file.Name, "repeats the file name \"" + file.BaseName + "\"");
         if (entry.Encrypted())
             throw EntryError(file.Name, "is encrypted");
-        if (!TEntryDecompressor::Supports(entry.CompressionMethod))
+        if (!TZipReader::SupportsMethod(entry.CompressionMethod))
             throw EntryError(file.Name, "uses compression method " + std::to_string(entry.CompressionMethod) +
                                             ", which this program cannot unpack");
         files.push_back(std::move(file));

@@ -1,5 +1,5 @@
 // The reader component's settings and per-entry accessors. Reading the
-// directory is in ZipDirectory.cpp.
+// directory is in directory/ZipDirectory.cpp.
 #include "ZipReader.h"
 
 #include <array>
@@ -8,10 +8,10 @@
 #include "Format.h"
 #include "LittleEndian.h"
 #include "ZipExceptions.h"
-#include "ZipLib.h"
 #include "ZipMessages.h"
-#include "ZipSignatures.h"
 #include "ZipUI.h"
+#include "files/ZipLib.h"
+#include "records/ZipSignatures.h"
 
 namespace {
 

@@ -23,11 +23,11 @@
 #include <string_view>
 #include <vector>
 
-#include "FileStamp.h"
 #include "LFNFileStream.h"
-#include "SortedZip.h"
 #include "ZipReaderTypes.h"
-#include "ZipRecords.h"
+#include "files/FileStamp.h"
+#include "lists/SortedZip.h"
+#include "records/ZipRecords.h"
 
 class TZipReader {
     // The writer builds on the reader's state: the open archive, the loaded
@@ -168,7 +168,7 @@ public:
     // message queue) raises EUserCanceled "User Aborted Operation".
     void Cancel() { cancelRequested_ = true; }
 
-    // ---- Extraction (ZipExtract.cpp) ---------------------------------------
+    // ---- Extraction (extract/ZipExtract.cpp) -------------------------------
     //
     // Entries are chosen by DoAll, FilesList (wildcards, ignoring case, over
     // folder + name) or, in the selected-only calls, by their Selected flags.
@@ -191,6 +191,9 @@ public:
     int UnZipToDestDir();
     // The same for the entries whose Selected flag is set.
     int UnZipSelectedToDestDir();
+    // Whether extraction can decompress entries of this compression method:
+    // 0 (stored) and 8 (deflated). Entries of any other are skipped.
+    static bool SupportsMethod(std::uint16_t method);
 
 protected:
     // UnZipToStreamByIndex over an archive stream the caller holds, with its
@@ -244,7 +247,7 @@ private:
     bool ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state);
     void CompleteScannedEntry(const TZipHeaderInfo& read);
 
-    // The recovery scan (ZipDirectoryScan.cpp).
+    // The recovery scan (directory/ZipDirectoryScan.cpp).
     struct TLocalRun;
     void RecoverByScan(TStream& stream);
     bool ScanLocalHeaders(TStream& stream, std::optional<std::int64_t> centralStart);

@@ -1,9 +1,9 @@
 // The writer component's settings, their coupling rules and the operations
-// through which a build starts. The build is in BuildArchive.cpp.
+// through which a build starts. The build is in write/BuildArchive.cpp.
 #include "ZipWriter.h"
 
-#include "FileNameParts.h"
 #include "ScopeExit.h"
+#include "files/FileNameParts.h"
 
 TZipWriter::TZipWriter()
 {

@@ -1,10 +1,11 @@
 // The archive writer component: everything the reader has, plus the
 // settings, events and operations that create and update archives.
 //
-// Every write is one build (BuildArchive.cpp): the names in FilesList (or the
-// caller's streams) are expanded (FileListExpansion.cpp) and added one entry
-// at a time (AddEntry.cpp) behind the old archive's entries, which are copied
-// unchanged or replaced in place. An existing archive is never patched: the
+// Every write is one build (write/BuildArchive.cpp): the names in FilesList
+// (or the caller's streams) are expanded (write/FileListExpansion.cpp) and
+// added one entry at a time (write/AddEntry.cpp) behind the old archive's
+// entries, which are copied unchanged or replaced in place. An existing
+// archive is never patched: the
 // new one is written to a temporary file in the archive's own folder, forced
 // to disk and renamed over the old one, so a failure at any point leaves the
 // old archive byte for byte as it was and no temporary file behind.
@@ -29,16 +30,16 @@
 #include <string>
 #include <vector>
 
-#include "ArchiveOutput.h"
-#include "Crc32.h"
-#include "Deflate.h"
 #include "LFNFileStream.h"
-#include "SearchRec.h"
-#include "SortedZip.h"
-#include "ZipCrypt.h"
 #include "ZipReader.h"
-#include "ZipRecords.h"
 #include "ZipWriterTypes.h"
+#include "crc/Crc32.h"
+#include "crypt/ZipCrypt.h"
+#include "deflate/Deflate.h"
+#include "files/ArchiveOutput.h"
+#include "files/SearchRec.h"
+#include "lists/SortedZip.h"
+#include "records/ZipRecords.h"
 
 class TZipWriter : public TZipReader {
 public:
@@ -158,7 +159,7 @@ public:
 private:
     class TEntryDataIO;
 
-    // ---- The build (BuildArchive.cpp) ----
+    // ---- The build (write/BuildArchive.cpp) ----
     int BuildArchive();
     void WriteArchive();
     void OpenOutput();
@@ -182,10 +183,10 @@ private:
     void AbandonOutput();
     void DisposeSourceFiles();
 
-    // ---- The self-extractor (SelfExtractor.cpp) ----
+    // ---- The self-extractor (write/SelfExtractor.cpp) ----
     void CheckSelfExtractorSource(const std::string& target) const;
 
-    // ---- Adding one entry (AddEntry.cpp) ----
+    // ---- Adding one entry (write/AddEntry.cpp) ----
     bool AddOneEntry(const std::string& Name, const TStreamEntry* stream);
     void FillFolderEntry(const std::string& Name);
     bool OpenSourceFile(const std::string& Name);
@@ -197,7 +198,7 @@ private:
     std::size_t ReadSourceData(std::uint8_t* buffer, std::size_t count);
     void WriteArchiveData(std::uint8_t* buffer, std::size_t count);
 
-    // ---- File list expansion (FileListExpansion.cpp) ----
+    // ---- File list expansion (write/FileListExpansion.cpp) ----
     void ExpandFilesList();
     bool KeepPlainName(std::size_t index);
     void ExpandWildcardName(std::string name);

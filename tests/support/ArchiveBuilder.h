@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "EntryNames.h"
 #include "LittleEndian.h"
 #include "Stream.h"
-#include "ZipRecords.h"
+#include "records/EntryNames.h"
+#include "records/ZipRecords.h"
 
 struct TTestEntry {
     TTestEntry(std::string name, std::string data, std::string comment = "", std::uint16_t flags = 0,

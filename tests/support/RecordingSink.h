@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "UnzipIO.h"
+#include "inflate/UnzipIO.h"
 
 class TRecordingSink : public TUnzipSink {
 public:

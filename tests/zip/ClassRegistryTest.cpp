@@ -1,4 +1,4 @@
-#include "ClassRegistry.h"
+#include "lists/ClassRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "CodePage437.h"
+#include "records/CodePage437.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Crc32.h"
+#include "crc/Crc32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Deflate.h"
+#include "deflate/Deflate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

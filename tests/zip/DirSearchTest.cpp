@@ -1,4 +1,4 @@
-#include "DirSearch.h"
+#include "files/DirSearch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "DosDateTime.h"
+#include "records/DosDateTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "EntryNames.h"
+#include "records/EntryNames.h"
 
 #include <gtest/gtest.h>
 

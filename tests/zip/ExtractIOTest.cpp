@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "ArchiveBuilder.h"
-#include "ExtractIO.h"
 #include "Stream.h"
 #include "ZipExceptions.h"
+#include "extract/ExtractIO.h"
 
 namespace {
 

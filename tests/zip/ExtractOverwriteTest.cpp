@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "ArchiveBuilder.h"
-#include "DosDateTime.h"
 #include "ExtractSupport.h"
-#include "OutputFile.h"
 #include "TempDir.h"
 #include "ZipReader.h"
+#include "files/OutputFile.h"
+#include "records/DosDateTime.h"
 
 namespace {
 

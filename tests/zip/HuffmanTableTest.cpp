@@ -1,4 +1,4 @@
-#include "HuffmanTable.h"
+#include "inflate/HuffmanTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Inflate.h"
+#include "inflate/Inflate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -9,9 +9,9 @@
 
 #include "BitWriter.h"
 #include "Exceptions.h"
-#include "InflateTables.h"
 #include "RecordingSink.h"
 #include "SampleData.h"
+#include "inflate/InflateTables.h"
 
 // Readable statuses in failure messages.
 std::ostream& operator<<(std::ostream& out, TInflateStatus status)

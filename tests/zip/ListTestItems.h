@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "ClassRegistry.h"
-#include "ObjLists.h"
 #include "Stream.h"
+#include "lists/ClassRegistry.h"
+#include "lists/ObjLists.h"
 
 class TTestItem : public TObject {
 public:

@@ -1,4 +1,4 @@
-#include "ObjLists.h"
+#include "lists/ObjLists.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <initializer_list>
 #include <typeinfo>
 
-#include "ClassRegistry.h"
 #include "Exceptions.h"
 #include "ListTestItems.h"
 #include "Stream.h"
+#include "lists/ClassRegistry.h"
 
 namespace {
 

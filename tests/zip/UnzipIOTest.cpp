@@ -1,4 +1,4 @@
-#include "UnzipIO.h"
+#include "inflate/UnzipIO.h"
 
 #include <gtest/gtest.h>
 

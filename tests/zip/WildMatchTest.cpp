@@ -1,4 +1,4 @@
-#include "WildMatch.h"
+#include "files/WildMatch.h"
 
 #include <fnmatch.h>
 

@@ -1,4 +1,4 @@
-#include "ZipCrypt.h"
+#include "crypt/ZipCrypt.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 #include <vector>
 #include <zlib.h>
 
-#include "Crc32.h"
 #include "RunCommand.h"
 #include "TempDir.h"
+#include "crc/Crc32.h"
 
 namespace {
 

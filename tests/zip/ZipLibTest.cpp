@@ -1,4 +1,4 @@
-#include "ZipLib.h"
+#include "files/ZipLib.h"
 
 #include <gtest/gtest.h>
 

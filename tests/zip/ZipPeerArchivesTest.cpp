@@ -1,6 +1,6 @@
 // Reads the central directories of archives that peer tools write, and
 // compares every entry with what Python's zipfile reports for the same file.
-#include "ZipRecords.h"
+#include "records/ZipRecords.h"
 
 #include <gtest/gtest.h>
 

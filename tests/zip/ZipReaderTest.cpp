@@ -55,6 +55,18 @@ TEST(ZipReader, ThisVersionStaysAt223)
     EXPECT_EQ(reader.ThisVersion(), 223);
 }
 
+TEST(ZipReader, SupportsStoredAndDeflatedEntriesOnly)
+{
+    const struct {
+        std::uint16_t method;
+        bool supported;
+    } cases[] = {{0, true}, {8, true}, {1, false}, {6, false}, {9, false}, {12, false}, {99, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.method);
+        EXPECT_EQ(TZipReader::SupportsMethod(c.method), c.supported);
+    }
+}
+
 TEST(ZipReader, FoldersKeepTheirSeparatorRules)
 {
     TZipReader reader;

@@ -1,4 +1,4 @@
-#include "ZipRecords.h"
+#include "records/ZipRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Exceptions.h"
-#include "ZipSignatures.h"
+#include "records/ZipSignatures.h"
 
 namespace {
 

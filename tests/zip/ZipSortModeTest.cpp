@@ -1,11 +1,11 @@
-#include "ZipSortMode.h"
+#include "lists/ZipSortMode.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
-#include "ZipRecords.h"
+#include "records/ZipRecords.h"
 
 namespace {
 

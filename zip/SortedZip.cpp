@@ -1,7 +1,0 @@
-#include "SortedZip.h"
-
-int TSortedZip::Compare(const TObject* key1, const TObject* key2) const
-{
-    return CompareEntries(*static_cast<const TZipHeaderInfo*>(key1), *static_cast<const TZipHeaderInfo*>(key2),
-                          SortMode);
-}

@@ -1,0 +1,102 @@
+// The compressor's view of its input: a sliding window of two 32 KB halves,
+// and hash chains that find earlier occurrences of the next three bytes.
+//
+// head_[h] is the most recent window position whose three bytes hash to h;
+// prev_[p & 32767] links position p to the previous one with the same hash.
+// Position 0 doubles as "none", so the string at window position 0 is never
+// matched. When the current position passes the upper half, that half slides
+// down onto the lower one and every stored position moves down with it;
+// positions that fall off become "none". Matches reach back at most 32,506
+// bytes (less than the window, so that a slide keeps what they need), and a
+// search follows at most the level's chain length of links.
+//
+// Near the end of the input a search compares up to 258 bytes past the
+// current position, beyond the data: those bytes are set to zeros when the
+// input ends, and a zeroed guard after the window keeps them inside it, so the
+// result is a function of the input alone. Owns the window and the two tables.
+#pragma once
+
+#include <cassert>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "deflate/DeflateConstants.h"
+#include "deflate/DeflateIO.h"
+
+// Search parameters of one compression level.
+struct TDeflateSearch {
+    unsigned GoodLength = 0;   // a previous match this long cuts the chain to a quarter
+    unsigned NiceLength = 0;   // a match this long ends the search
+    unsigned ChainLength = 0;  // most chain links followed
+};
+
+class TDeflateMatchFinder {
+public:
+    TDeflateMatchFinder();
+
+    // Clears window and hash heads, reads the first 32 KB and primes the hash.
+    void InitMatcher(TDeflateIO& io, const TDeflateSearch& search);
+
+    // Reads input until the lookahead is back to 262 bytes or the input ends,
+    // sliding the window when the position has passed its upper half.
+    void FillWindow();
+
+    // Adds the string at window position p to its hash chain (the hash must
+    // hold the two bytes at p) and returns the chain's previous head.
+    unsigned InsertString(unsigned p)
+    {
+        assert(p < DeflateWindowBufferSize);
+        UpdateHash(window_[p + 2]);
+        const unsigned chainHead = head_[hash_];
+        prev_[p & DeflateWindowMask] = static_cast<std::uint16_t>(chainHead);
+        head_[hash_] = static_cast<std::uint16_t>(p);
+        return chainHead;
+    }
+
+    // Restarts the hash at the two bytes at p (after a skipped match).
+    void ResetHash(unsigned p)
+    {
+        hash_ = window_[p];
+        UpdateHash(window_[p + 1]);
+    }
+
+    // Whether a chain head may start a search from the current position: a
+    // real position within reach. Unsigned, so a head that is not before the
+    // current position wraps to a huge distance and never counts.
+    bool InReach(unsigned chainHead) const
+    {
+        return chainHead != 0 && Position - chainHead <= DeflateMaxDistance;
+    }
+
+    // The longest match for the current position along the chain from
+    // chainHead that is longer than prevLength; sets MatchStart when one is
+    // found and returns its length (prevLength when none), not yet cut to the
+    // lookahead.
+    unsigned LongestMatch(unsigned chainHead, unsigned prevLength);
+
+    std::uint8_t At(unsigned p) const { return window_[p]; }
+    const std::uint8_t* Window() const { return window_.get(); }
+
+    // Window state, all window positions.
+    unsigned Position = 0;      // the current string
+    unsigned Lookahead = 0;     // bytes of input from Position on
+    unsigned MatchStart = 0;    // start of the match LongestMatch found
+    std::int64_t BlockStart = 0;  // where the pending block began; negative once slid out
+    bool EndOfInput = false;
+
+private:
+    void UpdateHash(std::uint8_t c) { hash_ = ((hash_ << DeflateHashShift) ^ c) & DeflateHashMask; }
+    std::size_t ReadInto(unsigned position, unsigned count);
+    void EndInput();
+    void SlideWindow();
+
+    // A search at the last position compares bytes up to 258 past it.
+    static constexpr unsigned WindowGuard = DeflateMaxMatch;
+    std::unique_ptr<std::uint8_t[]> window_;  // contents past the input undefined until EndInput
+    std::vector<std::uint16_t> prev_;
+    std::vector<std::uint16_t> head_;
+    unsigned hash_ = 0;
+    TDeflateSearch search_;
+    TDeflateIO* io_ = nullptr;
+};

@@ -1,0 +1,326 @@
+// Reading the archive directory into the reader component.
+//
+// The end record (found by TEndCentral::LoadFromStream) points to the central
+// directory, which is read header by header into the directory list. When
+// there is no usable end record, IncompleteZipMode decides: a volume of a set
+// (EIncompleteZip), no archive (ENotAZipFile), or a damaged archive, which the
+// recovery scan rebuilds from its local headers. A central header that cannot
+// be read, or that names a local header already listed, also starts the scan.
+// After a scan the central headers that follow the last local entry, when
+// there are any, only complete the entries the scan found.
+//
+// An archive appended to another file (a self-extracting program made by
+// concatenation) may count its offsets from its own start instead of the
+// file's. Its central directory then lies right before the end record rather
+// than where the record says; every offset is moved by the difference, so
+// that in memory each offset is a position in the file.
+//
+// Whatever the bytes, a read ends in a directory or in an exception: a file
+// that is not an archive never reads as an empty one (only an empty file is
+// an archive without entries). Zip64 archives are refused with their own
+// message, as this engine cannot read their sizes and offsets.
+#include "ZipReader.h"
+
+#include <algorithm>
+#include <array>
+
+#include "LittleEndian.h"
+#include "ZipExceptions.h"
+#include "ZipMessages.h"
+#include "ZipUI.h"
+#include "directory/LocalHeaderScan.h"
+#include "records/ZipSignatures.h"
+
+namespace {
+
+const char* const Zip64NotSupported = "Zip64 archives are not supported";
+
+bool CentralHeaderAt(TStream& stream, std::uint64_t position)
+{
+    std::array<std::uint8_t, 4> signature{};
+    stream.Seek(static_cast<std::int64_t>(position), soFromBeginning);
+    return stream.Read(signature.data(), 4) == 4 && GetU32(signature.data()) == CentralSignature();
+}
+
+} // namespace
+
+// The last central header read with an extra field, for the retry of a
+// header that states an extra length without the extra bytes (the ".zfc"
+// side file writes its headers so).
+struct TZipReader::TCentralReadState {
+    std::uint16_t LastExtra = 0;
+    TZipHeaderInfo* PreviousEntry = nullptr;
+};
+
+// ---- Opening and closing ----------------------------------------------------
+
+void TZipReader::ReadZip()
+{
+    cancelRequested_ = false;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            TBusyCursor busy;
+            OpenZip();
+            CloseZip();
+            return;
+        } catch (const EIncompleteZip&) {
+            // The handler may bring the missing volume: the file is opened
+            // afresh for the next attempt.
+            archiveStream_.reset();
+            if (!OnInCompleteZip || attempt == MaxIncompleteZipAttempts)
+                throw;
+        } catch (...) {
+            ClearZip();
+            throw;
+        }
+    }
+}
+
+void TZipReader::OpenZip()
+{
+    if (!archiveStream_)
+        archiveStream_ = std::make_unique<TLFNFileStream>(zipName_, fmOpenRead | fmShareDenyWrite,
+                                                          FlushFilesOnClose, StreamBufferSize);
+    const std::optional<TFileStamp> stamp = FileStampOf(GetFileStreamHandle(*archiveStream_));
+    if (entryList_ && stamp && stamp == directoryStamp_)
+        return;
+    ReadCentralDirectory(*archiveStream_);
+    directoryStamp_ = stamp;
+}
+
+void TZipReader::CloseZip()
+{
+    if (!KeepZipOpen)
+        archiveStream_.reset();
+}
+
+void TZipReader::ClearZip()
+{
+    archiveStream_.reset();
+    DropDirectory();
+    endRecord_.Clear();
+    rebuilt_ = false;
+    archiveBase_ = 0;
+    numDisks_ = 1;
+    SetMultiMode(mmNone);
+    zipName_.clear();
+}
+
+std::unique_ptr<TZipHeaderInfo> TZipReader::NewHeaderInfo() const
+{
+    auto entry = std::make_unique<TZipHeaderInfo>();
+    entry->OEMConvert = OEMConvert;
+    return entry;
+}
+
+void TZipReader::DropDirectory()
+{
+    sortedView_.reset();
+    entryList_.reset();
+    directoryStamp_.reset();
+    selectedCount_ = 0;
+}
+
+void TZipReader::NewEntryList()
+{
+    entryList_ = std::make_unique<TSortedZip>(dupError);
+    entryList_->SortMode = ByNone;
+}
+
+void TZipReader::Sort(TZipSortMode mode)
+{
+    sortedView_.reset();
+    if (mode != ByNone && entryList_) {
+        sortedView_ = std::make_unique<TSortedZip>(dupAccept, false);
+        sortedView_->SortMode = mode;
+        for (int i = 0; i < entryList_->Count(); ++i)
+            sortedView_->Add(entryList_->Entry(i));
+    }
+    SortMode = mode;
+}
+
+void TZipReader::RaiseBadZip(const std::string& message)
+{
+    ClearZip();
+    throw EBadZipFile(message);
+}
+
+std::optional<std::string> TZipReader::UnreadableReason(const TZipHeaderInfo& entry)
+{
+    if (entry.IsZip64())
+        return Zip64NotSupported;
+    if (entry.Damaged())
+        return LoadStr(IDS_INVALIDZIP);
+    return std::nullopt;
+}
+
+void TZipReader::CheckReadable(const TZipHeaderInfo& entry)
+{
+    if (const std::optional<std::string> reason = UnreadableReason(entry))
+        RaiseBadZip(*reason);
+}
+
+void TZipReader::PumpMessages()
+{
+    if (!DoProcessMessages)
+        return;
+    ZipUI().ProcessMessages();
+    if (cancelRequested_) {
+        cancelRequested_ = false;
+        throw EUserCanceled(LoadStr(IDS_CANCELOPERATION));
+    }
+}
+
+// ---- The central directory ------------------------------------------------
+
+void TZipReader::ReadCentralDirectory(TStream& stream)
+{
+    // A fresh read: what an earlier read (or scan) of the archive left goes.
+    DropDirectory();
+    rebuilt_ = false;
+    archiveBase_ = 0;
+    bool found = endRecord_.LoadFromStream(stream);
+    if (found && endRecord_.IsZip64())
+        RaiseBadZip(Zip64NotSupported);
+    found = found && EndRecordPlausible(stream);
+    // A multi-volume archive may keep its end record and central headers in
+    // a ".zfc" side file beside its last volume; reading that plugs in here,
+    // with the volumes.
+    if (found)
+        PositionAtCentralDirectory(stream);
+    else
+        HandleMissingEndRecord(stream);
+    if (!entryList_)
+        NewEntryList();
+    ReadCentralHeaders(stream);
+    // The archive comment is read on demand (GetZipComment). A multi-volume
+    // archive will read it here, while its last volume is at hand.
+    numDisks_ = endRecord_.ThisDisk + 1;
+    currentDisk_ = endRecord_.ThisDisk;
+    Sort(SortMode);
+}
+
+// An end record found in random bytes, or one whose central directory cannot
+// lie before it, is taken for no end record at all.
+bool TZipReader::EndRecordPlausible(TStream& stream) const
+{
+    const TEndCentral& end = endRecord_;
+    if (end.ThisDisk > 999 || end.CentralDirDisk > 999 || end.ThisDisk < end.CentralDirDisk)
+        return false;
+    if (stream.Size() == 0)
+        return true;
+    if (end.TotalEntries == 0 && end.CentralSize != 0)
+        return false;
+    const std::uint64_t recordPosition = end.CommentPosition - EndRecordSize;
+    return end.ThisDisk != end.CentralDirDisk || end.CentralOffset + end.CentralSize <= recordPosition;
+}
+
+void TZipReader::PositionAtCentralDirectory(TStream& stream)
+{
+    currentDisk_ = endRecord_.ThisDisk;
+    // Without drive letters there is no removable drive to span: a volume
+    // set on Linux is always a set of files.
+    SetMultiMode(endRecord_.ThisDisk == 0 ? mmNone : mmBlocks);
+    if (endRecord_.TotalEntries == 0)
+        return;
+    // Loading the volume that holds the central directory plugs in here,
+    // with the volumes; until then that directory is out of reach.
+    if (GetMultiMode() != mmNone && endRecord_.CentralDirDisk != currentDisk_)
+        throw EIncompleteZip(LoadStr(IDS_INCOMPLETEZIP));
+    if (GetMultiMode() == mmNone) {
+        archiveBase_ = ArchiveBaseOf(stream);
+        endRecord_.CentralOffset += archiveBase_;
+    }
+    stream.Seek(static_cast<std::int64_t>(endRecord_.CentralOffset), soFromBeginning);
+}
+
+// The length of what precedes an archive that counts its offsets from its
+// own start: 0 unless the central directory is missing where the end record
+// says and found right before the end record instead.
+std::uint64_t TZipReader::ArchiveBaseOf(TStream& stream) const
+{
+    const std::uint64_t stated = endRecord_.CentralOffset;
+    const std::uint64_t actual = CentralDirectoryBeforeEndRecord();
+    if (actual <= stated || CentralHeaderAt(stream, stated) || !CentralHeaderAt(stream, actual))
+        return 0;
+    return actual - stated;
+}
+
+std::uint64_t TZipReader::CentralDirectoryBeforeEndRecord() const
+{
+    return endRecord_.CommentPosition - EndRecordSize - endRecord_.CentralSize;
+}
+
+void TZipReader::HandleMissingEndRecord(TStream& stream)
+{
+    endRecord_.Clear();
+    if (OnInCompleteZip)
+        OnInCompleteZip(*this, IncompleteZipMode);
+    if (IncompleteZipMode == izAssumeNotAZip)
+        throw ENotAZipFile(LoadStr(IDS_INVALIDZIP));
+    if (IncompleteZipMode == izAssumeMulti)
+        throw EIncompleteZip(LoadStr(IDS_INCOMPLETEZIP));
+    if (!ScanLocalHeaders(stream, std::nullopt))
+        RaiseBadZip(LoadStr(IDS_INVALIDZIP));
+}
+
+void TZipReader::ReadCentralHeaders(TStream& stream)
+{
+    TCentralReadState state;
+    for (int i = 0; i < endRecord_.TotalEntries;) {
+        std::unique_ptr<TZipHeaderInfo> entry = NewHeaderInfo();
+        if (!ReadCentralHeader(stream, *entry, state)) {
+            // After a scan the directory simply ends here.
+            if (rebuilt_)
+                return;
+            RecoverByScan(stream);
+            i = 0;
+            continue;
+        }
+        CheckReadable(*entry);
+        entry->LocalHeaderOffset += archiveBase_;
+        // Past the extra field and the comment, to the next header.
+        stream.Seek(entry->CentralExtraLength + static_cast<std::int64_t>(entry->CommentLength()), soFromCurrent);
+        if (rebuilt_) {
+            CompleteScannedEntry(*entry);
+        } else if (entryList_->IndexOf(entry.get()) >= 0) {
+            RecoverByScan(stream);
+            i = 0;
+            continue;
+        } else {
+            if (entry->CentralExtraLength > 0)
+                state = TCentralReadState{entry->CentralExtraLength, entry.get()};
+            entryList_->Add(std::move(entry));
+        }
+        ++i;
+    }
+}
+
+bool TZipReader::ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state)
+{
+    // The next-volume callback of multi-volume archives plugs in here.
+    bool read = entry.ReadCentralFromStream(stream);
+    if (!read && state.LastExtra > 0) {
+        stream.Seek(-static_cast<std::int64_t>(state.LastExtra), soFromCurrent);
+        read = entry.ReadCentralFromStream(stream);
+        if (read && state.PreviousEntry)
+            state.PreviousEntry->CentralExtraLength = 0;
+        else if (!read)
+            stream.Seek(state.LastExtra, soFromCurrent);
+    }
+    state = TCentralReadState{};
+    return read;
+}
+
+// A central header read after a scan completes the entry found at its local
+// header; one that names no entry found is passed over.
+void TZipReader::CompleteScannedEntry(const TZipHeaderInfo& read)
+{
+    const int index = entryList_->IndexOf(&read);
+    if (index < 0)
+        return;
+    TZipHeaderInfo& listed = *entryList_->Entry(index);
+    const std::uint64_t offset = listed.LocalHeaderOffset;
+    listed.Assign(read);
+    listed.LocalHeaderOffset = offset;
+}

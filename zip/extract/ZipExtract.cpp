@@ -1,0 +1,504 @@
+// The reader component's extraction: which entries a run takes and, for each,
+// the password check, the overwrite rules, the output, the decompressor, the
+// date, mode and CRC check. The plumbing between archive, decompressor and
+// output is in ExtractIO.h, the replace-when-complete output in
+// files/OutputFile.h.
+#include "ZipReader.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <memory>
+#include <vector>
+
+#include "Exceptions.h"
+#include "LittleEndian.h"
+#include "ScopeExit.h"
+#include "ZipExceptions.h"
+#include "ZipMessages.h"
+#include "ZipUI.h"
+#include "extract/EntryDecompressor.h"
+#include "extract/ExtractIO.h"
+#include "files/OutputFile.h"
+#include "files/WildMatch.h"
+#include "files/ZipLib.h"
+
+struct TZipReader::TExtractRun {
+    explicit TExtractRun(TStream& stream) : archive(stream) {}
+
+    TStream& archive;
+    int filesToExtract = 0;
+    int extractedCount = 0;
+    // Handed to every OnSkippingFile as its Retry; extraction does not act on it.
+    bool skipRetry = false;
+    // Where the current entry's data (its encryption header first) begin.
+    std::uint64_t dataStart = 0;
+    TZipCrypt cipher;
+    TEntryDecompressor decompressor;
+};
+
+namespace {
+
+std::string LowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix)
+{
+    return text.size() >= prefix.size() && LowerCase(text.substr(0, prefix.size())) == LowerCase(prefix);
+}
+
+// A drive letter and colon, which names made on MS-DOS hosts may begin with.
+bool HasDrivePrefix(const std::string& name)
+{
+    return name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
+}
+
+std::string FolderPartOf(const std::string& fileName)
+{
+    const std::size_t slash = fileName.rfind('/');
+    return slash == std::string::npos ? std::string() : fileName.substr(0, slash);
+}
+
+// A caller's stream as it was before an entry began: its size, its position
+// and the bytes an entry of size bytes may overwrite there.
+class TStreamState {
+public:
+    TStreamState(TStream& stream, std::uint64_t size)
+        : stream_(stream), position_(stream.Position()), size_(stream.Size())
+    {
+        if (position_ >= size_)
+            return;
+        overwritten_.resize(static_cast<std::size_t>(
+            std::min<std::uint64_t>(static_cast<std::uint64_t>(size_ - position_), size)));
+        stream_.ReadBuffer(overwritten_.data(), static_cast<std::int64_t>(overwritten_.size()));
+        stream_.SetPosition(position_);
+    }
+
+    void Restore()
+    {
+        stream_.SetPosition(position_);
+        stream_.WriteBuffer(overwritten_.data(), static_cast<std::int64_t>(overwritten_.size()));
+        if (stream_.Size() > size_)
+            stream_.SetSize(size_);
+        stream_.SetPosition(position_);
+    }
+
+private:
+    TStream& stream_;
+    std::int64_t position_;
+    std::int64_t size_;
+    std::vector<std::uint8_t> overwritten_;
+};
+
+} // namespace
+
+// ---- The run ---------------------------------------------------------------
+
+int TZipReader::UnZipFiles(TStream& archive)
+{
+    cancelRequested_ = false;
+    const bool savedKeepZipOpen = KeepZipOpen;
+    KeepZipOpen = true;
+    TExtractRun run(archive);
+    std::optional<TZipSortMode> savedSortMode;
+    const auto endRun = [&] {
+        filesList_.clear();
+        if (savedSortMode)
+            Sort(*savedSortMode);
+        KeepZipOpen = savedKeepZipOpen;
+        if (OnUnZipComplete)
+            OnUnZipComplete(*this, run.extractedCount);
+    };
+    try {
+        if (!targetStream_ && !destDir_.empty() && !LFNDirectoryExists(destDir_))
+            LFNForceDirectories(destDir_);
+        // The volumes of a spanned archive are read in their physical order.
+        if (endRecord_.ThisDisk > 0 && SortMode != ByNone) {
+            savedSortMode = SortMode;
+            Sort(ByNone);
+        }
+        totalBytes_ = bytesDone_ = 0;
+        ChooseEntries(run);
+        bool stopNow = false;
+        if (OnStartUnZipInfo)
+            OnStartUnZipInfo(*this, run.filesToExtract, totalBytes_, stopNow);
+        if (run.filesToExtract > 0 && !stopNow)
+            for (int i = 0; i < GetCount(); ++i)
+                if (DoAll || EntryAt(i).ChosenForRun)
+                    while (UnZipOneFile(run, i) == TEntryOutcome::Retry) {
+                    }
+    } catch (...) {
+        endRun();
+        throw;
+    }
+    endRun();
+    return run.extractedCount;
+}
+
+void TZipReader::ChooseEntries(TExtractRun& run)
+{
+    for (int i = 0; i < GetCount(); ++i) {
+        TZipHeaderInfo& entry = EntryAt(i);
+        entry.ChosenForRun = EntryChosen(entry);
+        if (entry.ChosenForRun) {
+            ++run.filesToExtract;
+            totalBytes_ += static_cast<std::int64_t>(entry.UncompressedSize);
+        }
+    }
+}
+
+bool TZipReader::EntryChosen(TZipHeaderInfo& entry)
+{
+    if (entry.Filename().empty() && !RecreateDirs)
+        return false;
+    if (selectedOnly_) {
+        if (!entry.Selected)
+            return DoAll;
+        entry.Selected = false;
+        --selectedCount_;
+        return true;
+    }
+    if (DoAll)
+        return true;
+    const std::string name = LowerCase(entry.FullName());
+    return std::any_of(filesList_.begin(), filesList_.end(),
+                       [&](const std::string& line) { return IsWildcardMatch(LowerCase(line), name); });
+}
+
+// ---- One entry -------------------------------------------------------------
+
+TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
+{
+    TZipHeaderInfo& entry = *currentEntry_;
+    entry.Assign(EntryAt(index));
+    if (entry.Filename().empty()) {
+        UnZipDirectoryEntry(run, index);
+        return TEntryOutcome::Done;
+    }
+    std::string outputName;
+    if (!targetStream_) {
+        const std::optional<std::string> path = OutputPathOf(entry);
+        if (!path) {
+            SkipEntry(run, srCannotCreateOutput, entry.FullName(), index);
+            return TEntryOutcome::Done;
+        }
+        outputName = *path;
+    }
+    bool skip = false;
+    if (OnStartUnZip)
+        OnStartUnZip(*this, index, outputName, skip);
+    if (skip)
+        return TEntryOutcome::Done;
+    // Before anything is created, so an existing file stays as it is.
+    if (!SupportsMethod(entry.CompressionMethod)) {
+        ZipUI().MessageBox(LoadStr(IDS_UNKNOWNMETH), LoadStr(IDS_ZIPERROR), TMsgButtons::Ok);
+        SkipEntry(run, srCannotCreateOutput, entry.FullName(), index);
+        return TEntryOutcome::Done;
+    }
+    if (!targetStream_) {
+        const std::string folder = FolderPartOf(outputName);
+        if (!folder.empty() && !LFNDirectoryExists(folder))
+            LFNForceDirectories(folder);
+    }
+    run.dataStart = LocateEntryData(run.archive, entry);
+    if (entry.Encrypted()) {
+        if (!CheckPassword(run, index))
+            return TEntryOutcome::Done;
+        entry.CompressedSize -= EncryptionHeaderSize;
+    }
+    return targetStream_ ? UnZipToTarget(run, index, outputName) : UnZipToFile(run, index, outputName);
+}
+
+void TZipReader::UnZipDirectoryEntry(TExtractRun& run, int index)
+{
+    if (!targetStream_ && RecreateDirs) {
+        const std::optional<std::string> folder = OutputPathOf(*currentEntry_);
+        if (!folder) {
+            SkipEntry(run, srCannotCreateOutput, currentEntry_->FullName(), index);
+            return;
+        }
+        if (!LFNDirectoryExists(*folder))
+            LFNForceDirectories(*folder);
+    }
+    ++run.extractedCount;
+}
+
+std::string TZipReader::OutputFolder() const
+{
+    // An empty DestDir is the current folder.
+    if (destDir_.empty())
+        return "";
+    return destDir_.back() == '/' ? destDir_ : destDir_ + "/";
+}
+
+std::optional<std::string> TZipReader::OutputPathOf(const TZipHeaderInfo& entry) const
+{
+    std::string name = entry.Filename();
+    if (RecreateDirs) {
+        std::string folder = entry.Directory();
+        if (!rootDir_.empty() && StartsWithIgnoringCase(folder, rootDir_))
+            folder.erase(0, rootDir_.size());
+        if (HasDrivePrefix(folder))
+            folder.erase(0, 2);
+        name = folder + name;
+    }
+    // Leading "/" parts go; a ".." part or a NUL would leave the folder.
+    const TSafePath safe = SafeExtractionPath(name);
+    if (!safe.unsafeReason.empty())
+        return std::nullopt;
+    return OutputFolder() + safe.path;
+}
+
+std::uint64_t TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo& entry)
+{
+    std::array<std::uint8_t, LocalHeaderSize> header{};
+    archive.Seek(static_cast<std::int64_t>(entry.LocalHeaderOffset), soFromBeginning);
+    archive.ReadBuffer(header.data(), LocalHeaderSize);
+    // The local header's own name and extra lengths: its extra field may
+    // differ from the central one.
+    const std::uint16_t nameLength = GetU16(header.data() + 26);  // file name length
+    const std::uint16_t extraLength = GetU16(header.data() + 28); // extra field length
+    return entry.LocalHeaderOffset + LocalHeaderSize + nameLength + extraLength;
+}
+
+bool TZipReader::CheckPassword(TExtractRun& run, int index)
+{
+    for (;;) {
+        if (ReadDecryptHeader(run))
+            return true;
+        if (OnBadPassword) {
+            std::string newPassword = Password;
+            OnBadPassword(*this, index, newPassword);
+            if (newPassword != Password) {
+                Password = newPassword;
+                continue;
+            }
+        }
+        SkipEntry(run, srBadPassword, currentEntry_->FullName(), index);
+        return false;
+    }
+}
+
+bool TZipReader::ReadDecryptHeader(TExtractRun& run)
+{
+    const TZipHeaderInfo& entry = *currentEntry_;
+    TEncryptionHeader header{};
+    run.archive.Seek(static_cast<std::int64_t>(run.dataStart), soFromBeginning);
+    if (run.archive.Read(header.data(), EncryptionHeaderSize) != EncryptionHeaderSize)
+        throw EFatalUnzipError(LoadStr(IDS_PREMATUREEOF));
+    return run.cipher.CheckDecryptHeader(Password, header) ==
+           ExpectedCheckByte(entry.Flags, entry.ModDateTime, entry.CRC32);
+}
+
+bool TZipReader::OverwriteAllowed(int index, std::string& outputName)
+{
+    if (OverwriteMode == Always || !LFNFileExists(outputName))
+        return true;
+    const TZipHeaderInfo& entry = *currentEntry_;
+    switch (OverwriteMode) {
+    case Prompt: {
+        bool overWriteIt = false;
+        if (OnPromptForOverwrite)
+            OnPromptForOverwrite(*this, overWriteIt, index, outputName);
+        else
+            overWriteIt = ZipUI().MessageBox(LoadStr(IDS_REPLACEFILE) + entry.Filename() + "?",
+                                             LoadStr(IDS_FILEXISTALERT), TMsgButtons::YesNo) == TMsgResult::Yes;
+        return overWriteIt;
+    }
+    case ifNewer: return SanitizeDosDateTime(entry.ModDateTime) > GetFileDateTime(outputName);
+    case ifOlder: return SanitizeDosDateTime(entry.ModDateTime) < GetFileDateTime(outputName);
+    case Never:
+    case Always: break;
+    }
+    return false;
+}
+
+void TZipReader::SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& name, int index)
+{
+    if (OnSkippingFile)
+        OnSkippingFile(*this, reason, name, index, run.skipRetry);
+    totalBytes_ -= static_cast<std::int64_t>(currentEntry_->UncompressedSize);
+    --run.filesToExtract;
+}
+
+TZipReader::TEntryOutcome TZipReader::UnZipToFile(TExtractRun& run, int index, std::string& outputName)
+{
+    if (!OverwriteAllowed(index, outputName)) {
+        SkipEntry(run, srNoOverwrite, outputName, index);
+        return TEntryOutcome::Done;
+    }
+    std::unique_ptr<TOutputFile> output;
+    // The new file replaces a read-only one only when asked to.
+    if (!IsReadOnlyFile(outputName) || ReplaceReadOnly) {
+        try {
+            output = std::make_unique<TOutputFile>(outputName, FlushFilesOnClose, StreamBufferSize);
+        } catch (const Exception&) {
+        }
+    }
+    if (!output) {
+        SkipEntry(run, srCannotCreateOutput, outputName, index);
+        return TEntryOutcome::Done;
+    }
+    std::uint32_t crc = 0;
+    const TZipHeaderInfo& entry = *currentEntry_;
+    if (!Decompress(run, output->Stream(), crc) || crc != entry.CRC32) {
+        output.reset();
+        return EntryFailed(run, index, crc);
+    }
+    try {
+        output->Commit(DosDateTimeToTime(SanitizeDosDateTime(entry.ModDateTime)),
+                       ExtractedFileMode(entry.HostSystem(), entry.ExternalAttributes, RetainAttributes));
+    } catch (const EFCreateError&) {
+        SkipEntry(run, srCannotCreateOutput, outputName, index);
+        return TEntryOutcome::Done;
+    }
+    return EntryDone(run, index, outputName);
+}
+
+TZipReader::TEntryOutcome TZipReader::UnZipToTarget(TExtractRun& run, int index, const std::string& outputName)
+{
+    TStreamState before(*targetStream_, currentEntry_->UncompressedSize);
+    std::uint32_t crc = 0;
+    bool complete = false;
+    try {
+        complete = Decompress(run, *targetStream_, crc);
+    } catch (...) {
+        before.Restore();
+        throw;
+    }
+    if (complete && crc == currentEntry_->CRC32)
+        return EntryDone(run, index, outputName);
+    before.Restore();
+    return EntryFailed(run, index, crc);
+}
+
+bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& crc)
+{
+    const TZipHeaderInfo& entry = *currentEntry_;
+    TArchiveSource::TDecrypt decrypt;
+    if (entry.Encrypted()) {
+        if (OnDecrypt)
+            decrypt = [this](std::uint8_t* buffer, std::size_t count) {
+                OnDecrypt(*this, buffer, static_cast<int>(count), Password);
+            };
+        else
+            decrypt = [&run](std::uint8_t* buffer, std::size_t count) {
+                run.cipher.DecryptBuffer(buffer, static_cast<std::int64_t>(count));
+            };
+    }
+    const std::uint64_t headerSize = entry.Encrypted() ? EncryptionHeaderSize : 0;
+    run.archive.Seek(static_cast<std::int64_t>(run.dataStart + headerSize), soFromBeginning);
+    TArchiveSource source(run.archive, entry.CompressedSize, [this] { PumpMessages(); }, decrypt);
+    std::uint64_t written = 0;
+    TExtractSink sink(output, entry.UncompressedSize, [this, &written](std::size_t count) {
+        written += count;
+        ReportBlockWritten(count, written);
+    });
+    TUnzipIO io(source, sink);
+    bool complete = false;
+    try {
+        complete = run.decompressor.Decompress(entry.CompressionMethod, io) == TDecompressResult::Complete;
+    } catch (const EBiggerThanUncompressed&) {
+    }
+    crc = sink.CRC();
+    return complete;
+}
+
+void TZipReader::ReportBlockWritten(std::size_t count, std::uint64_t written)
+{
+    if (OnFilePercentDone)
+        OnFilePercentDone(*this, static_cast<int>(CalcPercent64(
+                                     static_cast<std::int64_t>(currentEntry_->UncompressedSize),
+                                     static_cast<std::int64_t>(written))));
+    if (OnTotalPercentDone) {
+        bytesDone_ += static_cast<std::int64_t>(count);
+        OnTotalPercentDone(*this, static_cast<int>(CalcPercent64(totalBytes_, bytesDone_)));
+    }
+}
+
+TZipReader::TEntryOutcome TZipReader::EntryDone(TExtractRun& run, int index, const std::string& outputName)
+{
+    if (OnEndUnZip)
+        OnEndUnZip(*this, index, outputName);
+    ++run.extractedCount;
+    return TEntryOutcome::Done;
+}
+
+TZipReader::TEntryOutcome TZipReader::EntryFailed(TExtractRun& run, int index, std::uint32_t crc)
+{
+    const TZipHeaderInfo& entry = *currentEntry_;
+    if (!entry.Encrypted()) {
+        if (OnBadCRC)
+            OnBadCRC(*this, crc, entry.CRC32, index);
+        return TEntryOutcome::Done;
+    }
+    if (OnBadPassword) {
+        std::string newPassword = Password;
+        OnBadPassword(*this, index, newPassword);
+        if (newPassword != Password) {
+            Password = newPassword;
+            return TEntryOutcome::Retry;
+        }
+    }
+    if (OnSkippingFile)
+        OnSkippingFile(*this, srBadPassword, entry.FullName(), index, run.skipRetry);
+    return TEntryOutcome::Done;
+}
+
+// ---- Entry points ----------------------------------------------------------
+
+int TZipReader::UnZipEntryToStream(TStream& archive, TStream& target, int index)
+{
+    targetStream_ = &target;
+    cancelRequested_ = false;
+    filesList_.clear();
+    const TScopeExit restore([this] {
+        targetStream_ = nullptr;
+        selectedOnly_ = false;
+    });
+    SetSelected(index, true);
+    selectedOnly_ = true;
+    return UnZipFiles(archive);
+}
+
+int TZipReader::UnZipToStreamByIndex(TStream* stream, int index)
+{
+    if (!stream)
+        return 0;
+    OpenZip();
+    const TScopeExit close([this] {
+        CloseZip();
+        cancelRequested_ = false;
+    });
+    return UnZipEntryToStream(*archiveStream_, *stream, index);
+}
+
+int TZipReader::UnZipToDestDir()
+{
+    cancelRequested_ = false;
+    if (destDir_ == "?")
+        return 0;
+    const TScopeExit close([this] {
+        CloseZip();
+        cancelRequested_ = false;
+    });
+    ReadZip();
+    OpenZip();
+    return UnZipFiles(*archiveStream_);
+}
+
+int TZipReader::UnZipSelectedToDestDir()
+{
+    selectedOnly_ = true;
+    const TScopeExit restore([this] { selectedOnly_ = false; });
+    return UnZipToDestDir();
+}
+
+bool TZipReader::SupportsMethod(std::uint16_t method)
+{
+    return TEntryDecompressor::Supports(method);
+}

@@ -1,0 +1,89 @@
+// The walk through folders that turns a start path with wildcards and a file
+// mask into file names: TSearchData lists one folder, TDirSearch walks a
+// stack of them.
+//
+// A start path such as "data/20*/day?/" has a base folder ("data/") and
+// folder patterns ("20*", "day?"): the walk enters only the subfolders that
+// match the pattern of their level, and matches the files of the last level
+// against the file mask; with recurse it then enters every subfolder below.
+//
+// Every level is listed in byte order of the names, so a walk over the same
+// tree gives the same paths on every run. Only regular files and folders are
+// returned; links to folders are not followed.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/SearchRec.h"
+
+// One folder being listed. The listing is read whole when the level is made,
+// without "." and "..".
+class TSearchData {
+public:
+    // folder gets a final "/" unless it has one or is empty (the current folder).
+    // mask is kept for the walk; the listing holds every entry.
+    TSearchData(std::string folder, std::string mask);
+
+    // Moves to the next entry; once used up, the level stays used up.
+    void FindNext();
+
+    const std::string& Folder() const { return folder_; }
+    const std::string& Mask() const { return mask_; }
+    // 0 while an entry is current; the error of the listing, or ENOENT once
+    // the entries are used up.
+    int Status() const { return status_; }
+    // The current entry; only while Status() is 0.
+    const TSearchRec& SearchRec() const { return entries_[index_]; }
+    // True when the folder could not be listed or is empty.
+    bool NothingFound() const { return nothingFound_; }
+
+private:
+    std::string folder_;
+    std::string mask_;
+    std::vector<TSearchRec> entries_;
+    std::size_t index_ = 0;
+    int status_ = 0;
+    bool nothingFound_ = false;
+};
+
+class TDirSearch {
+public:
+    // The start folder and 50 levels below it; a deeper folder is skipped.
+    static constexpr int MaxDepth = 50;
+
+    // A start path whose first component holds a wildcard ("a*/") has the
+    // current folder as its base, and its paths come out relative to it; so
+    // does an empty start path.
+    TDirSearch(std::string startPath, bool recurse, std::string fileMask);
+
+    // The next path of the walk in path, or an empty path when the walk is
+    // over. A file comes as folder + name; with recurse, each folder comes
+    // as its path + "/" before its contents. record describes the entry.
+    void NextFile(TSearchRec& record, std::string& path);
+
+private:
+    TSearchData& Level() { return *levels_.back(); }
+    int Depth() const { return static_cast<int>(levels_.size()) - 1; }
+    int FolderPatternCount() const { return static_cast<int>(folderPatterns_.size()); }
+    bool AtFolderPatternLevel() const { return Depth() < FolderPatternCount(); }
+    // The folder pattern of a folder-pattern level, the file mask below.
+    const std::string& MaskOfLevel(int depth) const;
+    // Pushes the level of a subfolder of the current level.
+    void Enter(const TSearchRec& folder);
+    // Frees the used-up current level and moves its parent past it.
+    void LeaveLevel();
+    // Enters the next subfolder that matches the current level's pattern, or
+    // uses the level up.
+    void EnterMatchingFolder();
+    // Looks at the current entry of a file level and moves on; true when it
+    // is one to return.
+    bool NextEntryOfFileLevel(TSearchRec& record, std::string& path);
+
+    std::vector<std::unique_ptr<TSearchData>> levels_;
+    std::string fileMask_;
+    bool recurse_;
+    std::vector<std::string> folderPatterns_;
+};

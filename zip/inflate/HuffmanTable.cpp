@@ -1,0 +1,184 @@
+// Building decoding tables for canonical prefix codes (RFC 1951, 3.2.2).
+//
+// The code lengths alone define the code: codes are handed out in order of
+// length and, within a length, of symbol, each one the previous plus one,
+// shifted left when the length grows. A table then maps the next root bits
+// of the stream straight to the entry of the code they start with. Codes no
+// longer than the root fill every root index ending in their (reversed) bits;
+// longer codes that share their first root bits share a subtable, linked from
+// the root, that is just wide enough for the longest of them. So a decoder
+// needs one lookup, or two for long codes, and never a loop.
+#include "inflate/HuffmanTable.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <new>
+
+#include "ZipUI.h"
+
+namespace {
+
+constexpr unsigned MaxLength = 16;
+constexpr std::size_t MaxSymbols = 288;
+
+constexpr THuffmanEntry InvalidEntry{HuffmanInvalid, 0, 0};
+
+unsigned ReverseBits(unsigned code, unsigned length)
+{
+    unsigned reversed = 0;
+    for (unsigned i = 0; i < length; ++i) {
+        reversed = (reversed << 1) | (code & 1);
+        code >>= 1;
+    }
+    return reversed;
+}
+
+struct TCodeSet {
+    std::span<const std::uint8_t> lengths;
+    unsigned simpleCount;
+    std::span<const std::uint16_t> base;
+    std::span<const std::uint8_t> extraBits;
+};
+
+THuffmanEntry LeafEntry(const TCodeSet& set, unsigned symbol, unsigned bits)
+{
+    const auto b = static_cast<std::uint8_t>(bits);
+    if (symbol < set.simpleCount) {
+        const std::uint8_t e = symbol < 256 ? HuffmanLiteral : HuffmanEndOfBlock;
+        return {e, b, static_cast<std::uint16_t>(symbol)};
+    }
+    const unsigned offset = symbol - set.simpleCount;
+    if (offset >= set.base.size() || offset >= set.extraBits.size())
+        return {HuffmanInvalid, b, 0};
+    return {set.extraBits[offset], b, set.base[offset]};
+}
+
+// The width of a subtable whose first code has the given length: grown until
+// the codes still to place fill it, so that every code with its prefix fits.
+unsigned SubtableBits(unsigned length, unsigned rootBits, unsigned maxLength,
+                      const std::array<unsigned, MaxLength + 1>& remaining)
+{
+    unsigned bits = length - rootBits;
+    int slots = 1 << bits;
+    while (bits + rootBits < maxLength) {
+        slots -= static_cast<int>(remaining[bits + rootBits]);
+        if (slots <= 0)
+            break;
+        ++bits;
+        slots <<= 1;
+    }
+    return bits;
+}
+
+void Fill(std::vector<THuffmanEntry>& entries, std::size_t start, unsigned index, unsigned step, std::size_t size,
+          THuffmanEntry entry)
+{
+    for (std::size_t i = index; i < size; i += step)
+        entries[start + i] = entry;
+}
+
+THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<THuffmanEntry>& entries,
+                     unsigned& rootBits)
+{
+    assert(set.lengths.size() <= MaxSymbols);
+    std::array<unsigned, MaxLength + 1> count{};
+    for (const std::uint8_t length : set.lengths) {
+        assert(length <= MaxLength);
+        ++count[length];
+    }
+    rootBits = 0;
+    if (count[0] == set.lengths.size()) {
+        entries.clear();
+        return THuffmanResult::Ok;
+    }
+
+    unsigned minLength = 1;
+    while (count[minLength] == 0)
+        ++minLength;
+    unsigned maxLength = MaxLength;
+    while (count[maxLength] == 0)
+        --maxLength;
+
+    int left = 1;
+    for (unsigned length = 1; length <= MaxLength; ++length) {
+        left = (left << 1) - static_cast<int>(count[length]);
+        if (left < 0) {
+            entries.clear();
+            return THuffmanResult::OverSubscribed;
+        }
+    }
+
+    std::array<unsigned, MaxLength + 2> offset{};
+    for (unsigned length = 1; length <= MaxLength; ++length)
+        offset[length + 1] = offset[length] + count[length];
+    std::array<std::uint16_t, MaxSymbols> sorted{};
+    for (unsigned symbol = 0; symbol < set.lengths.size(); ++symbol)
+        if (set.lengths[symbol] != 0)
+            sorted[offset[set.lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
+
+    rootBits = std::clamp(lookupBits, minLength, maxLength);
+    const std::size_t rootSize = std::size_t{1} << rootBits;
+    // A complete code writes every entry; only an incomplete one needs the
+    // entries that no code reaches set to invalid beforehand.
+    const bool incomplete = left > 0;
+    std::size_t used = 0;
+    const auto allocate = [&](std::size_t size) {
+        const std::size_t start = used;
+        used += size;
+        if (entries.size() < used)
+            entries.resize(used, InvalidEntry);
+        if (incomplete)
+            std::fill_n(entries.begin() + static_cast<std::ptrdiff_t>(start), size, InvalidEntry);
+        return start;
+    };
+    allocate(rootSize);
+
+    std::array<unsigned, MaxLength + 1> remaining = count;
+    unsigned code = 0; // the canonical code, first bit most significant
+    unsigned next = 0;
+    unsigned subPrefix = ~0u;
+    std::size_t subStart = 0;
+    unsigned subBits = 0;
+    for (unsigned length = minLength; length <= maxLength; ++length, code <<= 1) {
+        for (unsigned k = 0; k < count[length]; ++k, ++code, ++next) {
+            const unsigned symbol = sorted[next];
+            const unsigned reversed = ReverseBits(code, length);
+            if (length <= rootBits) {
+                Fill(entries, 0, reversed, 1u << length, rootSize, LeafEntry(set, symbol, length));
+            } else {
+                const unsigned prefix = reversed & (rootSize - 1);
+                if (prefix != subPrefix) {
+                    subPrefix = prefix;
+                    subBits = SubtableBits(length, rootBits, maxLength, remaining);
+                    subStart = allocate(std::size_t{1} << subBits);
+                    assert(subStart <= 0xFFFF);
+                    entries[prefix] = {static_cast<std::uint8_t>(HuffmanLiteral + subBits),
+                                       static_cast<std::uint8_t>(rootBits), static_cast<std::uint16_t>(subStart)};
+                }
+                const unsigned subLength = length - rootBits;
+                Fill(entries, subStart, reversed >> rootBits, 1u << subLength, std::size_t{1} << subBits,
+                     LeafEntry(set, symbol, subLength));
+            }
+            --remaining[length];
+        }
+    }
+    entries.resize(used);
+    return incomplete && maxLength > 1 ? THuffmanResult::Incomplete : THuffmanResult::Ok;
+}
+
+} // namespace
+
+THuffmanResult BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned simpleCount,
+                                 std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
+                                 unsigned lookupBits, THuffmanTable& table)
+{
+    try {
+        return Build({lengths, simpleCount, base, extraBits}, lookupBits, table.entries_, table.lookupBits_);
+    } catch (const std::bad_alloc&) {
+        table.entries_.clear();
+        table.lookupBits_ = 0;
+        ZipUI().MessageBox("*** inflate out of memory ***", "Error", TMsgButtons::Ok);
+        return THuffmanResult::OutOfMemory;
+    }
+}

@@ -1,0 +1,391 @@
+// Inflate (RFC 1951), built for speed on the viewer's hot path.
+//
+// The window is one buffer: 32 KB of history, then room for 128 KB of new
+// bytes, then a little slack. The decoder writes every byte straight into it
+// and a back-reference copies from behind the write position, with no
+// wrap-around to care for. When the new bytes fill their room, they go to the
+// output in 32 KB blocks and the last 32 KB (plus the few bytes a match wrote
+// past the room) move to the front to become the history; that move costs a
+// fraction of what a ring buffer's modulo on every copy would.
+//
+// Symbols are decoded through the tables of BuildHuffmanTable: one lookup of
+// the root bits, a second for long codes. The bit reader holds 64 bits, and
+// one refill per symbol covers the longest length code, its extra bits, the
+// longest distance code and its extra bits (15 + 5 + 15 + 13 = 48 bits).
+// Matches at distance 16 or more copy 16 bytes at a time, at 8 or more 8 at
+// a time (each chunk reads only bytes already written), and may write up to
+// 15 bytes past their end into bytes not yet produced, hence the slack; the
+// fixed tables are built once. Hostile data stay inside the tables (every
+// entry is defined) and the window: a distance reaching before the entry's
+// first byte is an error, so no entry sees what an earlier one left behind.
+#include "inflate/Inflate.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cstring>
+
+#include "inflate/InflateTables.h"
+
+namespace {
+
+constexpr std::size_t HistorySize = InflateWindowSize;
+constexpr std::size_t FlushSize = 4 * UnzipBlockSize;
+constexpr std::size_t SlackSize = 512;
+constexpr std::size_t WindowCapacity = HistorySize + FlushSize + SlackSize;
+
+// Root bits of the dynamic tables, and of the fixed ones, which cover every
+// fixed code in one lookup.
+constexpr unsigned LiteralLookupBits = 11;
+constexpr unsigned DistanceLookupBits = 8;
+constexpr unsigned FixedLiteralLookupBits = 9;
+constexpr unsigned FixedDistanceLookupBits = 5;
+constexpr unsigned CodeLengthLookupBits = 7;
+// The hot loop decodes four root literals from one refill of 56 bits.
+constexpr unsigned MaxLookupBits = 11;
+static_assert(LiteralLookupBits <= MaxLookupBits && FixedLiteralLookupBits <= MaxLookupBits);
+static_assert(56 - 4 * MaxLookupBits >= MaxLookupBits);
+
+// Stands in for a table without codes: every lookup finds an invalid code.
+constexpr THuffmanEntry NoCodes[1] = {{HuffmanInvalid, 0, 0}};
+
+THuffmanTable BuildFixedLiteralTable()
+{
+    std::array<std::uint8_t, FixedLiteralCodes> lengths{};
+    std::fill(lengths.begin(), lengths.begin() + 144, 8);
+    std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
+    std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
+    std::fill(lengths.begin() + 280, lengths.end(), 8);
+    THuffmanTable table;
+    [[maybe_unused]] const auto result =
+        BuildHuffmanTable(lengths, FirstLengthSymbol, LengthBase, LengthExtraBits, FixedLiteralLookupBits, table);
+    assert(result == THuffmanResult::Ok);
+    return table;
+}
+
+THuffmanTable BuildFixedDistanceTable()
+{
+    std::array<std::uint8_t, FixedDistanceCodes> lengths{};
+    lengths.fill(5);
+    THuffmanTable table;
+    // 30 codes of 5 bits leave two bit strings unused: incomplete, usable.
+    [[maybe_unused]] const auto result =
+        BuildHuffmanTable(lengths, 0, DistanceBase, DistanceExtraBits, FixedDistanceLookupBits, table);
+    assert(result == THuffmanResult::Incomplete);
+    return table;
+}
+
+const THuffmanTable& FixedLiteralTable()
+{
+    static const THuffmanTable table = BuildFixedLiteralTable();
+    return table;
+}
+
+const THuffmanTable& FixedDistanceTable()
+{
+    static const THuffmanTable table = BuildFixedDistanceTable();
+    return table;
+}
+
+std::uint64_t Mask(unsigned bits)
+{
+    return (std::uint64_t{1} << bits) - 1;
+}
+
+// The table's entries and root mask, or those of NoCodes.
+struct TLookup {
+    const THuffmanEntry* entries;
+    std::uint64_t mask;
+
+    explicit TLookup(const THuffmanTable& table)
+        : entries(table.Empty() ? NoCodes : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
+    {
+    }
+
+    // The root entry of the code at the front of bits.
+    THuffmanEntry Root(const TBitReader& bits) const { return entries[bits.buffer & mask]; }
+
+    // The entry itself, or for a link the entry in its subtable (after
+    // dropping the root bits). Invalid codes come back with nothing dropped.
+    THuffmanEntry Follow(THuffmanEntry entry, TBitReader& bits) const
+    {
+        if (entry.e > HuffmanLiteral && entry.e != HuffmanInvalid) [[unlikely]] {
+            bits.DumpBits(entry.b);
+            entry = entries[entry.v + (bits.buffer & Mask(entry.e - HuffmanLiteral))];
+        }
+        return entry;
+    }
+};
+
+// Copies length bytes from distance back; an overlapping copy repeats the
+// most recent bytes. May write up to 15 bytes past the end.
+void CopyMatch(std::uint8_t* out, std::size_t distance, unsigned length)
+{
+    const std::uint8_t* from = out - distance;
+    std::uint8_t* const end = out + length;
+    if (distance >= 16) {
+        do {
+            std::memcpy(out, from, 16);
+            out += 16;
+            from += 16;
+        } while (out < end);
+    } else if (distance >= 8) {
+        do {
+            std::memcpy(out, from, 8);
+            out += 8;
+            from += 8;
+        } while (out < end);
+    } else if (distance == 1) {
+        std::memset(out, *from, length);
+    } else {
+        while (out < end)
+            *out++ = *from++;
+    }
+}
+
+} // namespace
+
+TInflater::TInflater() : window_(std::make_unique<std::uint8_t[]>(WindowCapacity)) {}
+
+TInflateStatus TInflater::Inflate(TUnzipIO& io)
+{
+    io_ = &io;
+    bits_ = TBitReader::Start(io);
+    out_ = window_.get() + HistorySize;
+    historyStart_ = out_;
+
+    TInflateStatus status = TInflateStatus::Ok;
+    bool last = false;
+    while (status == TInflateStatus::Ok && !last)
+        status = InflateBlock(last);
+    if (bits_.UsedPastEnd())
+        status = TInflateStatus::Truncated;
+    io.SetInputNext(bits_.next);
+    if (status != TInflateStatus::Ok)
+        return status;
+
+    std::uint8_t* const start = window_.get() + HistorySize;
+    io.WriteOutput(start, static_cast<std::size_t>(out_ - start));
+    io.FlushOutput();
+    return TInflateStatus::Ok;
+}
+
+TInflateStatus TInflater::InflateBlock(bool& last)
+{
+    if (!bits_.Refill(*io_))
+        return TInflateStatus::Truncated;
+    last = bits_.TakeBits(1) != 0;
+    switch (bits_.TakeBits(2)) {
+    case StoredBlock:
+        return InflateStored();
+    case FixedBlock:
+        return InflateFixed();
+    case DynamicBlock:
+        return InflateDynamic();
+    default:
+        return TInflateStatus::BadData;
+    }
+}
+
+std::uint8_t* TInflater::FlushWindow(std::uint8_t* out)
+{
+    std::uint8_t* const window = window_.get();
+    io_->WriteOutput(window + HistorySize, FlushSize);
+    const std::size_t kept = static_cast<std::size_t>(out - window) - FlushSize;
+    std::memmove(window, window + FlushSize, kept);
+    historyStart_ = static_cast<std::size_t>(historyStart_ - window) > FlushSize ? historyStart_ - FlushSize : window;
+    return window + kept;
+}
+
+TInflateStatus TInflater::InflateStored()
+{
+    bits_.AlignToByte();
+    bits_.Refill(*io_);
+    unsigned length = bits_.TakeBits(16);
+    const unsigned complement = bits_.TakeBits(16);
+    if (length != (~complement & 0xFFFF))
+        return TInflateStatus::BadData;
+
+    std::uint8_t* const flushAt = window_.get() + HistorySize + FlushSize;
+    // First the whole bytes the bit buffer has read ahead.
+    for (; length > 0 && bits_.count >= 8; --length) {
+        if (out_ >= flushAt)
+            out_ = FlushWindow(out_);
+        *out_++ = static_cast<std::uint8_t>(bits_.TakeBits(8));
+    }
+    if (length == 0)
+        return TInflateStatus::Ok;
+    if (bits_.zeroBytesPastEnd > 0)
+        return TInflateStatus::Truncated;
+    // Then straight from the input; the buffer's copies of the bytes at next go.
+    bits_.buffer = 0;
+    while (length > 0) {
+        if (out_ >= flushAt)
+            out_ = FlushWindow(out_);
+        if (bits_.next == bits_.end && !bits_.NextBlock(*io_))
+            return TInflateStatus::Truncated;
+        const std::size_t k = std::min({std::size_t{length}, static_cast<std::size_t>(bits_.end - bits_.next),
+                                        static_cast<std::size_t>(flushAt - out_)});
+        std::memcpy(out_, bits_.next, k);
+        out_ += k;
+        bits_.next += k;
+        length -= static_cast<unsigned>(k);
+    }
+    return TInflateStatus::Ok;
+}
+
+TInflateStatus TInflater::InflateFixed()
+{
+    return InflateCodes(FixedLiteralTable(), FixedDistanceTable());
+}
+
+TInflateStatus TInflater::InflateDynamic()
+{
+    bits_.Refill(*io_);
+    const unsigned literalCount = bits_.TakeBits(5) + FirstLengthSymbol;
+    const unsigned distanceCount = bits_.TakeBits(5) + 1;
+    const unsigned codeLengthCount = bits_.TakeBits(4) + 4;
+    if (literalCount > MaxLiteralCodes || distanceCount > MaxDistanceCodes)
+        return TInflateStatus::BadData;
+
+    std::array<std::uint8_t, CodeLengthCodes> codeLengthLengths{};
+    for (unsigned i = 0; i < codeLengthCount; ++i) {
+        bits_.Refill(*io_);
+        codeLengthLengths[CodeLengthOrder[i]] = static_cast<std::uint8_t>(bits_.TakeBits(3));
+    }
+    if (BuildHuffmanTable(codeLengthLengths, CodeLengthCodes, {}, {}, CodeLengthLookupBits, codeLengths_) !=
+            THuffmanResult::Ok ||
+        codeLengths_.Empty())
+        return TInflateStatus::BadData;
+
+    std::array<std::uint8_t, MaxLiteralCodes + MaxDistanceCodes> lengths{};
+    if (const auto status = ReadCodeLengths(literalCount + distanceCount, lengths.data());
+        status != TInflateStatus::Ok)
+        return status;
+    const std::span<const std::uint8_t> all(lengths.data(), literalCount + distanceCount);
+    if (BuildHuffmanTable(all.first(literalCount), FirstLengthSymbol, LengthBase, LengthExtraBits, LiteralLookupBits,
+                          literals_) != THuffmanResult::Ok ||
+        BuildHuffmanTable(all.subspan(literalCount), 0, DistanceBase, DistanceExtraBits, DistanceLookupBits,
+                          distances_) != THuffmanResult::Ok)
+        return TInflateStatus::BadData;
+    return InflateCodes(literals_, distances_);
+}
+
+// The literal/length and distance code lengths, coded with the code-length
+// code. A repeat of the previous length at the very start repeats 0.
+TInflateStatus TInflater::ReadCodeLengths(unsigned count, std::uint8_t* lengths)
+{
+    const TLookup lookup(codeLengths_);
+    unsigned previous = 0;
+    for (unsigned n = 0; n < count;) {
+        if (!bits_.Refill(*io_))
+            return TInflateStatus::Truncated;
+        const THuffmanEntry entry = lookup.Root(bits_);
+        if (entry.e == HuffmanInvalid)
+            return TInflateStatus::BadData;
+        assert(entry.e == HuffmanLiteral);
+        bits_.DumpBits(entry.b);
+        const unsigned symbol = entry.v;
+        if (symbol < RepeatPreviousSymbol) {
+            lengths[n++] = static_cast<std::uint8_t>(symbol);
+            previous = symbol;
+            continue;
+        }
+        unsigned repeat;
+        if (symbol == RepeatPreviousSymbol) {
+            repeat = 3 + bits_.TakeBits(2);
+        } else {
+            repeat = symbol == RepeatZeroSymbol ? 3 + bits_.TakeBits(3) : 11 + bits_.TakeBits(7);
+            previous = 0;
+        }
+        if (repeat > count - n)
+            return TInflateStatus::BadData;
+        std::fill_n(lengths + n, repeat, static_cast<std::uint8_t>(previous));
+        n += repeat;
+    }
+    return TInflateStatus::Ok;
+}
+
+// The hot loop. A refill only adds bits above the ones held, so a root entry
+// looked up while at least its root bits were held stays valid after it: the
+// next entry is looked up as soon as the bits allow, before the current match
+// is copied.
+TInflateStatus TInflater::InflateCodes(const THuffmanTable& literalTable, const THuffmanTable& distanceTable)
+{
+    const TLookup literals(literalTable);
+    const TLookup distances(distanceTable);
+    std::uint8_t* const flushAt = window_.get() + HistorySize + FlushSize;
+    TBitReader bits = bits_;
+    std::uint8_t* out = out_;
+    const std::uint8_t* historyStart = historyStart_;
+    TInflateStatus status = TInflateStatus::Ok;
+    if (!bits.Refill(*io_))
+        status = TInflateStatus::Truncated;
+    THuffmanEntry entry = literals.Root(bits);
+    while (status == TInflateStatus::Ok) {
+        // Here at least 56 bits are held, and entry is the root entry of them.
+        if (entry.e == HuffmanLiteral) {
+            // A root literal takes at most MaxLookupBits: four of them leave
+            // enough bits to look up the fifth entry.
+            for (int i = 0; i < 4 && entry.e == HuffmanLiteral; ++i) {
+                bits.DumpBits(entry.b);
+                *out++ = static_cast<std::uint8_t>(entry.v);
+                entry = literals.Root(bits);
+            }
+        } else {
+            entry = literals.Follow(entry, bits);
+            if (entry.e == HuffmanLiteral) {
+                bits.DumpBits(entry.b);
+                *out++ = static_cast<std::uint8_t>(entry.v);
+                entry = literals.Root(bits);
+            } else if (entry.e == HuffmanEndOfBlock) {
+                bits.DumpBits(entry.b);
+                break;
+            } else if (entry.e == HuffmanInvalid) {
+                status = TInflateStatus::BadData;
+                break;
+            } else {
+                const unsigned length = entry.v + bits.TakeExtraBits(entry);
+                entry = distances.Follow(distances.Root(bits), bits);
+                if (entry.e == HuffmanInvalid) {
+                    status = TInflateStatus::BadData;
+                    break;
+                }
+                const std::size_t distance = entry.v + bits.TakeExtraBits(entry);
+                if (distance > static_cast<std::size_t>(out - historyStart)) {
+                    status = TInflateStatus::BadData;
+                    break;
+                }
+                // A match may leave as few as 8 bits, fewer than a lookup
+                // needs: refill before looking up the next entry.
+                if (!bits.Refill(*io_)) {
+                    status = TInflateStatus::Truncated;
+                    break;
+                }
+                entry = literals.Root(bits);
+                CopyMatch(out, distance, length);
+                out += length;
+            }
+        }
+        if (out >= flushAt) {
+            out = FlushWindow(out);
+            historyStart = historyStart_;
+        }
+        if (!bits.Refill(*io_))
+            status = TInflateStatus::Truncated;
+    }
+    bits_ = bits;
+    out_ = out;
+    return status;
+}
+
+TInflatedBuffer InflateBuffer(std::span<const std::uint8_t> input, std::size_t limit)
+{
+    TInflatedBuffer result{TInflateStatus::Ok, {}};
+    TMemoryUnzipSource source(input);
+    TMemoryUnzipSink sink(result.Bytes, limit);
+    TUnzipIO io(source, sink);
+    TInflater inflater;
+    result.Status = inflater.Inflate(io);
+    return result;
+}
