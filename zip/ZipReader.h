@@ -29,6 +29,14 @@
 #include "lists/SortedZip.h"
 #include "records/ZipRecords.h"
 
+// An entry as its archive stores it: its header (LocalExtraLength as in its
+// local header) and the bytes after the local header's name: the extra
+// field, the data as stored and any data descriptor.
+struct TStoredEntry {
+    std::unique_ptr<TZipHeaderInfo> Header;
+    std::vector<std::uint8_t> Bytes;
+};
+
 class TZipReader {
     // The writer builds on the reader's state: the open archive, the loaded
     // directory and its end record, the cancel flag.
@@ -194,6 +202,11 @@ public:
     // Whether extraction can decompress entries of this compression method:
     // 0 (stored) and 8 (deflated). Entries of any other are skipped.
     static bool SupportsMethod(std::uint16_t method);
+
+    // The entry at index as the archive stores it, to be put into another
+    // archive unchanged (an encrypted entry stays encrypted). Raises
+    // EBadZipFile when its bytes do not lie within the archive.
+    TStoredEntry ReadStoredEntry(int index);
 
 protected:
     // UnZipToStreamByIndex over an archive stream the caller holds, with its

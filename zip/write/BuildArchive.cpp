@@ -29,17 +29,12 @@
 #include "files/FileNameParts.h"
 #include "files/OutputFile.h"
 #include "files/ZipLib.h"
+#include "records/StoredEntrySpan.h"
 #include "records/ZipSignatures.h"
 
 namespace {
 
 constexpr int MaxEntries = 0xFFFF;
-constexpr std::uint32_t DataDescriptorSignature = 0x08074B50;
-
-[[noreturn]] void RaiseBadKeptEntry(const TZipHeaderInfo& entry)
-{
-    throw EBadZipFile(Format("Entry %s points outside the archive and cannot be copied", {entry.FullName()}));
-}
 
 std::optional<TFileStamp> StampOfFile(const std::string& fileName)
 {
@@ -255,49 +250,23 @@ std::string TZipWriter::ReadCentralExtra(TZipHeaderInfo& entry)
     in.Seek(static_cast<std::int64_t>(entry.CentralHeaderOffset), soFromBeginning);
     if (in.Read(header.data(), CentralHeaderSize) != static_cast<std::int64_t>(CentralHeaderSize) ||
         GetU32(header.data()) != CentralSignature() || GetU16(header.data() + 30) != entry.CentralExtraLength)
-        RaiseBadKeptEntry(entry);
+        RaiseEntryOutsideArchive(entry);
     in.Seek(GetU16(header.data() + 28), soFromCurrent);
     std::string extra(entry.CentralExtraLength, '\0');
     if (in.Read(extra.data(), entry.CentralExtraLength) != entry.CentralExtraLength)
-        RaiseBadKeptEntry(entry);
+        RaiseEntryOutsideArchive(entry);
     return extra;
 }
 
 void TZipWriter::CopyExistingEntry(TZipHeaderInfo& entry)
 {
     TStream& in = *archiveStream_;
-    const std::uint64_t archiveSize = static_cast<std::uint64_t>(in.Size());
-    const std::uint64_t oldOffset = entry.LocalHeaderOffset;
-    std::array<std::uint8_t, LocalHeaderSize> header{};
-    if (oldOffset + LocalHeaderSize > archiveSize)
-        RaiseBadKeptEntry(entry);
-    in.Seek(static_cast<std::int64_t>(oldOffset), soFromBeginning);
-    in.ReadBuffer(header.data(), LocalHeaderSize);
-    if (GetU32(header.data()) != LocalSignature())
-        RaiseBadKeptEntry(entry);
-    const std::uint64_t dataStart = oldOffset + LocalHeaderSize + GetU16(header.data() + 26);
-    entry.LocalExtraLength = GetU16(header.data() + 28);
-    const std::uint64_t dataEnd = dataStart + entry.LocalExtraLength + entry.CompressedSize;
-    if (dataEnd > archiveSize)
-        RaiseBadKeptEntry(entry);
-    // An entry written by a streaming tool has its CRC and sizes in a data
-    // descriptor after the data (with or without its signature). It is
-    // copied with the descriptor and keeps flag bit 3, on which its
-    // password check byte depends.
-    std::uint64_t descriptorSize = 0;
-    if (entry.HasDataDescriptor()) {
-        std::array<std::uint8_t, 4> signature{};
-        in.Seek(static_cast<std::int64_t>(dataEnd), soFromBeginning);
-        const bool signed_ = in.Read(signature.data(), 4) == 4 && GetU32(signature.data()) == DataDescriptorSignature;
-        descriptorSize = signed_ ? 16 : 12;
-        if (dataEnd + descriptorSize > archiveSize)
-            RaiseBadKeptEntry(entry);
-    }
+    const TStoredEntrySpan span = LocateStoredEntry(in, entry);
+    entry.LocalExtraLength = span.LocalExtraLength;
     entry.SaveLocalToStream(*output_);
-    const std::int64_t count = static_cast<std::int64_t>(dataEnd + descriptorSize - dataStart);
-    if (count > 0) {
-        in.Seek(static_cast<std::int64_t>(dataStart), soFromBeginning);
-        output_->CopyFrom(in, count);
+    if (span.Length > 0) {
+        in.Seek(static_cast<std::int64_t>(span.Start), soFromBeginning);
+        output_->CopyFrom(in, static_cast<std::int64_t>(span.Length));
     }
 }
 
