@@ -30,8 +30,8 @@ void DrawCrossedFrame(QPainter& painter, const QRectF& area)
 
 } // namespace
 
-THeldPicture::THeldPicture(TReason reason, std::string storedCaption)
-    : reason_(reason), storedCaption_(std::move(storedCaption))
+THeldPicture::THeldPicture(TReason reason, std::string storedCaption, std::shared_ptr<const TStoredEntry> entry)
+    : reason_(reason), storedCaption_(std::move(storedCaption)), entry_(std::move(entry))
 {
 }
 
@@ -53,12 +53,13 @@ void THeldPicture::Assign(const TGraphic& source)
         AssignError(source);
     reason_ = held->reason_;
     storedCaption_ = held->storedCaption_;
+    entry_ = held->entry_;
     Changed();
 }
 
 std::unique_ptr<TGraphic> THeldPicture::Clone() const
 {
-    return std::make_unique<THeldPicture>(reason_, storedCaption_);
+    return std::make_unique<THeldPicture>(reason_, storedCaption_, entry_);
 }
 
 QImage THeldPicture::ToImage() const

@@ -5,9 +5,11 @@
 // back unchanged and nothing is lost; it draws as a placeholder in the grid.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "Graphics.h"
+#include "ZipReader.h"
 
 namespace pictomake {
 
@@ -15,12 +17,15 @@ class THeldPicture : public TGraphic {
 public:
     enum class TReason { Locked, Unreadable };
 
-    THeldPicture(TReason reason, std::string storedCaption);
+    // entry: the album entry as stored, or nullptr when even its bytes
+    // could not be read.
+    THeldPicture(TReason reason, std::string storedCaption, std::shared_ptr<const TStoredEntry> entry);
 
     std::string ClassName() const override { return "THeldPicture"; }
     TReason Reason() const { return reason_; }
     // The caption as the project file holds it (scrambled when protected).
     const std::string& StoredCaption() const { return storedCaption_; }
+    const TStoredEntry* StoredEntry() const { return entry_.get(); }
 
     bool Empty() const override { return false; }
     int Width() const override { return PlaceholderSize; }
@@ -39,6 +44,7 @@ private:
 
     TReason reason_;
     std::string storedCaption_;
+    std::shared_ptr<const TStoredEntry> entry_;
 };
 
 // The held picture that graphic is, or nullptr.

@@ -154,6 +154,7 @@ private:
                             TAlbumOpening& opening);
     std::unique_ptr<TGraphic> ReadAlbumEntry(int32_t n, const std::string& storedCaption, TAlbumOpening& opening);
     bool AskPassword(const std::string& prompt, TAlbumOpening& opening);
+    std::shared_ptr<const TStoredEntry> StoredAlbumEntry(int32_t n);
     void ShowPictureUnitState(int32_t n, bool locked);
     void ShowCaption();
     void OpenProjectUnderSplash(const std::string& fileName);

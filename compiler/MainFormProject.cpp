@@ -142,7 +142,9 @@ void TForm1::LoadProjectPicture(int32_t n, const TProjectPicture& picture, const
 std::unique_ptr<TGraphic> TForm1::ReadAlbumEntry(int32_t n, const std::string& storedCaption,
                                                  TAlbumOpening& opening)
 {
-    const auto held = [&](THeldPicture::TReason reason) { return std::make_unique<THeldPicture>(reason, storedCaption); };
+    const auto held = [&](THeldPicture::TReason reason) {
+        return std::make_unique<THeldPicture>(reason, storedCaption, StoredAlbumEntry(n));
+    };
     const bool encrypted = ZipWriter1.GetEncrypted(n);
     if (encrypted && !opening.TypedPassword && !AskPassword("Please Enter the Password Here", opening))
         return held(THeldPicture::TReason::Locked);
@@ -177,6 +179,17 @@ std::unique_ptr<TGraphic> TForm1::ReadAlbumEntry(int32_t n, const std::string& s
     opening.Problems.push_back(
         Format("Couldn't Read Picture %d from %s: %s", {IntToStr(n), opening.AlbumFile, reason}));
     return held(THeldPicture::TReason::Unreadable);
+}
+
+// Entry n as the album file stores it, kept so that saving loses nothing;
+// nullptr when not even its bytes can be read.
+std::shared_ptr<const TStoredEntry> TForm1::StoredAlbumEntry(int32_t n)
+{
+    try {
+        return std::make_shared<const TStoredEntry>(ZipWriter1.ReadStoredEntry(n));
+    } catch (const Exception&) {
+        return nullptr;
+    }
 }
 
 // True with the typed password kept for the entries after; a cancelled

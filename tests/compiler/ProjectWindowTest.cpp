@@ -205,6 +205,9 @@ TEST_F(ProjectWindowTest, PasswordPrompts)
             } else {
                 ASSERT_NE(held, nullptr);
                 EXPECT_EQ(held->Reason(), THeldPicture::TReason::Locked);
+                ASSERT_NE(held->StoredEntry(), nullptr);
+                EXPECT_TRUE(held->StoredEntry()->Header->Encrypted());
+                EXPECT_EQ(held->StoredEntry()->Header->FullName(), "Image" + IntToStr(n) + ".jpg");
                 EXPECT_TRUE(Edit(n).ReadOnly());
                 EXPECT_FALSE(CheckBox(n).Enabled());
             }
@@ -246,6 +249,8 @@ TEST_F(ProjectWindowTest, PicturesThatCannotBeShownAreReportedAndKept)
     EXPECT_EQ(Graphic(1)->Width(), 41);
     ASSERT_NE(AsHeldPicture(Graphic(2)), nullptr);
     EXPECT_EQ(AsHeldPicture(Graphic(2))->Reason(), THeldPicture::TReason::Unreadable);
+    ASSERT_NE(AsHeldPicture(Graphic(2))->StoredEntry(), nullptr);
+    EXPECT_EQ(AsHeldPicture(Graphic(2))->StoredEntry()->Bytes.size(), std::string("not a picture").size());
     for (int n : {3, 4, 5, 6})
         EXPECT_EQ(Graphic(n), nullptr) << n;
     EXPECT_EQ(Graphic(7)->Width(), 47);
