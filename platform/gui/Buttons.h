@@ -1,13 +1,19 @@
-// TBitBtn: a push button whose Kind may preset its caption and modal
-// result (the OK and Cancel buttons of dialogs).
+// TBitBtn: a push button with a glyph beside its caption, whose Kind may
+// preset its caption and modal result (the OK and Cancel buttons of
+// dialogs). A button with an empty caption shows only its glyph.
 #pragma once
 
+#include "ButtonGlyph.h"
+#include "Graphics.h"
 #include "StdCtrls.h"
 
 enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkYes, bkNo, bkClose };
 
+class TGlyphButton;
+
 class TBitBtn : public TButton {
 public:
+    TBitBtn();
     std::string ClassName() const override { return "TBitBtn"; }
 
     TBitBtnKind Kind() const { return kind_; }
@@ -15,8 +21,18 @@ public:
     // "&Yes" and mrYes, bkNo "&No" and mrNo; bkClose "&Close" closes the form.
     void SetKind(TBitBtnKind kind);
 
+    const TBitmap& Glyph() const { return glyph_; }
+    void SetGlyph(const TBitmap& glyph);
+    TButtonLayout Layout() const;
+    void SetLayout(TButtonLayout layout);
+    // Pixels between glyph and caption.
+    int Spacing() const;
+    void SetSpacing(int spacing);
+
     void Click() override;
 
 private:
+    TGlyphButton* face_;
     TBitBtnKind kind_ = bkCustom;
+    TBitmap glyph_;
 };

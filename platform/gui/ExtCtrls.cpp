@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 #include <QPainter>
 #include <QWidget>
@@ -182,38 +183,4 @@ void TShape::SetBrushClear(bool clear)
 {
     brushClear_ = clear;
     Widget()->update();
-}
-
-TTimer::TTimer() : timer_(std::make_unique<QTimer>())
-{
-    QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] { Timer(); });
-    Update();
-}
-
-void TTimer::SetEnabled(bool enabled)
-{
-    enabled_ = enabled;
-    Update();
-}
-
-void TTimer::SetInterval(unsigned milliseconds)
-{
-    interval_ = milliseconds;
-    Update();
-}
-
-void TTimer::Update()
-{
-    if (enabled_ && interval_ > 0)
-        timer_->start(static_cast<int>(interval_));
-    else
-        timer_->stop();
-}
-
-void TTimer::Timer()
-{
-    DispatchGuarded(this, [this] {
-        if (OnTimer)
-            OnTimer(this);
-    });
 }

@@ -1,14 +1,12 @@
-// TPanel (a bevelled box that holds controls and may show a caption),
-// TShape (a drawn rectangle or ellipse) and TTimer (OnTimer every Interval
-// milliseconds while Enabled; Interval 0 never fires).
+// TPanel (a bevelled box that holds controls and may show a caption) and
+// TShape (a drawn rectangle or ellipse). TTimer, which the class library
+// keeps in this unit too, lives in Timers.h.
 #pragma once
 
-#include <memory>
 #include <string>
 
-#include <QTimer>
-
 #include "Controls.h"
+#include "Timers.h"
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 
@@ -77,26 +75,4 @@ private:
     int penWidth_ = 1;
     TColor brushColor_ = clWhite;
     bool brushClear_ = false;
-};
-
-class TTimer : public TComponent {
-public:
-    TTimer();
-    std::string ClassName() const override { return "TTimer"; }
-
-    bool Enabled() const { return enabled_; }
-    void SetEnabled(bool enabled);
-    unsigned Interval() const { return interval_; }
-    void SetInterval(unsigned milliseconds);
-
-    // One tick: fires OnTimer guarded, as the running timer does.
-    void Timer();
-    TNotifyEvent OnTimer;
-
-private:
-    void Update();
-
-    std::unique_ptr<QTimer> timer_;
-    bool enabled_ = true;
-    unsigned interval_ = 1000;
 };

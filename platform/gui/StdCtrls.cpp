@@ -1,5 +1,8 @@
 #include "StdCtrls.h"
 
+#include <memory>
+#include <utility>
+
 #include "Forms.h"
 #include "GuardedDispatch.h"
 
@@ -138,8 +141,10 @@ void TCheckBox::SetChecked(bool checked)
     Click();
 }
 
-TButton::TButton()
-    : TWinControl(std::make_unique<QPushButton>(), true), button_(static_cast<QPushButton*>(Widget()))
+TButton::TButton() : TButton(std::make_unique<QPushButton>()) {}
+
+TButton::TButton(std::unique_ptr<QPushButton> button)
+    : TWinControl(std::move(button), true), button_(static_cast<QPushButton*>(Widget()))
 {
     QObject::connect(button_, &QPushButton::clicked, button_, [this] { DispatchGuarded(this, [this] { Click(); }); });
 }

@@ -5,6 +5,7 @@
 // user they run guarded.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <QCheckBox>
@@ -107,6 +108,9 @@ public:
     void Click() override;
 
 protected:
+    // Buttons that draw their own face bring their own QPushButton.
+    explicit TButton(std::unique_ptr<QPushButton> button);
+
     QPushButton* button_;
 
 private:

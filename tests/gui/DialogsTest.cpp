@@ -3,7 +3,6 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include "ExtCtrls.h"
 #include "QtDialogs.h"
 #include "ScriptedDialogs.h"
 #include "GuiTestApp.h"
@@ -99,26 +98,6 @@ TEST(QtDialogs, WindowsFiltersBecomeQtNameFilters)
               "All Picture Types (*.bmp *.jpg);;JPEG (*.jpg)");
     EXPECT_EQ(QtNameFilters("Plain|*.txt").toStdString(), "Plain (*.txt)");
     EXPECT_EQ(QtNameFilters("").toStdString(), "");
-}
-
-TEST(Timer, TicksFireOnTimerGuarded)
-{
-    TestApplication().SetTitle("Pictoria");
-    TTimer timer;
-    timer.SetEnabled(false);
-    timer.SetInterval(10000);
-    int ticks = 0;
-    timer.OnTimer = [&](TObject* Sender) {
-        EXPECT_EQ(Sender, &timer);
-        if (++ticks == 2)
-            throw Exception("tick");
-    };
-    timer.Timer();
-    EXPECT_EQ(ticks, 1);
-    ScriptedDialogs dialogs;
-    dialogs.ExpectMessageBox("Pictoria", "tick.", IDOK);
-    timer.Timer();
-    EXPECT_EQ(ticks, 2);
 }
 
 TEST(Screen, PixelsPerInchCanBeSetForTests)

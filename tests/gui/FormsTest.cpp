@@ -4,6 +4,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QTest>
 #include <QTimer>
 
 #include "Buttons.h"
@@ -140,6 +142,55 @@ TEST_F(FormsTest, SettingsAreKept)
     EXPECT_TRUE(form.Widget()->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(form.Widget()->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(form.Widget()->windowTitle().toStdString(), "Settings");
+}
+
+TEST_F(FormsTest, AMaximisedBorderlessModalFormFillsTheScreenAndTheSystemsCloseCancelsIt)
+{
+    form.SetBorderStyle(bsNone);
+    form.SetWindowState(wsMaximized);
+    bool closed = false;
+    form.OnClose = [&](TObject*, TCloseAction&) { closed = true; };
+    QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(form.Widget()->isMaximized());
+        EXPECT_TRUE(form.Widget()->windowFlags() & Qt::FramelessWindowHint);
+        form.Widget()->close(); // the window manager's close
+    });
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(form.Visible());
+}
+
+TEST_F(FormsTest, ActivationFiresOnActivateAndOnDeactivate)
+{
+    TForm other;
+    std::vector<std::string> events;
+    form.OnActivate = [&](TObject* Sender) {
+        EXPECT_EQ(Sender, &form);
+        events.push_back("activate");
+    };
+    form.OnDeactivate = [&](TObject* Sender) {
+        EXPECT_EQ(Sender, &form);
+        events.push_back("deactivate");
+    };
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+    other.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(other.Widget()));
+    EXPECT_EQ(events, (std::vector<std::string>{"activate", "deactivate"}));
+}
+
+TEST_F(FormsTest, ActivationHandlersRunGuarded)
+{
+    TestApplication().SetTitle("Pictoria");
+    form.OnActivate = [](TObject*) { throw Exception("activate failed"); };
+    form.OnDeactivate = [](TObject*) { throw Exception("deactivate failed"); };
+    ScriptedDialogs dialogs;
+    dialogs.ExpectMessageBox("Pictoria", "activate failed.", IDOK);
+    dialogs.ExpectMessageBox("Pictoria", "deactivate failed.", IDOK);
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(form.Widget(), &activate);
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(form.Widget(), &deactivate);
 }
 
 TEST(Application, CreateFormMakesTheFirstFormTheMainForm)
