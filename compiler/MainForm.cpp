@@ -98,6 +98,7 @@ void TForm1::CreateTopBar()
     Label1->SetCaption("Right Click on Pictures for more Options.");
 
     BitBtn2 = NewButton("BitBtn2", "&Slide Show", Bounds(416, 8, 97, 25));
+    BitBtn2->OnClick = [this](TObject* Sender) { BitBtn2Click(Sender); };
     BitBtn5 = NewButton("BitBtn5", "Create &EXE", Bounds(528, 8, 97, 25));
     BitBtn1 = NewButton("BitBtn1", "Add &Picture", Bounds(8, 40, 89, 25));
 
@@ -183,6 +184,7 @@ void TForm1::CreatePopupMenus()
     ClosePicture1->OnClick = [this](TObject* Sender) { ClosePicture1Click(Sender); };
     AddSeparator(picture);
     ShowPicture1 = NewMenuItem(picture, "ShowPicture1", "&Show as Slide");
+    ShowPicture1->OnClick = [this](TObject* Sender) { ShowPicture(Sender); };
 
     PopupMenu2 = NewComponent<TPopupMenu>(*this);
     PopupMenu2->SetName("PopupMenu2");

@@ -23,6 +23,7 @@
 #include "ProjectFile.h"
 #include "QtZipUI.h"
 #include "ScrollBox.h"
+#include "SlideShowHost.h"
 #include "StdCtrls.h"
 #include "ZipWriter.h"
 
@@ -35,7 +36,7 @@ std::string AlbumCaption(const std::string& title, const std::string& projectFil
 
 struct TAlbumOpening;
 
-class TForm1 : public TForm {
+class TForm1 : public TForm, public pictoalbum::TSlideShowHost {
 public:
     // The program as started: registers into the user's desktop, with the
     // application's path and parameters.
@@ -124,14 +125,24 @@ public:
 
     // The picture grid.
     void CreatePictUnit(int32_t n);
-    TImage* GetTImageofX(int32_t n) const;
-    int32_t GetXofTImage(const TImage& image) const;
+    TImage* GetTImageofX(int32_t n) const override;
+    int32_t GetXofTImage(const TImage& image) const override;
     int32_t GetXofTPanel(const TPanel& panel) const;
     void LoadPicture();
     TColor GetHighlightColor() const;
     void SelectCurrent(uint8_t mode, int32_t anchor);
     void ImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void ClosePicture1Click(TObject* Sender);
+
+    // The slide-show window: one picture without automatic advance (a
+    // double click, "Show as Slide"), or the album from its first picture.
+    void ShowPicture(TObject* Sender);
+    void BitBtn2Click(TObject* Sender);
+    TImage* SlideCurrentImage() const override { return CurrentImage; }
+    void SetSlideCurrentImage(TImage* image) override { CurrentImage = image; }
+    int32_t SlidePictureCount() const override { return PictureCount; }
+    std::string SlideCaption(int32_t n) const override;
+    void PrintSlide(const TGraphic* picture, const std::string& caption) override;
 
     // Picture commands.
     void ImageDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept);

@@ -45,6 +45,7 @@ void TForm1::CreatePictUnit(int32_t n)
     panel->OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
         ImageMouseDown(Sender, Button, Shift, X, Y);
     };
+    panel->OnDblClick = [this](TObject* Sender) { ShowPicture(Sender); };
 
     TImage* image = NewComponent<TImage>(*this);
     image->SetParent(GetTPanelofX(n));
@@ -52,6 +53,7 @@ void TForm1::CreatePictUnit(int32_t n)
     image->SetName("Image" + number);
     image->SetStretch(true);
     image->OnMouseDown = panel->OnMouseDown;
+    image->OnDblClick = panel->OnDblClick;
     image->OnDragOver = [this](TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept) {
         ImageDragOver(Sender, Source, X, Y, State, Accept);
     };

@@ -2,6 +2,7 @@
 #include "Application.h"
 #include "MainForm.h"
 #include "SettingsForm.h"
+#include "SlideShowForm.h"
 #include "SplashForm.h"
 
 int main(int argc, char** argv)
@@ -9,7 +10,7 @@ int main(int argc, char** argv)
     TApplication application(argc, argv);
     application.SetTitle("Pictoria Compiler");
     application.CreateForm(pictomake::Form1);
-    // TODO: the slide show (Form2) comes here.
+    application.CreateForm(pictoalbum::Form2, static_cast<pictoalbum::TSlideShowHost&>(*pictomake::Form1));
     application.CreateForm(pictomake::Form3);
     application.CreateForm(pictomake::Form5);
     application.Run();

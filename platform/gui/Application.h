@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -38,12 +39,13 @@ public:
     // 0 is the program as started; an index out of range gives "".
     std::string ParamStr(int index) const;
 
-    // Makes a form owned by the application, sets reference to it and fires
-    // its OnCreate. The first form made is the main form.
-    template <class T>
-    void CreateForm(T*& reference)
+    // Makes a form owned by the application from the arguments, sets
+    // reference to it and fires its OnCreate. The first form made is the
+    // main form.
+    template <class T, class... Args>
+    void CreateForm(T*& reference, Args&&... arguments)
     {
-        auto form = std::make_unique<T>();
+        auto form = std::make_unique<T>(std::forward<Args>(arguments)...);
         reference = form.get();
         AddForm(std::move(form));
     }

@@ -12,6 +12,7 @@
 #include "Format.h"
 #include "ScriptedDialogs.h"
 #include "SettingsDialogScope.h"
+#include "SlideShowScope.h"
 #include "MainForm.h"
 #include "GuiTestApp.h"
 
@@ -78,6 +79,7 @@ public:
     SettingsDialogScope settings;
     NoRegistrar registrar;
     TForm1 form{registrar, "/opt/pictoria/Pictomake", {}};
+    SlideShowScope slideShow{form};
 };
 
 } // namespace pictomake

@@ -1,0 +1,59 @@
+// The main window and its slide-show window: showing one picture or the
+// whole album, and what the window asks of the main window.
+#include "Format.h"
+#include "MainForm.h"
+#include "PicturePrint.h"
+#include "ScopeExit.h"
+#include "SlideShowForm.h"
+
+namespace pictomake {
+
+namespace {
+
+// The slide-show window set to show image with its caption, maximised.
+pictoalbum::TForm2& SlidesShowing(const TImage& image, const std::string& caption)
+{
+    pictoalbum::TForm2& slides = *pictoalbum::Form2;
+    slides.Image1->Picture().Assign(image.Picture());
+    slides.SetWindowState(wsMaximized);
+    slides.Panel4->SetCaption(caption);
+    return slides;
+}
+
+} // namespace
+
+void TForm1::ShowPicture(TObject* Sender)
+{
+    if (Sender != ShowPicture1)
+        CurrentImage = PressedImage(Sender);
+    if (!CurrentImage)
+        return;
+    SelectCurrent(0, 0);
+    pictoalbum::TForm2& slides = SlidesShowing(*CurrentImage, SlideCaption(GetXofTImage(*CurrentImage)));
+    // One picture, no automatic advance; the user's speed comes back after.
+    const int speed = slides.TrackBar1->Position();
+    slides.TrackBar1->SetPosition(0);
+    const TScopeExit restoreSpeed([&slides, speed] { slides.TrackBar1->SetPosition(speed); });
+    slides.ShowModal();
+}
+
+void TForm1::BitBtn2Click(TObject*)
+{
+    TImage* first = GetTImageofX(1);
+    if (!first)
+        return;
+    CurrentImage = first;
+    SlidesShowing(*first, SlideCaption(1)).ShowModal();
+}
+
+std::string TForm1::SlideCaption(int32_t n) const
+{
+    return dynamic_cast<TEdit&>(*FindComponent("Edit" + IntToStr(n))).Text();
+}
+
+void TForm1::PrintSlide(const TGraphic* picture, const std::string& caption)
+{
+    pictoalbum::PrintPicture(picture, caption);
+}
+
+} // namespace pictomake
