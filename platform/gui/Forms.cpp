@@ -1,5 +1,7 @@
 #include "Forms.h"
 
+#include <QScreen>
+
 #include <optional>
 
 #include <QCloseEvent>
@@ -180,7 +182,13 @@ void TForm::ShowWindow()
 {
     PlaceOnShow();
     switch (windowState_) {
-    case wsMaximized: Widget()->showMaximized(); break;
+    case wsMaximized:
+        // Without a window manager to maximise it, the window takes its
+        // screen's free area itself.
+        if (const QScreen* screen = Widget()->screen())
+            Widget()->setGeometry(screen->availableGeometry());
+        Widget()->showMaximized();
+        break;
     case wsMinimized: Widget()->showMinimized(); break;
     case wsNormal: Widget()->showNormal(); break;
     }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -152,6 +153,8 @@ TEST_F(FormsTest, AMaximisedBorderlessModalFormFillsTheScreenAndTheSystemsCloseC
     form.OnClose = [&](TObject*, TCloseAction&) { closed = true; };
     QTimer::singleShot(0, [&] {
         EXPECT_TRUE(form.Widget()->isMaximized());
+        // Also where no window manager maximises it.
+        EXPECT_EQ(form.Widget()->geometry(), form.Widget()->screen()->availableGeometry());
         EXPECT_TRUE(form.Widget()->windowFlags() & Qt::FramelessWindowHint);
         form.Widget()->close(); // the window manager's close
     });
