@@ -102,7 +102,12 @@ public:
     void SetPixelFormat(TPixelFormat format);
     TCanvas& Canvas() { return canvas_; }
 
+    // Reads .bmp data.
     void LoadFromStream(TStream& stream) override;
+    // Reads any format Qt's image readers know (PNG, GIF, TIFF, WebP, ...),
+    // recognised by content; the first image of an animation or a multi-page
+    // file.
+    void LoadFromAnyFormat(TStream& stream);
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
@@ -112,6 +117,7 @@ public:
 
 private:
     friend class TCanvas;
+    void LoadWithReader(TStream& stream, const char* format);
     QImage image_;
     TCanvas canvas_{*this};
 };
@@ -175,9 +181,10 @@ public:
     int Height() const { return graphic_ ? graphic_->Height() : 0; }
 
     void Assign(const TPicture& source) { SetGraphic(source.Graphic()); }
-    // The kind follows the extension: .bmp, .ico, .emf, .wmf, .jpg, .jpeg
-    // (any case). An unknown extension or a damaged file raises
-    // EInvalidGraphic and leaves the picture as it was.
+    // The kind follows the extension: .bmp, .ico, .emf, .wmf, .jpg, .jpeg,
+    // and .png, .gif, .tif, .tiff, .webp as bitmaps (any case). An unknown
+    // extension or a damaged file raises EInvalidGraphic and leaves the
+    // picture as it was.
     void LoadFromFile(const std::string& fileName);
     // Writes the graphic in its own format, whatever the extension.
     void SaveToFile(const std::string& fileName) const;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QPainter>
 
 #include "Jpeg.h"
@@ -269,6 +270,25 @@ TEST(Bitmap, LoadsAndSavesBmpFiles)
     EXPECT_THROW(again.LoadFromFile(dir.Write("bad.bmp", "BM garbage")), EInvalidGraphic);
 }
 
+TEST(Bitmap, FormatsQtReadsLoadAsBitmaps)
+{
+    TempDir dir;
+    const QImage source = TestImage(9, 6);
+    for (const std::string format : {"png", "gif", "tiff", "webp"}) {
+        SCOPED_TRACE(format);
+        if (!QImageWriter::supportedImageFormats().contains(format.c_str()))
+            continue;
+        TPicture picture;
+        picture.LoadFromFile(dir.Write("picture." + format, Encoded(source, format.c_str())));
+        ASSERT_NE(dynamic_cast<TBitmap*>(picture.Graphic()), nullptr);
+        EXPECT_EQ(picture.Width(), 9);
+        EXPECT_EQ(picture.Height(), 6);
+    }
+    TPicture png;
+    png.LoadFromFile(dir.Write("exact.PNG", Encoded(source, "png")));
+    EXPECT_EQ(png.Graphic()->ToImage().convertToFormat(QImage::Format_RGB888), source);
+}
+
 TEST(Bitmap, CanvasDrawsOtherGraphicsAndSetsPixels)
 {
     TJPEGImage jpeg;
@@ -325,7 +345,8 @@ TEST(Picture, ChoosesTheKindByExtension)
         std::string name, bytes, message;
     };
     const Case cases[] = {
-        {"photo.png", JpegBytes(8, 8), "Unknown picture file extension (.png)"},
+        {"photo.xcf", JpegBytes(8, 8), "Unknown picture file extension (.xcf)"},
+        {"photo.png", "not a picture", "Invalid or damaged bitmap"},
         {"noextension", JpegBytes(8, 8), "Unknown picture file extension ()"},
         {"dir.jpg/photo", JpegBytes(8, 8), "Unknown picture file extension ()"},
         {"drawing.emf", emf, "Unsupported picture format: metafiles (.emf, .wmf) cannot be shown"},
