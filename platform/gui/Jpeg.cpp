@@ -1,24 +1,12 @@
 #include "Jpeg.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include <QPainter>
 
 #include "ExifOrientation.h"
 #include "JpegCodec.h"
 #include "StreamBytes.h"
-
-namespace {
-
-// The target's size in device pixels, which is what the decode must cover.
-QSize DeviceSize(const QPainter& painter, const QRect& target)
-{
-    const QRectF mapped = painter.worldTransform().mapRect(QRectF(target));
-    return QSize(static_cast<int>(std::ceil(mapped.width())), static_cast<int>(std::ceil(mapped.height())));
-}
-
-}  // namespace
 
 void TJPEGImage::SetCompressionQuality(int quality) { compressionQuality_ = std::clamp(quality, 1, 100); }
 

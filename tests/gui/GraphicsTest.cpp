@@ -429,8 +429,8 @@ TEST(Picture, ChoosesTheKindByExtension)
         {"photo.png", "not a picture", "Invalid or damaged bitmap"},
         {"noextension", JpegBytes(8, 8), "Unknown picture file extension ()"},
         {"dir.jpg/photo", JpegBytes(8, 8), "Unknown picture file extension ()"},
-        {"drawing.emf", emf, "Unsupported picture format: metafiles (.emf, .wmf) cannot be shown"},
-        {"drawing.WMF", wmf, "Unsupported picture format: metafiles (.emf, .wmf) cannot be shown"},
+        {"drawing.emf", emf, "Invalid or damaged metafile: the header is damaged"},
+        {"drawing.WMF", wmf, "Invalid or damaged metafile: the header is damaged"},
         {"drawing.wmf", "not a metafile", "Invalid or damaged metafile"},
     };
     for (const auto& c : cases) {
