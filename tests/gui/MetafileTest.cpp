@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QPainter>
 
 #include <uemf.h>
@@ -51,8 +53,9 @@ std::string EmfFixture(const TempDir& dir)
     add(U_EMRSETTEXTCOLOR_set(colorref_set(0, 0, 0)));
     uint16_t text[] = {'H', 'i', 'H', 'i', 0};
     uint32_t dx[] = {10, 10, 10, 10};
-    add(U_EMREXTTEXTOUTW_set(bounds, U_GM_COMPATIBLE, 1, 1,
-                             reinterpret_cast<PU_EMRTEXT>(emrtext_set(pointl_set(50, 70), 4, 2, text, 0, bounds, dx))));
+    char* textRecord = emrtext_set(pointl_set(50, 70), 4, 2, text, 0, bounds, dx);
+    add(U_EMREXTTEXTOUTW_set(bounds, U_GM_COMPATIBLE, 1, 1, reinterpret_cast<PU_EMRTEXT>(textRecord)));
+    std::free(textRecord);
     add(createbrushindirect_set(&red, eht, logbrush_set(U_BS_SOLID, colorref_set(255, 0, 0), 0)));
     add(selectobject_set(red, eht));
     add(selectobject_set(U_NULL_PEN, eht));
