@@ -1,6 +1,7 @@
 #include "Graphics.h"
 
 #include <QBuffer>
+#include <QImageReader>
 
 #include "StreamBytes.h"
 
@@ -45,11 +46,21 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
     Changed();
 }
 
-void TBitmap::LoadFromStream(TStream& stream)
+void TBitmap::LoadFromStream(TStream& stream) { LoadWithReader(stream, "BMP"); }
+
+void TBitmap::LoadFromAnyFormat(TStream& stream) { LoadWithReader(stream, nullptr); }
+
+// Qt's readers refuse images above their allocation limit, so a hostile
+// header cannot make us allocate a giant bitmap.
+void TBitmap::LoadWithReader(TStream& stream, const char* format)
 {
     const auto bytes = ReadToEnd(stream);
-    QImage image;
-    if (!image.loadFromData(bytes.data(), static_cast<int>(bytes.size()), "BMP"))
+    QByteArray data(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    const QImage image = reader.read();
+    if (image.isNull())
         throw EInvalidGraphic("Invalid or damaged bitmap");
     image_ = image;
     Changed();

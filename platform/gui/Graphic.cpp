@@ -1,6 +1,7 @@
 #include "Graphics.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 #include <QPainter>
@@ -35,6 +36,12 @@ void TGraphic::Draw(QPainter& painter, const QRect& target) const
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, image);
     painter.restore();
+}
+
+QSize TGraphic::DeviceSize(const QPainter& painter, const QRect& target)
+{
+    const QRectF mapped = painter.worldTransform().mapRect(QRectF(target));
+    return QSize(static_cast<int>(std::ceil(mapped.width())), static_cast<int>(std::ceil(mapped.height())));
 }
 
 void TGraphic::Changed()

@@ -13,6 +13,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QSize>
 
 #include "Exceptions.h"
 #include "Object.h"
@@ -60,6 +61,8 @@ protected:
     // The pixels Draw stretches into target: the full-size ones, unless the
     // graphic can decode at a reduced size that still covers the target.
     virtual QImage PixelsToDraw(const QPainter&, const QRect&) const { return ToImage(); }
+    // The target's size in device pixels.
+    static QSize DeviceSize(const QPainter& painter, const QRect& target);
     void Changed();
     [[noreturn]] void AssignError(const TGraphic& source) const;
 };
@@ -102,7 +105,12 @@ public:
     void SetPixelFormat(TPixelFormat format);
     TCanvas& Canvas() { return canvas_; }
 
+    // Reads .bmp data.
     void LoadFromStream(TStream& stream) override;
+    // Reads any format Qt's image readers know (PNG, GIF, TIFF, WebP, ...),
+    // recognised by content; the first image of an animation or a multi-page
+    // file.
+    void LoadFromAnyFormat(TStream& stream);
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
@@ -112,6 +120,7 @@ public:
 
 private:
     friend class TCanvas;
+    void LoadWithReader(TStream& stream, const char* format);
     QImage image_;
     TCanvas canvas_{*this};
 };
@@ -136,21 +145,42 @@ private:
     QImage image_;
 };
 
-// Enhanced (.emf) and plain (.wmf) metafiles. Nothing on this platform can
-// render them, so loading one raises EInvalidGraphic saying that the format
-// is not supported; a metafile graphic therefore always stays empty.
+// Enhanced (.emf) and plain (.wmf) metafiles, drawn by our own player (see
+// EmfPlayer.h, WmfPlayer.h). The file's bytes are kept and saved again
+// unchanged; the size comes from the header (the EMF frame, the WMF
+// placeable bounds or else its window) in screen pixels. A damaged header,
+// or one claiming more than kMaxMetafilePixels, raises EInvalidGraphic;
+// damage further on ends the drawing where it starts.
 class TMetafile : public TGraphic {
 public:
+    // 2^25 pixels (for instance 8192 x 4096): 128 MB rendered at 32 bits.
+    static constexpr std::int64_t kMaxMetafilePixels = std::int64_t(1) << 25;
+
     std::string ClassName() const override { return "TMetafile"; }
-    bool Empty() const override { return true; }
-    int Width() const override { return 0; }
-    int Height() const override { return 0; }
+    bool Empty() const override { return data_.empty(); }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    // Whether the content is an enhanced metafile (EMF) rather than a plain one.
+    bool Enhanced() const { return enhanced_; }
 
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;
-    QImage ToImage() const override { return {}; }
+    // Rendered at Width() x Height() on a transparent background.
+    QImage ToImage() const override;
+
+protected:
+    // Rendered at the target's own device size, so a drawing stays sharp.
+    QImage PixelsToDraw(const QPainter& painter, const QRect& target) const override;
+
+private:
+    QImage Render(QSize size) const;
+
+    std::vector<std::uint8_t> data_;
+    bool enhanced_ = false;
+    int width_ = 0;
+    int height_ = 0;
 };
 
 // Holds at most one graphic of any kind; chooses the kind by file extension
@@ -175,9 +205,10 @@ public:
     int Height() const { return graphic_ ? graphic_->Height() : 0; }
 
     void Assign(const TPicture& source) { SetGraphic(source.Graphic()); }
-    // The kind follows the extension: .bmp, .ico, .emf, .wmf, .jpg, .jpeg
-    // (any case). An unknown extension or a damaged file raises
-    // EInvalidGraphic and leaves the picture as it was.
+    // The kind follows the extension: .bmp, .ico, .emf, .wmf, .jpg, .jpeg,
+    // and .png, .gif, .tif, .tiff, .webp as bitmaps (any case). An unknown
+    // extension or a damaged file raises EInvalidGraphic and leaves the
+    // picture as it was.
     void LoadFromFile(const std::string& fileName);
     // Writes the graphic in its own format, whatever the extension.
     void SaveToFile(const std::string& fileName) const;

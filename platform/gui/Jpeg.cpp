@@ -1,23 +1,12 @@
 #include "Jpeg.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include <QPainter>
 
+#include "ExifOrientation.h"
 #include "JpegCodec.h"
 #include "StreamBytes.h"
-
-namespace {
-
-// The target's size in device pixels, which is what the decode must cover.
-QSize DeviceSize(const QPainter& painter, const QRect& target)
-{
-    const QRectF mapped = painter.worldTransform().mapRect(QRectF(target));
-    return QSize(static_cast<int>(std::ceil(mapped.width())), static_cast<int>(std::ceil(mapped.height())));
-}
-
-}  // namespace
 
 void TJPEGImage::SetCompressionQuality(int quality) { compressionQuality_ = std::clamp(quality, 1, 100); }
 
@@ -26,6 +15,7 @@ void TJPEGImage::Compress()
     if (pixels_.isNull())
         return;
     data_ = EncodeJpeg(pixels_, compressionQuality_);
+    orientation_ = 1;
     pixels_ = QImage();
     decoded_ = QImage();
     decodedScale_ = 0;
@@ -36,9 +26,11 @@ void TJPEGImage::Compress()
 void TJPEGImage::LoadFromStream(TStream& stream)
 {
     auto data = ReadToEnd(stream);
-    const QSize size = ReadJpegSize(data);
-    QImage decoded = DecodeJpeg(data, 1);
+    const int orientation = ExifOrientation(data);
+    const QSize size = UprightSize(ReadJpegSize(data), orientation);
+    QImage decoded = Upright(DecodeJpeg(data, 1), orientation);
     data_ = std::move(data);
+    orientation_ = orientation;
     pixels_ = QImage();
     decoded_ = decoded;
     decodedScale_ = 1;
@@ -60,6 +52,7 @@ void TJPEGImage::Assign(const TGraphic& source)
         pixels_ = jpeg->pixels_;
         decoded_ = jpeg->decoded_;
         decodedScale_ = jpeg->decodedScale_;
+        orientation_ = jpeg->orientation_;
         width_ = jpeg->width_;
         height_ = jpeg->height_;
         compressionQuality_ = jpeg->compressionQuality_;
@@ -68,6 +61,7 @@ void TJPEGImage::Assign(const TGraphic& source)
         pixels_ = bitmap->Image();
         decoded_ = QImage();
         decodedScale_ = 0;
+        orientation_ = 1;
         width_ = pixels_.width();
         height_ = pixels_.height();
     } else {
@@ -96,7 +90,7 @@ QImage TJPEGImage::ToImage() const
         return {};
     if (!pixels_.isNull())
         return pixels_;
-    return decodedScale_ == 8 ? decoded_ : DecodeJpeg(data_, 8);
+    return decodedScale_ == 8 ? decoded_ : DecodeUpright(8);
 }
 
 QSize TJPEGImage::DecodedSize() const { return pixels_.isNull() ? decoded_.size() : pixels_.size(); }
@@ -105,10 +99,16 @@ QSize TJPEGImage::DecodedSize() const { return pixels_.isNull() ? decoded_.size(
 // never holds large pixels.
 const QImage& TJPEGImage::PixelsCovering(QSize target) const
 {
-    const int scale = JpegScaleNumerator(QSize(width_, height_), target);
+    const QSize stored = UprightSize(QSize(width_, height_), orientation_);
+    const int scale = JpegScaleNumerator(stored, UprightSize(target, orientation_));
     if (scale != decodedScale_) {
-        decoded_ = DecodeJpeg(data_, scale);
+        decoded_ = DecodeUpright(scale);
         decodedScale_ = scale;
     }
     return decoded_;
+}
+
+QImage TJPEGImage::DecodeUpright(int scaleNumerator) const
+{
+    return Upright(DecodeJpeg(data_, scaleNumerator), orientation_);
 }

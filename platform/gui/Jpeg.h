@@ -2,7 +2,9 @@
 // file keeps the file's bytes and saves them again unchanged until it is
 // given new pixels; it never holds more decoded pixels than its last drawing
 // needed, because it decodes at the smallest libjpeg scale (1/8 to 8/8) that
-// still covers the target. Damaged data raises EJPEG with libjpeg's own text.
+// still covers the target. A photo whose Exif data says the camera was held
+// turned shows upright: its size and pixels are those of the upright picture.
+// Damaged data raises EJPEG with libjpeg's own text.
 #pragma once
 
 #include <cstdint>
@@ -50,12 +52,14 @@ protected:
 
 private:
     const QImage& PixelsCovering(QSize target) const;
+    QImage DecodeUpright(int scaleNumerator) const;
 
     std::vector<std::uint8_t> data_;  // the JPEG bytes, current unless pixels_ is set
     QImage pixels_;                   // full-size pixels not yet compressed
     mutable QImage decoded_;          // data_ decoded at decodedScale_ / 8
     mutable int decodedScale_ = 0;
-    int width_ = 0;
+    int orientation_ = 1;             // Exif orientation of data_
+    int width_ = 0;                   // upright size
     int height_ = 0;
     int compressionQuality_ = 90;
 };

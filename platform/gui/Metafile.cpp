@@ -1,42 +1,83 @@
 #include "Graphics.h"
 
-#include "LittleEndian.h"
+#include <QPainter>
+
+#include "EmfPlayer.h"
 #include "StreamBytes.h"
+#include "WmfPlayer.h"
 
 namespace {
 
-// An enhanced metafile opens with its header record: type 1, and the
-// signature " EMF" at offset 40.
-bool IsEnhancedMetafile(const std::vector<std::uint8_t>& b)
+QSize CheckedSize(QSize size)
 {
-    return b.size() >= 44 && GetU32(b.data()) == 1 && GetU32(b.data() + 40) == 0x464D4520;
-}
-
-// A plain metafile opens with the placeable header's key, or directly with
-// the metafile header: type 1 (memory) or 2 (disk), header size 9 words.
-bool IsPlainMetafile(const std::vector<std::uint8_t>& b)
-{
-    if (b.size() >= 4 && GetU32(b.data()) == 0x9AC6CDD7)
-        return true;
-    return b.size() >= 18 && (GetU16(b.data()) == 1 || GetU16(b.data()) == 2) && GetU16(b.data() + 2) == 9;
+    if (size.width() <= 0 || size.height() <= 0)
+        throw EInvalidGraphic("Invalid or damaged metafile: its size is empty");
+    if (std::int64_t(size.width()) * size.height() > TMetafile::kMaxMetafilePixels)
+        throw EInvalidGraphic("Metafile too large to show (" + std::to_string(size.width()) + " x " +
+                              std::to_string(size.height()) + " pixels)");
+    return size;
 }
 
 }  // namespace
 
 void TMetafile::LoadFromStream(TStream& stream)
 {
-    const auto bytes = ReadToEnd(stream);
-    if (IsEnhancedMetafile(bytes) || IsPlainMetafile(bytes))
-        throw EInvalidGraphic("Unsupported picture format: metafiles (.emf, .wmf) cannot be shown");
-    throw EInvalidGraphic("Invalid or damaged metafile");
+    auto bytes = ReadToEnd(stream);
+    const bool enhanced = IsEmf(bytes);
+    if (!enhanced && !IsWmf(bytes))
+        throw EInvalidGraphic("Invalid or damaged metafile");
+    const QSize size = CheckedSize(enhanced ? EmfPixelSize(ReadEmfHeader(bytes))
+                                            : WmfPixelSize(bytes, ReadWmfHeader(bytes)));
+    data_ = std::move(bytes);
+    enhanced_ = enhanced;
+    width_ = size.width();
+    height_ = size.height();
+    Changed();
 }
 
-void TMetafile::SaveToStream(TStream&) {}
+void TMetafile::SaveToStream(TStream& stream) { WriteBytes(stream, data_); }
 
 void TMetafile::Assign(const TGraphic& source)
 {
-    if (!dynamic_cast<const TMetafile*>(&source))
+    const auto* metafile = dynamic_cast<const TMetafile*>(&source);
+    if (!metafile)
         AssignError(source);
+    data_ = metafile->data_;
+    enhanced_ = metafile->enhanced_;
+    width_ = metafile->width_;
+    height_ = metafile->height_;
+    Changed();
 }
 
-std::unique_ptr<TGraphic> TMetafile::Clone() const { return std::make_unique<TMetafile>(); }
+std::unique_ptr<TGraphic> TMetafile::Clone() const
+{
+    auto copy = std::make_unique<TMetafile>();
+    copy->Assign(*this);
+    return copy;
+}
+
+QImage TMetafile::ToImage() const { return Empty() ? QImage() : Render(QSize(width_, height_)); }
+
+QImage TMetafile::PixelsToDraw(const QPainter& painter, const QRect& target) const
+{
+    const QSize size = DeviceSize(painter, target);
+    if (std::int64_t(size.width()) * size.height() > kMaxMetafilePixels)
+        return ToImage();
+    return Render(size);
+}
+
+QImage TMetafile::Render(QSize size) const
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF target(QPointF(0, 0), QSizeF(size));
+    if (enhanced_)
+        PlayEmf(data_, painter, target);
+    else
+        PlayWmf(data_, painter, target);
+    return image;
+}

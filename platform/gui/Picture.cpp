@@ -19,6 +19,15 @@ std::string LowerExtension(const std::string& fileName)
     return extension;
 }
 
+// Formats Qt reads that the programs show as plain bitmaps.
+bool IsQtBitmapExtension(const std::string& extension)
+{
+    for (const char* known : {".png", ".gif", ".tif", ".tiff", ".webp"})
+        if (extension == known)
+            return true;
+    return false;
+}
+
 std::unique_ptr<TGraphic> GraphicForExtension(const std::string& extension)
 {
     if (extension == ".bmp")
@@ -48,7 +57,15 @@ TBitmap& TPicture::Bitmap()
 
 void TPicture::LoadFromFile(const std::string& fileName)
 {
-    auto graphic = GraphicForExtension(LowerExtension(fileName));
+    const std::string extension = LowerExtension(fileName);
+    if (IsQtBitmapExtension(extension)) {
+        auto bitmap = std::make_unique<TBitmap>();
+        TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+        bitmap->LoadFromAnyFormat(stream);
+        Hold(std::move(bitmap));
+        return;
+    }
+    auto graphic = GraphicForExtension(extension);
     graphic->LoadFromFile(fileName);
     Hold(std::move(graphic));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QPainter>
 
 #include "Jpeg.h"
@@ -49,7 +50,87 @@ void LoadJpeg(TJPEGImage& jpeg, const std::string& bytes)
     jpeg.LoadFromStream(stream);
 }
 
+// The bytes with an Exif segment carrying the orientation spliced in after
+// the start marker, its TIFF data in big- or little-endian order.
+std::string WithExifOrientation(const std::string& jpeg, int orientation, bool bigEndian)
+{
+    const auto u16 = [bigEndian](int v) {
+        const char high = static_cast<char>(v >> 8), low = static_cast<char>(v & 0xFF);
+        return bigEndian ? std::string{high, low} : std::string{low, high};
+    };
+    const auto u32 = [&u16, bigEndian](int v) { return bigEndian ? u16(0) + u16(v) : u16(v) + u16(0); };
+    const std::string tiff = (bigEndian ? "MM" : "II") + u16(42) + u32(8) + u16(1) +
+                             u16(0x0112) + u16(3) + u32(1) + u16(orientation) + u16(0) + u32(0);
+    const std::string body = std::string("Exif\0\0", 6) + tiff;
+    const int length = static_cast<int>(body.size()) + 2;
+    const std::string segment = std::string("\xFF\xE1") + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF);
+    return jpeg.substr(0, 2) + segment + body + jpeg.substr(2);
+}
+
 }  // namespace
+
+TEST(JpegImage, ExifOrientationShowsThePhotoUpright)
+{
+    // A 3 x 2 photo, black but for its first stored pixel.
+    QImage stored(3, 2, QImage::Format_RGB888);
+    stored.fill(Qt::black);
+    stored.setPixel(0, 0, qRgb(255, 255, 255));
+    TJPEGImage encoder;
+    encoder.SetCompressionQuality(100);
+    encoder.Assign(TBitmap(stored));
+    TMemoryStream plain;
+    encoder.SaveToStream(plain);
+
+    struct Case {
+        int orientation;
+        QSize size;
+        QPoint white;
+    };
+    const Case cases[] = {
+        {1, {3, 2}, {0, 0}}, {2, {3, 2}, {2, 0}}, {3, {3, 2}, {2, 1}}, {4, {3, 2}, {0, 1}},
+        {5, {2, 3}, {0, 0}}, {6, {2, 3}, {1, 0}}, {7, {2, 3}, {1, 2}}, {8, {2, 3}, {0, 2}},
+        {9, {3, 2}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.orientation);
+        const std::string bytes = WithExifOrientation(plain.Text(), c.orientation, c.orientation % 2);
+        TJPEGImage jpeg;
+        LoadJpeg(jpeg, bytes);
+        EXPECT_EQ(QSize(jpeg.Width(), jpeg.Height()), c.size);
+        const QImage upright = jpeg.ToImage();
+        ASSERT_EQ(upright.size(), c.size);
+        for (int y = 0; y < c.size.height(); ++y)
+            for (int x = 0; x < c.size.width(); ++x)
+                EXPECT_EQ(qGray(upright.pixel(x, y)) > 128, QPoint(x, y) == c.white) << x << "," << y;
+        QImage drawn(c.size, QImage::Format_RGB32);
+        {
+            QPainter painter(&drawn);
+            jpeg.Draw(painter, drawn.rect());
+        }
+        EXPECT_GT(qGray(drawn.pixel(c.white)), 128);
+        TMemoryStream saved;
+        jpeg.SaveToStream(saved);
+        EXPECT_EQ(saved.Text(), bytes);
+    }
+}
+
+TEST(JpegImage, DamagedExifDataLeavesThePhotoAsStored)
+{
+    const std::string plain = JpegBytes(30, 20);
+    std::string badDirectory = WithExifOrientation(plain, 6, true);
+    badDirectory[2 + 2 + 2 + 6 + 4 + 3] = '\x7F';  // IFD0 far past the segment
+    std::string badLength = WithExifOrientation(plain, 6, true);
+    badLength[4] = '\x7F';  // segment longer than the file
+    for (const std::string& bytes : {badDirectory, badLength}) {
+        TJPEGImage jpeg;
+        try {
+            LoadJpeg(jpeg, bytes);
+        } catch (const EJPEG&) {
+            continue;  // libjpeg may refuse the broken segment itself
+        }
+        EXPECT_EQ(jpeg.Width(), 30);
+    }
+}
 
 TEST(JpegImage, SavesTheLoadedBytesUnchanged)
 {
@@ -269,6 +350,25 @@ TEST(Bitmap, LoadsAndSavesBmpFiles)
     EXPECT_THROW(again.LoadFromFile(dir.Write("bad.bmp", "BM garbage")), EInvalidGraphic);
 }
 
+TEST(Bitmap, FormatsQtReadsLoadAsBitmaps)
+{
+    TempDir dir;
+    const QImage source = TestImage(9, 6);
+    for (const std::string format : {"png", "gif", "tiff", "webp"}) {
+        SCOPED_TRACE(format);
+        if (!QImageWriter::supportedImageFormats().contains(format.c_str()))
+            continue;
+        TPicture picture;
+        picture.LoadFromFile(dir.Write("picture." + format, Encoded(source, format.c_str())));
+        ASSERT_NE(dynamic_cast<TBitmap*>(picture.Graphic()), nullptr);
+        EXPECT_EQ(picture.Width(), 9);
+        EXPECT_EQ(picture.Height(), 6);
+    }
+    TPicture png;
+    png.LoadFromFile(dir.Write("exact.PNG", Encoded(source, "png")));
+    EXPECT_EQ(png.Graphic()->ToImage().convertToFormat(QImage::Format_RGB888), source);
+}
+
 TEST(Bitmap, CanvasDrawsOtherGraphicsAndSetsPixels)
 {
     TJPEGImage jpeg;
@@ -325,11 +425,12 @@ TEST(Picture, ChoosesTheKindByExtension)
         std::string name, bytes, message;
     };
     const Case cases[] = {
-        {"photo.png", JpegBytes(8, 8), "Unknown picture file extension (.png)"},
+        {"photo.xcf", JpegBytes(8, 8), "Unknown picture file extension (.xcf)"},
+        {"photo.png", "not a picture", "Invalid or damaged bitmap"},
         {"noextension", JpegBytes(8, 8), "Unknown picture file extension ()"},
         {"dir.jpg/photo", JpegBytes(8, 8), "Unknown picture file extension ()"},
-        {"drawing.emf", emf, "Unsupported picture format: metafiles (.emf, .wmf) cannot be shown"},
-        {"drawing.WMF", wmf, "Unsupported picture format: metafiles (.emf, .wmf) cannot be shown"},
+        {"drawing.emf", emf, "Invalid or damaged metafile: the header is damaged"},
+        {"drawing.WMF", wmf, "Invalid or damaged metafile: the header is damaged"},
         {"drawing.wmf", "not a metafile", "Invalid or damaged metafile"},
     };
     for (const auto& c : cases) {
