@@ -8,6 +8,7 @@
 
 #include "Dialogs.h"
 #include "GuiTestApp.h"
+#include "PixelChecks.h"
 #include "RecordingPrinter.h"
 #include "RunCommand.h"
 #include "ScriptedDialogs.h"
@@ -77,23 +78,15 @@ TEST(PicturePrint, APageInAPdfShowsThePictureTopLeftAndTheCaptionBelow)
 
     // The page's printable area lies inside its margins: the red picture
     // fills that area's width from its top-left corner, at 4:3.
-    const auto isRed = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80; };
-    QRect red;
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x)
-            if (isRed(page.pixel(x, y)))
-                red |= QRect(x, y, 1, 1);
+    const QRect red = Where(page, IsRed);
     ASSERT_FALSE(red.isEmpty());
     EXPECT_LT(red.left(), page.width() / 10);
     EXPECT_LT(red.top(), page.height() / 10);
     EXPECT_NEAR(red.left() + red.right(), page.width(), 3) << "as wide as the printable area";
     EXPECT_NEAR(red.height(), red.width() * 3 / 4, 2);
     // The caption: dark pixels in a band just below it, centred.
-    QRect dark;
-    for (int y = red.bottom() + 1; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x)
-            if (qGray(page.pixel(x, y)) < 160)
-                dark |= QRect(x, y, 1, 1);
+    const QImage below = page.copy(0, red.bottom() + 1, page.width(), page.height() - red.bottom() - 1);
+    const QRect dark = Where(below, [](QColor c) { return qGray(c.rgb()) < 160; }).translated(0, red.bottom() + 1);
     ASSERT_FALSE(dark.isEmpty());
     EXPECT_LT(dark.top() - red.bottom(), 8);
     EXPECT_LT(dark.height(), 16) << "one line of text, nothing else below the picture";

@@ -7,22 +7,10 @@
 
 #include "Forms.h"
 #include "GuiTestApp.h"
+#include "PixelChecks.h"
 
 namespace {
 
-// The bounding box of the pixels that pass.
-QRect Where(const QImage& image, const std::function<bool(QColor)>& passes)
-{
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (passes(image.pixelColor(x, y)))
-                box |= QRect(x, y, 1, 1);
-    return box;
-}
-
-bool IsRed(QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
-bool IsDark(QColor c) { return c.red() < 100 && c.green() < 100 && c.blue() < 100; }
 
 // A red square with a white bottom-left pixel: white is its transparent colour.
 TBitmap RedGlyph(int side)

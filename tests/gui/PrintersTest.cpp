@@ -11,6 +11,7 @@
 #include "RunCommand.h"
 #include "TempDir.h"
 #include "GuiTestApp.h"
+#include "PixelChecks.h"
 
 namespace {
 
@@ -53,20 +54,6 @@ std::string ErrorOf(const std::function<void()>& action)
     return "no EPrinter";
 }
 
-// The bounding box of the pixels that pass.
-QRect Where(const QImage& image, const std::function<bool(QColor)>& passes)
-{
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (passes(image.pixelColor(x, y)))
-                box |= QRect(x, y, 1, 1);
-    return box;
-}
-
-bool IsRed(QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
-bool IsDark(QColor c) { return c.red() < 128 && c.green() < 128 && c.blue() < 128; }
-bool IsWhite(QColor c) { return c.red() > 245 && c.green() > 245 && c.blue() > 245; }
 
 } // namespace
 
