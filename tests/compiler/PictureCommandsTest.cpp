@@ -15,6 +15,7 @@
 #include "GridForm.h"
 #include "HeldPicture.h"
 #include "Jpeg.h"
+#include "PictureRotation.h"
 #include "Screen.h"
 #include "TempDir.h"
 
@@ -63,6 +64,11 @@ std::string WritePicture(const TempDir& dir, const std::string& name, int width,
         bitmap.SaveToFile(path);
     }
     return path;
+}
+
+std::string Sample(const std::string& name)
+{
+    return std::string(PICTURE_SAMPLES_DIR) + "/" + name;
 }
 
 // A grid in the program as started, whose messages carry its title.
@@ -155,6 +161,47 @@ INSTANTIATE_TEST_SUITE_P(Table, PictureAddTest, ::testing::ValuesIn(AddCases), [
             name += c;
     return name;
 });
+
+namespace {
+
+struct DamagedCase {
+    const char* name;     // the file's name, whose extension selects its kind
+    const char* sample;   // the sample it is cut from
+    std::size_t keep;     // bytes of the sample kept
+};
+
+const DamagedCase DamagedCases[] = {
+    {"empty.jpg", "turned.jpg", 0},      {"cut.jpg", "turned.jpg", 20},
+    {"empty.bmp", "small.bmp", 0},       {"header only.bmp", "small.bmp", 30},
+    {"empty.ico", "small.ico", 0},       {"directory only.ico", "small.ico", 6},
+    {"empty.emf", "drawing.emf", 0},     {"header cut.emf", "drawing.emf", 40},
+    {"empty.wmf", "drawing.wmf", 0},     {"header cut.wmf", "drawing.wmf", 10},
+};
+
+} // namespace
+
+TEST(PictureAdd, DamagedPictureFilesAreNamedAndAddNothing)
+{
+    TempDir dir;
+    std::vector<std::string> paths;
+    std::string problems;
+    for (const DamagedCase& c : DamagedCases) {
+        const std::string path = (dir.Path() / c.name).string();
+        WriteFile(path, ReadFile(Sample(c.sample)).substr(0, c.keep));
+        paths.push_back(path);
+        problems += (problems.empty() ? "" : "\r\r") + ReadError(path);
+    }
+    TitledGrid grid(2);
+    grid.form.Modified = false;
+    ScriptedDialogs dialogs;
+    dialogs.ExpectOpen("", OpenFilter, paths);
+    dialogs.ExpectMessageBox("Pictoria Compiler", problems, IDOK);
+    grid.form.AddFile1Click(grid.form.AddFile1);
+    EXPECT_EQ(grid.form.PictureCount, 2);
+    EXPECT_EQ(grid.form.PictureSources.size(), 2u);
+    EXPECT_EQ(grid.form.FindComponent("Panel3"), nullptr);
+    EXPECT_FALSE(grid.form.Modified);
+}
 
 TEST(PictureAdd, KindsFollowTheExtension)
 {
@@ -308,6 +355,58 @@ INSTANTIATE_TEST_SUITE_P(Table, PictureMoveByMenuTest, ::testing::ValuesIn(MoveC
             name += c;
     return name;
 });
+
+namespace {
+
+QImage Rgb(const QImage& image)
+{
+    return image.convertToFormat(QImage::Format_RGB888);
+}
+
+struct KindCase {
+    const char* file;
+    const char* turnedKind;
+};
+
+const KindCase KindCases[] = {
+    {"small.bmp", "TBitmap"},      {"small.ico", "TBitmap"},       {"drawing.emf", "TBitmap"},
+    {"drawing.wmf", "TBitmap"},    {"turned.jpg", "TJPEGImage"},
+};
+
+} // namespace
+
+// Every kind turns; icons and metafiles become bitmaps, a JPEG (here one
+// taken turned, shown upright) stays a JPEG; four turns give the pixels back.
+TEST(PictureRotate, EveryKindTurnsAndFourTurnsGiveThePixelsBack)
+{
+    for (const KindCase& c : KindCases) {
+        SCOPED_TRACE(c.file);
+        TitledGrid grid(0);
+        {
+            ScriptedDialogs dialogs;
+            dialogs.ExpectOpen("", OpenFilter, {Sample(c.file)});
+            grid.form.AddFile1Click(grid.form.AddFile1);
+        }
+        ASSERT_EQ(grid.form.PictureCount, 1);
+        TPicture& picture = grid.Image(1).Picture();
+        const int width = picture.Width(), height = picture.Height();
+        const QImage upright = picture.Graphic()->ToImage();
+
+        grid.form.RotatePicture90degrees1Click(grid.form.RotatePicture90degrees1);
+        EXPECT_EQ(picture.Graphic()->ClassName(), c.turnedKind);
+        EXPECT_EQ(picture.Width(), height);
+        EXPECT_EQ(picture.Height(), width);
+        const QImage once = Rgb(picture.Graphic()->ToImage());
+        if (std::string(c.turnedKind) == "TJPEGImage") {
+            EXPECT_EQ(once, Rgb(RotateBitmap90(TBitmap(upright))->Image()));
+        }
+
+        for (int i = 0; i < 4; ++i)
+            grid.form.RotatePicture90degrees1Click(grid.form.RotatePicture90degrees1);
+        EXPECT_EQ(Rgb(picture.Graphic()->ToImage()), once);
+        EXPECT_EQ(Screen->Cursor(), crDefault);
+    }
+}
 
 TEST(PictureRotate, SelectedPicturesTurnOthersStay)
 {
