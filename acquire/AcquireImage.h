@@ -1,13 +1,18 @@
 // TAcquireImage: takes one picture from a scanner or camera through a TWAIN
 // source manager and hands it over as a JPEG picture. So far it holds what
 // its owner sets up front: the identity it announces to the source manager
-// and whether the source shows its own dialog.
+// and whether the source shows its own dialog, and the operations of one
+// acquisition. No source manager loads yet, so LoadSourceManager fails;
+// without a loaded source manager every other operation does nothing and
+// returns 1, and GetSourceName leaves the name empty.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Component.h"
+#include "Jpeg.h"
 
 class TAcquireImage : public TComponent {
 public:
@@ -33,6 +38,20 @@ public:
     void SetAppProductName(const std::string& text);
     uint16_t Language = 0;
     uint16_t Country = 0;
+
+    // An acquisition, in this order: load; open the manager, get a source
+    // name (Default: the default source, else the user's choice), select it,
+    // open it, acquire; then, whatever happened, close and unload.
+    bool LoadSourceManager();
+    int OpenSourceManager();
+    void GetSourceName(bool Default, std::string& Name);
+    int SelectSource(const std::string& Name);
+    int OpenSource();
+    // Jpeg receives the acquired picture, compressed at Quality, or stays
+    // empty.
+    int AcquireJPEG(std::unique_ptr<TJPEGImage>& Jpeg, int Quality);
+    int CloseSourceManager();
+    bool UnloadSourceManager();
 
 private:
     std::string appInfo_ = "Twain Freeware Component";

@@ -60,6 +60,7 @@ void TForm1::CreateComponents()
     SetClientHeight(391);
     CreatePopupMenus();
     CreateDialogs();
+    BindPictureCommands();
     CreateAlbumComponents();
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
 }

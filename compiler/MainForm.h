@@ -20,6 +20,7 @@
 #include "Image.h"
 #include "KeyWordScrambling.h"
 #include "Menus.h"
+#include "PictureRotation.h"
 #include "ProjectFile.h"
 #include "QtZipUI.h"
 #include "ScrollBox.h"
@@ -148,6 +149,22 @@ public:
     void ImageDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept);
     // Moves the Source image's picture to the Sender image's place.
     void ImageDragDrop(TObject* Sender, TObject* Source, int X, int Y);
+    // Adds pictures from the source the Sender item names. A file that is
+    // no picture is reported by name and adds nothing; a cancelled dialog
+    // or a clipboard without an image adds nothing.
+    void AddFile1Click(TObject* Sender);
+    // Acquires one picture from a scanner or camera into CurrentImage.
+    void LoadPicturefromScanner1Click();
+    void BitBtn1Click(TObject* Sender);
+    void MovePicture1Click(TObject* Sender);
+    // Turn every selected picture a quarter turn.
+    void RotatePicture90degrees1Click(TObject* Sender);
+    void RotatePicture90degreescounterclockwise1Click(TObject* Sender);
+    void SavePictureAs1Click(TObject* Sender);
+    void CopyPicturetoClipboard1Click(TObject* Sender);
+    // A caption edited or a protect mark clicked: the album has changed.
+    void EditChange(TObject* Sender);
+    void CheckBoxClick(TObject* Sender);
 
 private:
     void CreateComponents();
@@ -183,6 +200,14 @@ private:
     };
     TPictUnitContent UnitContent(int32_t n) const;
     void SetUnitContent(int32_t n, const TPictUnitContent& content);
+    // Picture commands.
+    void BindPictureCommands();
+    int32_t NewPictUnit();
+    void AddPictureUnit(const TGraphic& graphic, const std::string& source, const std::string& caption);
+    void AddFromFiles();
+    void AddFromClipboard();
+    void AddFromScanner(TObject* Sender);
+    void RotateSelected(TQuarterTurn turn);
 
     // The engine's questions (overwrite, next disk, passwords) reach the
     // user as dialogs for as long as the window lives.

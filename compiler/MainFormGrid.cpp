@@ -66,6 +66,7 @@ void TForm1::CreatePictUnit(int32_t n)
     edit->SetText(ProjectFileName == UntitledProject ? "Put Caption Here" : "");
     edit->SetBounds(panel->Left(), place.EditTop, panel->ClientWidth(), edit->Height());
     edit->SetName("Edit" + number);
+    edit->OnChange = [this](TObject* Sender) { EditChange(Sender); };
 
     TCheckBox* checkBox = NewComponent<TCheckBox>(*this);
     checkBox->SetParent(ScrollBox1);
@@ -73,6 +74,8 @@ void TForm1::CreatePictUnit(int32_t n)
     checkBox->SetCaption("Password Protect");
     checkBox->SetBounds(panel->Left(), place.CheckBoxTop, panel->ClientWidth(), checkBox->Height());
     checkBox->SetChecked(project && project->ReadBool("Image" + number, "Encrypt", false));
+    // Bound once checked, so building a unit does not mark the album changed.
+    checkBox->OnClick = [this](TObject* Sender) { CheckBoxClick(Sender); };
 
     ScrollBox1->EnableAutoRange();
 }

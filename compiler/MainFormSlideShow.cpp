@@ -20,6 +20,13 @@ pictoalbum::TForm2& SlidesShowing(const TImage& image, const std::string& captio
     return slides;
 }
 
+// A picture without pixels (one a project could not load) has nothing to
+// show, and the window's fit would divide by its size.
+bool HasPixels(const TImage& image)
+{
+    return image.Picture().Width() > 0 && image.Picture().Height() > 0;
+}
+
 } // namespace
 
 void TForm1::ShowPicture(TObject* Sender)
@@ -29,6 +36,8 @@ void TForm1::ShowPicture(TObject* Sender)
     if (!CurrentImage)
         return;
     SelectCurrent(0, 0);
+    if (!HasPixels(*CurrentImage))
+        return;
     pictoalbum::TForm2& slides = SlidesShowing(*CurrentImage, SlideCaption(GetXofTImage(*CurrentImage)));
     // One picture, no automatic advance; the user's speed comes back after.
     const int speed = slides.TrackBar1->Position();
@@ -40,7 +49,7 @@ void TForm1::ShowPicture(TObject* Sender)
 void TForm1::BitBtn2Click(TObject*)
 {
     TImage* first = GetTImageofX(1);
-    if (!first)
+    if (!first || !HasPixels(*first))
         return;
     CurrentImage = first;
     SlidesShowing(*first, SlideCaption(1)).ShowModal();

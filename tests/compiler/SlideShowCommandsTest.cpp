@@ -82,4 +82,16 @@ TEST(SlideShowCommands, SlideShowOnAnEmptyAlbumDoesNothing)
     grid.form.BitBtn2->Click();
 }
 
+TEST(SlideShowCommands, APictureWithoutPixelsIsNotShown)
+{
+    GridForm grid{2};
+    grid.Image(1).Picture().SetGraphic(nullptr);
+    grid.Image(2).Picture().SetGraphic(nullptr);
+    ScriptedDialogs dialogs; // no window may show
+    grid.form.ShowPicture(&grid.Image(2));
+    EXPECT_EQ(grid.form.CurrentImage, &grid.Image(2));
+    EXPECT_EQ(grid.Selected(), std::set<int>{2});
+    grid.form.BitBtn2->Click();
+}
+
 } // namespace pictomake
