@@ -16,6 +16,9 @@ void TAcquireImage::SetAppManufacturer(const std::string& text) { appManufacture
 void TAcquireImage::SetAppProductFamily(const std::string& text) { appProductFamily_ = IdentityText(text); }
 void TAcquireImage::SetAppProductName(const std::string& text) { appProductName_ = IdentityText(text); }
 
+// No source manager is loaded yet: every acquisition stops at its first
+// step with the failure codes the compiler expects from a machine without
+// TWAIN.
 bool TAcquireImage::LoadSourceManager() { return false; }
 int TAcquireImage::OpenSourceManager() { return 1; }
 void TAcquireImage::GetSourceName(bool, std::string& Name) { Name.clear(); }
