@@ -61,6 +61,7 @@ void TForm1::CreateComponents()
     CreatePopupMenus();
     CreateDialogs();
     CreateAlbumComponents();
+    BindDocumentCommands();
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
 }
 
