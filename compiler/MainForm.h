@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -190,6 +191,7 @@ private:
     void SettleAlbumPassword();
     // The album file written complete into temporaryFile.
     void WriteAlbumFile(const std::string& temporaryFile);
+    void ReplaceAlbumFile(const std::function<void()>& beforeReplacing);
     void MakeAlbumProgram();
     void RemoveAllPictures();
     // promptTitle: the title prompt after the name (Save, Save As).

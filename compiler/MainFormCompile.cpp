@@ -58,17 +58,24 @@ std::string TForm1::CompilerFolder() const
 
 void TForm1::CompileProject(bool Flag)
 {
-    if (Flag) {
+    if (Flag)
         MakeAlbumProgram();
-        return;
-    }
+    else
+        ReplaceAlbumFile([] {});
+}
+
+// The new album file goes beside the old one and replaces it only once it is
+// complete and beforeReplacing (the project file's write) has succeeded.
+void TForm1::ReplaceAlbumFile(const std::function<void()>& beforeReplacing)
+{
     const std::string albumFile = WithExtension(ProjectFileName, ".pxa");
     const std::string temporaryFile = albumFile + "-saving";
-    TScopeExit removeTemporary([&] {
+    const TScopeExit removeTemporary([&] {
         std::error_code ignored;
         std::filesystem::remove(temporaryFile, ignored);
     });
     WriteAlbumFile(temporaryFile);
+    beforeReplacing();
     std::filesystem::rename(temporaryFile, albumFile);
     ZipWriter1.SetZipName(albumFile);
 }

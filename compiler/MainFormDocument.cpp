@@ -76,8 +76,7 @@ bool TForm1::SaveDocument(bool freshProjectFile)
 {
     try {
         SettleAlbumPassword();
-        CompileProject(false);
-        WriteIni(freshProjectFile);
+        ReplaceAlbumFile([&] { WriteIni(freshProjectFile); });
     } catch (const std::exception& e) {
         ShowMessage(Format("The album could not be saved: %s", {e.what()}));
         return false;

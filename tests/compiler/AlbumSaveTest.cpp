@@ -197,6 +197,21 @@ TEST_F(AlbumSaveTest, AFailedSaveLeavesBothFilesAsTheyWere)
     EXPECT_EQ(ReadFileBytes(dir.File("trip.pxp")), projectBefore);
     EXPECT_EQ(FolderNames(dir.Path()), namesBefore);
     EXPECT_TRUE(form->Modified);
+
+    // The project file cannot be read or written (a folder stands in its
+    // place): the album file stays as it was too.
+    std::filesystem::remove(dir.File("trip.pxp"));
+    std::filesystem::create_directory(dir.File("trip.pxp"));
+    {
+        ScriptedDialogs dialogs;
+        dialogs.ExpectMessageBox("Pictoria Compiler",
+                                 "The album could not be saved: basic_filebuf::underflow error reading the file: Is a directory",
+                                 IDOK);
+        form->Save1Click(nullptr);
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("trip.pxa")), albumBefore);
+    EXPECT_EQ(FolderNames(dir.Path()), namesBefore);
+    EXPECT_TRUE(form->Modified);
 }
 
 } // namespace pictomake
