@@ -49,6 +49,26 @@ struct TAlbumPicture {
     std::string Password;
 };
 
+// Picture n as the album takes it. A locked picture keeps its caption as
+// stored, scrambled with the password it was locked with.
+TAlbumPicture AlbumPictureOf(const TForm1& form, int32_t n, const std::string& password)
+{
+    TGraphic* graphic = form.GetTImageofX(n)->Picture().Graphic();
+    TAlbumPicture picture{{form.PictureSources.at(n - 1), ""}, AlbumEntryDataOf(graphic), ""};
+    const THeldPicture* held = AsHeldPicture(graphic);
+    if (held && held->Reason() == THeldPicture::TReason::Locked) {
+        picture.Lines.Caption = held->StoredCaption();
+        return picture;
+    }
+    const std::string number = IntToStr(n);
+    const std::string caption = dynamic_cast<TEdit&>(*form.FindComponent("Edit" + number)).Text();
+    const bool isProtected =
+        !password.empty() && dynamic_cast<TCheckBox&>(*form.FindComponent("CheckBox" + number)).Checked();
+    picture.Lines.Caption = isProtected ? pictoalbum::Encrypt(caption, pictoalbum::GetWordPass(password)) : caption;
+    picture.Password = isProtected ? password : "";
+    return picture;
+}
+
 } // namespace
 
 std::string TForm1::CompilerFolder() const
@@ -99,45 +119,31 @@ void TForm1::WriteAlbumFile(const std::string& temporaryFile)
 {
     const TBusyCursor busy;
     const std::string password = Form3->Edit2->Text();
-    std::vector<TAlbumPicture> pictures;
     pictoalbum::TAlbumSettingsText settings{{}, Form3->CheckBox1->Checked(), Title->Text(),
                                             Form3->CheckBox2->Checked()};
+    std::vector<TAlbumPicture> pictures;
     for (int32_t n = 1; n <= PictureCount; ++n) {
-        TGraphic* graphic = GetTImageofX(n)->Picture().Graphic();
-        TAlbumPicture picture{{PictureSources.at(n - 1), ""}, AlbumEntryDataOf(graphic), ""};
-        const THeldPicture* held = AsHeldPicture(graphic);
-        const std::string number = IntToStr(n);
-        const bool isProtected =
-            !password.empty() && dynamic_cast<TCheckBox&>(*FindComponent("CheckBox" + number)).Checked();
-        if (held && held->Reason() == THeldPicture::TReason::Locked) {
-            picture.Lines.Caption = held->StoredCaption();
-        } else {
-            const std::string caption = dynamic_cast<TEdit&>(*FindComponent("Edit" + number)).Text();
-            picture.Lines.Caption = isProtected ? Encrypt(caption, GetWordPass(password)) : caption;
-            picture.Password = isProtected ? password : "";
-        }
-        settings.Pictures.push_back(picture.Lines);
-        pictures.push_back(std::move(picture));
+        pictures.push_back(AlbumPictureOf(*this, n, password));
+        settings.Pictures.push_back(pictures.back().Lines);
     }
-
-    TMemoryStream settingsStream;
     const std::string text = pictoalbum::AlbumSettingsFileText(settings);
-    settingsStream.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
-    std::vector<std::unique_ptr<TMemoryStream>> streams;
+    TMemoryStream settingsStream(std::vector<std::uint8_t>(text.begin(), text.end()));
     std::vector<TStreamEntry> entries{{&settingsStream, pictoalbum::AlbumSettingsEntryName, ""}};
+    std::vector<std::unique_ptr<TMemoryStream>> streams;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         const std::string name = pictoalbum::AlbumPictureEntryName(static_cast<int32_t>(i + 1));
-        if (pictures[i].Data.Stored) {
-            entries.push_back({nullptr, name, "", pictures[i].Data.Stored});
+        TAlbumPicture& picture = pictures[i];
+        if (picture.Data.Stored) {
+            entries.push_back({nullptr, name, "", picture.Data.Stored});
             continue;
         }
-        streams.push_back(std::make_unique<TMemoryStream>(std::move(pictures[i].Data.Jpeg)));
-        entries.push_back({streams.back().get(), name, pictures[i].Password});
+        streams.push_back(std::make_unique<TMemoryStream>(std::move(picture.Data.Jpeg)));
+        entries.push_back({streams.back().get(), name, picture.Password});
     }
+    // A temporary file left by a save that was cut short is ours to replace.
     std::filesystem::remove(temporaryFile);
     ZipWriter1.SetZipName(temporaryFile);
     ZipWriter1.Password = "";
-    ZipWriter1.FilesList().clear();
     ZipWriter1.AddStreamEntries(entries);
 }
 
