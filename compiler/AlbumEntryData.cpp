@@ -6,19 +6,10 @@
 
 #include "HeldPicture.h"
 #include "Jpeg.h"
-#include "StreamBytes.h"
 
 namespace pictomake {
 
 namespace {
-
-std::vector<std::uint8_t> SavedBytes(TGraphic& graphic)
-{
-    TMemoryStream stream;
-    graphic.SaveToStream(stream);
-    stream.Seek(0, soFromBeginning);
-    return ReadToEnd(stream);
-}
 
 // Transparent pixels (icons) become white rather than JPEG's black.
 std::vector<std::uint8_t> ConvertedToJpeg(const QImage& image)
@@ -29,29 +20,45 @@ std::vector<std::uint8_t> ConvertedToJpeg(const QImage& image)
         QPainter painter(&opaque);
         painter.drawImage(0, 0, image);
     }
-    const TBitmap bitmap(opaque);
     TJPEGImage jpeg;
     jpeg.SetCompressionQuality(AlbumJpegQuality);
-    jpeg.Assign(bitmap);
-    return SavedBytes(jpeg);
+    jpeg.Assign(TBitmap(opaque));
+    const std::span<const std::uint8_t> bytes = jpeg.Bytes();
+    return {bytes.begin(), bytes.end()};
 }
 
-std::vector<std::uint8_t> PlaceholderJpeg()
+TAlbumEntryData Converted(const QImage& image)
 {
-    return ConvertedToJpeg(THeldPicture(THeldPicture::TReason::Unreadable, "", nullptr).ToImage());
+    TAlbumEntryData data;
+    data.Converted = ConvertedToJpeg(image);
+    data.Jpeg = data.Converted;
+    return data;
+}
+
+QImage Placeholder()
+{
+    return THeldPicture(THeldPicture::TReason::Unreadable, "", nullptr).ToImage();
 }
 
 } // namespace
 
 TAlbumEntryData AlbumEntryDataOf(TGraphic* graphic)
 {
-    if (const THeldPicture* held = AsHeldPicture(graphic))
-        return held->StoredEntry() ? TAlbumEntryData{{}, held->StoredEntry()} : TAlbumEntryData{PlaceholderJpeg()};
+    if (const THeldPicture* held = AsHeldPicture(graphic)) {
+        if (!held->StoredEntry())
+            return Converted(Placeholder());
+        TAlbumEntryData data;
+        data.Stored = held->StoredEntry();
+        return data;
+    }
     if (!graphic || graphic->Empty())
-        return {PlaceholderJpeg()};
-    if (dynamic_cast<TJPEGImage*>(graphic))
-        return {SavedBytes(*graphic)};
-    return {ConvertedToJpeg(graphic->ToImage())};
+        return Converted(Placeholder());
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic)) {
+        TAlbumEntryData data;
+        data.Jpeg = jpeg->Bytes();
+        return data;
+    }
+    return Converted(graphic->ToImage());
 }
 
 } // namespace pictomake

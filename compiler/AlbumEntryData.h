@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "Graphics.h"
@@ -14,16 +15,21 @@
 
 namespace pictomake {
 
+// Entries are written while the pictures stay in the window: a JPEG
+// picture's bytes and a held picture's entry are used where they are, only
+// converted pictures are held here.
 struct TAlbumEntryData {
-    // The JPEG bytes, unless Stored is set.
-    std::vector<std::uint8_t> Jpeg;
+    // The JPEG bytes, unless Stored is set: Converted's, or the picture's own.
+    std::span<const std::uint8_t> Jpeg;
+    std::vector<std::uint8_t> Converted;
     // The held picture's entry as stored; owned by the picture.
     const TStoredEntry* Stored = nullptr;
 };
 
 inline constexpr int AlbumJpegQuality = 90;
 
-// graphic: the picture's graphic, nullptr for an empty picture.
+// graphic: the picture's graphic, nullptr for an empty picture. The result
+// refers to the graphic, which must stay unchanged while it is used.
 TAlbumEntryData AlbumEntryDataOf(TGraphic* graphic);
 
 } // namespace pictomake

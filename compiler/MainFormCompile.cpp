@@ -129,15 +129,15 @@ void TForm1::WriteAlbumFile(const std::string& temporaryFile)
     const std::string text = pictoalbum::AlbumSettingsFileText(settings);
     TMemoryStream settingsStream(std::vector<std::uint8_t>(text.begin(), text.end()));
     std::vector<TStreamEntry> entries{{&settingsStream, pictoalbum::AlbumSettingsEntryName, ""}};
-    std::vector<std::unique_ptr<TMemoryStream>> streams;
+    std::vector<std::unique_ptr<TReadOnlyMemoryStream>> streams;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         const std::string name = pictoalbum::AlbumPictureEntryName(static_cast<int32_t>(i + 1));
-        TAlbumPicture& picture = pictures[i];
+        const TAlbumPicture& picture = pictures[i];
         if (picture.Data.Stored) {
             entries.push_back({nullptr, name, "", picture.Data.Stored});
             continue;
         }
-        streams.push_back(std::make_unique<TMemoryStream>(std::move(picture.Data.Jpeg)));
+        streams.push_back(std::make_unique<TReadOnlyMemoryStream>(picture.Data.Jpeg));
         entries.push_back({streams.back().get(), name, picture.Password});
     }
     // A temporary file left by a save that was cut short is ours to replace.
