@@ -58,6 +58,12 @@ void TForm1::BindDocumentCommands()
 
 bool TForm1::GetNewFN()
 {
+    // A new album is offered the albums folder.
+    if (ProjectFileName == UntitledProject) {
+        std::error_code ignored;
+        std::filesystem::create_directories(AlbumsFolder, ignored);
+        SaveDialog1->InitialDir = AlbumsFolder;
+    }
     if (!SaveDialog1->Execute())
         return false;
     std::filesystem::path chosen(SaveDialog1->FileName);

@@ -59,6 +59,9 @@ TEST_F(DocumentCommandsTest, ExitAsksAsTheAlbumNeeds)
             dialogs.ExpectSave(SaveTitle, SaveFilter, c.chosen ? std::optional(dir.File(*c.chosen)) : std::nullopt);
         EXPECT_EQ(form->CloseQuery(), c.closes);
         dialogs.Verify();
+        if (c.untitled && c.answer == IDYES) {
+            EXPECT_EQ(form->SaveDialog1->InitialDir, dir.Folder() + "Albums/") << "a new album starts there";
+        }
         std::vector<std::string> written;
         for (const char* name : {"new.pxa", "new.pxp", "trip.pxa", "trip.pxp"})
             if (Exists(name))
