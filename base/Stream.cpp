@@ -185,6 +185,22 @@ void TMemoryStream::SetSize(std::int64_t newSize)
     position_ = std::min(position_, static_cast<std::int64_t>(bytes_.size()));
 }
 
+std::int64_t TReadOnlyMemoryStream::Read(void* buffer, std::int64_t count)
+{
+    const auto size = static_cast<std::int64_t>(bytes_.size());
+    const std::int64_t n = std::clamp<std::int64_t>(size - position_, 0, std::max<std::int64_t>(count, 0));
+    if (n > 0)
+        std::memcpy(buffer, bytes_.data() + position_, static_cast<std::size_t>(n));
+    position_ += n;
+    return n;
+}
+
+std::int64_t TReadOnlyMemoryStream::Seek(std::int64_t offset, int origin)
+{
+    position_ = SeekTarget(offset, origin, position_, static_cast<std::int64_t>(bytes_.size()));
+    return position_;
+}
+
 void TMemoryStream::Clear()
 {
     bytes_.clear();

@@ -1,10 +1,11 @@
 // The stream abstraction the engine and the GUI layer read and write through,
-// and its two plain kinds: a file stream over a POSIX descriptor and a
-// growable memory stream. Positions and sizes are 64-bit; the zip layer
+// and its plain kinds: a file stream over a POSIX descriptor, a growable
+// memory stream and a read-only view of bytes held elsewhere. Positions and sizes are 64-bit; the zip layer
 // refuses what the archive format cannot hold.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,21 @@ public:
 
 private:
     std::vector<std::uint8_t> bytes_;
+    std::int64_t position_ = 0;
+};
+
+// A stream that reads bytes someone else holds, without copying them; the
+// bytes must outlive it. Writing is refused (0 bytes written).
+class TReadOnlyMemoryStream : public TStream {
+public:
+    explicit TReadOnlyMemoryStream(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    std::int64_t Read(void* buffer, std::int64_t count) override;
+    std::int64_t Write(const void*, std::int64_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, int origin) override;
+
+private:
+    std::span<const std::uint8_t> bytes_;
     std::int64_t position_ = 0;
 };
 

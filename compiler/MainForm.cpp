@@ -62,6 +62,7 @@ void TForm1::CreateComponents()
     CreateDialogs();
     BindPictureCommands();
     CreateAlbumComponents();
+    BindDocumentCommands();
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -116,9 +117,10 @@ public:
     // password of protected ones) or from their sources, then the settings.
     // A picture that cannot be shown keeps its place, its source and its
     // caption, and is reported by name. WriteIni writes the editor's state
-    // into ProjectFileName, whole or not at all (EIniFileException).
+    // into ProjectFileName, whole or not at all (EIniFileException); fresh:
+    // nothing else the file held survives.
     void OpenProject(const std::string& fileName);
-    void WriteIni();
+    void WriteIni(bool fresh = false);
     // Shows the settings dialog; OK confirms and marks the album changed,
     // Cancel puts the last confirmed settings back.
     void Settings1Click(TObject* Sender);
@@ -166,7 +168,52 @@ public:
     void EditChange(TObject* Sender);
     void CheckBoxClick(TObject* Sender);
 
+    // Saving, the album program and the document commands.
+    // New albums are named into this folder ("Albums" in the user's
+    // pictures folder unless set otherwise).
+    std::string AlbumsFolder;
+    // false: writes the album file whole (ProjectFileName with ".pxa"), or
+    // leaves the old one as it was and raises. true: the album program
+    // (".EXE") from the viewer and the album file on disk, through the
+    // intermediate archive (".zip"); ENotFoundException when one of the
+    // three files it is made of is missing.
+    void CompileProject(bool Flag);
+    void Compile1Click(TObject* Sender);
+    // Names a new album and gives an untitled one its title; false when the
+    // name prompt was cancelled.
+    bool PromptCompile();
+    void New1Click(TObject* Sender);
+    void Open1Click(TObject* Sender);
+    void Save1Click(TObject* Sender);
+    void SaveAs1Click(TObject* Sender);
+    void Close1Click(TObject* Sender);
+    using TForm::CloseQuery;
+    void CloseQuery(TObject* Sender, bool& CanClose);
+    // The save question for a changed album: true when the album may be
+    // left (saved, or answered No); false for Cancel or a save that failed
+    // or was cancelled.
+    bool AskToSave();
+    // The save dialog: true with ProjectFileName set to the chosen project.
+    bool GetNewFN();
+    void Contents1Click(TObject* Sender);
+
 private:
+    void BindDocumentCommands();
+    std::string CompilerFolder() const;
+    // Both files, album file first, or neither; a failure is reported and
+    // gives false. freshProjectFile: nothing of an overwritten project file
+    // survives.
+    bool SaveDocument(bool freshProjectFile);
+    // The password question, once, when protected pictures need one.
+    void SettleAlbumPassword();
+    // The album file written complete into temporaryFile.
+    void WriteAlbumFile(const std::string& temporaryFile);
+    void ReplaceAlbumFile(const std::function<void()>& beforeReplacing);
+    void MakeAlbumProgram();
+    void RemoveAllPictures();
+    // promptTitle: the title prompt after the name (Save, Save As).
+    bool SaveUnderNewName(bool promptTitle);
+
     void CreateComponents();
     void CreateTopBar();
     void CreateMainMenu();

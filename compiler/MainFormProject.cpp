@@ -214,7 +214,7 @@ void TForm1::ShowPictureUnitState(int32_t n, bool locked)
     dynamic_cast<TCheckBox&>(*FindComponent("CheckBox" + number)).SetEnabled(!locked);
 }
 
-void TForm1::WriteIni()
+void TForm1::WriteIni(bool fresh)
 {
     const TAlbumSettings settings = Form3->Settings();
     std::vector<TProjectPicture> pictures;
@@ -230,7 +230,11 @@ void TForm1::WriteIni()
         const bool isProtected = dynamic_cast<TCheckBox&>(*FindComponent("CheckBox" + number)).Checked();
         pictures.push_back({source, StoredCaption(caption, isProtected, settings.Password), isProtected});
     }
-    TProjectFile(ProjectFileName).Save(pictures, settings);
+    const TProjectFile project(ProjectFileName);
+    if (fresh)
+        project.SaveFresh(pictures, settings);
+    else
+        project.Save(pictures, settings);
 }
 
 void TForm1::Settings1Click(TObject*)

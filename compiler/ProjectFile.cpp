@@ -120,6 +120,20 @@ TAlbumSettings TProjectFile::Settings() const
 void TProjectFile::Save(const std::vector<TProjectPicture>& pictures, const TAlbumSettings& settings) const
 {
     TMemIniFile ini(fileName_);
+    Write(ini, pictures, settings);
+}
+
+void TProjectFile::SaveFresh(const std::vector<TProjectPicture>& pictures, const TAlbumSettings& settings) const
+{
+    TMemIniFile ini(fileName_);
+    for (const std::string& section : ini.ReadSections())
+        ini.EraseSection(section);
+    Write(ini, pictures, settings);
+}
+
+void TProjectFile::Write(TMemIniFile& ini, const std::vector<TProjectPicture>& pictures,
+                         const TAlbumSettings& settings) const
+{
     for (std::size_t n = 1; n <= pictures.size(); ++n) {
         const TProjectPicture& picture = pictures[n - 1];
         const std::string section = PictureSection(n);

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+class TMemIniFile;
+
 namespace pictomake {
 
 struct TProjectPicture {
@@ -50,8 +52,13 @@ public:
     // past the last. The file is replaced whole or not at all: a failure
     // raises EIniFileException "Unable to write to %s".
     void Save(const std::vector<TProjectPicture>& pictures, const TAlbumSettings& settings) const;
+    // The same, but nothing of what the file held survives: for a project
+    // saved over another one.
+    void SaveFresh(const std::vector<TProjectPicture>& pictures, const TAlbumSettings& settings) const;
 
 private:
+    void Write(TMemIniFile& ini, const std::vector<TProjectPicture>& pictures, const TAlbumSettings& settings) const;
+
     std::string fileName_;
 };
 

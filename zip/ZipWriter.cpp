@@ -106,7 +106,7 @@ int TZipWriter::AddStreamEntries(const std::vector<TStreamEntry>& entries)
 {
     std::vector<TStreamEntry> usable;
     for (const TStreamEntry& entry : entries)
-        if (entry.Stream && !TrimBlanks(entry.Name).empty())
+        if ((entry.Stream || entry.Stored) && !TrimBlanks(entry.Name).empty())
             usable.push_back(entry);
     if (usable.empty())
         return 0;

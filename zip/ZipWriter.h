@@ -138,7 +138,8 @@ public:
     // order, with each entry's own password, but is written once. Entries
     // with a blank name or a null stream are left out. Names are distinct
     // within one call: a repeated name is refused as a duplicate
-    // (OnSkippingFile) where single calls would replace the entry.
+    // (OnSkippingFile) where single calls would replace the entry. An entry
+    // with Stored is copied as stored (see TStreamEntry).
     int AddStreamEntries(const std::vector<TStreamEntry>& entries);
 
     // Writes the archive ZipName names, as it is, behind a copy of the stub
@@ -188,6 +189,7 @@ private:
 
     // ---- Adding one entry (write/AddEntry.cpp) ----
     bool AddOneEntry(const std::string& Name, const TStreamEntry* stream);
+    bool AddStoredEntry(const std::string& Name, const TStoredEntry& stored);
     void FillFolderEntry(const std::string& Name);
     bool OpenSourceFile(const std::string& Name);
     bool Refused(const std::string& Name, bool duplicate);

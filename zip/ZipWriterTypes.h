@@ -40,12 +40,19 @@ public:
     bool WriteDiskLabels = true;
 };
 
+struct TStoredEntry;
+
 // One caller's stream for TZipWriter::AddStreamEntries: its whole content
 // becomes the entry Name, encrypted with Password unless that is empty.
+// With Stored set instead, that entry as another archive stored it
+// (TZipReader::ReadStoredEntry) goes in unchanged under Name: its data,
+// method, CRC, sizes and encryption, so an entry nobody here can decrypt
+// still survives a rewrite.
 struct TStreamEntry {
     TStream* Stream = nullptr;
     std::string Name;
     std::string Password;
+    const TStoredEntry* Stored = nullptr;
 };
 
 using TStartZipInfo = std::function<void(TZipWriter& Sender, int NumFiles, std::int64_t TotalBytes,

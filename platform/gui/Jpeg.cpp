@@ -45,6 +45,12 @@ void TJPEGImage::SaveToStream(TStream& stream)
     WriteBytes(stream, data_);
 }
 
+std::span<const std::uint8_t> TJPEGImage::Bytes()
+{
+    Compress();
+    return data_;
+}
+
 void TJPEGImage::Assign(const TGraphic& source)
 {
     if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(&source)) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include <QImage>
@@ -37,6 +38,9 @@ public:
     void LoadFromStream(TStream& stream) override;
     // The original bytes when unchanged; otherwise compresses first.
     void SaveToStream(TStream& stream) override;
+    // The bytes SaveToStream writes, without a copy; valid until the picture
+    // changes.
+    std::span<const std::uint8_t> Bytes();
     // Takes another JPEG picture or a bitmap's pixels.
     void Assign(const TGraphic& source) override;
     std::unique_ptr<TGraphic> Clone() const override;

@@ -30,6 +30,22 @@ TEST(MemoryStream, RefusesBadSeeks)
     EXPECT_EQ(stream.Position(), 0);
 }
 
+TEST(ReadOnlyMemoryStream, ReadsTheHeldBytesAndRefusesWrites)
+{
+    const std::vector<std::uint8_t> bytes{'a', 'b', 'c', 'd'};
+    TReadOnlyMemoryStream stream(bytes);
+    EXPECT_EQ(stream.Size(), 4);
+    char buffer[8] = {};
+    stream.Seek(1, soFromBeginning);
+    EXPECT_EQ(stream.Read(buffer, sizeof buffer), 3);
+    EXPECT_EQ(std::string(buffer, 3), "bcd");
+    EXPECT_EQ(stream.Read(buffer, 1), 0);
+    EXPECT_EQ(stream.Write("x", 1), 0);
+    EXPECT_THROW(stream.WriteBuffer("x", 1), EWriteError);
+    EXPECT_THROW(stream.Seek(-1, soFromBeginning), EStreamError);
+    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{'a', 'b', 'c', 'd'}));
+}
+
 TEST(FileStream, CreatesWritesAndReopensForReading)
 {
     TempDir dir;

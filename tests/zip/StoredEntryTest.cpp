@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "PeerArchives.h"
+#include "PeerCheck.h"
 #include "RunCommand.h"
 #include "TempDir.h"
 #include "ZipExceptions.h"
 #include "ZipReader.h"
+#include "ZipWriter.h"
 
 namespace {
 
@@ -84,5 +86,40 @@ TEST(StoredEntry, AnEntryWhoseLocalHeaderIsNotThereIsABadZipFile)
         ADD_FAILURE() << "no error";
     } catch (const EBadZipFile& e) {
         EXPECT_STREQ(e.what(), "Entry a.txt points outside the archive and cannot be copied");
+    }
+}
+
+// An entry nobody here can decrypt, written into a new archive under a new
+// name beside a fresh one: the peers read it with its password, with the
+// data descriptor of a streamed entry too.
+TEST(StoredEntry, GoesIntoANewArchiveUnchangedUnderANewName)
+{
+    TempDir dir;
+    dir.Write("in/secret.txt", std::string(4000, 's') + "the secret text");
+    RunChecked(InFolder(dir, "in", "zip -q -X -P pw ../sealed.zip secret.txt"));
+    RunChecked(InFolder(dir, "in", "zip -q -X -P pw - secret.txt > ../streamed.zip"));
+    for (const char* source : {"sealed.zip", "streamed.zip"}) {
+        SCOPED_TRACE(source);
+        TZipReader reader;
+        reader.SetZipName(dir.File(source));
+        reader.ReadZip();
+        const TStoredEntry stored = reader.ReadStoredEntry(0);
+
+        TZipWriter writer;
+        writer.PackLevel = 9;
+        writer.SetStorePaths(true);
+        writer.SetStoreVolumes(true);
+        const std::string target = dir.File(std::string("copy-") + source);
+        writer.SetZipName(target);
+        TMemoryStream fresh(std::vector<std::uint8_t>{'f', 'r', 'e', 's', 'h'});
+        EXPECT_EQ(writer.AddStreamEntries({{&fresh, "fresh.txt", ""}, {nullptr, "Image1.jpg", "", &stored}}), 2);
+
+        ExpectPeersAccept(dir, target, "pw");
+        const std::map<std::string, std::string> expected{{"/fresh.txt", "fresh"},
+                                                          {"/Image1.jpg", std::string(4000, 's') + "the secret text"}};
+        EXPECT_EQ(PythonEntries(dir, target, "pw"), expected);
+        writer.ReadZip();
+        EXPECT_TRUE(writer.GetEncrypted(1));
+        EXPECT_FALSE(writer.GetEncrypted(0));
     }
 }

@@ -65,6 +65,8 @@ bool TZipWriter::AddOneEntry(const std::string& Name, const TStreamEntry* stream
         }
     } release{*this};
 
+    if (stream && stream->Stored)
+        return AddStoredEntry(Name, *stream->Stored);
     const bool folder = !Name.empty() && Name.back() == '/';
     if (folder) {
         FillFolderEntry(Name);
@@ -108,6 +110,29 @@ bool TZipWriter::AddOneEntry(const std::string& Name, const TStreamEntry* stream
         return true;
     }
     WriteEntryData(Name, stream ? stream->Password : Password);
+    if (OnEndZip)
+        OnEndZip(*this, Name, static_cast<std::int64_t>(newEntry_->UncompressedSize),
+                 static_cast<std::int64_t>(newEntry_->CompressedSize), output_->Position());
+    return true;
+}
+
+// The stored header's data fields and its bytes (local extra field, data,
+// data descriptor) behind a new local header: as CopyExistingEntry keeps an
+// old entry, only under the new name and without its comment.
+bool TZipWriter::AddStoredEntry(const std::string& Name, const TStoredEntry& stored)
+{
+    newEntry_->Assign(*stored.Header);
+    newEntry_->SetFileComment("");
+    newEntry_->CentralExtraLength = 0;
+    newEntry_->SetFilename(ExtractFileName(Name));
+    newEntry_->SetDirectory(StoredPathOf(Name));
+    newEntry_->DiskNumberStart = static_cast<std::uint16_t>(currentDisk_);
+    sourceSize_ = static_cast<std::int64_t>(stored.Bytes.size());
+    int index = 0;
+    if (newNames_->Find(newEntry_.get(), index))
+        return Refused(Name, true);
+    newEntry_->SaveLocalToStream(*output_);
+    output_->WriteBuffer(stored.Bytes.data(), static_cast<std::int64_t>(stored.Bytes.size()));
     if (OnEndZip)
         OnEndZip(*this, Name, static_cast<std::int64_t>(newEntry_->UncompressedSize),
                  static_cast<std::int64_t>(newEntry_->CompressedSize), output_->Position());

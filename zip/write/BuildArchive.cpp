@@ -279,7 +279,7 @@ void TZipWriter::StartZipInfo()
     if (streamMode_) {
         totalBytes_ = doneBytes_ = 0;
         for (const TStreamEntry& entry : streamEntries_)
-            totalBytes_ += entry.Stream->Size();
+            totalBytes_ += entry.Stored ? static_cast<std::int64_t>(entry.Stored->Bytes.size()) : entry.Stream->Size();
     }
     bool stopNow = false;
     if (OnStartZipInfo)
