@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -90,8 +91,13 @@ bool SurvivesIniValue(const std::string& value)
 
 TIniFile::TIniFile(const std::string& fileName) : TIniFile(fileName, true) {}
 
+// Only a regular file has lines: a folder or a device of that name reads as
+// empty, and writing over it fails as any write that cannot be made.
 TIniFile::TIniFile(const std::string& fileName, bool writeThrough) : fileName_(fileName), writeThrough_(writeThrough)
 {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error))
+        return;
     std::ifstream in(fileName, std::ios::binary);
     if (in)
         lines_ = SplitLines(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));

@@ -205,8 +205,7 @@ TEST_F(AlbumSaveTest, AFailedSaveLeavesBothFilesAsTheyWere)
     {
         ScriptedDialogs dialogs;
         dialogs.ExpectMessageBox("Pictoria Compiler",
-                                 "The album could not be saved: basic_filebuf::underflow error reading the file: Is a directory",
-                                 IDOK);
+                                 "The album could not be saved: Unable to write to " + dir.File("trip.pxp"), IDOK);
         form->Save1Click(nullptr);
     }
     EXPECT_EQ(ReadFileBytes(dir.File("trip.pxa")), albumBefore);
