@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <span>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -149,16 +150,27 @@ void TFileStream::SetSize(std::int64_t newSize)
 
 bool TFileStream::FlushToDisk() { return ::fsync(fd_) == 0; }
 
+namespace {
+
+// Up to count bytes from position on, moving position past them.
+std::int64_t ReadFromBytes(std::span<const std::uint8_t> bytes, std::int64_t& position, void* buffer,
+                           std::int64_t count)
+{
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    const std::int64_t n = std::clamp<std::int64_t>(size - position, 0, std::max<std::int64_t>(count, 0));
+    if (n > 0)
+        std::memcpy(buffer, bytes.data() + position, static_cast<std::size_t>(n));
+    position += n;
+    return n;
+}
+
+} // namespace
+
 TMemoryStream::TMemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
 std::int64_t TMemoryStream::Read(void* buffer, std::int64_t count)
 {
-    const auto size = static_cast<std::int64_t>(bytes_.size());
-    const std::int64_t n = std::clamp<std::int64_t>(size - position_, 0, std::max<std::int64_t>(count, 0));
-    if (n > 0)
-        std::memcpy(buffer, bytes_.data() + position_, static_cast<std::size_t>(n));
-    position_ += n;
-    return n;
+    return ReadFromBytes(bytes_, position_, buffer, count);
 }
 
 std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count)
@@ -187,12 +199,7 @@ void TMemoryStream::SetSize(std::int64_t newSize)
 
 std::int64_t TReadOnlyMemoryStream::Read(void* buffer, std::int64_t count)
 {
-    const auto size = static_cast<std::int64_t>(bytes_.size());
-    const std::int64_t n = std::clamp<std::int64_t>(size - position_, 0, std::max<std::int64_t>(count, 0));
-    if (n > 0)
-        std::memcpy(buffer, bytes_.data() + position_, static_cast<std::size_t>(n));
-    position_ += n;
-    return n;
+    return ReadFromBytes(bytes_, position_, buffer, count);
 }
 
 std::int64_t TReadOnlyMemoryStream::Seek(std::int64_t offset, int origin)

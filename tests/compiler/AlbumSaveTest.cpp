@@ -3,13 +3,11 @@
 // settings text byte for byte, JPEG pictures as they were and others
 // converted; locked and empty pictures kept in their places; one password
 // question per save; a failed save that loses nothing.
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <optional>
 
 #include "AlbumWindowFixture.h"
+#include "FileSizeLimit.h"
 #include "HeldPicture.h"
 #include "KeyWordScrambling.h"
 #include "PeerCheck.h"
@@ -21,31 +19,6 @@ namespace pictomake {
 namespace {
 
 class AlbumSaveTest : public AlbumWindowFixture {};
-
-// Files cannot grow past limit bytes while it lives; a write past it fails
-// with EFBIG instead of stopping the program, whoever we are.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-};
 
 int JpegWidth(const std::string& bytes)
 {

@@ -2,13 +2,11 @@
 // scrambled values are carried and read back, and what hostile files give.
 #include "ProjectFile.h"
 
-#include <csignal>
 #include <filesystem>
-
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
+#include "FileSizeLimit.h"
 #include "IniFiles.h"
 #include "KeyWordScrambling.h"
 #include "TempDir.h"
@@ -16,31 +14,6 @@
 namespace pictomake {
 
 namespace {
-
-// Files cannot grow past limit bytes while it lives; a write past it fails
-// with EFBIG instead of stopping the program.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-};
 
 const TAlbumSettings Holiday{"secret", false, "Summer 2026", true};
 
