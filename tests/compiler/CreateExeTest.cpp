@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "../sfx/AlbumProgram.h"
+#include "AlbumProgram.h"
 #include "AlbumWindowFixture.h"
 #include "NotFoundException.h"
 #include "PeerCheck.h"
