@@ -132,6 +132,8 @@ void TForm1::PrintPicture1Click(TObject* Sender)
     if (opening_)
         return;
     if (Sender != PrintPicture1) {
+        if (!pictoalbum::Form2)
+            return;
         pictoalbum::TForm2& slides = *pictoalbum::Form2;
         PrintSlide(slides.Image1->Picture().Graphic(), slides.Panel4->Caption());
         return;

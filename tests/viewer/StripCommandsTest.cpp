@@ -75,6 +75,16 @@ TEST_F(StripCommandsTest, PrintsThePictureWithItsCaption)
     EXPECT_EQ(printer.Log.back(), "EndDoc");
 }
 
+TEST_F(StripCommandsTest, PrintingFromTheSlideShowUsesItsCaptionBar)
+{
+    RecordingPrinter printer;
+    slides.Image1->Picture().Assign(form->GetTImageofX(1)->Picture());
+    slides.Panel4->SetCaption("Shown");
+    form->PrintPicture1Click(&slides);
+    ASSERT_FALSE(printer.Log.empty());
+    EXPECT_EQ(printer.Log.front(), "BeginDoc \"Shown\"");
+}
+
 TEST_F(StripCommandsTest, ADoubleClickShowsThePictureWithoutAdvance)
 {
     slides.TrackBar1->SetPosition(5);
