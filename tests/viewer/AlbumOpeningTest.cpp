@@ -88,6 +88,33 @@ TEST_F(AlbumOpeningTest, OnePictureWithItsCaptionAndTitle)
     EXPECT_TRUE(form->TopPanel->Enabled());
 }
 
+TEST_F(AlbumOpeningTest, StartUpOpensTheAlbumNamedAndStartsItsSlideShow)
+{
+    WriteAlbum(dir.File("show.pxa"), {{JpegBytes(41, 30), "Beach", ""}}, {"Show", true, true});
+    TForm1 started({dir.File("show.pxa")});
+    pictoalbum::TForm2 startedSlides(started);
+    pictoalbum::Form2 = &startedSlides;
+    ScriptedDialogs dialogs;
+    dialogs.ExpectShowModal(startedSlides.Caption(), mrCancel,
+                            [&](TForm&) { EXPECT_EQ(startedSlides.Panel4->Caption(), "Beach"); });
+    started.FormShow(&started);
+    dialogs.Verify();
+    EXPECT_EQ(started.Caption(), "Show - Pictoria");
+    EXPECT_EQ(started.CurrentImage, started.GetTImageofX(1));
+    pictoalbum::Form2 = &slides;
+}
+
+TEST_F(AlbumOpeningTest, StartUpWithTheDialogCancelledOpensNothing)
+{
+    ScriptedDialogs dialogs;
+    dialogs.ExpectOpen("", "Pictoria Files (*.pxa)|*.pxa", {});
+    form->FormShow(form.get());
+    dialogs.Verify();
+    EXPECT_EQ(form->Caption(), "Pictoria");
+    EXPECT_EQ(form->PictureCount, 0);
+    EXPECT_TRUE(form->TempFolder.empty());
+}
+
 TEST_F(AlbumOpeningTest, ThreeHundredPictures)
 {
     std::vector<FixturePicture> pictures(300, {JpegBytes(8, 6), "", ""});
