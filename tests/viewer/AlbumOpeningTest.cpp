@@ -297,3 +297,14 @@ TEST_F(AlbumOpeningTest, CommandsWaitWhileAnAlbumOpens)
 }
 
 } // namespace pictoview
+
+namespace pictoview {
+
+TEST(CheckPathTest, AFolderPathEndsInOneSeparator)
+{
+    EXPECT_EQ(TForm1::CheckPath("/tmp/pictoview-a"), "/tmp/pictoview-a/");
+    EXPECT_EQ(TForm1::CheckPath("/tmp/pictoview-a/"), "/tmp/pictoview-a/");
+    EXPECT_EQ(TForm1::CheckPath(""), "/");
+}
+
+} // namespace pictoview
