@@ -104,6 +104,16 @@ TEST_F(AlbumOpeningTest, StartUpOpensTheAlbumNamedAndStartsItsSlideShow)
     pictoalbum::Form2 = &slides;
 }
 
+TEST_F(AlbumOpeningTest, TheButtonsCarryTheirGlyphs)
+{
+    form->FormCreate(form.get());
+    for (const TBitBtn* button : {form->BitBtn4, form->BitBtn1, form->BitBtn2}) {
+        SCOPED_TRACE(button->Name());
+        EXPECT_EQ(button->Glyph().Width(), 16);
+        EXPECT_EQ(button->Glyph().Height(), 16);
+    }
+}
+
 TEST_F(AlbumOpeningTest, StartUpWithTheDialogCancelledOpensNothing)
 {
     ScriptedDialogs dialogs;
