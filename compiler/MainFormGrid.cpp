@@ -10,6 +10,7 @@
 #include "IniFiles.h"
 #include "PictureGrid.h"
 #include "MainForm.h"
+#include "ThumbnailFit.h"
 
 namespace pictomake {
 
@@ -104,7 +105,7 @@ void TForm1::LoadPicture()
 {
     const TPanel& panel = *dynamic_cast<TPanel*>(CurrentImage->Parent());
     const TPicture& picture = CurrentImage->Picture();
-    CurrentImage->SetBoundsRect(ThumbnailBounds(picture.Width(), picture.Height(), panel.BevelWidth(),
+    CurrentImage->SetBoundsRect(pictoalbum::ThumbnailBounds(picture.Width(), picture.Height(), panel.BevelWidth(),
                                                 panel.ClientWidth(), panel.ClientHeight()));
 }
 

@@ -30,19 +30,6 @@ TPictUnitPlace PictUnitPlace(int n, int ppi, int scrollPosition)
     return place;
 }
 
-TRect ThumbnailBounds(int width, int height, int bevelWidth, int clientWidth, int clientHeight)
-{
-    const bool portrait = height > width;
-    const int longSide = portrait ? height : width;
-    const int frame = clientHeight - 2 * bevelWidth;
-    const int factor = frame > 0 ? longSide / frame : 0;
-    const int shownWidth = factor > 0 ? width / factor : width;
-    const int shownHeight = factor > 0 ? height / factor : height;
-    if (portrait)
-        return Bounds((clientWidth - shownWidth) / 2 + bevelWidth, bevelWidth, shownWidth, shownHeight);
-    return Bounds(bevelWidth, (clientHeight - shownHeight) / 2 + bevelWidth, shownWidth, shownHeight);
-}
-
 TColor HighlightColorOf(TColor buttonHighlight, TColor buttonFace)
 {
     if (buttonHighlight != buttonFace)

@@ -23,11 +23,6 @@ struct TPictUnitPlace {
 // in the scrolled grid.
 TPictUnitPlace PictUnitPlace(int n, int ppi, int scrollPosition);
 
-// The thumbnail's bounds inside its panel for a graphic of width x height:
-// shrunk by the integer factor that brings its larger side near the frame
-// (never enlarged), centred across the other side.
-TRect ThumbnailBounds(int width, int height, int bevelWidth, int clientWidth, int clientHeight);
-
 // The selection colour from the RGB values of clBtnHighlight and clBtnFace:
 // the highlight itself when they differ, else black on white faces and
 // white on any other.

@@ -37,19 +37,6 @@ const PlaceCase PlaceCases[] = {
     {256, 120, 40, Place(22, 9670, 131, 9801, 9831)},
 };
 
-struct FitCase {
-    int width;
-    int height;
-    TRect bounds;
-};
-
-const FitCase FitCases[] = {
-    {100, 50, Bounds(1, 28, 100, 50)},    {50, 100, Bounds(28, 1, 50, 100)},
-    {640, 480, Bounds(1, 13, 106, 80)},   {480, 640, Bounds(13, 1, 80, 106)},
-    {2000, 1000, Bounds(1, 27, 105, 52)}, {103, 103, Bounds(1, 2, 103, 103)},
-    {206, 100, Bounds(1, 28, 103, 50)},   {1, 1, Bounds(1, 53, 1, 1)},
-};
-
 } // namespace
 
 TEST(PictureGridTest, UnitPlacesAt96And120PixelsPerInch)
@@ -57,14 +44,6 @@ TEST(PictureGridTest, UnitPlacesAt96And120PixelsPerInch)
     for (const PlaceCase& row : PlaceCases) {
         SCOPED_TRACE(testing::Message() << "picture " << row.n << " at " << row.ppi << " ppi, scrolled " << row.scroll);
         EXPECT_EQ(PictUnitPlace(row.n, row.ppi, row.scroll), row.place);
-    }
-}
-
-TEST(PictureGridTest, ThumbnailsFitTheFrame)
-{
-    for (const FitCase& row : FitCases) {
-        SCOPED_TRACE(testing::Message() << row.width << " x " << row.height);
-        EXPECT_EQ(ThumbnailBounds(row.width, row.height, 1, 105, 105), row.bounds);
     }
 }
 

@@ -1,0 +1,127 @@
+// The film strip's picture commands: numbers and images, Save Picture As,
+// printing, full screen, and every command on a locked thumbnail.
+#include <memory>
+
+#include <QGuiApplication>
+#include <QClipboard>
+#include <gtest/gtest.h>
+
+#include "AlbumFixture.h"
+#include "Clipbrd.h"
+#include "GuiTestApp.h"
+#include "MainForm.h"
+#include "RecordingPrinter.h"
+#include "ScriptedDialogs.h"
+#include "SlideShowForm.h"
+#include "TempDir.h"
+
+namespace pictoview {
+
+namespace {
+
+class StripCommandsTest : public ::testing::Test {
+protected:
+    StripCommandsTest()
+    {
+        pictoalbum::Form2 = &slides;
+        WriteAlbum(dir.File("album.pxa"), {{JpegBytes(41, 30), "Beach", "", "/home/ann/beach.jpg"},
+                                           {JpegBytes(42, 30), "Hut", "secret", "/home/ann/hut.jpg"}});
+        ScriptedDialogs dialogs;
+        dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", std::nullopt);
+        form->AlbumFileName = dir.File("album.pxa");
+        form->OpenAlbum();
+    }
+    ~StripCommandsTest() override { pictoalbum::Form2 = nullptr; }
+
+    TApplication& application = TestApplication();
+    std::unique_ptr<TForm1> form = std::make_unique<TForm1>(std::vector<std::string>{});
+    pictoalbum::TForm2 slides{*form};
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(StripCommandsTest, NumbersAndImages)
+{
+    EXPECT_EQ(form->GetTImageofX(0), nullptr);
+    EXPECT_EQ(form->GetTImageofX(3), nullptr);
+    ASSERT_NE(form->GetTImageofX(2), nullptr);
+    EXPECT_EQ(form->GetXofTImage(*form->GetTImageofX(2)), 2);
+    EXPECT_EQ(form->SlideCaption(1), "Beach");
+}
+
+TEST_F(StripCommandsTest, SavePictureAsSuggestsItsSourceAndWritesTheJpeg)
+{
+    form->CurrentImage = form->GetTImageofX(1);
+    ScriptedDialogs dialogs;
+    const TSavePictureDialog& dialog = *form->SavePictureDialog1;
+    dialogs.ExpectSave(dialog.Title, dialog.Filter, std::nullopt);
+    form->LoadPicture1Click(form->LoadPicture1);
+    EXPECT_EQ(dialog.FileName, "/home/ann/beach.jpg");
+
+    dialogs.ExpectSave(dialog.Title, dialog.Filter, dir.File("copy.bmp"));
+    form->LoadPicture1Click(form->LoadPicture1);
+    dialogs.Verify();
+    EXPECT_EQ(ReadFileBytes(dir.File("copy.bmp")).substr(0, 2), "\xFF\xD8") << "JPEG data whatever the name";
+}
+
+TEST_F(StripCommandsTest, PrintsThePictureWithItsCaption)
+{
+    RecordingPrinter printer;
+    form->CurrentImage = form->GetTImageofX(1);
+    form->PrintPicture1Click(form->PrintPicture1);
+    ASSERT_FALSE(printer.Log.empty());
+    EXPECT_EQ(printer.Log.front(), "BeginDoc \"Beach\"");
+    EXPECT_EQ(printer.Log.back(), "EndDoc");
+}
+
+TEST_F(StripCommandsTest, PrintingFromTheSlideShowUsesItsCaptionBar)
+{
+    RecordingPrinter printer;
+    slides.Image1->Picture().Assign(form->GetTImageofX(1)->Picture());
+    slides.Panel4->SetCaption("Shown");
+    form->PrintPicture1Click(&slides);
+    ASSERT_FALSE(printer.Log.empty());
+    EXPECT_EQ(printer.Log.front(), "BeginDoc \"Shown\"");
+}
+
+TEST_F(StripCommandsTest, ADoubleClickShowsThePictureWithoutAdvance)
+{
+    slides.TrackBar1->SetPosition(5);
+    ScriptedDialogs dialogs;
+    dialogs.ExpectShowModal(slides.Caption(), mrOk, [&](TForm&) {
+        EXPECT_EQ(slides.TrackBar1->Position(), 0);
+        EXPECT_EQ(slides.Panel4->Caption(), "Beach");
+        EXPECT_EQ(slides.Image1->Picture().Width(), 41);
+        EXPECT_EQ(slides.WindowState(), wsMaximized);
+    });
+    form->ShowPicture1Click(form->GetTImageofX(1));
+    dialogs.Verify();
+    EXPECT_EQ(slides.TrackBar1->Position(), 5);
+    EXPECT_EQ(form->CurrentImage, form->GetTImageofX(1));
+}
+
+TEST_F(StripCommandsTest, ALockedThumbnailGivesNothingToCopySavePrintOrShow)
+{
+    QGuiApplication::clipboard()->clear();
+    RecordingPrinter printer;
+    ScriptedDialogs dialogs; // any dialog fails the test
+    form->CurrentImage = form->GetTImageofX(2);
+    form->CopyPicturetoClipboard1Click(form->CopyPicturetoClipboard1);
+    form->LoadPicture1Click(form->LoadPicture1);
+    form->PrintPicture1Click(form->PrintPicture1);
+    form->ShowPicture1Click(form->ShowPicture1);
+    form->ShowPicture1Click(form->GetTImageofX(2));
+    EXPECT_FALSE(Clipboard().HasPicture());
+    EXPECT_TRUE(printer.Log.empty());
+}
+
+TEST_F(StripCommandsTest, SlideShowWithAnEmptyStripDoesNothing)
+{
+    form->BitBtn1Click(form->BitBtn1);
+    ScriptedDialogs dialogs;
+    form->BitBtn2Click(form->BitBtn2);
+    EXPECT_EQ(form->CurrentImage, nullptr);
+}
+
+} // namespace pictoview

@@ -1,0 +1,154 @@
+// TForm1: the viewer's main window. It owns its design-time components (the
+// top bar, the film strip's scroll box, the picture menu, the dialogs and
+// the album reader), the film strip it builds for the open album, and the
+// private folder the album's settings file is extracted into. At start-up
+// (FormShow) it opens the album named on the command line or the one chosen
+// in the open dialog.
+//
+// An opening that fails raises its exception after closing the album: the
+// splash goes, every frame it built is freed and the next opening starts
+// clean. While an album opens, the window's commands do nothing and a close
+// request waits for the opening to end.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Buttons.h"
+#include "Dialogs.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "Image.h"
+#include "IniFiles.h"
+#include "KeyWordScrambling.h"
+#include "Menus.h"
+#include "QtZipUI.h"
+#include "ScrollBox.h"
+#include "SettingsFolder.h"
+#include "SlideShowHost.h"
+#include "StdCtrls.h"
+#include "Stream.h"
+#include "ZipReader.h"
+
+namespace pictoview {
+
+inline const std::string SettingsFileName = "pictoview.ini";
+inline const std::string LockedMark = "Locked";
+
+class TForm1 : public TForm, public pictoalbum::TSlideShowHost {
+public:
+    // The program as started, with the application's parameters.
+    TForm1();
+    // parameters: the command line after the program.
+    explicit TForm1(std::vector<std::string> parameters);
+    ~TForm1() override;
+    std::string ClassName() const override { return "TForm1"; }
+
+    TPanel* TopPanel = nullptr;
+    TLabel* TopLabel = nullptr;
+    TBitBtn* BitBtn4 = nullptr;
+    TBitBtn* BitBtn1 = nullptr;
+    TBitBtn* BitBtn2 = nullptr;
+    TScrollBox* ScrollBox1 = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TMenuItem* CopyPicturetoClipboard1 = nullptr;
+    TMenuItem* LoadPicture1 = nullptr;
+    TMenuItem* PrintPicture1 = nullptr;
+    TMenuItem* N1 = nullptr;
+    TMenuItem* ShowPicture1 = nullptr;
+    TOpenDialog* OpenDialog1 = nullptr;
+    TSavePictureDialog* SavePictureDialog1 = nullptr;
+    TZipReader ZipReader1;
+
+    // The open album.
+    TImage* CurrentImage = nullptr;
+    int32_t PictureCount = 0;
+    std::string AlbumFileName;
+    std::string AlbumTitle;
+    // This process's private folder, ending in "/"; empty until the first
+    // opening.
+    std::string TempFolder;
+    bool AutoSlideShow = false;
+
+    void FormCreate(TObject* Sender);
+    void FormShow(TObject* Sender);
+    void FormCloseQuery(TObject* Sender, bool& CanClose);
+
+    // Opens AlbumFileName into an empty strip. A failure raises after
+    // closing the album.
+    void OpenAlbum();
+    // Frees the strip, removes the extracted settings file, and leaves no
+    // album open.
+    void CloseAlbum();
+    static std::string CheckPath(const std::string& Path);
+    bool Opening() const { return opening_; }
+
+    // Key-word scrambling of protected captions.
+    std::string Decrypt(const std::string& S, uint16_t K) const { return pictoalbum::Decrypt(S, K); }
+    uint16_t GetWordPass(const std::string& P) const { return pictoalbum::GetWordPass(P); }
+
+    // The film strip's picture commands. Those that act on a picture do
+    // nothing for a thumbnail without one (a locked picture).
+    TImage* GetTImageofX(int32_t n) const override;
+    int32_t GetXofTImage(const TImage& image) const override;
+    void LoadPicture();
+    void ImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ShowPicture1Click(TObject* Sender);
+    void BitBtn2Click(TObject* Sender);
+    void BitBtn4Click(TObject* Sender);
+    void BitBtn1Click(TObject* Sender);
+    void CopyPicturetoClipboard1Click(TObject* Sender);
+    void LoadPicture1Click(TObject* Sender);
+    void PrintPicture1Click(TObject* Sender);
+
+    // The slide-show window's view of the strip.
+    TImage* SlideCurrentImage() const override { return CurrentImage; }
+    void SetSlideCurrentImage(TImage* image) override { CurrentImage = image; }
+    int32_t SlidePictureCount() const override { return PictureCount; }
+    std::string SlideCaption(int32_t n) const override;
+    void PrintSlide(const TGraphic* picture, const std::string& caption) override;
+
+private:
+    void CreateComponents();
+    void CreateTopBar();
+    void CreatePopupMenu();
+    TBitBtn* NewButton(const std::string& name, const std::string& caption, TRect bounds);
+    TMenuItem* NewMenuItem(const std::string& name, const std::string& caption);
+
+    // The steps of an opening.
+    void OpenAlbumSteps();
+    void ReadSettingsEntry();
+    void BuildStrip(int32_t pictures);
+    void BuildFrame(int32_t p);
+    void EnablePictureSaving(bool allow);
+    void LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional<std::string>& typedPassword);
+    bool ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std::string>& typedPassword);
+    void ShowPictureFrom(int32_t p, TMemoryStream& stream);
+    void ShowLocked(int32_t p);
+    void EndOpening();
+    void RemoveSettingsFiles();
+
+    TLabel* GetTLabelofX(int32_t n) const;
+    bool ShowsPicture(const TImage* image) const;
+    // Fills the slide-show window with image and its caption, maximised.
+    void FillSlideShow(const TImage& image);
+
+    std::vector<std::string> parameters_;
+    std::unique_ptr<TSettingsFolder> settingsFolder_;
+    // Frames built by the last opening, which may pass PictureCount when
+    // a picture fails to load.
+    int32_t framesBuilt_ = 0;
+    bool opening_ = false;
+    bool closeRequested_ = false;
+    // The engine's questions reach the user as dialogs for as long as the
+    // window lives.
+    TQtZipUI zipUI_;
+    TZipUIScope zipUIScope_{zipUI_};
+};
+
+extern TForm1* Form1;
+
+} // namespace pictoview

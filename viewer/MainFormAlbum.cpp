@@ -1,0 +1,281 @@
+// The main window's album: opening one (its settings file, the film strip,
+// the pictures and the password of protected ones) and closing it.
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "Dialogs.h"
+#include "FilmStrip.h"
+#include "Format.h"
+#include "Jpeg.h"
+#include "MainForm.h"
+#include "ScopeExit.h"
+#include "SlideShowForm.h"
+#include "SplashForm.h"
+#include "TextCodec.h"
+
+namespace pictoview {
+
+namespace {
+
+const std::string PasswordPrompt = "Please Enter the Password Here";
+const std::string WrongPasswordPrompt = "Wrong Password. Please Enter the Password Here";
+
+// The typed password, kept for the entries after; a cancelled or empty
+// answer keeps none, so the next protected picture asks again.
+bool AskPassword(const std::string& prompt, std::optional<std::string>& typedPassword)
+{
+    std::string typed;
+    if (!InputQuery("Password", prompt, typed) || typed.empty()) {
+        typedPassword.reset();
+        return false;
+    }
+    typedPassword = typed;
+    return true;
+}
+
+} // namespace
+
+void TForm1::OpenAlbum()
+{
+    if (opening_)
+        return;
+    opening_ = true;
+    // Input is held off until the opening ends, however it ends.
+    TopPanel->SetEnabled(false);
+    ScrollBox1->SetEnabled(false);
+    if (Form5) {
+        Form5->Show();
+        Form5->Repaint();
+    }
+    const TScopeExit ended([this] { EndOpening(); });
+    try {
+        OpenAlbumSteps();
+    } catch (...) {
+        CloseAlbum();
+        throw;
+    }
+}
+
+void TForm1::EndOpening()
+{
+    if (Form5)
+        Form5->Close();
+    TopPanel->SetEnabled(true);
+    ScrollBox1->SetEnabled(true);
+    opening_ = false;
+    if (closeRequested_) {
+        closeRequested_ = false;
+        Close();
+    }
+}
+
+void TForm1::OpenAlbumSteps()
+{
+    ZipReader1.SetZipName(AlbumFileName);
+    ZipReader1.OverwriteMode = Always;
+    ZipReader1.ReadZip();
+    ZipReader1.SetSelected(0, true);
+    ZipReader1.Password = "";
+    if (!settingsFolder_)
+        settingsFolder_ = std::make_unique<TSettingsFolder>();
+    TempFolder = CheckPath(settingsFolder_->Path());
+    RemoveSettingsFiles();
+    ReadSettingsEntry();
+
+    const TIniFile settings(TempFolder + SettingsFileName);
+    AlbumTitle = FileTextToUtf8(settings.ReadString("Settings", "Title", "Untitled"));
+    AutoSlideShow = settings.ReadBool("Settings", "ShowSlide", false);
+    SetCaption(AlbumTitle + " - Pictoria");
+
+    const int32_t pictures = ZipReader1.GetCount() - 1;
+    BuildStrip(pictures);
+    EnablePictureSaving(settings.ReadBool("Settings", "AllowSave", true));
+    std::optional<std::string> typedPassword;
+    for (int32_t p = 1; p <= pictures; ++p) {
+        LoadAlbumPicture(p, settings, typedPassword);
+        CurrentImage = GetTImageofX(p);
+        LoadPicture();
+        PictureCount = p;
+    }
+}
+
+// Entry 0, the settings file, written into the private folder by its
+// stored name.
+void TForm1::ReadSettingsEntry()
+{
+    ZipReader1.SetDestDir(TempFolder);
+    ZipReader1.RecreateDirs = false;
+    ZipReader1.UnZipSelectedToDestDir();
+}
+
+void TForm1::BuildStrip(int32_t pictures)
+{
+    ScrollBox1->DisableAutoRange();
+    const TScopeExit resume([this] { ScrollBox1->EnableAutoRange(); });
+    for (int32_t p = 1; p <= pictures; ++p) {
+        BuildFrame(p);
+        framesBuilt_ = p;
+    }
+}
+
+void TForm1::BuildFrame(int32_t p)
+{
+    const std::string number = IntToStr(p);
+    const TFilmFramePlace place = FilmFramePlace(p, PixelsPerInch());
+
+    TPanel* film = NewComponent<TPanel>(*this);
+    film->SetParent(ScrollBox1);
+    film->SetName("Film" + number);
+    film->SetBevelOuter(bvNone);
+    film->SetColor(clBlack);
+    film->SetCaption("");
+    film->SetBoundsRect(place.Film);
+
+    const char rows[] = {'A', 'B'};
+    for (int row = 0; row < 2; ++row) {
+        for (int c = 0; c < HolesPerRow; ++c) {
+            TPanel* hole = NewComponent<TPanel>(*this);
+            hole->SetParent(film);
+            hole->SetName(HoleName(c, rows[row], p));
+            hole->SetBevelOuter(bvLowered);
+            hole->SetCaption("");
+            hole->SetBoundsRect(place.Holes[row][c]);
+        }
+    }
+
+    TPanel* panel = NewComponent<TPanel>(*this);
+    panel->SetParent(film);
+    panel->SetName("Panel" + number);
+    panel->SetBevelOuter(bvNone);
+    panel->SetColor(clBlack);
+    panel->SetCaption("");
+    panel->Font().SetColor(clWhite);
+    panel->SetBoundsRect(place.Panel);
+
+    TImage* image = NewComponent<TImage>(*this);
+    image->SetParent(panel);
+    image->SetName("Image" + number);
+    image->SetStretch(true);
+    image->SetBounds(ScaleByPPI(1, PixelsPerInch()), ScaleByPPI(1, PixelsPerInch()), panel->ClientWidth(),
+                     panel->ClientHeight());
+    image->OnDblClick = [this](TObject* Sender) { ShowPicture1Click(Sender); };
+    image->OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+        ImageMouseDown(Sender, Button, Shift, X, Y);
+    };
+
+    TLabel* label = NewComponent<TLabel>(*this);
+    label->SetParent(ScrollBox1);
+    label->SetName("Label" + number);
+    label->SetAutoSize(false);
+    label->SetWordWrap(true);
+    label->SetAlignment(taCenter);
+    label->SetCaption("");
+    label->SetBounds(place.LabelLeft, place.LabelTop, panel->ClientWidth(), place.LabelHeight);
+}
+
+void TForm1::EnablePictureSaving(bool allow)
+{
+    CopyPicturetoClipboard1->SetEnabled(allow);
+    LoadPicture1->SetEnabled(allow);
+    PrintPicture1->SetEnabled(allow);
+    if (pictoalbum::Form2)
+        pictoalbum::Form2->BitBtn9->SetEnabled(allow);
+}
+
+// Picture p with its caption; a protected one whose password is not given
+// stays locked, its caption hidden.
+void TForm1::LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional<std::string>& typedPassword)
+{
+    const std::string caption = settings.ReadString("Image" + IntToStr(p), "Caption", "");
+    const bool encrypted = ZipReader1.GetEncrypted(p);
+    TMemoryStream stream;
+    if (!ExtractPicture(p, stream, typedPassword)) {
+        ShowLocked(p);
+        return;
+    }
+    const std::string shown = encrypted ? Decrypt(caption, GetWordPass(*typedPassword)) : caption;
+    GetTLabelofX(p)->SetCaption(FileTextToUtf8(shown));
+    ShowPictureFrom(p, stream);
+}
+
+// True when entry p's data is in stream, false when it stays locked (no
+// password given); raises when the entry yields no data. The engine checks
+// a password against the entry's check byte and asks again through
+// OnBadPassword while the answer changes.
+bool TForm1::ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std::string>& typedPassword)
+{
+    const bool encrypted = ZipReader1.GetEncrypted(p);
+    if (encrypted && !typedPassword && !AskPassword(PasswordPrompt, typedPassword))
+        return false;
+    ZipReader1.Password = encrypted ? *typedPassword : "";
+    bool refused = false;
+    ZipReader1.OnBadPassword = [&](TZipReader&, int, std::string& newPassword) {
+        do {
+            refused = !AskPassword(WrongPasswordPrompt, typedPassword);
+        } while (!refused && *typedPassword == newPassword);
+        if (!refused)
+            newPassword = *typedPassword;
+    };
+    const TScopeExit unhook([this] { ZipReader1.OnBadPassword = nullptr; });
+    const bool extracted = ZipReader1.UnZipToStreamByIndex(&stream, p) > 0;
+    if (refused)
+        return false;
+    if (!extracted)
+        throw Exception(
+            Format("Couldn't Read Picture %d from %s: the entry is damaged", {IntToStr(p), AlbumFileName}));
+    return true;
+}
+
+void TForm1::ShowPictureFrom(int32_t p, TMemoryStream& stream)
+{
+    stream.Seek(0, soFromBeginning);
+    TJPEGImage jpeg;
+    try {
+        jpeg.LoadFromStream(stream);
+    } catch (const Exception& e) {
+        throw Exception(Format("Couldn't Read Picture %d from %s: %s", {IntToStr(p), AlbumFileName, e.what()}));
+    }
+    GetTImageofX(p)->Picture().SetGraphic(&jpeg);
+}
+
+// An empty frame marked as locked; its caption stays hidden, as it would
+// read as garbage without the password.
+void TForm1::ShowLocked(int32_t p)
+{
+    dynamic_cast<TPanel&>(*FindComponent("Panel" + IntToStr(p))).SetCaption(LockedMark);
+}
+
+void TForm1::CloseAlbum()
+{
+    for (int32_t n = 1; n <= std::max(PictureCount, framesBuilt_); ++n) {
+        const std::string number = IntToStr(n);
+        std::vector<std::string> names = {"Label" + number, "Image" + number, "Panel" + number};
+        for (char row : {'A', 'B'})
+            for (int c = 0; c < HolesPerRow; ++c)
+                names.push_back(HoleName(c, row, n));
+        names.push_back("Film" + number);
+        for (const std::string& name : names)
+            if (TComponent* component = FindComponent(name))
+                component->Free();
+    }
+    framesBuilt_ = 0;
+    PictureCount = 0;
+    CurrentImage = nullptr;
+    RemoveSettingsFiles();
+    AlbumTitle = "Untitled";
+    SetCaption(AlbumTitle + " - Pictoria");
+}
+
+// Whatever the last opening extracted: the settings file, or the entry that
+// stood in its place.
+void TForm1::RemoveSettingsFiles()
+{
+    if (TempFolder.empty())
+        return;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(TempFolder, ignored))
+        std::filesystem::remove_all(entry.path(), ignored);
+}
+
+} // namespace pictoview

@@ -1,0 +1,156 @@
+// The film strip's picture commands: looking pictures up by number and
+// back, fitting a thumbnail, the picture menu (copy, save, print, full
+// screen), the slide show and the Open and Close Album buttons. None runs
+// while an album opens.
+#include <charconv>
+
+#include "Clipbrd.h"
+#include "Format.h"
+#include "Jpeg.h"
+#include "MainForm.h"
+#include "PicturePrint.h"
+#include "ScopeExit.h"
+#include "SlideShowForm.h"
+#include "ThumbnailFit.h"
+
+namespace pictoview {
+
+TImage* TForm1::GetTImageofX(int32_t n) const
+{
+    return dynamic_cast<TImage*>(FindComponent("Image" + IntToStr(n)));
+}
+
+TLabel* TForm1::GetTLabelofX(int32_t n) const
+{
+    return dynamic_cast<TLabel*>(FindComponent("Label" + IntToStr(n)));
+}
+
+int32_t TForm1::GetXofTImage(const TImage& image) const
+{
+    const std::string& name = image.Name();
+    int32_t n = 0;
+    if (name.size() > 5)
+        std::from_chars(name.data() + 5, name.data() + name.size(), n);
+    return n;
+}
+
+void TForm1::LoadPicture()
+{
+    if (!CurrentImage || !dynamic_cast<const TJPEGImage*>(CurrentImage->Picture().Graphic()))
+        return;
+    const TPanel& panel = *dynamic_cast<TPanel*>(CurrentImage->Parent());
+    const TPicture& picture = CurrentImage->Picture();
+    CurrentImage->SetBoundsRect(pictoalbum::ThumbnailBounds(picture.Width(), picture.Height(), panel.BevelWidth(),
+                                                            panel.ClientWidth(), panel.ClientHeight()));
+}
+
+// A locked picture has no pixels: nothing to copy, save, print or show
+// (the slide show's fit would divide by its size).
+bool TForm1::ShowsPicture(const TImage* image) const
+{
+    return image && image->Picture().Width() > 0 && image->Picture().Height() > 0;
+}
+
+void TForm1::ImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState, int X, int Y)
+{
+    if (Button != mbRight || opening_)
+        return;
+    CurrentImage = dynamic_cast<TImage*>(Sender);
+    const TPoint point = CurrentImage->ClientToScreen(TPoint{X, Y});
+    PopupMenu1->Popup(point.X, point.Y);
+}
+
+void TForm1::FillSlideShow(const TImage& image)
+{
+    pictoalbum::TForm2& slides = *pictoalbum::Form2;
+    slides.Image1->Picture().Assign(image.Picture());
+    slides.SetWindowState(wsMaximized);
+    slides.Panel4->SetCaption(SlideCaption(GetXofTImage(image)));
+}
+
+void TForm1::ShowPicture1Click(TObject* Sender)
+{
+    if (opening_)
+        return;
+    if (Sender != ShowPicture1)
+        CurrentImage = dynamic_cast<TImage*>(Sender);
+    if (!ShowsPicture(CurrentImage) || !pictoalbum::Form2)
+        return;
+    FillSlideShow(*CurrentImage);
+    // One picture, no automatic advance; the user's speed comes back after.
+    pictoalbum::TForm2& slides = *pictoalbum::Form2;
+    const int speed = slides.TrackBar1->Position();
+    slides.TrackBar1->SetPosition(0);
+    const TScopeExit restoreSpeed([&slides, speed] { slides.TrackBar1->SetPosition(speed); });
+    slides.ShowModal();
+}
+
+void TForm1::BitBtn2Click(TObject*)
+{
+    TImage* first = GetTImageofX(1);
+    if (opening_ || !ShowsPicture(first) || !pictoalbum::Form2)
+        return;
+    CurrentImage = first;
+    FillSlideShow(*first);
+    pictoalbum::Form2->ShowModal();
+}
+
+void TForm1::BitBtn4Click(TObject*)
+{
+    if (opening_ || !OpenDialog1->Execute())
+        return;
+    AlbumFileName = OpenDialog1->FileName;
+    CloseAlbum();
+    OpenAlbum();
+}
+
+void TForm1::BitBtn1Click(TObject*)
+{
+    if (!opening_)
+        CloseAlbum();
+}
+
+void TForm1::CopyPicturetoClipboard1Click(TObject*)
+{
+    if (!opening_ && ShowsPicture(CurrentImage))
+        Clipboard().Assign(*CurrentImage->Picture().Graphic());
+}
+
+// Suggests the file the picture was made from, as the album remembers it.
+void TForm1::LoadPicture1Click(TObject*)
+{
+    if (opening_ || !ShowsPicture(CurrentImage))
+        return;
+    const TIniFile settings(TempFolder + SettingsFileName);
+    SavePictureDialog1->FileName = settings.ReadString(CurrentImage->Name(), "Picture", "");
+    if (SavePictureDialog1->Execute())
+        CurrentImage->Picture().SaveToFile(SavePictureDialog1->FileName);
+}
+
+void TForm1::PrintPicture1Click(TObject* Sender)
+{
+    if (opening_)
+        return;
+    if (Sender != PrintPicture1) {
+        if (!pictoalbum::Form2)
+            return;
+        pictoalbum::TForm2& slides = *pictoalbum::Form2;
+        PrintSlide(slides.Image1->Picture().Graphic(), slides.Panel4->Caption());
+        return;
+    }
+    if (ShowsPicture(CurrentImage))
+        PrintSlide(CurrentImage->Picture().Graphic(), SlideCaption(GetXofTImage(*CurrentImage)));
+}
+
+std::string TForm1::SlideCaption(int32_t n) const
+{
+    const TLabel* label = GetTLabelofX(n);
+    return label ? label->Caption() : "";
+}
+
+void TForm1::PrintSlide(const TGraphic* picture, const std::string& caption)
+{
+    pictoalbum::PrintPicture(picture, caption);
+}
+
+} // namespace pictoview

@@ -1,0 +1,21 @@
+// TForm5: the splash window shown while an album opens.
+#pragma once
+
+#include "Forms.h"
+#include "StdCtrls.h"
+#include "ExtCtrls.h"
+
+namespace pictoview {
+
+class TForm5 : public TForm {
+public:
+    TForm5();
+    std::string ClassName() const override { return "TForm5"; }
+
+    TLabel* Label1 = nullptr;
+    TShape* Shape1 = nullptr;
+};
+
+extern TForm5* Form5;
+
+} // namespace pictoview

@@ -1,0 +1,67 @@
+#include "ViewerGlyphs.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+
+namespace pictoview {
+
+namespace {
+
+constexpr int GlyphSize = 16;
+
+void DrawFolder(QPainter& painter)
+{
+    QPainterPath path;
+    path.moveTo(1.5, 3.5);
+    path.lineTo(6.5, 3.5);
+    path.lineTo(8.5, 5.5);
+    path.lineTo(14.5, 5.5);
+    path.lineTo(14.5, 13.5);
+    path.lineTo(1.5, 13.5);
+    path.closeSubpath();
+    painter.fillPath(path, QColor(0xF0, 0xC8, 0x50));
+    painter.drawPath(path);
+}
+
+void DrawCross(QPainter& painter)
+{
+    painter.drawLine(QPointF(3, 3), QPointF(13, 13));
+    painter.drawLine(QPointF(13, 3), QPointF(3, 13));
+}
+
+void DrawPlay(QPainter& painter)
+{
+    QPainterPath path;
+    path.moveTo(4, 2);
+    path.lineTo(13, 8);
+    path.lineTo(4, 14);
+    path.closeSubpath();
+    painter.fillPath(path, painter.pen().color());
+}
+
+} // namespace
+
+TBitmap ViewerGlyph(TViewerGlyph glyph)
+{
+    QImage image(GlyphSize, GlyphSize, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.5));
+    switch (glyph) {
+    case TViewerGlyph::Open:
+        DrawFolder(painter);
+        break;
+    case TViewerGlyph::Close:
+        DrawCross(painter);
+        break;
+    case TViewerGlyph::Slide:
+        DrawPlay(painter);
+        break;
+    }
+    painter.end();
+    return TBitmap(image);
+}
+
+} // namespace pictoview

@@ -1,0 +1,13 @@
+// The small pictures on the viewer's buttons, drawn here so the program
+// needs no image files: 16 x 16, dark strokes on a transparent ground.
+#pragma once
+
+#include "Graphics.h"
+
+namespace pictoview {
+
+enum class TViewerGlyph { Open, Close, Slide };
+
+TBitmap ViewerGlyph(TViewerGlyph glyph);
+
+} // namespace pictoview
