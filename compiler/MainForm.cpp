@@ -267,13 +267,13 @@ void TForm1::OpenProjectUnderSplash(const std::string& fileName)
         NewAlbum();
         return;
     }
-    if (Form5) {
-        Form5->Show();
-        Form5->Repaint();
+    if (pictoalbum::Form5) {
+        pictoalbum::Form5->Show();
+        pictoalbum::Form5->Repaint();
     }
     OpenProject(fileName);
-    if (Form5)
-        Form5->Close();
+    if (pictoalbum::Form5)
+        pictoalbum::Form5->Close();
 }
 
 void TForm1::NewAlbum()

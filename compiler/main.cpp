@@ -12,7 +12,7 @@ int main(int argc, char** argv)
     application.CreateForm(pictomake::Form1);
     application.CreateForm(pictoalbum::Form2, static_cast<pictoalbum::TSlideShowHost&>(*pictomake::Form1));
     application.CreateForm(pictomake::Form3);
-    application.CreateForm(pictomake::Form5);
+    application.CreateForm(pictoalbum::Form5);
     application.Run();
     return 0;
 }

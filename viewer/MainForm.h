@@ -27,7 +27,7 @@
 #include "Menus.h"
 #include "QtZipUI.h"
 #include "ScrollBox.h"
-#include "SettingsFolder.h"
+#include "PrivateFolder.h"
 #include "SlideShowHost.h"
 #include "StdCtrls.h"
 #include "Stream.h"
@@ -137,7 +137,7 @@ private:
     void FillSlideShow(const TImage& image);
 
     std::vector<std::string> parameters_;
-    std::unique_ptr<TSettingsFolder> settingsFolder_;
+    std::unique_ptr<TPrivateFolder> settingsFolder_;
     // Frames built by the last opening, which may pass PictureCount when
     // a picture fails to load.
     int32_t framesBuilt_ = 0;

@@ -44,9 +44,9 @@ void TForm1::OpenAlbum()
     // Input is held off until the opening ends, however it ends.
     TopPanel->SetEnabled(false);
     ScrollBox1->SetEnabled(false);
-    if (Form5) {
-        Form5->Show();
-        Form5->Repaint();
+    if (pictoalbum::Form5) {
+        pictoalbum::Form5->Show();
+        pictoalbum::Form5->Repaint();
     }
     const TScopeExit ended([this] { EndOpening(); });
     try {
@@ -59,8 +59,8 @@ void TForm1::OpenAlbum()
 
 void TForm1::EndOpening()
 {
-    if (Form5)
-        Form5->Close();
+    if (pictoalbum::Form5)
+        pictoalbum::Form5->Close();
     TopPanel->SetEnabled(true);
     ScrollBox1->SetEnabled(true);
     opening_ = false;
@@ -78,8 +78,8 @@ void TForm1::OpenAlbumSteps()
     ZipReader1.SetSelected(0, true);
     ZipReader1.Password = "";
     if (!settingsFolder_)
-        settingsFolder_ = std::make_unique<TSettingsFolder>();
-    TempFolder = CheckPath(settingsFolder_->Path());
+        settingsFolder_ = std::make_unique<TPrivateFolder>();
+    TempFolder = CheckPath(settingsFolder_->Path().string());
     RemoveSettingsFiles();
     ReadSettingsEntry();
 

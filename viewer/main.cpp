@@ -10,7 +10,7 @@ int main(int argc, char** argv)
     application.SetTitle("Pictoria");
     application.CreateForm(pictoview::Form1);
     application.CreateForm(pictoalbum::Form2, static_cast<pictoalbum::TSlideShowHost&>(*pictoview::Form1));
-    application.CreateForm(pictoview::Form5);
+    application.CreateForm(pictoalbum::Form5);
     application.Run();
     return 0;
 }

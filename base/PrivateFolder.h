@@ -1,6 +1,8 @@
-// The folder the album program unpacks into: made with mkdtemp under $TMPDIR
-// (/tmp when unset), so only this user can enter it, and removed with
-// everything in it when the object goes, whether the run worked or not.
+// A folder of this process's own: made with mkdtemp under $TMPDIR (/tmp when
+// unset), mode 0700, so no other user can read or plant files in it, and
+// removed with everything in it when the object goes, whether the work in it
+// went well or not. The album program unpacks into one; the viewer extracts
+// its album settings file into one.
 #pragma once
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "SplashForm.h"
 
-namespace pictomake {
+namespace pictoalbum {
 
 TForm5* Form5 = nullptr;
 
@@ -31,4 +31,4 @@ TForm5::TForm5()
     Label1->SetCaption("Loading Album...");
 }
 
-} // namespace pictomake
+} // namespace pictoalbum

@@ -1,11 +1,12 @@
-// TForm5: the splash window shown while an album opens.
+// TForm5: the splash window of both programs, shown while an album (or the
+// compiler's project) opens.
 #pragma once
 
 #include "Forms.h"
 #include "StdCtrls.h"
 #include "ExtCtrls.h"
 
-namespace pictoview {
+namespace pictoalbum {
 
 class TForm5 : public TForm {
 public:
@@ -18,4 +19,4 @@ public:
 
 extern TForm5* Form5;
 
-} // namespace pictoview
+} // namespace pictoalbum
