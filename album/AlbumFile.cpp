@@ -1,5 +1,7 @@
 #include "AlbumFile.h"
 
+#include "CarriedValue.h"
+
 namespace pictoalbum {
 
 namespace {
@@ -25,7 +27,10 @@ std::string AlbumSettingsFileText(const TAlbumSettingsText& settings)
         const TAlbumSettingsPicture& picture = settings.Pictures[i];
         text += "[Image" + std::to_string(i + 1) + "]" + LineEnd;
         text += "Picture=" + picture.Source + LineEnd;
-        text += "Caption=" + picture.Caption + LineEnd;
+        // A scrambled caption's awkward bytes travel in its companion key.
+        text += "Caption=" + LineOf(picture.Caption) + LineEnd;
+        if (!SurvivesIniValue(picture.Caption))
+            text += CompanionKey("Caption") + "=" + HexOf(picture.Caption) + LineEnd;
         text += LineEnd;
     }
     text += "[Settings]" + LineEnd;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "CarriedValue.h"
 #include "IniFiles.h"
 #include "KeyWordScrambling.h"
 
@@ -12,48 +13,10 @@ namespace {
 
 const std::string SettingsSection = "Settings";
 const std::string DefaultCaption = "Put Caption Here";
-const std::string HexSuffix = "Hex";
 
 std::string PictureSection(std::size_t n)
 {
     return "Image" + std::to_string(n);
-}
-
-std::string ToHex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (const char c : bytes) {
-        hex += digits[static_cast<unsigned char>(c) >> 4];
-        hex += digits[static_cast<unsigned char>(c) & 15];
-    }
-    return hex;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-std::optional<std::string> FromHex(const std::string& hex)
-{
-    if (hex.size() % 2 != 0)
-        return std::nullopt;
-    std::string bytes;
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = HexDigit(hex[i]);
-        const int low = HexDigit(hex[i + 1]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        bytes += static_cast<char>(high * 16 + low);
-    }
-    return bytes;
 }
 
 // Quotes keep blanks and quotes at the ends; a zero byte or a line break
@@ -70,19 +33,9 @@ void WriteScrambled(TIniFile& ini, const std::string& section, const std::string
 {
     ini.WriteString(section, ident, writtenValue);
     if (survives)
-        ini.DeleteKey(section, ident + HexSuffix);
+        ini.DeleteKey(section, pictoalbum::CompanionKey(ident));
     else
-        ini.WriteString(section, ident + HexSuffix, ToHex(value));
-}
-
-// The companion key when it holds well-formed bytes, else the key itself.
-std::string ReadScrambled(const TIniFile& ini, const std::string& section, const std::string& ident,
-                          const std::string& defaultValue)
-{
-    if (ini.ValueExists(section, ident + HexSuffix))
-        if (auto bytes = FromHex(ini.ReadString(section, ident + HexSuffix, "")))
-            return *bytes;
-    return ini.ReadString(section, ident, defaultValue);
+        ini.WriteString(section, pictoalbum::CompanionKey(ident), pictoalbum::HexOf(value));
 }
 
 } // namespace
@@ -99,7 +52,7 @@ std::vector<TProjectPicture> TProjectFile::Pictures() const
         picture.Source = ini.ReadString(section, "Picture", "");
         if (picture.Source.empty())
             return pictures;
-        picture.Caption = ReadScrambled(ini, section, "Caption", DefaultCaption);
+        picture.Caption = pictoalbum::ReadCarriedValue(ini, section, "Caption", DefaultCaption);
         picture.Protected = ini.ReadBool(section, "Encrypt", false);
         pictures.push_back(std::move(picture));
     }
@@ -110,7 +63,7 @@ TAlbumSettings TProjectFile::Settings() const
     const TIniFile ini(fileName_);
     TAlbumSettings settings;
     settings.Password =
-        pictoalbum::Decrypt(ReadScrambled(ini, SettingsSection, "Password", ""), pictoalbum::PasswordKeyWord);
+        pictoalbum::Decrypt(pictoalbum::ReadCarriedValue(ini, SettingsSection, "Password", ""), pictoalbum::PasswordKeyWord);
     settings.AllowSave = ini.ReadBool(SettingsSection, "AllowSave", true);
     settings.Title = ini.ReadString(SettingsSection, "Title", "");
     settings.ShowSlide = ini.ReadBool(SettingsSection, "ShowSlide", false);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "CarriedValue.h"
 #include "Dialogs.h"
 #include "FilmStrip.h"
 #include "Format.h"
@@ -187,7 +188,7 @@ void TForm1::EnablePictureSaving(bool allow)
 // stays locked, its caption hidden.
 void TForm1::LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional<std::string>& typedPassword)
 {
-    const std::string caption = settings.ReadString("Image" + IntToStr(p), "Caption", "");
+    const std::string caption = pictoalbum::ReadCarriedValue(settings, "Image" + IntToStr(p), "Caption", "");
     const bool encrypted = ZipReader1.GetEncrypted(p);
     TMemoryStream stream;
     if (!ExtractPicture(p, stream, typedPassword)) {

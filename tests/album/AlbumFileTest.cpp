@@ -15,10 +15,9 @@ TEST(AlbumFileTest, SettingsTextHasAPictureSectionEachThenTheSettingsLast)
         {"no pictures", {{}, true, "Trip", false}, "[Settings]\r\nAllowSave=1\r\nTitle=Trip\r\nShowSlide=0\r\n"},
         {"two pictures",
          {{{"/photos/a.jpg", "Beach"}, {"Image2", std::string("\x01\r\x00q", 4)}}, false, "", true},
-         std::string("[Image1]\r\nPicture=/photos/a.jpg\r\nCaption=Beach\r\n\r\n"
-                     "[Image2]\r\nPicture=Image2\r\nCaption=\x01\r\x00q\r\n\r\n"
-                     "[Settings]\r\nAllowSave=0\r\nTitle=\r\nShowSlide=1\r\n",
-                     138)},
+         "[Image1]\r\nPicture=/photos/a.jpg\r\nCaption=Beach\r\n\r\n"
+         "[Image2]\r\nPicture=Image2\r\nCaption=\x01\r\nCaptionHex=010D0071\r\n\r\n"
+         "[Settings]\r\nAllowSave=0\r\nTitle=\r\nShowSlide=1\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -31,6 +31,9 @@ TEST_F(CompiledAlbumTest, TheViewerShowsWhatTheCompilerSaved)
         {"hut.bmp", 42, false, "Hütte am Strand", false},
         {"dunes.jpg", 43, true, "Dünen – geschützt", true},
         {"sea.jpg", 44, true, "Sea", false},
+        // Scrambled with "secret", these end in a zero byte and a line feed.
+        {"p2.jpg", 45, true, "Picture 2", true},
+        {"p8.jpg", 46, true, "Picture 8", true},
     };
     NewWindow();
     for (const AlbumPicture& picture : pictures)
@@ -50,8 +53,8 @@ TEST_F(CompiledAlbumTest, TheViewerShowsWhatTheCompilerSaved)
     viewer.Open(dir.File("trip.pxa"));
     dialogs.Verify();
 
-    ASSERT_EQ(viewer.form.PictureCount, 4);
-    for (int n = 1; n <= 4; ++n) {
+    ASSERT_EQ(viewer.form.PictureCount, static_cast<int>(std::size(pictures)));
+    for (int n = 1; n <= viewer.form.PictureCount; ++n) {
         SCOPED_TRACE(pictures[n - 1].fileName);
         EXPECT_EQ(viewer.PictureWidth(n), pictures[n - 1].width);
         EXPECT_EQ(viewer.Caption(n), pictures[n - 1].caption);
