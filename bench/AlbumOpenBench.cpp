@@ -35,6 +35,7 @@
 #include <QtGlobal>
 
 #include "AlbumFile.h"
+#include "AlbumPicture.h"
 #include "Application.h"
 #include "Dialogs.h"
 #include "Graphics.h"
@@ -223,8 +224,8 @@ void ResetPeakMemory()
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-// Every frame shows its whole picture, fitted inside the frame and held
-// decoded no larger than the frame needs.
+// Every frame shows its picture at its whole size, fitted inside the frame,
+// holding only the strip's small copy of it.
 bool StripComplete(const pictoview::TForm1& form)
 {
     if (form.PictureCount != PictureCount)
@@ -233,12 +234,11 @@ bool StripComplete(const pictoview::TForm1& form)
         const TImage* image = form.GetTImageofX(n);
         if (!image)
             return false;
-        const auto* jpeg = dynamic_cast<const TJPEGImage*>(image->Picture().Graphic());
+        const auto* picture = dynamic_cast<const pictoview::TAlbumPicture*>(image->Picture().Graphic());
         const auto* panel = dynamic_cast<const TPanel*>(image->Parent());
-        if (!jpeg || !panel || jpeg->Width() != int(PictureWidth) || jpeg->Height() != int(PictureHeight) ||
+        if (!picture || !panel || picture->Width() != int(PictureWidth) || picture->Height() != int(PictureHeight) ||
             image->Left() < 0 || image->Top() < 0 || image->Left() + image->Width() > panel->ClientWidth() ||
-            image->Top() + image->Height() > panel->ClientHeight() ||
-            jpeg->DecodedSize().width() > int(PictureWidth / 8))
+            image->Top() + image->Height() > panel->ClientHeight())
             return false;
     }
     return true;

@@ -126,7 +126,8 @@ private:
     void EnablePictureSaving(bool allow);
     void LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional<std::string>& typedPassword);
     bool ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std::string>& typedPassword);
-    void ShowPictureFrom(int32_t p, TMemoryStream& stream);
+    void ShowPictureFrom(int32_t p, TMemoryStream& stream, const std::string& password);
+    std::vector<std::uint8_t> ReadEntryAgain(int32_t p, const std::string& password);
     void ShowLocked(int32_t p);
     void EndOpening();
     void RemoveSettingsFiles();
@@ -141,6 +142,9 @@ private:
     // Frames built by the last opening, which may pass PictureCount when
     // a picture fails to load.
     int32_t framesBuilt_ = 0;
+    // Alive while the album is open: the strip's pictures read their entries
+    // again only while it is.
+    std::shared_ptr<bool> albumOpen_;
     bool opening_ = false;
     bool closeRequested_ = false;
     // The engine's questions reach the user as dialogs for as long as the

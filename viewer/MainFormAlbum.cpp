@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "AlbumPicture.h"
 #include "CarriedValue.h"
 #include "Dialogs.h"
 #include "FilmStrip.h"
@@ -197,7 +198,7 @@ void TForm1::LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional
     }
     const std::string shown = encrypted ? Decrypt(caption, GetWordPass(*typedPassword)) : caption;
     GetTLabelofX(p)->SetCaption(FileTextToUtf8(shown));
-    ShowPictureFrom(p, stream);
+    ShowPictureFrom(p, stream, encrypted ? *typedPassword : "");
 }
 
 // True when entry p's data is in stream, false when it stays locked (no
@@ -228,7 +229,9 @@ bool TForm1::ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std:
     return true;
 }
 
-void TForm1::ShowPictureFrom(int32_t p, TMemoryStream& stream)
+// The strip keeps only the picture's size and a small copy; the whole
+// picture is read again from the album when it is needed.
+void TForm1::ShowPictureFrom(int32_t p, TMemoryStream& stream, const std::string& password)
 {
     stream.Seek(0, soFromBeginning);
     TJPEGImage jpeg;
@@ -237,7 +240,26 @@ void TForm1::ShowPictureFrom(int32_t p, TMemoryStream& stream)
     } catch (const Exception& e) {
         throw Exception(Format("Couldn't Read Picture %d from %s: %s", {IntToStr(p), AlbumFileName, e.what()}));
     }
-    GetTImageofX(p)->Picture().SetGraphic(&jpeg);
+    if (!albumOpen_)
+        albumOpen_ = std::make_shared<bool>(true);
+    const std::weak_ptr<bool> open = albumOpen_;
+    const TAlbumPicture picture(jpeg, [this, open, p, password] {
+        return open.expired() ? std::vector<std::uint8_t>() : ReadEntryAgain(p, password);
+    });
+    GetTImageofX(p)->Picture().SetGraphic(&picture);
+}
+
+// Entry p's bytes without asking anything: empty when they cannot be read.
+std::vector<std::uint8_t> TForm1::ReadEntryAgain(int32_t p, const std::string& password)
+{
+    try {
+        ZipReader1.Password = password;
+        TMemoryStream stream;
+        if (ZipReader1.UnZipToStreamByIndex(&stream, p) > 0)
+            return stream.Bytes();
+    } catch (const Exception&) {
+    }
+    return {};
 }
 
 // An empty frame marked as locked; its caption stays hidden, as it would
@@ -261,6 +283,7 @@ void TForm1::CloseAlbum()
                 component->Free();
     }
     framesBuilt_ = 0;
+    albumOpen_.reset();
     PictureCount = 0;
     CurrentImage = nullptr;
     RemoveSettingsFiles();

@@ -36,7 +36,7 @@ int32_t TForm1::GetXofTImage(const TImage& image) const
 
 void TForm1::LoadPicture()
 {
-    if (!CurrentImage || !dynamic_cast<const TJPEGImage*>(CurrentImage->Picture().Graphic()))
+    if (!CurrentImage || !CurrentImage->Picture().Graphic())
         return;
     const TPanel& panel = *dynamic_cast<TPanel*>(CurrentImage->Parent());
     const TPicture& picture = CurrentImage->Picture();
