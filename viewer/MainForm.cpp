@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "Application.h"
+#include "ExitForm.h"
 #include "Format.h"
 #include "ViewerGlyphs.h"
 
@@ -141,13 +142,22 @@ void TForm1::FormShow(TObject*)
 }
 
 // A close asked for while an album opens would free the strip the opening
-// is filling: it waits for the opening's end.
+// is filling: it waits for the opening's end. Leaving takes the private
+// folder and the settings file in it along; staying keeps both, so the album
+// goes on as it was.
 void TForm1::FormCloseQuery(TObject*, bool& CanClose)
 {
     if (opening_) {
         closeRequested_ = true;
         CanClose = false;
+        return;
     }
+    if (!Form3)
+        return;
+    Form3->AskAbout(AlbumTitle);
+    CanClose = Form3->ShowModal() == mrYes;
+    if (CanClose)
+        settingsFolder_.reset();
 }
 
 std::string TForm1::CheckPath(const std::string& Path)

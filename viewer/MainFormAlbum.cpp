@@ -7,6 +7,7 @@
 #include "AlbumPicture.h"
 #include "CarriedValue.h"
 #include "Dialogs.h"
+#include "ExitForm.h"
 #include "FilmStrip.h"
 #include "Format.h"
 #include "Jpeg.h"
@@ -89,6 +90,8 @@ void TForm1::OpenAlbumSteps()
     AlbumTitle = FileTextToUtf8(settings.ReadString("Settings", "Title", "Untitled"));
     AutoSlideShow = settings.ReadBool("Settings", "ShowSlide", false);
     SetCaption(AlbumTitle + " - Pictoria");
+    if (Form3)
+        Form3->AskAbout(AlbumTitle);
 
     const int32_t pictures = ZipReader1.GetCount() - 1;
     BuildStrip(pictures);

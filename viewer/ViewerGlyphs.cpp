@@ -64,4 +64,21 @@ TBitmap ViewerGlyph(TViewerGlyph glyph)
     return TBitmap(image);
 }
 
+TBitmap ApplicationIcon()
+{
+    constexpr int IconSize = 32;
+    QImage image(IconSize, IconSize, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.fillRect(0, 6, IconSize, 20, QColor(0x30, 0x30, 0x30));
+    for (int x = 2; x < IconSize; x += 6) {
+        painter.fillRect(x, 8, 3, 2, Qt::white);
+        painter.fillRect(x, 22, 3, 2, Qt::white);
+    }
+    painter.fillRect(3, 11, 12, 10, QColor(0x60, 0xA0, 0xE0));
+    painter.fillRect(17, 11, 12, 10, QColor(0x70, 0xC0, 0x70));
+    painter.end();
+    return TBitmap(image);
+}
+
 } // namespace pictoview

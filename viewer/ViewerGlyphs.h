@@ -10,4 +10,7 @@ enum class TViewerGlyph { Open, Close, Slide };
 
 TBitmap ViewerGlyph(TViewerGlyph glyph);
 
+// The program's own icon, 32 x 32: a strip of film with two pictures.
+TBitmap ApplicationIcon();
+
 } // namespace pictoview

@@ -1,5 +1,6 @@
 // Pictoview: the album viewer.
 #include "Application.h"
+#include "ExitForm.h"
 #include "MainForm.h"
 #include "SlideShowForm.h"
 #include "SplashForm.h"
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
     application.SetTitle("Pictoria");
     application.CreateForm(pictoview::Form1);
     application.CreateForm(pictoalbum::Form2, static_cast<pictoalbum::TSlideShowHost&>(*pictoview::Form1));
+    application.CreateForm(pictoview::Form3);
     application.CreateForm(pictoalbum::Form5);
     application.Run();
     return 0;

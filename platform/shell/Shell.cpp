@@ -21,6 +21,11 @@ public:
     {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(fileName)));
     }
+
+    bool OpenAddress(const std::string& address) override
+    {
+        return QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+    }
 };
 
 TShell* current = nullptr;

@@ -1,6 +1,7 @@
-// The desktop shell: starting a program and opening a document with the
-// program the desktop chooses for it. The Qt implementation is in use unless
-// a TShellScope installs another (the tests' recorder), so nothing a test
+// The desktop shell: starting a program and opening a document or a web
+// address with the program the desktop chooses for it. The Qt implementation
+// is in use unless a TShellScope installs another (the tests' recorder), so
+// nothing a test
 // does starts a real program or a browser.
 #pragma once
 
@@ -16,6 +17,8 @@ public:
     // Opens the file with the desktop's program for its type; false when no
     // program took it.
     virtual bool OpenDocument(const std::string& fileName) = 0;
+    // Opens a web address with the desktop's browser; false when none took it.
+    virtual bool OpenAddress(const std::string& address) = 0;
 };
 
 // The shell in use.

@@ -1,5 +1,6 @@
 // A shell double that starts nothing: it records each program started and
-// each document opened, in order, and installs itself for its lifetime.
+// each document and address opened, in order, and installs itself for its
+// lifetime.
 #pragma once
 
 #include <string>
@@ -18,6 +19,7 @@ public:
     };
     std::vector<TStart> Started;
     std::vector<std::string> Opened;
+    std::vector<std::string> Addresses;
 
     bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override
     {
@@ -27,6 +29,11 @@ public:
     bool OpenDocument(const std::string& fileName) override
     {
         Opened.push_back(fileName);
+        return true;
+    }
+    bool OpenAddress(const std::string& address) override
+    {
+        Addresses.push_back(address);
         return true;
     }
 

@@ -1,0 +1,80 @@
+#include "ExitForm.h"
+
+#include "Geometry.h"
+#include "Screen.h"
+#include "Shell.h"
+#include "ViewerGlyphs.h"
+
+namespace pictoview {
+
+TForm3* Form3 = nullptr;
+
+TForm3::TForm3()
+{
+    SetName("Form3");
+    SetCaption("Exit Pictoria?");
+    SetBorderStyle(bsDialog);
+    SetPosition(poScreenCenter);
+    SetClientWidth(306);
+    SetClientHeight(215);
+    Font().SetName("MS Sans Serif");
+    Font().SetHeight(-11);
+
+    Image1 = NewComponent<TImage>(*this);
+    Image1->SetName("Image1");
+    Image1->SetParent(this);
+    Image1->SetBounds(136, 8, 32, 32);
+    const TBitmap icon = ApplicationIcon();
+    Image1->Picture().SetGraphic(&icon);
+
+    Label1 = NewLabel("Label1",
+                      "Put your own photos in EXE albums like this with Pictoria.  For more information go to:",
+                      Bounds(56, 48, 193, 41));
+    Label1->SetWordWrap(true);
+    Label2 = NewLabel("Label2", HomePageAddress, Bounds(8, 88, 289, 13));
+    Label2->Font().SetStyle(fsUnderline);
+    Label2->SetCursor(crHandPoint);
+    Label2->OnClick = [this](TObject* Sender) { Label2Click(Sender); };
+    Label3 = NewLabel("Label3", "Do you want to exit Pictoria?", Bounds(8, 128, 289, 41));
+    Label3->SetWordWrap(true);
+
+    Button1 = NewButton("Button1", "&Yes", 64, mrYes);
+    Button2 = NewButton("Button2", "&No", 168, mrNo);
+}
+
+void TForm3::AskAbout(const std::string& albumTitle)
+{
+    Label3->SetCaption("Do you want to exit " + albumTitle + "?");
+    SetCaption("Exit " + albumTitle + "?");
+}
+
+// A browser that does not start leaves the prompt as it was.
+void TForm3::Label2Click(TObject*)
+{
+    Shell().OpenAddress(Label2->Caption());
+}
+
+TLabel* TForm3::NewLabel(const std::string& name, const std::string& caption, TRect bounds)
+{
+    TLabel* label = NewComponent<TLabel>(*this);
+    label->SetName(name);
+    label->SetParent(this);
+    label->SetAutoSize(false);
+    label->SetAlignment(taCenter);
+    label->SetBoundsRect(bounds);
+    label->SetCaption(caption);
+    return label;
+}
+
+TButton* TForm3::NewButton(const std::string& name, const std::string& caption, int left, TModalResult result)
+{
+    TButton* button = NewComponent<TButton>(*this);
+    button->SetName(name);
+    button->SetParent(this);
+    button->SetBounds(left, 168, 75, 25);
+    button->SetCaption(caption);
+    button->SetModalResult(result);
+    return button;
+}
+
+} // namespace pictoview
