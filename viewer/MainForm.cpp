@@ -144,7 +144,8 @@ void TForm1::FormShow(TObject*)
 // A close asked for while an album opens would free the strip the opening
 // is filling: it waits for the opening's end. Leaving takes the private
 // folder and the settings file in it along; staying keeps both, so the album
-// goes on as it was.
+// goes on as it was. When the system ends the program nobody is there to
+// answer: it leaves without asking.
 void TForm1::FormCloseQuery(TObject*, bool& CanClose)
 {
     if (opening_) {
@@ -152,10 +153,10 @@ void TForm1::FormCloseQuery(TObject*, bool& CanClose)
         CanClose = false;
         return;
     }
-    if (!Form3)
-        return;
-    Form3->AskAbout(AlbumTitle);
-    CanClose = Form3->ShowModal() == mrYes;
+    if (Form3 && !(Application && Application->Terminated())) {
+        Form3->AskAbout(AlbumTitle);
+        CanClose = Form3->ShowModal() == mrYes;
+    }
     if (CanClose)
         settingsFolder_.reset();
 }

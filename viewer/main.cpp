@@ -4,6 +4,7 @@
 #include "MainForm.h"
 #include "SlideShowForm.h"
 #include "SplashForm.h"
+#include "TerminationSignals.h"
 
 int main(int argc, char** argv)
 {
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
     application.CreateForm(pictoalbum::Form2, static_cast<pictoalbum::TSlideShowHost&>(*pictoview::Form1));
     application.CreateForm(pictoview::Form3);
     application.CreateForm(pictoalbum::Form5);
+    // Ended by the system, the viewer still removes its private folder.
+    const TTerminationSignals endGently([&application] { application.Terminate(); });
     application.Run();
     return 0;
 }
