@@ -58,11 +58,7 @@ TPanel* TForm2::NewPanel(TWinControl* parent, const std::string& name, TAlign al
 TBitBtn* TForm2::NewButton(TWinControl* parent, const std::string& name, const std::string& caption, TRect bounds,
                            const std::string& hint, TNotifyEvent onClick)
 {
-    TBitBtn* button = NewComponent<TBitBtn>(*this);
-    button->SetName(name);
-    button->SetParent(parent);
-    button->SetBoundsRect(bounds);
-    button->SetCaption(caption);
+    TBitBtn* button = NewBitBtn(*this, parent, name, caption, bounds);
     button->SetHint(hint);
     button->SetShowHint(true);
     button->OnClick = std::move(onClick);

@@ -66,16 +66,6 @@ void TForm1::CreateComponents()
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
 }
 
-TBitBtn* TForm1::NewButton(const std::string& name, const std::string& caption, TRect bounds)
-{
-    TBitBtn* button = NewComponent<TBitBtn>(*this);
-    button->SetName(name);
-    button->SetParent(TopPanel);
-    button->SetCaption(caption);
-    button->SetBoundsRect(bounds);
-    return button;
-}
-
 void TForm1::CreateTopBar()
 {
     TopPanel = NewComponent<TPanel>(*this);
@@ -86,9 +76,9 @@ void TForm1::CreateTopBar()
     TopPanel->SetBevelInner(bvRaised);
     TopPanel->SetCaption("");
 
-    BitBtn3 = NewButton("BitBtn3", "Op&en", Bounds(8, 8, 89, 25));
-    BitBtn4 = NewButton("BitBtn4", "&Save", Bounds(104, 8, 89, 25));
-    BitBtn6 = NewButton("BitBtn6", "Save &As...", Bounds(200, 8, 89, 25));
+    BitBtn3 = NewBitBtn(*this, TopPanel, "BitBtn3", "Op&en", Bounds(8, 8, 89, 25));
+    BitBtn4 = NewBitBtn(*this, TopPanel, "BitBtn4", "&Save", Bounds(104, 8, 89, 25));
+    BitBtn6 = NewBitBtn(*this, TopPanel, "BitBtn6", "Save &As...", Bounds(200, 8, 89, 25));
 
     Label1 = NewComponent<TLabel>(*this);
     Label1->SetName("Label1");
@@ -99,10 +89,10 @@ void TForm1::CreateTopBar()
     Label1->SetWordWrap(true);
     Label1->SetCaption("Right Click on Pictures for more Options.");
 
-    BitBtn2 = NewButton("BitBtn2", "&Slide Show", Bounds(416, 8, 97, 25));
+    BitBtn2 = NewBitBtn(*this, TopPanel, "BitBtn2", "&Slide Show", Bounds(416, 8, 97, 25));
     BitBtn2->OnClick = [this](TObject* Sender) { BitBtn2Click(Sender); };
-    BitBtn5 = NewButton("BitBtn5", "Create &EXE", Bounds(528, 8, 97, 25));
-    BitBtn1 = NewButton("BitBtn1", "Add &Picture", Bounds(8, 40, 89, 25));
+    BitBtn5 = NewBitBtn(*this, TopPanel, "BitBtn5", "Create &EXE", Bounds(528, 8, 97, 25));
+    BitBtn1 = NewBitBtn(*this, TopPanel, "BitBtn1", "Add &Picture", Bounds(8, 40, 89, 25));
 
     Label2 = NewComponent<TLabel>(*this);
     Label2->SetName("Label2");
@@ -118,9 +108,9 @@ void TForm1::CreateTopBar()
     Title->SetMaxLength(40);
     Title->OnChange = [this](TObject* Sender) { TitleChange(Sender); };
 
-    BitBtn8 = NewButton("BitBtn8", "Se&ttings", Bounds(416, 40, 97, 25));
+    BitBtn8 = NewBitBtn(*this, TopPanel, "BitBtn8", "Se&ttings", Bounds(416, 40, 97, 25));
     BitBtn8->OnClick = [this](TObject* Sender) { Settings1Click(Sender); };
-    BitBtn7 = NewButton("BitBtn7", " &Help", Bounds(528, 40, 97, 25));
+    BitBtn7 = NewBitBtn(*this, TopPanel, "BitBtn7", " &Help", Bounds(528, 40, 97, 25));
 }
 
 TMenuItem* TForm1::NewMenuItem(TMenuItem& parent, const std::string& name, const std::string& caption)

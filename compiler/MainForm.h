@@ -220,7 +220,6 @@ private:
     void CreatePopupMenus();
     void CreateDialogs();
     void CreateAlbumComponents();
-    TBitBtn* NewButton(const std::string& name, const std::string& caption, TRect bounds);
     TMenuItem* NewMenuItem(TMenuItem& parent, const std::string& name, const std::string& caption);
     void AddSeparator(TMenuItem& parent);
 

@@ -58,16 +58,6 @@ void TForm1::CreateComponents()
     OnCloseQuery = [this](TObject* Sender, bool& CanClose) { FormCloseQuery(Sender, CanClose); };
 }
 
-TBitBtn* TForm1::NewButton(const std::string& name, const std::string& caption, TRect bounds)
-{
-    TBitBtn* button = NewComponent<TBitBtn>(*this);
-    button->SetName(name);
-    button->SetParent(TopPanel);
-    button->SetCaption(caption);
-    button->SetBoundsRect(bounds);
-    return button;
-}
-
 void TForm1::CreateTopBar()
 {
     TopPanel = NewComponent<TPanel>(*this);
@@ -88,11 +78,11 @@ void TForm1::CreateTopBar()
     TopLabel->SetCaption("For More Options Right Click on Picture");
 
     // The Slide Show button comes first in tab order.
-    BitBtn2 = NewButton("BitBtn2", "&Slide Show", Bounds(392, 8, 225, 25));
+    BitBtn2 = NewBitBtn(*this, TopPanel, "BitBtn2", "&Slide Show", Bounds(392, 8, 225, 25));
     BitBtn2->OnClick = [this](TObject* Sender) { BitBtn2Click(Sender); };
-    BitBtn4 = NewButton("BitBtn4", "&Open Album", Bounds(16, 8, 105, 25));
+    BitBtn4 = NewBitBtn(*this, TopPanel, "BitBtn4", "&Open Album", Bounds(16, 8, 105, 25));
     BitBtn4->OnClick = [this](TObject* Sender) { BitBtn4Click(Sender); };
-    BitBtn1 = NewButton("BitBtn1", "&Close Album", Bounds(136, 8, 105, 25));
+    BitBtn1 = NewBitBtn(*this, TopPanel, "BitBtn1", "&Close Album", Bounds(136, 8, 105, 25));
     BitBtn1->OnClick = [this](TObject* Sender) { BitBtn1Click(Sender); };
 }
 

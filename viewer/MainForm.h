@@ -115,7 +115,6 @@ private:
     void CreateComponents();
     void CreateTopBar();
     void CreatePopupMenu();
-    TBitBtn* NewButton(const std::string& name, const std::string& caption, TRect bounds);
     TMenuItem* NewMenuItem(const std::string& name, const std::string& caption);
 
     // The steps of an opening.

@@ -107,3 +107,14 @@ void TBitBtn::Click()
     }
     TButton::Click();
 }
+
+TBitBtn* NewBitBtn(TComponent& owner, TWinControl* parent, const std::string& name, const std::string& caption,
+                   TRect bounds)
+{
+    TBitBtn* button = NewComponent<TBitBtn>(owner);
+    button->SetName(name);
+    button->SetParent(parent);
+    button->SetCaption(caption);
+    button->SetBoundsRect(bounds);
+    return button;
+}

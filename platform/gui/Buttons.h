@@ -11,6 +11,13 @@ enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkYes, bkNo, bkClose };
 
 class TGlyphButton;
 
+class TBitBtn;
+
+// A bit button made as forms make their design-time buttons: owned by owner,
+// named, on parent, with its caption and bounds.
+TBitBtn* NewBitBtn(TComponent& owner, TWinControl* parent, const std::string& name, const std::string& caption,
+                   TRect bounds);
+
 class TBitBtn : public TButton {
 public:
     TBitBtn();
