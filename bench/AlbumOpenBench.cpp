@@ -40,6 +40,7 @@
 #include "Dialogs.h"
 #include "Graphics.h"
 #include "Jpeg.h"
+#include "MadePhotograph.h"
 #include "MainForm.h"
 #include "Stream.h"
 #include "ZipWriter.h"
@@ -65,50 +66,6 @@ public:
     std::optional<std::string> SelectFolder(const std::string&, const std::string&) override { return {}; }
     std::optional<TModalResult> ShowModal(TForm&) override { return mrCancel; }
 };
-
-// A made-up photograph: soft gradients and a disc with sensor noise, which
-// JPEG keeps at about 3 MB at this size and quality.
-TBytes EncodePhotograph(std::uint32_t seed)
-{
-    std::vector<std::uint8_t> row(std::size_t{PictureWidth} * 3);
-    std::uint32_t state = seed * 2654435761u + 1;
-    jpeg_compress_struct jpeg{};
-    jpeg_error_mgr errors{};
-    jpeg.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&jpeg);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&jpeg, &buffer, &size);
-    jpeg.image_width = PictureWidth;
-    jpeg.image_height = PictureHeight;
-    jpeg.input_components = 3;
-    jpeg.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&jpeg);
-    jpeg_set_quality(&jpeg, 90, TRUE);
-    jpeg_start_compress(&jpeg, TRUE);
-    for (unsigned y = 0; y < PictureHeight; ++y) {
-        const double fy = y / double(PictureHeight);
-        for (unsigned x = 0; x < PictureWidth; ++x) {
-            state ^= state << 13;
-            state ^= state >> 17;
-            state ^= state << 5;
-            const double fx = x / double(PictureWidth);
-            const double disc = std::hypot(fx - 0.2 - 0.15 * seed, fy - 0.5) < 0.2 ? 60 : 0;
-            for (unsigned c = 0; c < 3; ++c) {
-                const double base = 128 + 80 * std::sin(6 * fx + 2 * c + seed) * std::cos(4 * fy - c) + disc;
-                const double noise = int((state >> (8 * c)) & 255) % 24 - 12;
-                row[std::size_t{x} * 3 + c] = static_cast<std::uint8_t>(std::clamp(base + noise, 0.0, 255.0));
-            }
-        }
-        JSAMPROW line = row.data();
-        jpeg_write_scanlines(&jpeg, &line, 1);
-    }
-    jpeg_finish_compress(&jpeg);
-    jpeg_destroy_compress(&jpeg);
-    TBytes bytes(buffer, buffer + size);
-    std::free(buffer);
-    return bytes;
-}
 
 // Picture n: one of the photographs with "Picture n" in a comment segment
 // right after the start-of-image marker.
@@ -252,7 +209,7 @@ int main(int argc, char** argv)
     std::vector<TBytes> photographs;
     std::size_t albumBytes = 0;
     for (std::uint32_t seed = 0; seed < DistinctPictures; ++seed)
-        photographs.push_back(EncodePhotograph(seed));
+        photographs.push_back(MadePhotograph(PictureWidth, PictureHeight, seed, 90));
     for (int n = 1; n <= PictureCount; ++n)
         albumBytes += photographs[std::size_t(n % DistinctPictures)].size();
     const std::string album = (std::filesystem::temp_directory_path() / "AlbumOpenBench.pxa").string();

@@ -24,11 +24,10 @@
 #include <string>
 #include <vector>
 
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
 #include <libdeflate.h>
 #include <zlib.h>
 
+#include "MadePhotograph.h"
 #include "ZlibReference.h"
 #include "inflate/Inflate.h"
 
@@ -61,56 +60,11 @@ TBytes ReadFolder(const fs::path& folder, const std::string& extension = "")
     return bytes;
 }
 
-// A made-up photograph: soft gradients and shapes with sensor noise.
-TBytes EncodeJpeg(unsigned width, unsigned height, std::uint32_t seed)
-{
-    std::vector<std::uint8_t> pixels(std::size_t{width} * height * 3);
-    std::uint32_t state = seed * 2654435761u + 1;
-    for (unsigned y = 0; y < height; ++y)
-        for (unsigned x = 0; x < width; ++x) {
-            state ^= state << 13;
-            state ^= state >> 17;
-            state ^= state << 5;
-            const double fx = x / static_cast<double>(width);
-            const double fy = y / static_cast<double>(height);
-            const double circle = std::hypot(fx - 0.3 - 0.1 * seed, fy - 0.6) < 0.2 ? 60 : 0;
-            for (unsigned c = 0; c < 3; ++c) {
-                const double base = 128 + 80 * std::sin(6 * fx + 2 * c + seed) * std::cos(4 * fy - c) + circle;
-                const double noise = static_cast<int>((state >> (8 * c)) & 15) - 8;
-                pixels[(std::size_t{y} * width + x) * 3 + c] =
-                    static_cast<std::uint8_t>(std::clamp(base + noise, 0.0, 255.0));
-            }
-        }
-    jpeg_compress_struct jpeg{};
-    jpeg_error_mgr errors{};
-    jpeg.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&jpeg);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&jpeg, &buffer, &size);
-    jpeg.image_width = width;
-    jpeg.image_height = height;
-    jpeg.input_components = 3;
-    jpeg.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&jpeg);
-    jpeg_set_quality(&jpeg, 85, TRUE);
-    jpeg_start_compress(&jpeg, TRUE);
-    while (jpeg.next_scanline < height) {
-        JSAMPROW row = &pixels[std::size_t{jpeg.next_scanline} * width * 3];
-        jpeg_write_scanlines(&jpeg, &row, 1);
-    }
-    jpeg_finish_compress(&jpeg);
-    jpeg_destroy_compress(&jpeg);
-    TBytes bytes(buffer, buffer + size);
-    std::free(buffer);
-    return bytes;
-}
-
 TBytes MakePictures()
 {
     TBytes bytes;
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
-        const TBytes picture = EncodeJpeg(1600, 1200, seed);
+        const TBytes picture = MadePhotograph(1600, 1200, seed, 85);
         bytes.insert(bytes.end(), picture.begin(), picture.end());
     }
     return bytes;
