@@ -257,6 +257,7 @@ private:
     void PositionAtCentralDirectory(TStream& stream);
     void HandleMissingEndRecord(TStream& stream);
     void ReadCentralHeaders(TStream& stream);
+    void ReserveEntries(TStream& stream);
     bool ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state);
     void CompleteScannedEntry(const TZipHeaderInfo& read);
 

@@ -29,6 +29,7 @@
 #include "ZipMessages.h"
 #include "ZipUI.h"
 #include "directory/LocalHeaderScan.h"
+#include "directory/ReadAheadStream.h"
 #include "records/ZipSignatures.h"
 
 namespace {
@@ -133,6 +134,7 @@ void TZipReader::Sort(TZipSortMode mode)
     if (mode != ByNone && entryList_) {
         sortedView_ = std::make_unique<TSortedZip>(dupAccept, false);
         sortedView_->SortMode = mode;
+        sortedView_->SetCapacity(entryList_->Count());
         for (int i = 0; i < entryList_->Count(); ++i)
             sortedView_->Add(entryList_->Entry(i));
     }
@@ -173,8 +175,10 @@ void TZipReader::PumpMessages()
 
 // ---- The central directory ------------------------------------------------
 
-void TZipReader::ReadCentralDirectory(TStream& stream)
+void TZipReader::ReadCentralDirectory(TStream& archive)
 {
+    // Steps over extra fields and comments stay inside the chunk read ahead.
+    TReadAheadStream stream(archive);
     // A fresh read: what an earlier read (or scan) of the archive left goes.
     DropDirectory();
     rebuilt_ = false;
@@ -198,6 +202,7 @@ void TZipReader::ReadCentralDirectory(TStream& stream)
     numDisks_ = endRecord_.ThisDisk + 1;
     currentDisk_ = endRecord_.ThisDisk;
     Sort(SortMode);
+    archive.Seek(stream.Position(), soFromBeginning);
 }
 
 // An end record found in random bytes, or one whose central directory cannot
@@ -266,6 +271,8 @@ void TZipReader::HandleMissingEndRecord(TStream& stream)
 
 void TZipReader::ReadCentralHeaders(TStream& stream)
 {
+    if (!rebuilt_)
+        ReserveEntries(stream);
     TCentralReadState state;
     for (int i = 0; i < endRecord_.TotalEntries;) {
         std::unique_ptr<TZipHeaderInfo> entry = NewHeaderInfo();
@@ -294,6 +301,17 @@ void TZipReader::ReadCentralHeaders(TStream& stream)
         }
         ++i;
     }
+}
+
+// The list grows once, to the stored count, but never beyond the number of
+// the smallest central headers that the rest of the file can hold: the count
+// is untrusted.
+void TZipReader::ReserveEntries(TStream& stream)
+{
+    const std::int64_t rest = std::max<std::int64_t>(stream.Size() - stream.Position(), 0);
+    const std::int64_t fit = rest / static_cast<std::int64_t>(CentralHeaderSize);
+    const auto reserved = static_cast<int>(std::min<std::int64_t>(endRecord_.TotalEntries, fit));
+    entryList_->SetCapacity(std::max(entryList_->Count(), reserved));
 }
 
 bool TZipReader::ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state)
