@@ -184,9 +184,9 @@ public:
     // matching CRC; an entry that is damaged (TZipHeaderInfo::DamageReason),
     // whose name would lead outside DestDir, that cannot be created, or whose
     // method is not supported is skipped (reason srCannotCreateOutput) and
-    // the run goes on. EFatalUnzipError (the data
-    // end early), ECantWriteUCF (the output refuses bytes) and EUserCanceled
-    // end the run; what the failing entry had begun is gone.
+    // the run goes on. EFatalUnzipError (the data end early), ECantWriteUCF
+    // (the output refuses bytes) and EUserCanceled end the run; what the
+    // failing entry had begun is gone.
 
     // Extracts the chosen entries of the directory, reading archive (the
     // open archive stream); returns the number extracted. FilesList is empty
