@@ -181,11 +181,12 @@ public:
     // Entries are chosen by DoAll, FilesList (wildcards, ignoring case, over
     // folder + name) or, in the selected-only calls, by their Selected flags.
     // A file is written beside its target and replaces it only with a
-    // matching CRC; an entry whose name would lead outside DestDir, that
-    // cannot be created, or whose method is not supported is skipped (reason
-    // srCannotCreateOutput) and the run goes on. EFatalUnzipError (the data
-    // end early), ECantWriteUCF (the output refuses bytes) and EUserCanceled
-    // end the run; what the failing entry had begun is gone.
+    // matching CRC; an entry that is damaged (TZipHeaderInfo::DamageReason),
+    // whose name would lead outside DestDir, that cannot be created, or whose
+    // method is not supported is skipped (reason srCannotCreateOutput) and
+    // the run goes on. EFatalUnzipError (the data end early), ECantWriteUCF
+    // (the output refuses bytes) and EUserCanceled end the run; what the
+    // failing entry had begun is gone.
 
     // Extracts the chosen entries of the directory, reading archive (the
     // open archive stream); returns the number extracted. FilesList is empty
@@ -245,8 +246,8 @@ private:
     void DropDirectory();
     void NewEntryList();
     [[noreturn]] void RaiseBadZip(const std::string& message);
-    // Why this engine cannot read the entry (zip64, or too short for its
-    // encryption header); none when it can.
+    // Why this engine cannot read the entry (zip64); none when it can. A
+    // damaged entry is readable: it is listed and skipped by extraction.
     static std::optional<std::string> UnreadableReason(const TZipHeaderInfo& entry);
     void CheckReadable(const TZipHeaderInfo& entry);
     void PumpMessages();
@@ -257,6 +258,7 @@ private:
     void PositionAtCentralDirectory(TStream& stream);
     void HandleMissingEndRecord(TStream& stream);
     void ReadCentralHeaders(TStream& stream);
+    void ReserveEntries(TStream& stream);
     bool ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state);
     void CompleteScannedEntry(const TZipHeaderInfo& read);
 

@@ -50,6 +50,7 @@ TEST(DosDateTime, ConvertsToLocalTimeAndBack)
              Dos(2099, 12, 31, 23, 59, 58)}) {
         const std::optional<std::time_t> t = DosDateTimeToTime(value);
         ASSERT_TRUE(t) << value;
+        EXPECT_TRUE(IsRealDosDateTime(value)) << value;
         std::tm local{};
         ::localtime_r(&*t, &local);
         EXPECT_EQ(local.tm_year + 1900, static_cast<int>(1980 + (value >> 25)));
@@ -61,8 +62,10 @@ TEST(DosDateTime, RefusesDaysAndTimesThatDoNotExist)
 {
     for (TDosDateTime value : {Dos(2023, 2, 29, 0, 0, 0), Dos(2024, 2, 30, 0, 0, 0), Dos(2024, 4, 31, 0, 0, 0),
              Dos(2024, 0, 1, 0, 0, 0), Dos(2024, 13, 1, 0, 0, 0), Dos(2024, 1, 0, 0, 0, 0), Dos(2024, 1, 1, 24, 0, 0),
-             Dos(2024, 1, 1, 0, 60, 0), Dos(2024, 1, 1, 0, 0, 60)})
+             Dos(2024, 1, 1, 0, 60, 0), Dos(2024, 1, 1, 0, 0, 60)}) {
         EXPECT_FALSE(DosDateTimeToTime(value)) << value;
+        EXPECT_FALSE(IsRealDosDateTime(value)) << value;
+    }
 }
 
 TEST(DosDateTime, ClampsTimesOutsideTheLayout)

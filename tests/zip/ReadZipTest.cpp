@@ -53,6 +53,19 @@ const std::string NotAZip = "ENotAZipFile: Not a valid zip file!";
 const std::string BadZip = "EBadZipFile: Not a valid zip file!";
 const std::string Zip64 = "EBadZipFile: Zip64 archives are not supported";
 
+// The listing of an archive that BuildStoredArchive made of entries.
+std::string StoredListing(const std::vector<TTestEntry>& entries)
+{
+    std::string listing;
+    for (const TTestEntry& e : entries) {
+        char crc[9];
+        std::snprintf(crc, sizeof crc, "%08x", TestCrc(e.Data));
+        const std::string size = std::to_string(e.Data.size());
+        listing += e.Name + "\t0\t" + size + "\t" + size + "\t" + crc + "\t" + ((e.Flags & 1) ? "1" : "0") + "\n";
+    }
+    return listing;
+}
+
 std::uint64_t CentralOffsetOf(const std::string& bytes)
 {
     const auto* end = reinterpret_cast<const std::uint8_t*>(bytes.data() + bytes.rfind("PK\x05\x06", std::string::npos));
@@ -152,13 +165,10 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
         {"empty.txt", ""},
         {"last.txt", RandomByteString(3000, 3)},
     };
-    std::string trickyListing;
-    for (const TTestEntry& e : tricky) {
-        char crc[9];
-        std::snprintf(crc, sizeof crc, "%08x", TestCrc(e.Data));
-        trickyListing += e.Name + "\t0\t" + std::to_string(e.Data.size()) + "\t" + std::to_string(e.Data.size()) +
-                         "\t" + crc + "\t0\n";
-    }
+    const std::string trickyListing = StoredListing(tricky);
+    // An encrypted entry too short for its encryption header spoils only itself.
+    const std::vector<TTestEntry> shortEncrypted = {{"secret.txt", "abc", "", 0x0001}, {"beside.txt", "fine"}};
+    const std::string shortEncryptedListing = StoredListing(shortEncrypted);
 
     // Programs with an archive behind them, its offsets counted from its own
     // start (appended) or from the start of the file (adjusted).
@@ -198,7 +208,10 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
          NotAZip},
         {"decoy-comment.zip", ReadFileBytes(dir_->File("decoy.zip")), Listing("plain.zip"), Listing("plain.zip"),
          Listing("plain.zip")},
-        {"short-encrypted.zip", BuildStoredArchive({{"secret.txt", "abc", "", 0x0001}}), BadZip, BadZip, BadZip},
+        {"short-encrypted.zip", BuildStoredArchive(shortEncrypted), shortEncryptedListing, shortEncryptedListing,
+         shortEncryptedListing},
+        {"short-encrypted-cut-central.zip", CutInsideCentral(BuildStoredArchive(shortEncrypted)), Incomplete,
+         shortEncryptedListing, NotAZip},
         {"signed-descriptors.zip", BuildStreamedEntries(tricky, true), Incomplete, trickyListing, NotAZip},
         {"unsigned-descriptors.zip", BuildStreamedEntries(tricky, false), Incomplete, trickyListing, NotAZip},
         // The entries before the one whose data never ends are recovered.

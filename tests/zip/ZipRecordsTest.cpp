@@ -338,6 +338,29 @@ TEST(ZipHeaderInfo, Zip64SentinelsAreRecognised)
     EXPECT_FALSE(entry.IsZip64());
 }
 
+TEST(ZipHeaderInfo, AConvertedNameLongerThanARecordHoldsIsWrittenBackAsItsStoredBytes)
+{
+    const std::string storedName(65535, '\xB0'); // CP437 light shade, three bytes in UTF-8
+    std::string record = CentralFixture.substr(0, 46);
+    record.replace(28, 2, Bytes({0xFF, 0xFF})); // name length
+    record.replace(32, 2, Bytes({0x00, 0x00})); // no comment
+    record += storedName;
+    TMemoryStream in = StreamOf(record);
+    TZipHeaderInfo entry;
+    entry.OEMConvert = true;
+    ASSERT_TRUE(entry.ReadCentralFromStream(in));
+    EXPECT_EQ(entry.FullName().size(), 3 * storedName.size());
+    EXPECT_EQ(entry.FilenameLength(), storedName.size());
+    TMemoryStream out;
+    entry.SaveCentralToStream(out);
+    EXPECT_TRUE(BytesFrom(out) == record);
+    // A changed name is stored anew, and that form no longer fits.
+    entry.SetDirectory("d");
+    TMemoryStream refused;
+    EXPECT_THROW(entry.SaveCentralToStream(refused), EWriteError);
+    EXPECT_EQ(refused.Size(), 0);
+}
+
 TEST(ZipHeaderInfo, RefusesWhatTheRecordsCannotHold)
 {
     {

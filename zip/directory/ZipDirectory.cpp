@@ -15,6 +15,12 @@
 // than where the record says; every offset is moved by the difference, so
 // that in memory each offset is a position in the file.
 //
+// Entries that overlap one another, as in a zip bomb, are listed but marked
+// damaged, so extraction refuses them; a local header that the central
+// directory names more than once is listed once. Both are told in a message
+// box. An encrypted entry too short for its encryption header is listed as
+// damaged too: it spoils only itself.
+//
 // Whatever the bytes, a read ends in a directory or in an exception: a file
 // that is not an archive never reads as an empty one (only an empty file is
 // an archive without entries). Zip64 archives are refused with their own
@@ -24,16 +30,31 @@
 #include <algorithm>
 #include <array>
 
+#include "Format.h"
 #include "LittleEndian.h"
 #include "ZipExceptions.h"
 #include "ZipMessages.h"
 #include "ZipUI.h"
+#include "directory/EntryOverlap.h"
 #include "directory/LocalHeaderScan.h"
+#include "directory/ReadAheadStream.h"
 #include "records/ZipSignatures.h"
 
 namespace {
 
 const char* const Zip64NotSupported = "Zip64 archives are not supported";
+const char* const DuplicateLocalHeader =
+    "The central directory names the local header of %s more than once; each entry is listed once";
+const char* const OverlappingEntries =
+    "%d entries of this archive overlap one another and will not be extracted (possible zip bomb)";
+
+// What the directory read found wrong but could read past, told as the
+// engine tells every such thing: in a message box, which the headless
+// default writes to standard error.
+void Notice(const std::string& text)
+{
+    ZipUI().MessageBox(text, LoadStr(IDS_ZIPERROR), TMsgButtons::Ok);
+}
 
 bool CentralHeaderAt(TStream& stream, std::uint64_t position)
 {
@@ -133,6 +154,7 @@ void TZipReader::Sort(TZipSortMode mode)
     if (mode != ByNone && entryList_) {
         sortedView_ = std::make_unique<TSortedZip>(dupAccept, false);
         sortedView_->SortMode = mode;
+        sortedView_->SetCapacity(entryList_->Count());
         for (int i = 0; i < entryList_->Count(); ++i)
             sortedView_->Add(entryList_->Entry(i));
     }
@@ -149,8 +171,6 @@ std::optional<std::string> TZipReader::UnreadableReason(const TZipHeaderInfo& en
 {
     if (entry.IsZip64())
         return Zip64NotSupported;
-    if (entry.Damaged())
-        return LoadStr(IDS_INVALIDZIP);
     return std::nullopt;
 }
 
@@ -173,8 +193,10 @@ void TZipReader::PumpMessages()
 
 // ---- The central directory ------------------------------------------------
 
-void TZipReader::ReadCentralDirectory(TStream& stream)
+void TZipReader::ReadCentralDirectory(TStream& archive)
 {
+    // Steps over extra fields and comments stay inside the chunk read ahead.
+    TReadAheadStream stream(archive);
     // A fresh read: what an earlier read (or scan) of the archive left goes.
     DropDirectory();
     rebuilt_ = false;
@@ -193,11 +215,14 @@ void TZipReader::ReadCentralDirectory(TStream& stream)
     if (!entryList_)
         NewEntryList();
     ReadCentralHeaders(stream);
+    if (const int overlapping = MarkOverlappingEntries(*entryList_))
+        Notice(Format(OverlappingEntries, {IntToStr(overlapping)}));
     // The archive comment is read on demand (GetZipComment). A multi-volume
     // archive will read it here, while its last volume is at hand.
     numDisks_ = endRecord_.ThisDisk + 1;
     currentDisk_ = endRecord_.ThisDisk;
     Sort(SortMode);
+    archive.Seek(stream.Position(), soFromBeginning);
 }
 
 // An end record found in random bytes, or one whose central directory cannot
@@ -266,6 +291,8 @@ void TZipReader::HandleMissingEndRecord(TStream& stream)
 
 void TZipReader::ReadCentralHeaders(TStream& stream)
 {
+    if (!rebuilt_)
+        ReserveEntries(stream);
     TCentralReadState state;
     for (int i = 0; i < endRecord_.TotalEntries;) {
         std::unique_ptr<TZipHeaderInfo> entry = NewHeaderInfo();
@@ -285,6 +312,7 @@ void TZipReader::ReadCentralHeaders(TStream& stream)
             CompleteScannedEntry(*entry);
         } else if (entryList_->IndexOf(entry.get()) >= 0) {
             RecoverByScan(stream);
+            Notice(Format(DuplicateLocalHeader, {entry->FullName()}));
             i = 0;
             continue;
         } else {
@@ -294,6 +322,17 @@ void TZipReader::ReadCentralHeaders(TStream& stream)
         }
         ++i;
     }
+}
+
+// The list grows once, to the stored count, but never beyond the number of
+// the smallest central headers that the rest of the file can hold: the count
+// is untrusted.
+void TZipReader::ReserveEntries(TStream& stream)
+{
+    const std::int64_t rest = std::max<std::int64_t>(stream.Size() - stream.Position(), 0);
+    const std::int64_t fit = rest / static_cast<std::int64_t>(CentralHeaderSize);
+    const auto reserved = static_cast<int>(std::min<std::int64_t>(endRecord_.TotalEntries, fit));
+    entryList_->SetCapacity(std::max(entryList_->Count(), reserved));
 }
 
 bool TZipReader::ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state)

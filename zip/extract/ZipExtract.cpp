@@ -179,6 +179,11 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
         UnZipDirectoryEntry(run, index);
         return TEntryOutcome::Done;
     }
+    // Its reason is the entry's DamageReason.
+    if (entry.Damaged()) {
+        SkipEntry(run, srCannotCreateOutput, entry.FullName(), index);
+        return TEntryOutcome::Done;
+    }
     std::string outputName;
     if (!targetStream_) {
         const std::optional<std::string> path = OutputPathOf(entry);

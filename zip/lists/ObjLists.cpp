@@ -171,7 +171,8 @@ void TObjectList::Clear()
     SetCapacity(0);
 }
 
-// Growth in steps of 4 up to 8, then 16: 4, 8, 16, 32, 48, ...
+// Growth in steps of 4 up to 8, then 16: 4, 8, 16, 32, 48, ... (the slots
+// reported; see SetCapacity for the storage).
 void TObjectList::Grow()
 {
     const int capacity = Capacity();
@@ -185,9 +186,15 @@ void TObjectList::SetCapacity(int newCapacity)
         return;
     if (newCapacity < count_ || newCapacity > MaxListSize)
         Error(newCapacity);
-    std::vector<TObject*> slots(static_cast<std::size_t>(newCapacity));
-    std::copy(slots_.begin(), slots_.begin() + count_, slots.begin());
-    slots_.swap(slots);
+    // The capacity follows the growth rule, but the storage beneath it grows
+    // at least twofold: a long run of Adds copies each item a few times in
+    // all, not once per step of 16.
+    const auto size = static_cast<std::size_t>(newCapacity);
+    if (size > slots_.capacity())
+        slots_.reserve(std::max(size, 2 * slots_.capacity()));
+    slots_.resize(size);
+    if (newCapacity == 0)
+        std::vector<TObject*>().swap(slots_);
 }
 
 void TObjectList::SetCount(int newCount)

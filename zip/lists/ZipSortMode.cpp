@@ -29,7 +29,7 @@ int CompareText(std::string_view a, std::string_view b)
 // fields lie from year down to seconds, or 0 when it names no real moment.
 std::uint32_t DateKey(std::uint32_t dosDateTime)
 {
-    return DosDateTimeToTime(dosDateTime) ? dosDateTime : 0;
+    return IsRealDosDateTime(dosDateTime) ? dosDateTime : 0;
 }
 
 // The percentage that compressed is of uncompressed, at most 100, 0 for an

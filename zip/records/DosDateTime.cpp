@@ -73,12 +73,18 @@ TDosDateTime TimeToDosDateTime(std::time_t t)
     });
 }
 
-std::optional<std::time_t> DosDateTimeToTime(TDosDateTime value)
+bool IsRealDosDateTime(TDosDateTime value)
 {
     const TDosFields f = Unpack(value);
-    if (f.Month < 1 || f.Month > 12 || f.Day < 1 || f.Day > DaysInMonth(f.Year, f.Month) || f.Hour > 23
-        || f.Minute > 59 || f.Second > 59)
+    return f.Month >= 1 && f.Month <= 12 && f.Day >= 1 && f.Day <= DaysInMonth(f.Year, f.Month) && f.Hour <= 23 &&
+           f.Minute <= 59 && f.Second <= 59;
+}
+
+std::optional<std::time_t> DosDateTimeToTime(TDosDateTime value)
+{
+    if (!IsRealDosDateTime(value))
         return std::nullopt;
+    const TDosFields f = Unpack(value);
     std::tm local{};
     local.tm_year = static_cast<int>(f.Year) - 1900;
     local.tm_mon = static_cast<int>(f.Month) - 1;

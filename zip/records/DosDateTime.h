@@ -22,8 +22,12 @@ TDosDateTime SanitizeDosDateTime(TDosDateTime value);
 // after 2107 the last value the layout holds. Odd seconds round down.
 TDosDateTime TimeToDosDateTime(std::time_t t);
 
-// The time_t of a local DOS date-time; none when a field is out of range or
-// the day does not exist in its month (30 February).
+// Whether every field is in range and the day exists in its month (not 30
+// February): whether DosDateTimeToTime converts it. Cheap, with no time zone
+// lookup, for comparisons that only need to know.
+bool IsRealDosDateTime(TDosDateTime value);
+
+// The time_t of a local DOS date-time; none unless IsRealDosDateTime.
 std::optional<std::time_t> DosDateTimeToTime(TDosDateTime value);
 
 // The file's last-write time through SanitizeDosDateTime. A missing name or a

@@ -22,6 +22,12 @@
 // name that is valid UTF-8 is stored as UTF-8 with bit 11 set. An entry read
 // from an archive keeps its stored bytes (see TZipHeaderInfo) so it is
 // written back exactly.
+//
+// Length: a record holds at most 65535 name bytes, and the stored bytes of
+// an entry read never pass that. Its in-memory name may: a CP437 byte above
+// 0x7F becomes two or three UTF-8 bytes. Such a name is kept, and written
+// back as its stored bytes; only a new or changed name whose stored form is
+// longer than a record holds is refused, when it is written (EWriteError).
 #pragma once
 
 #include <cstdint>

@@ -69,6 +69,7 @@ void TZipHeaderInfo::Clear()
     ChosenForRun = false;
     Selected = false;
     OEMConvert = false;
+    Overlapping = false;
     filename_.clear();
     directory_.clear();
     readName_.reset();
@@ -104,6 +105,7 @@ void TZipHeaderInfo::Assign(const TZipHeaderInfo& source)
     SetCommentState(source.commentLength_, source.fileComment_);
     ChosenForRun = source.ChosenForRun;
     Selected = source.Selected;
+    Overlapping = source.Overlapping;
 }
 
 void TZipHeaderInfo::SetFromCentralRecord(std::span<const std::uint8_t, CentralHeaderSize> header,
@@ -129,6 +131,7 @@ void TZipHeaderInfo::SetFromCentralRecord(std::span<const std::uint8_t, CentralH
     SetStoredName(storedName, HostSystem());
     ChosenForRun = false;
     Selected = false;
+    Overlapping = false;
 }
 
 void TZipHeaderInfo::SetFromLocalRecord(std::span<const std::uint8_t, LocalHeaderSize> header,
@@ -154,6 +157,7 @@ void TZipHeaderInfo::SetFromLocalRecord(std::span<const std::uint8_t, LocalHeade
     SetStoredName(storedName, std::nullopt);
     ChosenForRun = false;
     Selected = false;
+    Overlapping = false;
 }
 
 bool TZipHeaderInfo::ReadName(TStream& stream, std::uint16_t length, std::string& name)
@@ -335,7 +339,14 @@ bool TZipHeaderInfo::IsZip64() const
            DiskNumberStart == Max16;
 }
 
-bool TZipHeaderInfo::Damaged() const { return Encrypted() && CompressedSize < EncryptionHeaderSize; }
+std::string TZipHeaderInfo::DamageReason() const
+{
+    if (Encrypted() && CompressedSize < EncryptionHeaderSize)
+        return "the entry is shorter than its encryption header";
+    if (Overlapping)
+        return "the entry overlaps another entry of the archive (possible zip bomb)";
+    return "";
+}
 
 // ---- TEndCentral ----------------------------------------------------------
 

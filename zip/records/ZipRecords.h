@@ -106,9 +106,12 @@ public:
     // The header holds zip64 sentinels: its real sizes or offset live in a
     // zip64 extra field that this engine does not read.
     bool IsZip64() const;
-    // The header cannot describe real data: an encrypted entry too short
-    // for its own encryption header.
-    bool Damaged() const;
+    // Why the entry's data cannot be extracted: an encrypted entry too short
+    // for its own encryption header, or one the directory read found
+    // Overlapping. Empty when it can; extraction skips a damaged entry and
+    // the rest of the archive stays readable.
+    std::string DamageReason() const;
+    bool Damaged() const { return !DamageReason().empty(); }
 
     std::uint64_t LocalSize() const { return LocalHeaderSize + FilenameLength() + LocalExtraLength; }
     std::uint64_t CentralSize() const
@@ -135,6 +138,9 @@ public:
     bool ChosenForRun;
     bool Selected;
     bool OEMConvert;
+    // The entry's stored bytes overlap another entry's local header or data,
+    // as in a zip bomb that makes many entries of one piece of data.
+    bool Overlapping;
 
 private:
     void SetStoredName(std::string_view storedName, std::optional<std::uint8_t> host);
