@@ -214,6 +214,7 @@ private:
     void PrepareVolumeEntry(bool withData);
     void PlaceEntryOnVolumes();
     void CopyToVolumes(TStream& data, std::uint64_t size);
+    void ReportCopyProgress(std::uint64_t part, std::uint64_t copied, std::uint64_t size);
     void WriteVolumeDirectory();
     void SaveZipInfoOnFirstVolume();
     // Never raises: a failure shows a message and leaves no side file.

@@ -3,6 +3,7 @@
 // named, and how failures end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -251,4 +252,23 @@ TEST(BlockArchive, TheDefaultHandlerNamesBlocksFromTheBaseNameAndNumber)
         TZipReader::DefaultGetNextDisk(reader, c.disk, name);
         EXPECT_EQ(name, c.named);
     }
+}
+
+TEST(BlockArchive, ProgressCountsReadingAndTheCopyOntoTheVolumesAsHalves)
+{
+    TempDir dir;
+    TZipWriter writer;
+    UseBlocks(writer, 20000, 20000);
+    writer.SetZipName(dir.File("backup.zip"));
+    std::vector<int> file;
+    std::vector<int> total;
+    writer.OnFilePercentDone = [&](TZipReader&, int percent) { file.push_back(percent); };
+    writer.OnTotalPercentDone = [&](TZipReader&, int percent) { total.push_back(percent); };
+    WriteEntries(writer, MakeEntries({{"a.bin", 50000}}));
+    ASSERT_FALSE(file.empty());
+    EXPECT_TRUE(std::is_sorted(file.begin(), file.end()));
+    EXPECT_NE(std::find(file.begin(), file.end(), 50), file.end());
+    EXPECT_EQ(file.back(), 100);
+    EXPECT_TRUE(std::is_sorted(total.begin(), total.end()));
+    EXPECT_EQ(total.back(), 100);
 }

@@ -18,6 +18,9 @@
 
 namespace {
 
+// Progress is reported after each part of the copy.
+constexpr std::uint64_t CopyPartSize = 16384;
+
 std::string VolumeTempFolder(const std::string& tempPath)
 {
     if (!tempPath.empty())
@@ -55,15 +58,26 @@ void TZipWriter::PlaceEntryOnVolumes()
 
 void TZipWriter::CopyToVolumes(TStream& data, std::uint64_t size)
 {
-    // The local header left room behind it, so the first piece is never empty.
-    for (std::uint64_t left = size; left > 0;) {
-        const auto piece = std::min<std::uint64_t>(left, static_cast<std::uint64_t>(RoomLeftOnVolume()));
-        output_->CopyFrom(data, static_cast<std::int64_t>(piece));
-        left -= piece;
-        doneBytes_ += static_cast<std::int64_t>(piece);
-        if (OnTotalPercentDone)
-            OnTotalPercentDone(*this, static_cast<int>(CalcPercent64(totalBytes_, doneBytes_)));
-        if (left > 0 || RoomLeftOnVolume() <= 0)
+    // The local header left room behind it, so no part is ever empty.
+    for (std::uint64_t copied = 0; copied < size;) {
+        const auto part = std::min({size - copied, static_cast<std::uint64_t>(RoomLeftOnVolume()), CopyPartSize});
+        output_->CopyFrom(data, static_cast<std::int64_t>(part));
+        copied += part;
+        ReportCopyProgress(part, copied, size);
+        if (RoomLeftOnVolume() <= 0)
             NextVolume();
     }
+}
+
+// The copy is the second half of the entry's progress: reading it into the
+// temporary file was the first.
+void TZipWriter::ReportCopyProgress(std::uint64_t part, std::uint64_t copied, std::uint64_t size)
+{
+    const auto plain = static_cast<std::int64_t>(newEntry_->UncompressedSize);
+    if (OnFilePercentDone)
+        OnFilePercentDone(*this, static_cast<int>(CalcPercent64(plain + static_cast<std::int64_t>(size),
+                                                                plain + static_cast<std::int64_t>(copied))));
+    doneBytes_ += static_cast<std::int64_t>(part);
+    if (OnTotalPercentDone)
+        OnTotalPercentDone(*this, static_cast<int>(CalcPercent64(totalBytes_, doneBytes_)));
 }

@@ -286,8 +286,10 @@ std::size_t TZipWriter::ReadSourceData(std::uint8_t* buffer, std::size_t count)
     if (n <= 0)
         return 0;
     entryBytesRead_ += static_cast<std::uint64_t>(n);
+    // On volumes the copy from the temporary file is the entry's second half.
     if (OnFilePercentDone)
-        OnFilePercentDone(*this, static_cast<int>(CalcPercent64(sourceSize_, static_cast<std::int64_t>(entryBytesRead_))));
+        OnFilePercentDone(*this, static_cast<int>(CalcPercent64(sourceSize_, static_cast<std::int64_t>(entryBytesRead_)) /
+                                                  (VolumeMode() ? 2 : 1)));
     doneBytes_ += n;
     if (OnTotalPercentDone)
         OnTotalPercentDone(*this, static_cast<int>(CalcPercent64(totalBytes_, doneBytes_)));
