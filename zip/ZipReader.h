@@ -272,6 +272,8 @@ private:
     // volumes/ZipConfigFile.cpp).
     bool CheckDiskLabel(int volume, const std::string& name) const;
     void LoadVolumeOf(const TZipHeaderInfo& entry);
+    // ReadStoredEntry for an entry of a set (volumes/StoredVolumeEntry.cpp).
+    TStoredEntry ReadStoredVolumeEntry(const TZipHeaderInfo& entry);
     TMultiMode VolumeSetMode() const;
     // The ".zfc" side file beside ZipName when it holds an end record (then
     // loaded into the end record); none otherwise.

@@ -272,3 +272,25 @@ TEST(BlockArchive, ProgressCountsReadingAndTheCopyOntoTheVolumesAsHalves)
     EXPECT_TRUE(std::is_sorted(total.begin(), total.end()));
     EXPECT_EQ(total.back(), 100);
 }
+
+TEST(BlockArchive, AnEntryStraddlingBlocksIsReadAsStoredAndCarriedIntoAnotherArchive)
+{
+    TempDir dir;
+    TZipWriter writer;
+    UseBlocks(writer, 100, 100);
+    writer.SetZipName(dir.File("backup.zip"));
+    const std::vector<TVolumeEntry> entries = MakeEntries({{"a.bin", 150}, {"b.bin", 120}});
+    WriteEntries(writer, entries);
+
+    TZipReader reader;
+    reader.SetZipName(writer.GetZipName());
+    reader.ReadZip();
+    const TStoredEntry stored = reader.ReadStoredEntry(1);
+    EXPECT_EQ(std::string(stored.Bytes.begin(), stored.Bytes.end()), entries[1].Data);
+
+    TZipWriter single;
+    single.DoProcessMessages = false;
+    single.SetZipName(dir.File("single.zip"));
+    single.AddStreamEntries({TStreamEntry{nullptr, "b.bin", "", &stored}});
+    EXPECT_EQ(ReadEntries(dir.File("single.zip")), std::vector<TVolumeEntry>{entries[1]});
+}
