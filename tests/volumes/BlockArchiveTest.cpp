@@ -53,7 +53,13 @@ std::map<std::string, std::int64_t> FileSizesIn(const std::filesystem::path& fol
 TEST(BlockArchive, BoundariesCutWhereTheRoomEnds)
 {
     const TBoundaryCase cases[] = {
-        {"one block", {{"a.bin", 10}}, 1000, 1000, {{"backup.zip", LocalA + 10 + CentralA + EndRecord}}, "backup.zip", 0},
+        {"one block",
+         {{"a.bin", 10}},
+         1000,
+         1000,
+         {{"backup.zip", LocalA + 10 + CentralA + EndRecord}},
+         "backup.zip",
+         0},
         {"end record filling the first block exactly",
          {{"a.bin", 10}},
          LocalA + 10 + CentralA + EndRecord,
@@ -153,8 +159,8 @@ TEST(BlockArchive, DeflatedEntriesAndSeveralFilesRoundTrip)
     writer.SetZipName(dir.File("photos.pxa"));
     std::vector<TVolumeEntry> entries;
     for (int i = 0; i < 6; ++i)
-        entries.push_back(TVolumeEntry{"Image" + std::to_string(i) + ".jpg",
-                                       RandomByteString(1500, i) + std::string(3000, 'x')});
+        entries.push_back(
+            TVolumeEntry{"Image" + std::to_string(i) + ".jpg", RandomByteString(1500, i) + std::string(3000, 'x')});
     WriteEntries(writer, entries);
     EXPECT_GT(writer.NumDisks(), 2);
     EXPECT_EQ(ReadEntries(writer.GetZipName()), entries);
@@ -241,8 +247,8 @@ TEST(BlockArchive, TheDefaultHandlerNamesBlocksFromTheBaseNameAndNumber)
         int disk;
         std::string named;
     } table[] = {
-        {"/a/backup.zip", 1, "/a/backup.001"},     {"/a/backup.003", 2, "/a/backup.002"},
-        {"/a/backup.999", 1000, "/a/backup.1000"}, {"/a.b/backup", 12, "/a.b/backup.012"},
+        {"/a/backup.zip", 1, "/a/backup.001"},         {"/a/backup.003", 2, "/a/backup.002"},
+        {"/a/backup.999", 1000, "/a/backup.1000"},     {"/a.b/backup", 12, "/a.b/backup.012"},
         {"/a/photos.pxa.zip", 3, "/a/photos.pxa.003"},
     };
     TZipReader reader;

@@ -64,7 +64,10 @@ void WriteSources(const TempDir& dir, int textFiles)
     dir.Write("src/noise.jpg", RandomByteString(150000, 7));
 }
 
-std::string InDir(const TempDir& dir, const std::string& command) { return "cd " + ShellQuote(dir.Folder()) + " && " + command; }
+std::string InDir(const TempDir& dir, const std::string& command)
+{
+    return "cd " + ShellQuote(dir.Folder()) + " && " + command;
+}
 
 } // namespace
 
@@ -131,7 +134,8 @@ TEST(BlockPeers, TheDriverReadsASetByItsLastBlockOrByTheArchiveName)
     RunChecked(InDir(dir, ShellQuote(Driver) + " create set.zip -l 0 --blocks 60000,60000 -r src"));
     const int count = BlockCount(dir.File("set"));
     ASSERT_GT(count, 2);
-    const std::string byLastBlock = RunChecked(ShellQuote(Driver) + " list " + ShellQuote(Block(dir.File("set"), count)));
+    const std::string byLastBlock =
+        RunChecked(ShellQuote(Driver) + " list " + ShellQuote(Block(dir.File("set"), count)));
     EXPECT_EQ(RunChecked(ShellQuote(Driver) + " list " + ShellQuote(dir.File("set.zip"))), byLastBlock);
     RunChecked(ShellQuote(Driver) + " extract " + ShellQuote(dir.File("set.zip")) + " " + ShellQuote(dir.File("out")));
     EXPECT_EQ(ReadFileBytes(dir.File("out/src/noise.jpg")), ReadFileBytes(dir.File("src/noise.jpg")));

@@ -15,7 +15,8 @@ constexpr std::int64_t DiskCapacity = 2000;
 
 std::vector<TVolumeEntry> SpanEntries()
 {
-    return {{"Image1.jpg", RandomByteString(2500, 1)}, {"pictoview.ini", std::string(200, 'i')},
+    return {{"Image1.jpg", RandomByteString(2500, 1)},
+            {"pictoview.ini", std::string(200, 'i')},
             {"Image2.jpg", RandomByteString(1800, 2)}};
 }
 
@@ -58,7 +59,8 @@ TEST(SpanArchive, ASetSpansDisksIsLabelledAndReadsBack)
     EXPECT_EQ(f.prompt.Prompts, (std::vector<std::string>{"Please insert disk 2 of the multi-disk set.",
                                                           "Please insert disk 3 of the multi-disk set."}));
     EXPECT_EQ(prepared, (std::vector<int>{2, 3}));
-    EXPECT_EQ(f.drives.Labels, (std::map<int, std::string>{{1, "PKBACK# 001"}, {2, "PKBACK# 002"}, {3, "PKBACK# 003"}}));
+    EXPECT_EQ(f.drives.Labels,
+              (std::map<int, std::string>{{1, "PKBACK# 001"}, {2, "PKBACK# 002"}, {3, "PKBACK# 003"}}));
     for (int disk = 1; disk <= 3; ++disk)
         EXPECT_LE(static_cast<std::int64_t>(std::filesystem::file_size(f.drives.DiskFile(disk, "album.zip"))),
                   DiskCapacity);

@@ -2,8 +2,8 @@
 // volume tests.
 #pragma once
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>

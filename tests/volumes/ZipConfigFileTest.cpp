@@ -71,7 +71,8 @@ public:
 
 std::vector<TVolumeEntry> SampleEntries()
 {
-    return {{"a.bin", RandomByteString(500, 1)}, {"caption.txt", std::string(300, 'c')},
+    return {{"a.bin", RandomByteString(500, 1)},
+            {"caption.txt", std::string(300, 'c')},
             {"b.bin", RandomByteString(700, 2)}};
 }
 

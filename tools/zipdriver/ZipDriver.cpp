@@ -16,8 +16,8 @@
 #include <limits>
 #include <optional>
 #include <set>
-#include <stdexcept>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -225,8 +225,8 @@ constexpr TSubcommand Subcommands[] = {
     {"list", "list ARCHIVE", 1, 1, List},
     {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]", 2, 6, Extract},
     {"create",
-     "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] FILE...",
-     2, Unlimited, Create},
+     "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] FILE...", 2,
+     Unlimited, Create},
     {"sfx", "sfx STUB ARCHIVE", 2, 2, SelfExtractor},
 };
 

@@ -118,8 +118,7 @@ std::string TDrives::VolumeLabel(const std::string& root)
         struct stat target {};
         if (::stat(link.path().c_str(), &target) != 0 || !S_ISBLK(target.st_mode))
             continue;
-        const std::string device =
-            std::to_string(major(target.st_rdev)) + ":" + std::to_string(minor(target.st_rdev));
+        const std::string device = std::to_string(major(target.st_rdev)) + ":" + std::to_string(minor(target.st_rdev));
         // udev escapes blanks in label names as "\x20".
         if (device == mounted) {
             std::string name = link.path().filename().string();

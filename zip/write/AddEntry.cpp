@@ -287,9 +287,10 @@ std::size_t TZipWriter::ReadSourceData(std::uint8_t* buffer, std::size_t count)
         return 0;
     entryBytesRead_ += static_cast<std::uint64_t>(n);
     // On volumes the copy from the temporary file is the entry's second half.
-    if (OnFilePercentDone)
-        OnFilePercentDone(*this, static_cast<int>(CalcPercent64(sourceSize_, static_cast<std::int64_t>(entryBytesRead_)) /
-                                                  (VolumeMode() ? 2 : 1)));
+    if (OnFilePercentDone) {
+        const std::int64_t percent = CalcPercent64(sourceSize_, static_cast<std::int64_t>(entryBytesRead_));
+        OnFilePercentDone(*this, static_cast<int>(VolumeMode() ? percent / 2 : percent));
+    }
     doneBytes_ += n;
     if (OnTotalPercentDone)
         OnTotalPercentDone(*this, static_cast<int>(CalcPercent64(totalBytes_, doneBytes_)));

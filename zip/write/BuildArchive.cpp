@@ -135,8 +135,8 @@ void TZipWriter::OpenOutput()
     if (VolumeMode()) {
         CreateVolume(FirstVolumeName());
     } else {
-        output_ = std::make_unique<TArchiveOutput>(tempFileBuild_ ? outputFileName_ : GetZipName(),
-                                                   StreamBufferSize, tempFileBuild_ || FlushFilesOnClose);
+        output_ = std::make_unique<TArchiveOutput>(tempFileBuild_ ? outputFileName_ : GetZipName(), StreamBufferSize,
+                                                   tempFileBuild_ || FlushFilesOnClose);
         outputFileName_ = tempFileBuild_ ? outputFileName_ : GetZipName();
     }
     if (stub_)
