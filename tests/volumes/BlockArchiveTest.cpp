@@ -186,11 +186,16 @@ TEST(BlockArchive, AFailedBuildRemovesEveryBlockItCreatedAndNothingElse)
         TempDir dir;
         dir.Write("backup.zip", "an older archive");
         dir.Write("backup.txt", "a neighbour");
+        // The same writer made another set before.
         TZipWriter writer;
+        UseBlocks(writer, 100, 100);
+        writer.SetZipName(dir.File("earlier.zip"));
+        WriteEntries(writer, MakeEntries({{"a.bin", 150}}));
         UseBlocks(writer, c.firstBlockSize, c.blockSize);
         writer.SetZipName(dir.File("backup.zip"));
         EXPECT_THROW(WriteEntries(writer, MakeEntries({{"a.bin", c.dataSize}})), ENotEnoughRoom);
-        EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"backup.txt", "backup.zip"}));
+        EXPECT_EQ(FilesIn(dir.Path()),
+                  (std::vector<std::string>{"backup.txt", "backup.zip", "earlier.001", "earlier.002", "earlier.003"}));
         EXPECT_EQ(ReadFileBytes(dir.File("backup.zip")), "an older archive");
     }
 }

@@ -144,6 +144,8 @@ void TZipWriter::WriteDiskLabel()
 
 void TZipWriter::FinishVolumes()
 {
+    // The set is complete: no later failure may remove its volumes.
+    createdVolumes_.Clear();
     if (multiZipInfo_.MultiMode == mmSpan) {
         WriteDiskLabel();
         return;
