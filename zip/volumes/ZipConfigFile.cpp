@@ -28,7 +28,7 @@ void TZipWriter::SaveZipInfoOnFirstVolume()
         // The set is complete: a user who will not insert the first disk
         // again goes without the side file.
         try {
-            SwapDisk(1);
+            LoadDisk(1);
         } catch (const EUserCanceled&) {
             return;
         }
