@@ -305,3 +305,21 @@ TEST(BlockArchive, AnEntryStraddlingBlocksIsReadAsStoredAndCarriedIntoAnotherArc
     single.AddStreamEntries({TStreamEntry{nullptr, "b.bin", "", &stored}});
     EXPECT_EQ(ReadEntries(dir.File("single.zip")), std::vector<TVolumeEntry>{entries[1]});
 }
+
+TEST(BlockArchive, BlockNamesComeFromTheBaseNameWhateverTheHandlerAnswers)
+{
+    TempDir dir;
+    TZipWriter writer;
+    UseBlocks(writer, 100, 100);
+    std::vector<int> asked;
+    writer.OnGetNextDisk = [&](TZipReader&, int disk, std::string& name) {
+        asked.push_back(disk);
+        name = "/elsewhere/other.ZIP";
+    };
+    writer.SetZipName(dir.File("backup.zip"));
+    const std::vector<TVolumeEntry> entries = MakeEntries({{"a.bin", 150}});
+    WriteEntries(writer, entries);
+    EXPECT_EQ(asked, (std::vector<int>{2, 3}));
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"backup.001", "backup.002", "backup.003"}));
+    EXPECT_EQ(ReadEntries(dir.File("backup.003")), entries);
+}

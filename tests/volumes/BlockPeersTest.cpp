@@ -140,3 +140,16 @@ TEST(BlockPeers, TheDriverReadsASetByItsLastBlockOrByTheArchiveName)
     RunChecked(ShellQuote(Driver) + " extract " + ShellQuote(dir.File("set.zip")) + " " + ShellQuote(dir.File("out")));
     EXPECT_EQ(ReadFileBytes(dir.File("out/src/noise.jpg")), ReadFileBytes(dir.File("src/noise.jpg")));
 }
+
+TEST(BlockPeers, TheDriverRefusesMalformedBlockSizes)
+{
+    TempDir dir;
+    dir.Write("a.txt", "a");
+    for (const char* sizes : {"1000", "1000,", "x,1000", ""}) {
+        SCOPED_TRACE(sizes);
+        const TCommandResult result = RunCommand(
+            InDir(dir, ShellQuote(Driver) + " create set.zip --blocks " + ShellQuote(sizes) + " a.txt 2>/dev/null"));
+        EXPECT_EQ(result.ExitCode, 2);
+        EXPECT_FALSE(std::filesystem::exists(dir.File("set.zip")));
+    }
+}
