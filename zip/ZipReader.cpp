@@ -43,7 +43,7 @@ private:
 
 } // namespace
 
-TZipReader::TZipReader() : currentEntry_(NewHeaderInfo()) {}
+TZipReader::TZipReader() : OnGetNextDisk(DefaultGetNextDisk), currentEntry_(NewHeaderInfo()) {}
 
 void TZipReader::SetThisVersion(int) { thisVersion_ = 223; }
 

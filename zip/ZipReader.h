@@ -131,7 +131,8 @@ public:
     TFilePercentDone OnFilePercentDone;
     TTotalPercentDone OnTotalPercentDone;
     TSkippingFile OnSkippingFile;
-    // Multi-volume reading assigns its default handler here.
+    // Asked for the name of a volume of a set; an empty name cancels.
+    // DefaultGetNextDisk unless a program assigns another.
     TGetNextDisk OnGetNextDisk;
 
     // ---- Per-entry accessors: index 0 .. GetCount() - 1 in SortMode order ----
@@ -176,6 +177,20 @@ public:
     // message queue) raises EUserCanceled "User Aborted Operation".
     void Cancel() { cancelRequested_ = true; }
 
+    // ---- Volumes of a set (volumes/ReadVolumes.cpp) -------------------------
+
+    // Closes the open volume and opens volume (1-based) in its place, named
+    // by OnGetNextDisk, which is asked again while the name it gives names
+    // no file or a disk labelled for another volume. ZipName becomes that
+    // name; the loaded directory stays. EUserCanceled "User canceled loading
+    // new disk." for an empty name, no handler, or a block handler that
+    // names the same missing file twice.
+    TStream& SwapDisk(int volume);
+    TStream& LoadDisk(int volume);
+    // Block sets: FName := the block file of NextDisk, from FName's base
+    // name. Spans: asks the user to insert the disk; Cancel empties FName.
+    static void DefaultGetNextDisk(TZipReader& Sender, int NextDisk, std::string& FName);
+
     // ---- Extraction (extract/ZipExtract.cpp) -------------------------------
     //
     // Entries are chosen by DoAll, FilesList (wildcards, ignoring case, over
@@ -215,6 +230,7 @@ protected:
     int UnZipEntryToStream(TStream& archive, TStream& target, int index);
 
 private:
+    friend class TVolumeStream;
     struct TExtractRun;
     enum class TEntryOutcome { Done, Retry };
 
@@ -253,9 +269,24 @@ private:
     void PumpMessages();
     std::string ReadCommentAt(std::uint64_t position, std::size_t length);
 
+    // The volume steps of reading and extraction (volumes/ReadVolumes.cpp,
+    // volumes/ZipConfigFile.cpp).
+    bool CheckDiskLabel(int volume, const std::string& name) const;
+    void LoadVolumeOf(const TZipHeaderInfo& entry);
+    // ReadStoredEntry for an entry of a set (volumes/StoredVolumeEntry.cpp).
+    TStoredEntry ReadStoredVolumeEntry(const TZipHeaderInfo& entry);
+    TMultiMode VolumeSetMode() const;
+    // The ".zfc" side file beside ZipName when it holds an end record (then
+    // loaded into the end record); none otherwise.
+    std::unique_ptr<TStream> OpenZipConfigFile();
+    // The archive comment and the entries' comments of a set are read with
+    // the directory, while their volume is at hand.
+    void ReadVolumeSetComment(TStream& stream);
+    void ReadEntryComment(TStream& stream, TZipHeaderInfo& entry);
+
     // The steps of ReadCentralDirectory.
     bool EndRecordPlausible(TStream& stream) const;
-    void PositionAtCentralDirectory(TStream& stream);
+    void PositionAtCentralDirectory(TStream& stream, bool sideFile);
     void HandleMissingEndRecord(TStream& stream);
     void ReadCentralHeaders(TStream& stream);
     void ReserveEntries(TStream& stream);

@@ -19,9 +19,15 @@
 // zip64), EReadError for a password-protected file that changed while it was
 // read, and the stream errors of the sources and of the old archive.
 //
-// Multi-volume writing (spanned disks, block files) is not built yet: a build
-// with MultiZipInfo().MultiMode other than mmNone raises EWriteError and
-// writes nothing. Its settings are kept.
+// With MultiZipInfo().MultiMode other than mmNone a build writes the listed
+// names anew onto volumes (volumes/): numbered block files beside ZipName,
+// or one file on each disk of a span, with the ".zfc" side file when
+// SaveZipInfoOnFirstDisk asks for it. A one-block set ends as ZipName itself;
+// of several blocks ZipName names the last. A failed volume build removes
+// every volume it created and nothing else. Volume failures: ENotEnoughRoom
+// for a volume without room or a record larger than a fresh volume,
+// EUserCanceled "User canceled Zip operation" when OnGetNextDisk gives no
+// name or, on a span, is not assigned.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +46,7 @@
 #include "files/SearchRec.h"
 #include "lists/SortedZip.h"
 #include "records/ZipRecords.h"
+#include "volumes/CreatedFiles.h"
 
 class TZipWriter : public TZipReader {
 public:
@@ -184,6 +191,35 @@ private:
     void AbandonOutput();
     void DisposeSourceFiles();
 
+    // ---- Volumes (volumes/WriteVolumes.cpp, CopyToVolumes.cpp,
+    // VolumeDirectory.cpp, ZipConfigFile.cpp) ----
+    bool VolumeMode() const { return multiZipInfo_.MultiMode != mmNone; }
+    std::int64_t FreeSpaceOnArchiveDrive() const;
+    std::int64_t RoomLeftOnVolume();
+    std::string FirstVolumeName() const;
+    // Sets the room of the first volume; ENotEnoughRoom when there is none.
+    void StartVolumes();
+    std::int64_t ZipConfigReserve() const;
+    void CreateVolume(const std::string& name);
+    // Moves to the next volume unless size bytes fit in the room left (with
+    // roomBehind, and some room after them); true when it moved.
+    bool MakeRoomFor(std::uint64_t size, bool roomBehind);
+    void NextVolume();
+    std::string AskForNextDisk();
+    void WriteDiskLabel();
+    void FinishVolumes();
+    void AbandonVolumes();
+    // Where an entry's data go: the volume temp file while one is open.
+    TStream& EntryOutput();
+    void PrepareVolumeEntry(bool withData);
+    void PlaceEntryOnVolumes();
+    void CopyToVolumes(TStream& data, std::uint64_t size);
+    void ReportCopyProgress(std::uint64_t part, std::uint64_t copied, std::uint64_t size);
+    void WriteVolumeDirectory();
+    void SaveZipInfoOnFirstVolume();
+    // Never raises: a failure shows a message and leaves no side file.
+    void WriteZipConfigFile(const std::string& FileName);
+
     // ---- The self-extractor (write/SelfExtractor.cpp) ----
     void CheckSelfExtractorSource(const std::string& target) const;
 
@@ -241,6 +277,14 @@ private:
     int addedCount_ = 0;
     std::int64_t totalBytes_ = 0;
     std::int64_t doneBytes_ = 0;
+
+    // ---- The volumes of a volume build ----
+    // The byte budget of the open volume.
+    std::int64_t volumeRoom_ = 0;
+    TCreatedFiles createdVolumes_;
+    // An entry's data, until its local header can be written before them.
+    std::unique_ptr<TLFNFileStream> volumeTemp_;
+    std::string volumeTempName_;
 
     // ---- The entry being added ----
     std::unique_ptr<TZipHeaderInfo> newEntry_;

@@ -43,7 +43,8 @@ TEST(ZipReader, StartsWithItsDefaults)
     EXPECT_EQ(reader.GetMultiMode(), mmNone);
     EXPECT_FALSE(reader.Rebuilt());
     EXPECT_FALSE(reader.OnInCompleteZip);
-    EXPECT_FALSE(reader.OnGetNextDisk);
+    // Block files are named, span disks asked for, by the default handler.
+    EXPECT_TRUE(reader.OnGetNextDisk);
     EXPECT_TRUE(reader.CurrentEntry().OEMConvert);
     EXPECT_EQ(reader.NewHeaderInfo()->CRC32, 0xFFFFFFFFu);
 }

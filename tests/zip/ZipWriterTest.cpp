@@ -333,15 +333,6 @@ TEST(ZipWriter, NamesOutsideCodePage437AreStoredAsUtf8)
     EXPECT_EQ(entries.at("日本.txt"), "b");
 }
 
-TEST(ZipWriter, VolumeModesAreRefusedAndWriteNothing)
-{
-    TWriterFixture f;
-    f.writer.SetMultiMode(mmBlocks);
-    TMemoryStream a = MemoryOf("a");
-    EXPECT_THROW(f.writer.AddStreamEntry(&a, "a"), EWriteError);
-    EXPECT_FALSE(std::filesystem::exists(f.archive));
-}
-
 // No descriptor can be opened while this lives; the limit is put back after.
 class TNoFreeDescriptors {
 public:

@@ -3,7 +3,8 @@
 //
 //   zipdriver list ARCHIVE
 //   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]
-//   zipdriver create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... FILE...
+//   zipdriver create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]...
+//                    [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] FILE...
 //   zipdriver sfx STUB ARCHIVE
 //
 // Exit status 0 on success; 1 when extract left entries out (each named on
@@ -16,6 +17,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -28,6 +30,24 @@ constexpr int ExitSuccess = 0;
 constexpr int ExitIncomplete = 1;
 constexpr int ExitError = 2;
 
+// The archive to read: ARCHIVE itself or, when no such file exists, the
+// last block of the set written under that name (base name .001, .002, ...).
+std::string ArchiveToRead(const std::string& archive)
+{
+    if (std::filesystem::exists(archive))
+        return archive;
+    const std::filesystem::path base = std::filesystem::path(archive).replace_extension();
+    std::string last = archive;
+    for (int i = 1;; ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, ".%03d", i);
+        const std::string block = base.string() + number;
+        if (!std::filesystem::exists(block))
+            return last;
+        last = block;
+    }
+}
+
 // One line per entry in directory order, tab-separated: stored name, method,
 // compressed size, uncompressed size, CRC-32 (8 lowercase hex digits), and 1
 // when encrypted else 0.
@@ -35,7 +55,7 @@ int List(std::span<char* const> arguments)
 {
     TZipReader reader;
     reader.DoProcessMessages = false;
-    reader.SetZipName(arguments[0]);
+    reader.SetZipName(ArchiveToRead(arguments[0]));
     reader.ReadZip();
     for (int i = 0; i < reader.GetCount(); ++i) {
         const TZipHeaderInfo& entry = reader.GetEntry(i);
@@ -95,7 +115,7 @@ int Extract(std::span<char* const> arguments)
         failed.insert(index);
     };
     reader.OnBadCRC = [&](TZipReader&, std::uint32_t, std::uint32_t, int index) { failed.insert(index); };
-    reader.SetZipName(arguments[0]);
+    reader.SetZipName(ArchiveToRead(arguments[0]));
     reader.SetDestDir(arguments[1]);
     reader.UnZipToDestDir();
     int result = 0;
@@ -118,10 +138,28 @@ std::string OptionValue(std::span<char* const> arguments, std::size_t& i)
     return arguments[i];
 }
 
+// "FIRST_SIZE,BLOCK_SIZE": the sizes of the first and of every later block.
+void UseBlocks(TZipWriter& writer, const std::string& sizes)
+{
+    const std::size_t comma = sizes.find(',');
+    if (comma == std::string::npos)
+        throw EUsage();
+    try {
+        writer.MultiZipInfo().FirstBlockSize = std::stoll(sizes.substr(0, comma));
+        writer.MultiZipInfo().BlockSize = std::stoll(sizes.substr(comma + 1));
+    } catch (const std::logic_error&) {
+        throw EUsage();
+    }
+    writer.SetMultiMode(mmBlocks);
+}
+
 // Zips the files, folders and patterns into a new or existing archive with
 // their relative paths. A folder is walked with -r and stored as a folder
 // entry without it; -x patterns exclude files (a pattern with "/" is matched
-// against the whole path, any other against the name).
+// against the whole path, any other against the name). --blocks writes a
+// block set (ARCHIVE's base name with .001, .002, ...; one block becomes
+// ARCHIVE itself), --zfc its ".zfc" side file; list and extract read such a
+// set given its last block or ARCHIVE's name.
 int Create(std::span<char* const> arguments)
 {
     TZipWriter writer;
@@ -138,6 +176,10 @@ int Create(std::span<char* const> arguments)
             writer.Recurse = true;
         else if (word == "-x")
             writer.ExcludeList().push_back(OptionValue(arguments, i));
+        else if (word == "--blocks")
+            UseBlocks(writer, OptionValue(arguments, i));
+        else if (word == "--zfc")
+            writer.MultiZipInfo().SaveZipInfoOnFirstDisk = true;
         else
             files.push_back(word);
     }
@@ -182,7 +224,9 @@ constexpr std::size_t Unlimited = std::numeric_limits<std::size_t>::max();
 constexpr TSubcommand Subcommands[] = {
     {"list", "list ARCHIVE", 1, 1, List},
     {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]", 2, 6, Extract},
-    {"create", "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... FILE...", 2, Unlimited, Create},
+    {"create",
+     "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] FILE...", 2,
+     Unlimited, Create},
     {"sfx", "sfx STUB ARCHIVE", 2, 2, SelfExtractor},
 };
 

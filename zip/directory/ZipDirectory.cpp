@@ -39,6 +39,7 @@
 #include "directory/LocalHeaderScan.h"
 #include "directory/ReadAheadStream.h"
 #include "records/ZipSignatures.h"
+#include "volumes/VolumeStream.h"
 
 namespace {
 
@@ -106,7 +107,8 @@ void TZipReader::OpenZip()
     if (entryList_ && stamp && stamp == directoryStamp_)
         return;
     ReadCentralDirectory(*archiveStream_);
-    directoryStamp_ = stamp;
+    // The read may have moved to another volume of a set: the open one counts.
+    directoryStamp_ = archiveStream_ ? FileStampOf(GetFileStreamHandle(*archiveStream_)) : stamp;
 }
 
 void TZipReader::CloseZip()
@@ -205,22 +207,23 @@ void TZipReader::ReadCentralDirectory(TStream& archive)
     if (found && endRecord_.IsZip64())
         RaiseBadZip(Zip64NotSupported);
     found = found && EndRecordPlausible(stream);
-    // A multi-volume archive may keep its end record and central headers in
-    // a ".zfc" side file beside its last volume; reading that plugs in here,
-    // with the volumes.
-    if (found)
-        PositionAtCentralDirectory(stream);
+    // The first volume of a set may have the directory in a ".zfc" side file.
+    const std::unique_ptr<TStream> sideFile = found ? nullptr : OpenZipConfigFile();
+    TVolumeStream volumes(*this, stream);
+    TStream& in = sideFile ? *sideFile : static_cast<TStream&>(volumes);
+    if (found || sideFile)
+        PositionAtCentralDirectory(in, sideFile != nullptr);
     else
         HandleMissingEndRecord(stream);
     if (!entryList_)
         NewEntryList();
-    ReadCentralHeaders(stream);
+    ReadCentralHeaders(in);
     if (const int overlapping = MarkOverlappingEntries(*entryList_))
         Notice(Format(OverlappingEntries, {IntToStr(overlapping)}));
-    // The archive comment is read on demand (GetZipComment). A multi-volume
-    // archive will read it here, while its last volume is at hand.
+    // The archive comment of a single file is read on demand (GetZipComment).
     numDisks_ = endRecord_.ThisDisk + 1;
-    currentDisk_ = endRecord_.ThisDisk;
+    if (endRecord_.ThisDisk == 0)
+        currentDisk_ = 0;
     Sort(SortMode);
     archive.Seek(stream.Position(), soFromBeginning);
 }
@@ -240,18 +243,21 @@ bool TZipReader::EndRecordPlausible(TStream& stream) const
     return end.ThisDisk != end.CentralDirDisk || end.CentralOffset + end.CentralSize <= recordPosition;
 }
 
-void TZipReader::PositionAtCentralDirectory(TStream& stream)
+void TZipReader::PositionAtCentralDirectory(TStream& stream, bool sideFile)
 {
-    currentDisk_ = endRecord_.ThisDisk;
-    // Without drive letters there is no removable drive to span: a volume
-    // set on Linux is always a set of files.
-    SetMultiMode(endRecord_.ThisDisk == 0 ? mmNone : mmBlocks);
+    // The side file lies beside the first volume.
+    currentDisk_ = sideFile ? 0 : endRecord_.ThisDisk;
+    SetMultiMode(endRecord_.ThisDisk == 0 ? mmNone : VolumeSetMode());
+    if (endRecord_.ThisDisk > 0)
+        ReadVolumeSetComment(stream);
     if (endRecord_.TotalEntries == 0)
         return;
-    // Loading the volume that holds the central directory plugs in here,
-    // with the volumes; until then that directory is out of reach.
+    if (sideFile) {
+        stream.Seek(0, soFromBeginning);
+        return;
+    }
     if (GetMultiMode() != mmNone && endRecord_.CentralDirDisk != currentDisk_)
-        throw EIncompleteZip(LoadStr(IDS_INCOMPLETEZIP));
+        SwapDisk(endRecord_.CentralDirDisk + 1);
     if (GetMultiMode() == mmNone) {
         archiveBase_ = ArchiveBaseOf(stream);
         endRecord_.CentralOffset += archiveBase_;
@@ -307,7 +313,10 @@ void TZipReader::ReadCentralHeaders(TStream& stream)
         CheckReadable(*entry);
         entry->LocalHeaderOffset += archiveBase_;
         // Past the extra field and the comment, to the next header.
-        stream.Seek(entry->CentralExtraLength + static_cast<std::int64_t>(entry->CommentLength()), soFromCurrent);
+        if (endRecord_.ThisDisk > 0)
+            ReadEntryComment(stream, *entry);
+        else
+            stream.Seek(entry->CentralExtraLength + static_cast<std::int64_t>(entry->CommentLength()), soFromCurrent);
         if (rebuilt_) {
             CompleteScannedEntry(*entry);
         } else if (entryList_->IndexOf(entry.get()) >= 0) {
@@ -337,7 +346,7 @@ void TZipReader::ReserveEntries(TStream& stream)
 
 bool TZipReader::ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state)
 {
-    // The next-volume callback of multi-volume archives plugs in here.
+    // A header straddling two volumes is read on through TVolumeStream.
     bool read = entry.ReadCentralFromStream(stream);
     if (!read && state.LastExtra > 0) {
         stream.Seek(-static_cast<std::int64_t>(state.LastExtra), soFromCurrent);

@@ -10,6 +10,8 @@ TStoredEntry TZipReader::ReadStoredEntry(int index)
     OpenZip();
     const TScopeExit close([this] { CloseZip(); });
     const TZipHeaderInfo& entry = EntryAt(index);
+    if (endRecord_.ThisDisk > 0)
+        return ReadStoredVolumeEntry(entry);
     const TStoredEntrySpan span = LocateStoredEntry(*archiveStream_, entry);
     TStoredEntry stored{NewHeaderInfo(), std::vector<std::uint8_t>(span.Length)};
     stored.Header->Assign(entry);

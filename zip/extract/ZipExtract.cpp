@@ -22,6 +22,7 @@
 #include "files/OutputFile.h"
 #include "files/WildMatch.h"
 #include "files/ZipLib.h"
+#include "volumes/VolumeStream.h"
 
 struct TZipReader::TExtractRun {
     explicit TExtractRun(TStream& stream) : archive(stream) {}
@@ -103,7 +104,9 @@ int TZipReader::UnZipFiles(TStream& archive)
     cancelRequested_ = false;
     const bool savedKeepZipOpen = KeepZipOpen;
     KeepZipOpen = true;
-    TExtractRun run(archive);
+    // A volume set's entries are read on across its volumes.
+    TVolumeStream volumes(*this, archive);
+    TExtractRun run(volumes);
     std::optional<TZipSortMode> savedSortMode;
     const auto endRun = [&] {
         filesList_.clear();
@@ -261,6 +264,7 @@ std::optional<std::string> TZipReader::OutputPathOf(const TZipHeaderInfo& entry)
 std::uint64_t TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo& entry)
 {
     std::array<std::uint8_t, LocalHeaderSize> header{};
+    LoadVolumeOf(entry);
     archive.Seek(static_cast<std::int64_t>(entry.LocalHeaderOffset), soFromBeginning);
     archive.ReadBuffer(header.data(), LocalHeaderSize);
     // The local header's own name and extra lengths: its extra field may

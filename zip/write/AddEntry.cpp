@@ -103,7 +103,11 @@ bool TZipWriter::AddOneEntry(const std::string& Name, const TStreamEntry* stream
     if (skip || !newEntry_)
         return Refused(Name, false);
 
-    newEntry_->SaveLocalToStream(*output_);
+    if (VolumeMode())
+        PrepareVolumeEntry(!folder);
+    // On volumes the local header waits for the data (PlaceEntryOnVolumes).
+    if (!volumeTemp_)
+        newEntry_->SaveLocalToStream(*output_);
     if (folder) {
         if (OnEndZip)
             OnEndZip(*this, Name, 0, 0, 0);
@@ -131,8 +135,15 @@ bool TZipWriter::AddStoredEntry(const std::string& Name, const TStoredEntry& sto
     int index = 0;
     if (newNames_->Find(newEntry_.get(), index))
         return Refused(Name, true);
-    newEntry_->SaveLocalToStream(*output_);
-    output_->WriteBuffer(stored.Bytes.data(), static_cast<std::int64_t>(stored.Bytes.size()));
+    if (VolumeMode()) {
+        PrepareVolumeEntry(false);
+        newEntry_->SaveLocalToStream(*output_);
+        TReadOnlyMemoryStream bytes(stored.Bytes);
+        CopyToVolumes(bytes, stored.Bytes.size());
+    } else {
+        newEntry_->SaveLocalToStream(*output_);
+        output_->WriteBuffer(stored.Bytes.data(), static_cast<std::int64_t>(stored.Bytes.size()));
+    }
     if (OnEndZip)
         OnEndZip(*this, Name, static_cast<std::int64_t>(newEntry_->UncompressedSize),
                  static_cast<std::int64_t>(newEntry_->CompressedSize), output_->Position());
@@ -233,6 +244,10 @@ void TZipWriter::WriteEntryData(const std::string& Name, const std::string& pass
         entry.Flags |= 0x0001;
         entry.CompressedSize += EncryptionHeaderSize;
     }
+    if (volumeTemp_) {
+        PlaceEntryOnVolumes();
+        return;
+    }
     const std::int64_t end = output_->Position();
     output_->Seek(static_cast<std::int64_t>(entry.LocalHeaderOffset), soFromBeginning);
     entry.SaveLocalToStream(*output_);
@@ -262,7 +277,7 @@ void TZipWriter::PrecomputeCRC(std::uint32_t& crc, std::uint64_t& count)
 void TZipWriter::WriteEncryptionHeader(const std::string& password, std::uint32_t crc)
 {
     const TEncryptionHeader header = crypt_.MakeEncryptionHeader(password, crc);
-    output_->WriteBuffer(header.data(), static_cast<std::int64_t>(header.size()));
+    EntryOutput().WriteBuffer(header.data(), static_cast<std::int64_t>(header.size()));
 }
 
 std::size_t TZipWriter::ReadSourceData(std::uint8_t* buffer, std::size_t count)
@@ -271,8 +286,11 @@ std::size_t TZipWriter::ReadSourceData(std::uint8_t* buffer, std::size_t count)
     if (n <= 0)
         return 0;
     entryBytesRead_ += static_cast<std::uint64_t>(n);
-    if (OnFilePercentDone)
-        OnFilePercentDone(*this, static_cast<int>(CalcPercent64(sourceSize_, static_cast<std::int64_t>(entryBytesRead_))));
+    // On volumes the copy from the temporary file is the entry's second half.
+    if (OnFilePercentDone) {
+        const std::int64_t percent = CalcPercent64(sourceSize_, static_cast<std::int64_t>(entryBytesRead_));
+        OnFilePercentDone(*this, static_cast<int>(VolumeMode() ? percent / 2 : percent));
+    }
     doneBytes_ += n;
     if (OnTotalPercentDone)
         OnTotalPercentDone(*this, static_cast<int>(CalcPercent64(totalBytes_, doneBytes_)));
@@ -288,6 +306,6 @@ void TZipWriter::WriteArchiveData(std::uint8_t* buffer, std::size_t count)
         else
             crypt_.EncryptBuffer(buffer, static_cast<std::int64_t>(count));
     }
-    output_->WriteBuffer(buffer, static_cast<std::int64_t>(count));
+    EntryOutput().WriteBuffer(buffer, static_cast<std::int64_t>(count));
     PumpMessages();
 }

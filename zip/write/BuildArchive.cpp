@@ -71,16 +71,17 @@ int TZipWriter::BuildArchive()
     currentDisk_ = 0;
     KeepZipOpen = true;
     Sort(ByNone);
-    // Volume writing (spanned disks, block files) plugs in here.
-    if (multiZipInfo_.MultiMode != mmNone)
-        throw EWriteError("Multi-volume archives cannot be written yet");
     if (!streamMode_ && !FilesList().empty())
         ExpandFilesList();
-    tempFileBuild_ = LFNFileExists(GetZipName());
+    // Volumes are always written anew.
+    tempFileBuild_ = !VolumeMode() && LFNFileExists(GetZipName());
     try {
         WriteArchive();
     } catch (...) {
-        AbandonOutput();
+        if (VolumeMode())
+            AbandonVolumes();
+        else
+            AbandonOutput();
         throw;
     }
     // A self-extractor leaves its archive as it was: the reader keeps that
@@ -89,7 +90,8 @@ int TZipWriter::BuildArchive()
         AdoptNewDirectory();
     if (Dispose)
         DisposeSourceFiles();
-    SetNumDisks(1);
+    SetNumDisks(endRecord_.ThisDisk + 1);
+    SaveZipInfoOnFirstVolume();
     if (OnTotalPercentDone)
         OnTotalPercentDone(*this, 100);
     return addedCount_;
@@ -112,10 +114,14 @@ void TZipWriter::WriteArchive()
     if (tempFileBuild_)
         UpdateExistingEntries();
     StartZipInfo();
+    if (VolumeMode())
+        StartVolumes();
     AddListedNames();
     WriteCentralDirectory();
     output_->Close();
     output_.reset();
+    if (VolumeMode())
+        FinishVolumes();
     if (tempFileBuild_)
         ReplaceArchiveWithTemp();
     outputFileName_.clear();
@@ -126,9 +132,13 @@ void TZipWriter::OpenOutput()
 {
     // The temporary file is forced to disk before it replaces the archive,
     // so a failing disk shows here and not after the old archive is gone.
-    output_ = std::make_unique<TArchiveOutput>(tempFileBuild_ ? outputFileName_ : GetZipName(), StreamBufferSize,
-                                               tempFileBuild_ || FlushFilesOnClose);
-    outputFileName_ = tempFileBuild_ ? outputFileName_ : GetZipName();
+    if (VolumeMode()) {
+        CreateVolume(FirstVolumeName());
+    } else {
+        output_ = std::make_unique<TArchiveOutput>(tempFileBuild_ ? outputFileName_ : GetZipName(), StreamBufferSize,
+                                                   tempFileBuild_ || FlushFilesOnClose);
+        outputFileName_ = tempFileBuild_ ? outputFileName_ : GetZipName();
+    }
     if (stub_)
         output_->CopyFrom(*stub_, 0);
     newNames_ = std::make_unique<TSortedZip>(dupAccept, false);
@@ -338,6 +348,10 @@ void TZipWriter::CheckRoomForEntry() const
 
 void TZipWriter::WriteCentralDirectory()
 {
+    if (VolumeMode()) {
+        WriteVolumeDirectory();
+        return;
+    }
     const std::int64_t start = output_->Position();
     newEndRecord_.CentralOffset = static_cast<std::uint64_t>(start);
     newEndRecord_.CentralDirDisk = 0;
@@ -379,7 +393,8 @@ void TZipWriter::AdoptNewDirectory()
     entryList_ = std::move(newEntries_);
     directoryStamp_ = StampOfFile(GetZipName());
     rebuilt_ = false;
-    currentDisk_ = 0;
+    // The open volume of a set is its last, which holds the directory.
+    currentDisk_ = endRecord_.ThisDisk;
     selectedCount_ = 0;
     for (int i = 0; i < entryList_->Count(); ++i)
         selectedCount_ += entryList_->Entry(i)->Selected ? 1 : 0;
