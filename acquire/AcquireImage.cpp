@@ -293,9 +293,7 @@ int TAcquireImage::TransferNativeImage(GlobalHandle& DIB, bool& Done)
         state_ = 5;
         return failure;
     }
-    default:
-        state_ = 6;
-        return result;
+    default: state_ = 6; return result;
     }
 }
 

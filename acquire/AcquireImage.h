@@ -99,8 +99,8 @@ private:
     TW_IDENTITY AppIdentity{};
     TW_IDENTITY SourceIdentity{};
     TW_CAPABILITY Capability{};
-    // The parent handed to the manager: this platform has no window handle
-    // to give, so it is the address of the component's own marker.
+    // The window active when the manager was opened, handed over with
+    // DAT_PARENT; source managers run in-process, so it is the Qt window.
     TW_HANDLE ParentWindow = nullptr;
     TW_USERINTERFACE UserInterface{};
     TW_EVENT TwainEvent{};

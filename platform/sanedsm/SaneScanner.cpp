@@ -1,5 +1,6 @@
 #include "SaneScanner.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <sane/sane.h>
@@ -13,7 +14,7 @@ std::uint8_t Sample(const std::vector<SANE_Byte>& line, int index, int depth)
 {
     if (depth == 16)
         return line[static_cast<std::size_t>(index) * 2 + 1]; // little-endian high byte
-    if (depth == 1) // SANE's line art: a set bit is black
+    if (depth == 1)                                           // SANE's line art: a set bit is black
         return (line[static_cast<std::size_t>(index) / 8] >> (7 - index % 8) & 1) ? 0 : 255;
     return line[static_cast<std::size_t>(index)];
 }
@@ -31,7 +32,10 @@ bool ReadLine(SANE_Handle handle, std::vector<SANE_Byte>& line, SANE_Status& sta
     return true;
 }
 
-int WordValue(SANE_Word word, SANE_Value_Type type) { return type == SANE_TYPE_FIXED ? static_cast<int>(SANE_UNFIX(word)) : word; }
+int WordValue(SANE_Word word, SANE_Value_Type type)
+{
+    return type == SANE_TYPE_FIXED ? static_cast<int>(SANE_UNFIX(word)) : word;
+}
 
 } // namespace
 
@@ -77,7 +81,8 @@ ScanSettings SaneScanner::Settings() const
         if (descriptor->constraint_type == SANE_CONSTRAINT_RANGE) {
             settings.minResolution = WordValue(descriptor->constraint.range->min, descriptor->type);
             settings.maxResolution = WordValue(descriptor->constraint.range->max, descriptor->type);
-        } else if (descriptor->constraint_type == SANE_CONSTRAINT_WORD_LIST && descriptor->constraint.word_list[0] > 0) {
+        } else if (descriptor->constraint_type == SANE_CONSTRAINT_WORD_LIST &&
+                   descriptor->constraint.word_list[0] > 0) {
             const SANE_Word* list = descriptor->constraint.word_list;
             settings.minResolution = WordValue(list[1], descriptor->type);
             settings.maxResolution = WordValue(list[list[0]], descriptor->type);
@@ -89,7 +94,12 @@ ScanSettings SaneScanner::Settings() const
 void SaneScanner::Apply(const ScanSettings& settings)
 {
     if (const int mode = OptionNamed(SANE_NAME_SCAN_MODE); mode > 0 && !settings.mode.empty()) {
-        std::string value = settings.mode;
+        // A backend may read the option's whole size, so the text sits in a
+        // buffer of that size.
+        const SANE_Option_Descriptor* descriptor = sane_get_option_descriptor(handle_, mode);
+        std::vector<char> value(
+            std::max<std::size_t>(static_cast<std::size_t>(descriptor->size), settings.mode.size() + 1));
+        std::memcpy(value.data(), settings.mode.c_str(), settings.mode.size() + 1);
         sane_control_option(handle_, mode, SANE_ACTION_SET_VALUE, value.data(), nullptr);
     }
     if (const int resolution = OptionNamed(SANE_NAME_SCAN_RESOLUTION); resolution > 0 && settings.resolution > 0) {

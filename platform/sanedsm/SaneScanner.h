@@ -9,9 +9,9 @@
 #include <vector>
 
 struct ScanSettings {
-    int resolution = 0;              // dots per inch
-    std::string mode;                // one of modes, e.g. "Color", "Gray"
-    std::vector<std::string> modes;  // what the device offers
+    int resolution = 0;             // dots per inch
+    std::string mode;               // one of modes, e.g. "Color", "Gray"
+    std::vector<std::string> modes; // what the device offers
     int minResolution = 0;
     int maxResolution = 0;
 };

@@ -119,17 +119,14 @@ TW_UINT16 Identity(TW_UINT16 msg, TW_IDENTITY& identity)
     case MSG_GETDEFAULT:
         manager.devices = manager.session->Devices();
         return manager.devices.empty() ? Fail(TWCC_NODS) : Describe(0, identity);
-    case MSG_USERSELECT:
-        return UserSelect(identity);
-    case MSG_OPENDS:
-        return OpenSource(identity);
+    case MSG_USERSELECT: return UserSelect(identity);
+    case MSG_OPENDS: return OpenSource(identity);
     case MSG_CLOSEDS:
         manager.dialog.reset();
         manager.scanner.reset();
         manager.pendingMessage = 0;
         return TWRC_SUCCESS;
-    default:
-        return Fail(TWCC_BADPROTOCOL);
+    default: return Fail(TWCC_BADPROTOCOL);
     }
 }
 
@@ -197,13 +194,9 @@ TW_UINT16 NativeTransfer(TW_HANDLE& image)
 {
     ScannedImage scanned;
     switch (Manager().scanner->Scan(scanned)) {
-    case ScanOutcome::Done:
-        image = ScanToDib(scanned);
-        return TWRC_XFERDONE;
-    case ScanOutcome::Cancelled:
-        return TWRC_CANCEL;
-    default:
-        return Fail(TWCC_OPERATIONERROR);
+    case ScanOutcome::Done: image = ScanToDib(scanned); return TWRC_XFERDONE;
+    case ScanOutcome::Cancelled: return TWRC_CANCEL;
+    default: return Fail(TWCC_OPERATIONERROR);
     }
 }
 
@@ -212,25 +205,18 @@ TW_UINT16 Dispatch(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data)
     SourceManager& manager = Manager();
     const bool sourceOpen = manager.scanner != nullptr;
     switch (dat) {
-    case DAT_IDENTITY:
-        return Identity(msg, *static_cast<TW_IDENTITY*>(data));
+    case DAT_IDENTITY: return Identity(msg, *static_cast<TW_IDENTITY*>(data));
     case DAT_STATUS:
         static_cast<TW_STATUS*>(data)->ConditionCode = manager.condition;
         manager.condition = TWCC_SUCCESS;
         return TWRC_SUCCESS;
-    case DAT_CAPABILITY:
-        return sourceOpen ? Capability(msg, *static_cast<TW_CAPABILITY*>(data)) : Fail(TWCC_SEQERROR);
+    case DAT_CAPABILITY: return sourceOpen ? Capability(msg, *static_cast<TW_CAPABILITY*>(data)) : Fail(TWCC_SEQERROR);
     case DAT_USERINTERFACE:
         return sourceOpen ? UserInterface(msg, *static_cast<TW_USERINTERFACE*>(data)) : Fail(TWCC_SEQERROR);
-    case DAT_EVENT:
-        return sourceOpen ? ProcessEvent(*static_cast<TW_EVENT*>(data)) : Fail(TWCC_SEQERROR);
-    case DAT_IMAGENATIVEXFER:
-        return sourceOpen ? NativeTransfer(*static_cast<TW_HANDLE*>(data)) : Fail(TWCC_SEQERROR);
-    case DAT_PENDINGXFERS:
-        static_cast<TW_PENDINGXFERS*>(data)->Count = 0;
-        return TWRC_SUCCESS;
-    default:
-        return Fail(TWCC_BADPROTOCOL);
+    case DAT_EVENT: return sourceOpen ? ProcessEvent(*static_cast<TW_EVENT*>(data)) : Fail(TWCC_SEQERROR);
+    case DAT_IMAGENATIVEXFER: return sourceOpen ? NativeTransfer(*static_cast<TW_HANDLE*>(data)) : Fail(TWCC_SEQERROR);
+    case DAT_PENDINGXFERS: static_cast<TW_PENDINGXFERS*>(data)->Count = 0; return TWRC_SUCCESS;
+    default: return Fail(TWCC_BADPROTOCOL);
     }
 }
 

@@ -24,14 +24,14 @@ HGLOBAL ScanToDib(const ScannedImage& image)
     const std::size_t pixelsAt = InfoHeaderSize + colours * 4;
     HGLOBAL block = GlobalAlloc(pixelsAt + stride * static_cast<std::size_t>(image.height));
     auto* dib = static_cast<std::uint8_t*>(GlobalLock(block));
-    Put(dib + 0, InfoHeaderSize, 4);                       // biSize
+    Put(dib + 0, InfoHeaderSize, 4);                           // biSize
     Put(dib + 4, static_cast<std::uint32_t>(image.width), 4);  // biWidth
     Put(dib + 8, static_cast<std::uint32_t>(image.height), 4); // biHeight: positive, bottom-up
-    Put(dib + 12, 1, 2);                                   // biPlanes
-    Put(dib + 14, static_cast<std::uint32_t>(bits), 2);    // biBitCount
-    Put(dib + 24, PixelsPerMetreAt72Dpi, 4);               // biXPelsPerMeter
-    Put(dib + 28, PixelsPerMetreAt72Dpi, 4);               // biYPelsPerMeter
-    Put(dib + 32, static_cast<std::uint32_t>(colours), 4); // biClrUsed
+    Put(dib + 12, 1, 2);                                       // biPlanes
+    Put(dib + 14, static_cast<std::uint32_t>(bits), 2);        // biBitCount
+    Put(dib + 24, PixelsPerMetreAt72Dpi, 4);                   // biXPelsPerMeter
+    Put(dib + 28, PixelsPerMetreAt72Dpi, 4);                   // biYPelsPerMeter
+    Put(dib + 32, static_cast<std::uint32_t>(colours), 4);     // biClrUsed
     for (std::size_t i = 0; i < colours; ++i)
         Put(dib + InfoHeaderSize + i * 4, static_cast<std::uint32_t>(i * 0x010101), 4);
     const std::size_t samples = static_cast<std::size_t>(image.width) * (image.colour ? 3 : 1);

@@ -151,6 +151,6 @@ static_assert(sizeof(TW_STATUS) == 4);
 
 // The source manager's one entry point. Dest is null for calls to the
 // manager itself, else the identity of the open source.
-using DSMENTRYPROC = TW_UINT16 (*)(TW_IDENTITY* pOrigin, TW_IDENTITY* pDest, TW_UINT32 DG, TW_UINT16 DAT,
-                                   TW_UINT16 MSG, TW_MEMREF pData);
+using DSMENTRYPROC = TW_UINT16 (*)(TW_IDENTITY* pOrigin, TW_IDENTITY* pDest, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG,
+                                   TW_MEMREF pData);
 constexpr const char* DSM_ENTRY_NAME = "DSM_Entry";

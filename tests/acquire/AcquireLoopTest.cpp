@@ -1,9 +1,9 @@
 // TAcquireImage beyond the scenario table: a machine without a source
 // manager, the default source, the identity it announces, and the event
 // loop it runs while the source is enabled.
-#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include "AcquireImage.h"
 #include "AcquisitionRun.h"

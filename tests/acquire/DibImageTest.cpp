@@ -39,12 +39,13 @@ struct DibCase {
 
 TEST(DibImage, DepthsAndDirectionsGiveThePicturesSize)
 {
-    const DibCase cases[] = {{"colour", 24, 7, 5, 0},      {"colour top-down", 24, 7, -5, 0},
-                             {"grey", 8, 7, 5, 256},       {"grey, table implied", 8, 7, 5, 0},
-                             {"line art", 1, 9, 3, 2},     {"32-bit", 32, 4, 4, 0}};
+    const DibCase cases[] = {{"colour", 24, 7, 5, 0},  {"colour top-down", 24, 7, -5, 0},
+                             {"grey", 8, 7, 5, 256},   {"grey, table implied", 8, 7, 5, 0},
+                             {"line art", 1, 9, 3, 2}, {"32-bit", 32, 4, 4, 0}};
     for (const DibCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const QImage image = DibToImage(Dib(c.bits, c.width, c.height, c.colours == 0 && c.bits <= 8 ? 256 : c.colours));
+        const QImage image =
+            DibToImage(Dib(c.bits, c.width, c.height, c.colours == 0 && c.bits <= 8 ? 256 : c.colours));
         ASSERT_FALSE(image.isNull());
         EXPECT_EQ(image.size(), QSize(c.width, std::abs(c.height)));
     }

@@ -2,8 +2,8 @@
 // TWAIN source manager: the menu adds the scanned picture, a failing step
 // is told, a cancel adds nothing quietly, and the menu cannot start a
 // second acquisition while one runs.
-#include <gtest/gtest.h>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include "FakeTwain.h"
 #include "GlobalMemory.h"

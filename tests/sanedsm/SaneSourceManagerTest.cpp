@@ -4,7 +4,6 @@
 // test device is missing the tests skip.
 #include <sstream>
 
-#include <gtest/gtest.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -12,6 +11,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include "AcquireImage.h"
 #include "GlobalMemory.h"
@@ -24,8 +24,8 @@ namespace {
 // The size scanimage gives for the test device at these settings.
 QSize PeerScanSize(int resolution, const std::string& mode)
 {
-    const TCommandResult scan = RunCommand("scanimage -d test --resolution " + std::to_string(resolution) +
-                                           " --mode " + mode + " 2>/dev/null");
+    const TCommandResult scan =
+        RunCommand("scanimage -d test --resolution " + std::to_string(resolution) + " --mode " + mode + " 2>/dev/null");
     std::istringstream header(scan.Output);
     std::string magic, comment;
     int width = 0, height = 0;

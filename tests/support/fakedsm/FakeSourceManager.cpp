@@ -11,8 +11,8 @@
 //                              the next answer to MSG_PROCESSEVENT (none left: NONE)
 //   xfer done BITS WIDTH HEIGHT PENDING | cancel PENDING | fail CC
 //                              the next native transfer and the images left after it
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <map>
@@ -65,20 +65,30 @@ Manager& State()
 const std::map<TW_UINT16, std::string>& DatNames()
 {
     static const std::map<TW_UINT16, std::string> names = {
-        {DAT_CAPABILITY, "CAPABILITY"}, {DAT_EVENT, "EVENT"}, {DAT_IDENTITY, "IDENTITY"},
-        {DAT_PARENT, "PARENT"}, {DAT_PENDINGXFERS, "PENDINGXFERS"}, {DAT_STATUS, "STATUS"},
+        {DAT_CAPABILITY, "CAPABILITY"},       {DAT_EVENT, "EVENT"},
+        {DAT_IDENTITY, "IDENTITY"},           {DAT_PARENT, "PARENT"},
+        {DAT_PENDINGXFERS, "PENDINGXFERS"},   {DAT_STATUS, "STATUS"},
         {DAT_USERINTERFACE, "USERINTERFACE"}, {DAT_IMAGENATIVEXFER, "IMAGENATIVEXFER"}};
     return names;
 }
 
 const std::map<TW_UINT16, std::string>& MsgNames()
 {
-    static const std::map<TW_UINT16, std::string> names = {
-        {MSG_GET, "GET"}, {MSG_GETDEFAULT, "GETDEFAULT"}, {MSG_GETFIRST, "GETFIRST"}, {MSG_GETNEXT, "GETNEXT"},
-        {MSG_SET, "SET"}, {MSG_RESET, "RESET"}, {MSG_OPENDSM, "OPENDSM"}, {MSG_CLOSEDSM, "CLOSEDSM"},
-        {MSG_OPENDS, "OPENDS"}, {MSG_CLOSEDS, "CLOSEDS"}, {MSG_USERSELECT, "USERSELECT"},
-        {MSG_DISABLEDS, "DISABLEDS"}, {MSG_ENABLEDS, "ENABLEDS"}, {MSG_PROCESSEVENT, "PROCESSEVENT"},
-        {MSG_ENDXFER, "ENDXFER"}};
+    static const std::map<TW_UINT16, std::string> names = {{MSG_GET, "GET"},
+                                                           {MSG_GETDEFAULT, "GETDEFAULT"},
+                                                           {MSG_GETFIRST, "GETFIRST"},
+                                                           {MSG_GETNEXT, "GETNEXT"},
+                                                           {MSG_SET, "SET"},
+                                                           {MSG_RESET, "RESET"},
+                                                           {MSG_OPENDSM, "OPENDSM"},
+                                                           {MSG_CLOSEDSM, "CLOSEDSM"},
+                                                           {MSG_OPENDS, "OPENDS"},
+                                                           {MSG_CLOSEDS, "CLOSEDS"},
+                                                           {MSG_USERSELECT, "USERSELECT"},
+                                                           {MSG_DISABLEDS, "DISABLEDS"},
+                                                           {MSG_ENABLEDS, "ENABLEDS"},
+                                                           {MSG_PROCESSEVENT, "PROCESSEVENT"},
+                                                           {MSG_ENDXFER, "ENDXFER"}};
     return names;
 }
 
@@ -219,8 +229,7 @@ TW_UINT16 Identity(TW_UINT16 msg, TW_IDENTITY& identity)
                 return TWRC_SUCCESS;
             }
         return Fail(TWCC_NODS);
-    default:
-        return TWRC_SUCCESS;
+    default: return TWRC_SUCCESS;
     }
 }
 
@@ -283,24 +292,17 @@ TW_UINT16 Dispatch(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data)
         return answer->second.result;
     }
     switch (dat) {
-    case DAT_IDENTITY:
-        return Identity(msg, *static_cast<TW_IDENTITY*>(data));
-    case DAT_CAPABILITY:
-        return Capability(msg, *static_cast<TW_CAPABILITY*>(data));
-    case DAT_EVENT:
-        return ProcessEvent(*static_cast<TW_EVENT*>(data));
-    case DAT_IMAGENATIVEXFER:
-        return NativeTransfer(*static_cast<TW_HANDLE*>(data));
+    case DAT_IDENTITY: return Identity(msg, *static_cast<TW_IDENTITY*>(data));
+    case DAT_CAPABILITY: return Capability(msg, *static_cast<TW_CAPABILITY*>(data));
+    case DAT_EVENT: return ProcessEvent(*static_cast<TW_EVENT*>(data));
+    case DAT_IMAGENATIVEXFER: return NativeTransfer(*static_cast<TW_HANDLE*>(data));
     case DAT_PENDINGXFERS:
         if (msg == MSG_RESET)
             manager.pending = 0;
         static_cast<TW_PENDINGXFERS*>(data)->Count = manager.pending;
         return TWRC_SUCCESS;
-    case DAT_STATUS:
-        static_cast<TW_STATUS*>(data)->ConditionCode = manager.condition;
-        return TWRC_SUCCESS;
-    default:
-        return TWRC_SUCCESS;
+    case DAT_STATUS: static_cast<TW_STATUS*>(data)->ConditionCode = manager.condition; return TWRC_SUCCESS;
+    default: return TWRC_SUCCESS;
     }
 }
 
@@ -315,9 +317,8 @@ void LogIdentity(const TW_IDENTITY& origin)
 
 } // namespace
 
-extern "C" TW_UINT16 DSM_Entry(TW_IDENTITY* pOrigin, TW_IDENTITY*,
-                                                                      TW_UINT32, TW_UINT16 DAT, TW_UINT16 MSG,
-                                                                      TW_MEMREF pData)
+extern "C" TW_UINT16 DSM_Entry(TW_IDENTITY* pOrigin, TW_IDENTITY*, TW_UINT32, TW_UINT16 DAT, TW_UINT16 MSG,
+                               TW_MEMREF pData)
 {
     if (DAT == DAT_PARENT && MSG == MSG_OPENDSM) {
         State() = Manager{ReadScript()};
