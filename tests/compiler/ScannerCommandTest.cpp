@@ -2,6 +2,8 @@
 // TWAIN source manager: the menu adds the scanned picture, a failing step
 // is told, a cancel adds nothing quietly, and the menu cannot start a
 // second acquisition while one runs.
+#include <QApplication>
+#include <QClipboard>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -24,10 +26,12 @@ const std::string Acquired =
     "USERINTERFACE ENABLEDS 0, EVENT PROCESSEVENT 4, IMAGENATIVEXFER GET 6, PENDINGXFERS ENDXFER 0, "
     "USERINTERFACE DISABLEDS 0, IDENTITY CLOSEDS 0, PARENT CLOSEDSM 0";
 
+// The picture passes in memory: what the user had on the clipboard stays.
 TEST(ScannerCommand, TheMenuAddsTheScannedPicture)
 {
     const FakeTwain fake("sources Flatbed\nselect Flatbed\nevent XFERREADY\nxfer done 24 64 48 0\n");
     ScannerGrid grid(2);
+    QApplication::clipboard()->setText("the user's words");
     ScriptedDialogs dialogs;
     dialogs.ExpectMessageBox("Save Picture to Harddrive?", "Whould you like to save this picture to the harddrive?",
                              IDNO);
@@ -42,6 +46,7 @@ TEST(ScannerCommand, TheMenuAddsTheScannedPicture)
     EXPECT_TRUE(grid.form.Modified);
     EXPECT_EQ(fake.Calls(), Acquired);
     EXPECT_EQ(GlobalLiveBlocks(), 0u);
+    EXPECT_EQ(QApplication::clipboard()->text(), "the user's words");
 }
 
 TEST(ScannerCommand, AFailingStepIsToldAndAddsNothing)
