@@ -1,24 +1,38 @@
 // TAcquireImage: takes one picture from a scanner or camera through a TWAIN
-// source manager and hands it over as a JPEG picture. So far it holds what
-// its owner sets up front: the identity it announces to the source manager
-// and whether the source shows its own dialog, and the operations of one
-// acquisition. No source manager loads yet, so LoadSourceManager fails;
-// without a loaded source manager every other operation does nothing and
-// returns 1, and GetSourceName leaves the name empty.
+// source manager and hands it over as a JPEG picture. It owns the loaded
+// source manager library, the identities exchanged with it and the image
+// block of a running transfer; every block the source hands over is freed
+// exactly once. Operations report by result code (0 success, 1 failure
+// without detail or nothing loaded, 3 cancelled, 0x8000 + condition code,
+// other TWAIN return codes as they are) and through OnTwainError; they never
+// throw. An acquisition runs a nested event loop on the calling thread
+// while the source is enabled: the application's windows keep working, a
+// second acquisition started from them is refused, and a request to quit
+// ends the acquisition and still reaches the application.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "Component.h"
+#include "GlobalHandle.h"
 #include "Jpeg.h"
+#include "SourceManagerLibrary.h"
+#include "TwainTypes.h"
+
+// Sender, the TWAIN state the failing step works in, its result code.
+using TTwainErrorEvent = std::function<void(TObject* Sender, int state, int error)>;
 
 class TAcquireImage : public TComponent {
 public:
     // The identity's text fields are 34 bytes with a terminating zero, so a
     // text keeps at most 33 bytes.
     static constexpr size_t IdentityTextLength = 33;
+
+    TAcquireImage();
+    ~TAcquireImage() override;
 
     std::string ClassName() const override { return "TAcquireImage"; }
 
@@ -38,22 +52,64 @@ public:
     void SetAppProductName(const std::string& text);
     uint16_t Language = 0;
     uint16_t Country = 0;
+    TTwainErrorEvent OnTwainError;
 
     // An acquisition, in this order: load; open the manager, get a source
     // name (Default: the default source, else the user's choice), select it,
-    // open it, acquire; then, whatever happened, close and unload.
+    // open it, acquire; then, whatever happened, close and unload. A step
+    // whose state was not reached because an earlier one failed makes no
+    // call and returns that earlier failure again.
     bool LoadSourceManager();
     int OpenSourceManager();
     void GetSourceName(bool Default, std::string& Name);
+    // By exact product name, or by the user's choice when Name is empty
+    // (not again once the user cancelled the selection dialog).
     int SelectSource(const std::string& Name);
     int OpenSource();
-    // Jpeg receives the acquired picture, compressed at Quality, or stays
-    // empty.
+    // Enables the source and runs the event loop until an image has been
+    // transferred into DIB (a packed device-independent bitmap), the source
+    // asks to be closed, or the application is asked to quit.
+    int AcquireNative(GlobalHandle& DIB);
+    // One native transfer and its end-of-transfer handshake; Done is false
+    // while the source has further images.
+    int TransferNativeImage(GlobalHandle& DIB, bool& Done);
+    // Jpeg receives the acquired picture, compressed at Quality, or stays as
+    // it was. The picture passes in memory; the clipboard is not touched.
     int AcquireJPEG(std::unique_ptr<TJPEGImage>& Jpeg, int Quality);
+    // Leaves the source and the manager by the calls the reached state
+    // needs, back to state 2.
     int CloseSourceManager();
     bool UnloadSourceManager();
+    int GetConditionCode();
+
+    // True while AcquireNative's loop runs.
+    bool Acquiring() const { return acquiring_; }
 
 private:
+    TW_UINT16 Call(TW_IDENTITY* destination, TW_UINT32 group, TW_UINT16 dat, TW_UINT16 msg, void* data);
+    TW_UINT16 CallSource(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 msg, void* data);
+    int Detailed(TW_UINT16 result);
+    int Report(int state, int result);
+    int SetTransferCount();
+    int RunEventLoop(GlobalHandle& DIB);
+    void EndTransfers();
+    void ClearSourceIdentity();
+
+    std::unique_ptr<SourceManagerLibrary> LibraryHandle;
+    TW_IDENTITY AppIdentity{};
+    TW_IDENTITY SourceIdentity{};
+    TW_CAPABILITY Capability{};
+    // The window active when the manager was opened, handed over with
+    // DAT_PARENT; source managers run in-process, so it is the Qt window.
+    TW_HANDLE ParentWindow = nullptr;
+    TW_USERINTERFACE UserInterface{};
+    TW_EVENT TwainEvent{};
+
+    int state_ = 1;
+    int firstFailure_ = 0;
+    bool sourceChosen_ = false;
+    bool selectionCancelled_ = false;
+    bool acquiring_ = false;
     std::string appInfo_ = "Twain Freeware Component";
     std::string appManufacturer_ = "none";
     std::string appProductFamily_ = "none";

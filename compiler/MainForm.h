@@ -155,7 +155,8 @@ public:
     // no picture is reported by name and adds nothing; a cancelled dialog
     // or a clipboard without an image adds nothing.
     void AddFile1Click(TObject* Sender);
-    // Acquires one picture from a scanner or camera into CurrentImage.
+    // Acquires one picture from a scanner or camera into CurrentImage; a
+    // failing step is told to the user, a cancel is not.
     void LoadPicturefromScanner1Click();
     void BitBtn1Click(TObject* Sender);
     void MovePicture1Click(TObject* Sender);
@@ -253,6 +254,8 @@ private:
     void AddFromFiles();
     void AddFromClipboard();
     void AddFromScanner(TObject* Sender);
+    // The acquisition's steps; what failed, or "" when it did not.
+    std::string ScanPicture(std::unique_ptr<TJPEGImage>& jpeg);
     void RotateSelected(TQuarterTurn turn);
 
     // The engine's questions (overwrite, next disk, passwords) reach the

@@ -11,6 +11,7 @@
 #include "Jpeg.h"
 #include "MainForm.h"
 #include "PictureRotation.h"
+#include "ScannerFailure.h"
 #include "ScopeExit.h"
 #include "Screen.h"
 
@@ -103,6 +104,8 @@ void TForm1::AddFromClipboard()
 
 void TForm1::AddFromScanner(TObject* Sender)
 {
+    if (AcquireImg1->Acquiring())
+        return; // one acquisition at a time; this one was asked for while the scanner is busy
     const int32_t n = NewPictUnit();
     PictureSources.push_back("Image" + IntToStr(n));
     LoadPicturefromScanner1Click();
@@ -121,17 +124,17 @@ void TForm1::LoadPicturefromScanner1Click()
         return;
     }
     std::unique_ptr<TJPEGImage> jpeg;
+    std::string failure;
     {
         const TScopeExit unload([this] {
             AcquireImg1->CloseSourceManager();
             AcquireImg1->UnloadSourceManager();
         });
-        AcquireImg1->OpenSourceManager();
-        std::string source;
-        AcquireImg1->GetSourceName(false, source);
-        AcquireImg1->SelectSource(source);
-        AcquireImg1->OpenSource();
-        AcquireImg1->AcquireJPEG(jpeg, 50);
+        failure = ScanPicture(jpeg);
+    }
+    if (!failure.empty()) {
+        ShowMessage(failure);
+        return;
     }
     if (!jpeg || jpeg->Empty())
         return;
@@ -144,6 +147,24 @@ void TForm1::LoadPicturefromScanner1Click()
     }
     LoadPicture();
     Modified = true;
+}
+
+// Runs the acquisition's steps in their order; each step after a failed one
+// gives that failure again, so the first failure is the cause.
+std::string TForm1::ScanPicture(std::unique_ptr<TJPEGImage>& jpeg)
+{
+    const int managerOpened = AcquireImg1->OpenSourceManager();
+    std::string source;
+    AcquireImg1->GetSourceName(false, source);
+    int selected = AcquireImg1->SelectSource(source);
+    if (selected == 1) // the selection reports no detail of its own
+        selected = AcquireImg1->GetConditionCode();
+    const int sourceOpened = AcquireImg1->OpenSource();
+    const int scanned = AcquireImg1->AcquireJPEG(jpeg, 50);
+    return ScannerFailureText({{ScannerStep::OpenSourceManager, managerOpened},
+                               {ScannerStep::SelectSource, selected},
+                               {ScannerStep::OpenSource, sourceOpened},
+                               {ScannerStep::Scan, scanned}});
 }
 
 void TForm1::BitBtn1Click(TObject*)

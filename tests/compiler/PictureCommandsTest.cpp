@@ -266,7 +266,9 @@ TEST(PictureAdd, AScannerWithoutSourceManagerSaysSoAndAddsNothing)
     TitledGrid grid(2);
     ScriptedDialogs dialogs;
     dialogs.ExpectMessageBox("Pictoria Compiler", "Error to load TWAIN_32.DLL", IDOK);
+    ::setenv("PICTORIA_TWAIN_DSM", "/nonexistent/libpictotwaindsm.so", 1);
     grid.form.AddFile1Click(grid.form.AddScanner1);
+    ::unsetenv("PICTORIA_TWAIN_DSM");
     EXPECT_EQ(grid.form.PictureCount, 2);
     EXPECT_EQ(grid.form.PictureSources.size(), 2u);
     EXPECT_EQ(grid.form.FindComponent("Panel3"), nullptr);
