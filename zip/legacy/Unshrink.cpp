@@ -8,15 +8,25 @@
 //
 // A code is kept as its parent code and its last byte, so a string is
 // spelled backwards by walking parents down to a byte code, into a stack.
-// A code not yet defined can only be the one about to be defined (the
-// "KwKwK" case): the previous string followed by its own first byte.
+// A code not defined stands, as in the original decoder, for the previous
+// string followed by its own first byte: the "KwKwK" case of LZW, where the
+// code read is the one about to be defined, and also a code met on the walk
+// that a partial clear freed.
+//
+// Speed: strings are short (a few bytes on average), so the work is per
+// code. The walk and the bit reader run on locals, which the compiler keeps
+// in registers; a string goes from the stack into an output buffer of the
+// decoder's own with one fixed-size copy, and the buffer to the extraction's
+// output in large blocks.
 //
 // Damaged data could widen codes past 13 bits, or, once freed codes are
-// reused, link parents into a cycle; the width is capped and a string
-// longer than the table has codes is refused, so the walk always ends.
+// reused, link parents into a cycle; the width is capped and a string longer
+// than the stack (8,192 bytes, as many as the table has codes) is refused,
+// so every walk ends inside the tables.
 #include "legacy/Unshrink.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "inflate/BitReader.h"
@@ -31,75 +41,104 @@ constexpr std::uint16_t FirstFreeCode = 257;
 constexpr std::uint16_t WidenCodes = 1;
 constexpr std::uint16_t PartialClearCodes = 2;
 constexpr std::int16_t FreeCode = -1;
-// A leaf mark, set in the parent entry while a partial clear runs.
-constexpr std::int16_t LeafMark = INT16_MIN;
+constexpr std::size_t OutputSize = 4 * UnzipBlockSize;
+// Strings up to this long are copied as one fixed-size block; the stack and
+// the output buffer have this much room past their ends for it.
+constexpr std::size_t CopyChunk = 16;
 
 class TUnshrinker {
 public:
-    explicit TUnshrinker(TUnzipIO& io) : io_(io), bits_(TBitReader::Start(io)), parent_(TableSize), value_(TableSize),
-                                         stack_(TableSize)
+    explicit TUnshrinker(TUnzipIO& io)
+        : io_(io), parent_(TableSize, FreeCode), value_(TableSize), leaf_(TableSize), stack_(TableSize + CopyChunk),
+          output_(OutputSize + CopyChunk)
     {
-        for (unsigned code = 0; code < TableSize; ++code) {
-            parent_[code] = code < ControlCode ? 0 : FreeCode;
+        for (unsigned code = 0; code < TableSize; ++code)
             value_[code] = static_cast<std::uint8_t>(code);
-        }
+        for (unsigned code = 0; code < ControlCode; ++code)
+            parent_[code] = 0;
     }
 
     TLegacyStatus Run();
 
 private:
-    bool ReadCode(std::uint16_t& code);
-    bool Expand(std::uint16_t code);
+    bool ReadCode(TBitReader& bits, std::uint16_t& code) const;
+    const std::uint8_t* Expand(std::uint16_t code);
+    void WriteString(const std::uint8_t* string);
+    void FlushOutput();
     void AddCode(std::uint16_t parent, std::uint8_t value);
     void PartialClear();
-    void FindNextFree(std::uint16_t from);
+    void FindNextFree(unsigned from);
 
     TUnzipIO& io_;
-    TBitReader bits_;
     std::vector<std::int16_t> parent_; // FreeCode for a code not defined
     std::vector<std::uint8_t> value_;  // the last byte of a code's string
-    std::vector<std::uint8_t> stack_;  // a string, spelled from the end down
+    std::vector<std::uint8_t> leaf_;   // marks of a partial clear
+    std::vector<std::uint8_t> stack_;  // a string, spelled from TableSize down
+    std::vector<std::uint8_t> output_;
+    std::size_t outputCount_ = 0;
     unsigned codeBits_ = FirstCodeBits;
-    std::uint16_t nextFree_ = FirstFreeCode;
+    unsigned nextFree_ = FirstFreeCode;
     std::uint16_t previous_ = 0;
     std::uint8_t leading_ = 0; // the first byte of the latest string
-    std::size_t stackTop_ = TableSize;
 };
 
 // False at the end of the input: a code is only taken whole.
-bool TUnshrinker::ReadCode(std::uint16_t& code)
+bool TUnshrinker::ReadCode(TBitReader& bits, std::uint16_t& code) const
 {
-    if (bits_.count < codeBits_)
-        bits_.Refill(io_);
-    code = static_cast<std::uint16_t>(bits_.TakeBits(codeBits_));
-    return !bits_.UsedPastEnd();
+    if (bits.count < codeBits_)
+        bits.Refill(io_);
+    code = static_cast<std::uint16_t>(bits.TakeBits(codeBits_));
+    return !bits.UsedPastEnd();
 }
 
-// Spells code's string onto the stack; false when it is longer than any
-// string the table can hold, which only damaged data give.
-bool TUnshrinker::Expand(std::uint16_t code)
+// Spells code's string onto the stack and returns where it starts; none
+// when it is longer than the stack, which only damaged data give.
+const std::uint8_t* TUnshrinker::Expand(std::uint16_t code)
 {
-    stackTop_ = TableSize;
-    if (parent_[code] == FreeCode) {
-        stack_[--stackTop_] = leading_;
-        code = previous_;
+    const std::int16_t* const parent = parent_.data();
+    const std::uint8_t* const value = value_.data();
+    const std::uint8_t* const bottom = stack_.data();
+    std::uint8_t* top = stack_.data() + TableSize;
+    const std::uint8_t leading = leading_;
+    const std::uint16_t previous = previous_;
+    if (parent[code] == FreeCode) {
+        *--top = leading;
+        code = previous;
     }
     while (code >= FirstFreeCode) {
-        if (stackTop_ == 0)
-            return false;
-        if (parent_[code] == FreeCode) {
-            stack_[--stackTop_] = leading_;
-            code = previous_;
+        if (top == bottom)
+            return nullptr;
+        const std::int16_t next = parent[code];
+        if (next == FreeCode) {
+            *--top = leading;
+            code = previous;
         } else {
-            stack_[--stackTop_] = value_[code];
-            code = static_cast<std::uint16_t>(parent_[code]);
+            *--top = value[code];
+            code = static_cast<std::uint16_t>(next);
         }
     }
-    if (stackTop_ == 0)
-        return false;
-    stack_[--stackTop_] = value_[code];
-    leading_ = value_[code];
-    return true;
+    if (top == bottom)
+        return nullptr;
+    *--top = value[code];
+    leading_ = value[code];
+    return top;
+}
+
+// Moves the string that starts at string and ends with the stack to the
+// output buffer.
+void TUnshrinker::WriteString(const std::uint8_t* string)
+{
+    const auto length = static_cast<std::size_t>(stack_.data() + TableSize - string);
+    if (outputCount_ + length > OutputSize)
+        FlushOutput();
+    std::memcpy(output_.data() + outputCount_, string, length <= CopyChunk ? CopyChunk : length);
+    outputCount_ += length;
+}
+
+void TUnshrinker::FlushOutput()
+{
+    io_.WriteOutput(output_.data(), outputCount_);
+    outputCount_ = 0;
 }
 
 void TUnshrinker::AddCode(std::uint16_t parent, std::uint8_t value)
@@ -111,7 +150,7 @@ void TUnshrinker::AddCode(std::uint16_t parent, std::uint8_t value)
     FindNextFree(nextFree_ + 1);
 }
 
-void TUnshrinker::FindNextFree(std::uint16_t from)
+void TUnshrinker::FindNextFree(unsigned from)
 {
     nextFree_ = from;
     while (nextFree_ < TableSize && parent_[nextFree_] != FreeCode)
@@ -119,41 +158,37 @@ void TUnshrinker::FindNextFree(std::uint16_t from)
 }
 
 // Frees every defined code above 256 that no other defined code extends.
+// Only defined codes are looked at, so a free code's marker is never taken
+// for a parent.
 void TUnshrinker::PartialClear()
 {
     for (unsigned code = FirstFreeCode; code < nextFree_; ++code)
-        if (parent_[code] != FreeCode)
-            parent_[code] = static_cast<std::int16_t>(parent_[code] | LeafMark);
-    for (unsigned code = FirstFreeCode; code < nextFree_; ++code) {
-        if (parent_[code] == FreeCode)
-            continue;
-        const auto parent = static_cast<std::uint16_t>(parent_[code] & ~LeafMark);
-        if (parent >= FirstFreeCode && parent_[parent] != FreeCode)
-            parent_[parent] = static_cast<std::int16_t>(parent_[parent] & ~LeafMark);
-    }
+        leaf_[code] = parent_[code] != FreeCode;
     for (unsigned code = FirstFreeCode; code < nextFree_; ++code)
-        if (parent_[code] != FreeCode && (parent_[code] & LeafMark) != 0)
+        if (parent_[code] != FreeCode)
+            leaf_[static_cast<std::uint16_t>(parent_[code])] = 0;
+    for (unsigned code = FirstFreeCode; code < nextFree_; ++code)
+        if (leaf_[code])
             parent_[code] = FreeCode;
     FindNextFree(FirstFreeCode);
 }
 
 TLegacyStatus TUnshrinker::Run()
 {
+    TBitReader bits = TBitReader::Start(io_);
     std::uint16_t code = 0;
-    if (!ReadCode(code)) {
-        io_.FlushOutput();
-        return TLegacyStatus::Ok;
+    if (ReadCode(bits, code)) {
+        // The first code starts the stream without a previous string.
+        if (code >= ControlCode)
+            return TLegacyStatus::BadData;
+        output_[outputCount_++] = static_cast<std::uint8_t>(code);
+        previous_ = code;
+        leading_ = static_cast<std::uint8_t>(code);
     }
-    // The first code starts the stream without a previous string.
-    if (code >= ControlCode)
-        return TLegacyStatus::BadData;
-    io_.PutOutputByte(static_cast<std::uint8_t>(code));
-    previous_ = code;
-    leading_ = static_cast<std::uint8_t>(code);
-    while (ReadCode(code)) {
+    while (ReadCode(bits, code)) {
         if (code == ControlCode) {
             std::uint16_t control = 0;
-            if (!ReadCode(control))
+            if (!ReadCode(bits, control))
                 break;
             if (control == WidenCodes) {
                 if (codeBits_ == MaxCodeBits)
@@ -164,12 +199,14 @@ TLegacyStatus TUnshrinker::Run()
             }
             continue;
         }
-        if (!Expand(code))
+        const std::uint8_t* string = Expand(code);
+        if (!string)
             return TLegacyStatus::BadData;
-        io_.WriteOutput(stack_.data() + stackTop_, TableSize - stackTop_);
+        WriteString(string);
         AddCode(previous_, leading_);
         previous_ = code;
     }
+    FlushOutput();
     io_.FlushOutput();
     return TLegacyStatus::Ok;
 }
