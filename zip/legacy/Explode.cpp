@@ -160,6 +160,9 @@ TLegacyStatus DecodeItems(TBitReader& bits, TUnzipIO& io, const TTrees& trees, T
 
 TLegacyStatus Explode(TUnzipIO& io, const TImplodeOptions& options)
 {
+    // An empty entry needs no data, not even trees.
+    if (options.uncompressedSize == 0)
+        return TLegacyStatus::Ok;
     TBitReader bits = TBitReader::Start(io);
     TTrees trees;
     if (!ReadTrees(bits, io, options, trees))

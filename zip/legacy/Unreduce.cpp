@@ -20,6 +20,7 @@
 
 #include <array>
 #include <bit>
+#include <cassert>
 
 #include "inflate/BitReader.h"
 #include "legacy/HistoryWindow.h"
@@ -83,7 +84,11 @@ enum class TState { Plain, AfterEscape, ExtraLength, Distance };
 
 TLegacyStatus Unreduce(TUnzipIO& io, unsigned factor, std::uint64_t uncompressedSize)
 {
-    const TFactorTables& tables = FactorTables.at(factor);
+    assert(factor >= 1 && factor <= MaxFactor);
+    const TFactorTables& tables = FactorTables[factor];
+    // An empty entry needs no data, not even follower sets.
+    if (uncompressedSize == 0)
+        return TLegacyStatus::Ok;
     TBitReader bits = TBitReader::Start(io);
     std::array<TFollowerSet, 256> sets;
     if (!LoadFollowers(bits, io, sets))
