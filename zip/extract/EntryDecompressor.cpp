@@ -36,14 +36,11 @@ TLegacyStatus DecompressLegacy(const TZipHeaderInfo& entry, TUnzipIO& io)
     return Explode(io, options);
 }
 
+// The older methods' data that end before the entry are bad data like any
+// other: the entry fails its CRC check and the run goes on.
 TDecompressResult ResultOf(TLegacyStatus status)
 {
-    switch (status) {
-    case TLegacyStatus::Ok: return TDecompressResult::Complete;
-    case TLegacyStatus::BadData: return TDecompressResult::DataError;
-    case TLegacyStatus::Truncated: break;
-    }
-    throw EFatalUnzipError(LoadStr(IDS_PREMATUREEOF));
+    return status == TLegacyStatus::Ok ? TDecompressResult::Complete : TDecompressResult::DataError;
 }
 
 TDecompressResult ResultOf(TInflateStatus status)

@@ -19,10 +19,11 @@ public:
     static bool Supports(std::uint16_t method);
 
     // Decompresses one entry of a supported method from io's source to its
-    // sink, all output flushed. Compressed data that end before the entry
-    // does raise EFatalUnzipError "Premature end of file reached". The
-    // entry's CompressedSize is that of its compressed data alone, without
-    // an encryption header.
+    // sink, all output flushed. Deflate data that end before the entry does
+    // raise EFatalUnzipError "Premature end of file reached"; shrunk,
+    // reduced or imploded data that do are a data error. The entry's
+    // CompressedSize is that of its compressed data alone, without an
+    // encryption header.
     TDecompressResult Decompress(const TZipHeaderInfo& entry, TUnzipIO& io);
 
 private:
