@@ -18,8 +18,10 @@
 // output goes into a history window that keeps the 8 KB a match may reach.
 #include "legacy/Explode.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <span>
 
 #include "inflate/BitReader.h"
 #include "inflate/HuffmanTable.h"

@@ -52,14 +52,17 @@ unsigned FollowerIndexBits(unsigned count)
     return count <= 2 ? 1 : static_cast<unsigned>(std::bit_width(count - 1));
 }
 
+// A set's size is sent in 6 bits.
+constexpr unsigned MaxFollowers = 63;
+
 struct TFollowerSet {
     std::uint8_t count = 0;
     std::uint8_t indexBits = 0;
-    std::array<std::uint8_t, 64> bytes{};
+    std::array<std::uint8_t, MaxFollowers> bytes{};
 };
 
-// The follower sets come last byte value first. A set holds at most 63
-// followers (6 bits), so the largest set reads 6 + 63 × 8 bits.
+// The follower sets come last byte value first, each its size and then its
+// bytes.
 bool LoadFollowers(TBitReader& bits, TUnzipIO& io, std::array<TFollowerSet, 256>& sets)
 {
     for (int x = 255; x >= 0; --x) {
