@@ -56,12 +56,13 @@ TEST(ZipReader, ThisVersionStaysAt223)
     EXPECT_EQ(reader.ThisVersion(), 223);
 }
 
-TEST(ZipReader, SupportsStoredAndDeflatedEntriesOnly)
+TEST(ZipReader, SupportsStoredDeflatedAndTheOlderMethods)
 {
     const struct {
         std::uint16_t method;
         bool supported;
-    } cases[] = {{0, true}, {8, true}, {1, false}, {6, false}, {9, false}, {12, false}, {99, false}};
+    } cases[] = {{0, true}, {1, true}, {2, true}, {3, true},  {4, true},   {5, true},
+                 {6, true}, {7, false}, {8, true}, {9, false}, {12, false}, {99, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.method);
         EXPECT_EQ(TZipReader::SupportsMethod(c.method), c.supported);

@@ -410,7 +410,7 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
     TUnzipIO io(source, sink);
     bool complete = false;
     try {
-        complete = run.decompressor.Decompress(entry.CompressionMethod, io) == TDecompressResult::Complete;
+        complete = run.decompressor.Decompress(entry, io) == TDecompressResult::Complete;
     } catch (const EBiggerThanUncompressed&) {
     }
     crc = sink.CRC();
