@@ -92,13 +92,16 @@ std::filesystem::path ViewerFolder(TBundleArchive& archive, const std::filesyste
     const std::filesystem::path fresh = MakePrivateFolder(root, ".viewer-" + archive.Key() + "-");
     const TScopeExit removeFresh([&] { RemoveQuietly(fresh); });
     UnpackBundle(archive, fresh);
+    // A rename never replaces a folder that holds files: what is there now
+    // may be another run's complete folder, which is used as it is.
+    if (::rename(fresh.c_str(), folder.c_str()) == 0)
+        return folder;
+    if (errno != ENOTEMPTY && errno != EEXIST && errno != ENOTDIR)
+        throw std::system_error(errno, std::generic_category(), "cannot put \"" + folder.string() + "\" in place");
+    if (IsTrustedCache(folder, archive.Files()))
+        return folder;
     MoveAside(folder, root);
-    if (::rename(fresh.c_str(), folder.c_str()) != 0) {
-        const int error = errno;
-        // Another run of the same bundle may have put its folder there first.
-        if (IsTrustedCache(folder, archive.Files()))
-            return folder;
-        throw std::system_error(error, std::generic_category(), "cannot put \"" + folder.string() + "\" in place");
-    }
+    if (::rename(fresh.c_str(), folder.c_str()) != 0)
+        throw std::system_error(errno, std::generic_category(), "cannot put \"" + folder.string() + "\" in place");
     return folder;
 }
