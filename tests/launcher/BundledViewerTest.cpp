@@ -56,9 +56,11 @@ protected:
 
     std::vector<std::string> Environment() const
     {
-        return {"PATH=/usr/bin:/bin", "HOME=" + dir.File("home"), "TMPDIR=" + Tmp().string(),
+        std::vector<std::string> environment = SanitizerSettings();
+        environment.insert(environment.end(), {"PATH=/usr/bin:/bin", "HOME=" + dir.File("home"), "TMPDIR=" + Tmp().string(),
                 "XDG_CACHE_HOME=" + dir.File("cache"), "XDG_RUNTIME_DIR=" + dir.File("runtime"),
-                "DISPLAY=" + screen.Display(), "QT_QPA_PLATFORM=xcb"};
+                "DISPLAY=" + screen.Display(), "QT_QPA_PLATFORM=xcb"});
+        return environment;
     }
 
     // The album the compiler saved: trip.pxa beside trip.pxp.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "RunCommand.h"
+#include "SanitizerSettings.h"
 #include "TempDir.h"
 
 // Records its arguments, its pid and its folder in $LAUNCHER_TEST_RESULTS,
@@ -109,6 +110,8 @@ public:
         std::vector<std::string> variables{"PATH=/usr/bin:/bin", "XDG_CACHE_HOME=" + CacheHome().string(),
                                            "LAUNCHER_TEST_RESULTS=" + Results().string()};
         variables.insert(variables.end(), environment.begin(), environment.end());
+        const std::vector<std::string> sanitizers = SanitizerSettings();
+        variables.insert(variables.end(), sanitizers.begin(), sanitizers.end());
         const std::string errors = dir_.File("errors");
         TLaunch launch;
         launch.Pid = ::fork();

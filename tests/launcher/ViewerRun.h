@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "SanitizerSettings.h"
+
 // An Xvfb server on the first free display, which it reports itself.
 class TVirtualScreen {
 public:
