@@ -24,13 +24,11 @@ set(SYSTEM_PATTERNS
   "^lib(GL|GLX|EGL|OpenGL|GLESv2|GLdispatch|gbm|drm)\\.so")
 
 # The plugins, relative to Qt's plugin folder: the X11 and Wayland
-# platforms, their GL integrations and input, the picture formats the GUI
-# layer reads, printing.
+# platforms, their GL integrations and input, printing. No picture format:
+# the viewer decodes its pictures with libjpeg itself and draws its glyphs.
 set(PLUGIN_GLOBS
   "platforms/libqxcb.so" "platforms/libqwayland-*.so" "wayland-*/*.so" "xcbglintegrations/*.so"
   "platforminputcontexts/libcomposeplatforminputcontextplugin.so"
-  "imageformats/libqgif.so" "imageformats/libqico.so" "imageformats/libqjpeg.so"
-  "imageformats/libqtiff.so" "imageformats/libqwebp.so"
   "printsupport/*.so")
 
 function(is_system_name name result)
