@@ -29,7 +29,8 @@ void CheckRoot(const std::filesystem::path& root)
 {
     std::filesystem::create_directories(root.parent_path());
     if (::mkdir(root.c_str(), 0700) != 0 && errno != EEXIST)
-        throw std::system_error(errno, std::generic_category(), "cannot make the cache folder \"" + root.string() + "\"");
+        throw std::system_error(errno, std::generic_category(),
+                                "cannot make the cache folder \"" + root.string() + "\"");
     struct stat status {};
     if (::lstat(root.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
         throw std::runtime_error("the cache folder \"" + root.string() + "\" is not this user's own folder");

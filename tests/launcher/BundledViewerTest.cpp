@@ -35,8 +35,8 @@ std::vector<std::string> WithoutSystemQt()
 {
     std::vector<std::string> command{"bwrap", "--dev-bind", "/", "/", "--tmpfs", QT_PLUGIN_DIR};
     for (const auto& item : std::filesystem::directory_iterator(QT_LIBRARY_DIR))
-        if (item.path().filename().string().starts_with("libQt6") && item.symlink_status().type() ==
-                                                                         std::filesystem::file_type::regular)
+        if (item.path().filename().string().starts_with("libQt6") &&
+            item.symlink_status().type() == std::filesystem::file_type::regular)
             command.insert(command.end(), {"--ro-bind", "/dev/null", item.path().string()});
     return command;
 }
@@ -57,9 +57,10 @@ protected:
     std::vector<std::string> Environment() const
     {
         std::vector<std::string> environment = SanitizerSettings();
-        environment.insert(environment.end(), {"PATH=/usr/bin:/bin", "HOME=" + dir.File("home"), "TMPDIR=" + Tmp().string(),
-                "XDG_CACHE_HOME=" + dir.File("cache"), "XDG_RUNTIME_DIR=" + dir.File("runtime"),
-                "DISPLAY=" + screen.Display(), "QT_QPA_PLATFORM=xcb"});
+        environment.insert(environment.end(),
+                           {"PATH=/usr/bin:/bin", "HOME=" + dir.File("home"), "TMPDIR=" + Tmp().string(),
+                            "XDG_CACHE_HOME=" + dir.File("cache"), "XDG_RUNTIME_DIR=" + dir.File("runtime"),
+                            "DISPLAY=" + screen.Display(), "QT_QPA_PLATFORM=xcb"});
         return environment;
     }
 
@@ -109,8 +110,8 @@ protected:
         std::copy_if(mapped.begin(), mapped.end(), std::back_inserter(qt), IsQtFile);
         for (const auto& file : qt)
             EXPECT_TRUE(file.string().starts_with(folder.string() + "/")) << file;
-        for (const char* needed : {"lib/libQt6Core.so.6", "lib/libQt6Gui.so.6", "lib/libQt6Widgets.so.6",
-                                   "plugins/platforms/libqxcb.so"})
+        for (const char* needed :
+             {"lib/libQt6Core.so.6", "lib/libQt6Gui.so.6", "lib/libQt6Widgets.so.6", "plugins/platforms/libqxcb.so"})
             EXPECT_NE(std::find(qt.begin(), qt.end(), folder / needed), qt.end()) << needed;
         for (const auto& file : mapped) {
             if (std::filesystem::exists(folder / "lib" / file.filename())) {

@@ -103,7 +103,10 @@ public:
             if (disk == TDisk::Full)
                 command = {"bwrap", "--dev-bind", "/", "/", "--size", "65536", "--tmpfs", CacheHome().string()};
             // What is left in the cache, looked at where the small disk is.
-            command.insert(command.end(), {"sh", "-c", "\"$0\" \"$@\"; s=$?; ls -A \"$XDG_CACHE_HOME/pictoria\" >\"$LAUNCHER_TEST_RESULTS/left\"; exit $s"});
+            command.insert(
+                command.end(),
+                {"sh", "-c",
+                 "\"$0\" \"$@\"; s=$?; ls -A \"$XDG_CACHE_HOME/pictoria\" >\"$LAUNCHER_TEST_RESULTS/left\"; exit $s"});
         }
         command.push_back(Program());
         command.insert(command.end(), arguments.begin(), arguments.end());

@@ -134,7 +134,8 @@ INSTANTIATE_TEST_SUITE_P(
     Launcher, UntrustedCache,
     testing::Values(
         TPlanting{"AnotherOwner", [](const auto& folder) { ::chown(folder.c_str(), 65534, 65534); }, true},
-        TPlanting{"OpenToOthers", [](const auto& folder) { std::filesystem::permissions(folder, std::filesystem::perms::all); }},
+        TPlanting{"OpenToOthers",
+                  [](const auto& folder) { std::filesystem::permissions(folder, std::filesystem::perms::all); }},
         TPlanting{"ChangedLibrary", [](const auto& folder) { AppendTo(folder / "lib/libfake.so.1", "x"); }},
         TPlanting{"SameSizeOtherBytes",
                   [](const auto& folder) {
