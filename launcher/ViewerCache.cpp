@@ -12,6 +12,7 @@
 #include "CacheCheck.h"
 #include "CacheUnpack.h"
 #include "ScopeExit.h"
+#include "SignalsHeld.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ std::filesystem::path ViewerFolder(TBundleArchive& archive, const std::filesyste
     const std::filesystem::path folder = root / ("viewer-" + archive.Key());
     if (IsTrustedCache(folder, archive.Files()))
         return folder;
+    const TSignalsHeld held;
     const std::filesystem::path fresh = MakePrivateFolder(root, ".viewer-" + archive.Key() + "-");
     const TScopeExit removeFresh([&] { RemoveQuietly(fresh); });
     UnpackBundle(archive, fresh);
