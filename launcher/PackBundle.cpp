@@ -1,11 +1,13 @@
 // Build tool: packs a staged viewer folder behind the launcher into the
 // self-contained viewer, the way the album compiler packs an album program.
 //
-//   pictoview_pack LAUNCHER FOLDER OUTPUT
+//   pictoview_pack LAUNCHER FOLDER OUTPUT LEVEL
 //
 // Every file below FOLDER becomes an entry under its path relative to
-// FOLDER, in name order, so the same files give the same archive.
+// FOLDER, in name order, so the same files give the same archive, deflated
+// at LEVEL (1 to 9).
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -25,7 +27,8 @@ std::vector<std::filesystem::path> FilesBelow(const std::filesystem::path& folde
     return files;
 }
 
-void Pack(const std::string& launcher, const std::filesystem::path& folder, const std::filesystem::path& output)
+void Pack(const std::string& launcher, const std::filesystem::path& folder, const std::filesystem::path& output,
+          int level)
 {
     const std::filesystem::path archive = output.string() + ".zip";
     const std::filesystem::path program = output.string() + ".EXE";
@@ -38,7 +41,7 @@ void Pack(const std::string& launcher, const std::filesystem::path& folder, cons
     }
     TZipWriter writer;
     writer.DoProcessMessages = false;
-    writer.PackLevel = 9;
+    writer.PackLevel = level;
     writer.SetStorePaths(true);
     writer.SetZipName(archive.string());
     if (writer.AddStreamEntries(entries) != static_cast<int>(entries.size()))
@@ -52,12 +55,13 @@ void Pack(const std::string& launcher, const std::filesystem::path& folder, cons
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::cerr << "usage: pictoview_pack LAUNCHER FOLDER OUTPUT\n";
+    const int level = argc == 5 ? std::atoi(argv[4]) : 0;
+    if (level < 1 || level > 9) {
+        std::cerr << "usage: pictoview_pack LAUNCHER FOLDER OUTPUT LEVEL(1-9)\n";
         return 2;
     }
     try {
-        Pack(argv[1], argv[2], argv[3]);
+        Pack(argv[1], argv[2], argv[3], level);
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "pictoview_pack: " << e.what() << '\n';

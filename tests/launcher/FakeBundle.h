@@ -68,7 +68,7 @@ public:
         std::filesystem::create_directories(Results());
         std::filesystem::create_directories(CacheHome());
         RunChecked(ShellQuote(PACK_PATH) + " " + ShellQuote(LAUNCHER_PATH) + " " + ShellQuote(dir_.File("stage")) +
-                   " " + ShellQuote(Program()));
+                   " " + ShellQuote(Program()) + " 9");
     }
 
     std::string Program() const { return dir_.File("pictoview.exe"); }
