@@ -57,6 +57,7 @@ protected:
     std::vector<std::string> Environment() const
     {
         std::vector<std::string> environment = SanitizerSettings();
+        environment.push_back("LSAN_OPTIONS=suppressions=" LEAK_SUPPRESSIONS);
         environment.insert(environment.end(),
                            {"PATH=/usr/bin:/bin", "HOME=" + dir.File("home"), "TMPDIR=" + Tmp().string(),
                             "XDG_CACHE_HOME=" + dir.File("cache"), "XDG_RUNTIME_DIR=" + dir.File("runtime"),

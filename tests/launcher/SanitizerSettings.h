@@ -10,7 +10,7 @@
 inline std::vector<std::string> SanitizerSettings()
 {
     std::vector<std::string> settings;
-    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
         if (const char* value = std::getenv(name))
             settings.push_back(std::string(name) + "=" + value);
     return settings;
