@@ -1,0 +1,13 @@
+// The check a cache folder passes before the launcher runs anything in it.
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+#include "BundleArchive.h"
+
+// Whether folder may be used as it stands: a real folder (no link) of this
+// user's own with mode 0700, holding exactly the bundle's files, each a
+// plain file with the size and CRC-32 the archive gives, and nothing else.
+// Reads every file once.
+bool IsTrustedCache(const std::filesystem::path& folder, const std::vector<TBundleFile>& files);

@@ -1,0 +1,75 @@
+// The launcher of the self-contained viewer "pictoview.exe". The viewer
+// program with the Qt libraries and plugins it loads is appended to this
+// file as an archive. Run, the launcher finds them unpacked in the user's
+// cache, unpacking them first when needed, and becomes the viewer with exec:
+// the viewer keeps this process, its arguments, signals and exit status.
+//
+// The viewer finds its libraries through its own run path ($ORIGIN/lib) and
+// its plugins through the qt.conf beside it; nothing of that is put into the
+// environment, so programs the viewer starts (the browser) see none of it.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "BundleArchive.h"
+#include "ViewerCache.h"
+
+namespace {
+
+// The archive to unpack is the running program file itself, wherever it lies.
+const std::string ProgramFile = "/proc/self/exe";
+const std::string ViewerName = "Pictoview";
+
+std::string ProgramName(int argc, char** argv)
+{
+    const std::string path = argc > 0 ? argv[0] : "";
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    return name.empty() ? "pictoview.exe" : name;
+}
+
+// Entry names come from the archive: control characters in them must not
+// break the message over lines or steer the terminal.
+std::string OneLine(std::string text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
+std::filesystem::path UnpackedViewer()
+{
+    TBundleArchive archive(ProgramFile);
+    return ViewerFolder(archive, CacheRoot()) / ViewerName;
+}
+
+[[noreturn]] void BecomeViewer(const std::filesystem::path& viewer, int argc, char** argv)
+{
+    std::vector<char*> arguments{const_cast<char*>(viewer.c_str())};
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(argv[i]);
+    arguments.push_back(nullptr);
+    // Plugins of another Qt named there would be loaded beside ours.
+    ::unsetenv("QT_PLUGIN_PATH");
+    ::unsetenv("QT_QPA_PLATFORM_PLUGIN_PATH");
+    ::execv(viewer.c_str(), arguments.data());
+    throw std::system_error(errno, std::generic_category(), "cannot start the viewer \"" + viewer.string() + "\"");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        BecomeViewer(UnpackedViewer(), argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << ProgramName(argc, argv) << ": " << OneLine(e.what()) << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,212 @@
+// The launcher of the self-contained viewer, run with a stand-in viewer: it
+// unpacks once into the user's cache, becomes the viewer (same process, its
+// arguments and exit status), trusts a cache folder only after checking it,
+// and leaves nothing half-unpacked behind on a full disk.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "FakeBundle.h"
+
+namespace {
+
+using TStringList = std::vector<std::string>;
+
+ino_t InodeOf(const std::filesystem::path& path)
+{
+    struct stat status {};
+    ::lstat(path.c_str(), &status);
+    return status.st_ino;
+}
+
+mode_t ModeOf(const std::filesystem::path& path)
+{
+    struct stat status {};
+    ::lstat(path.c_str(), &status);
+    return status.st_mode & 07777;
+}
+
+// The viewer folder holds the bundle's files exactly, privately.
+void ExpectIntactCache(const TBundleBox& box)
+{
+    const std::filesystem::path folder = box.ViewerFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(ModeOf(folder), 0700);
+    std::size_t files = 0;
+    for (const auto& item : std::filesystem::recursive_directory_iterator(folder))
+        files += item.is_regular_file();
+    EXPECT_EQ(files, FakeBundleFiles().size());
+    for (const auto& [name, bytes] : FakeBundleFiles())
+        EXPECT_TRUE(ReadFileBytes((folder / name).string()) == bytes) << name;
+}
+
+TEST(Launcher, UnpacksIntoTheCacheAndBecomesTheViewer)
+{
+    const TBundleBox box;
+
+    const TLaunch launch = box.Run({"/albums/trip one.pxa", "--second"}, {"LAUNCHER_TEST_EXIT=7"});
+
+    ASSERT_TRUE(WIFEXITED(launch.Status)) << launch.Errors;
+    EXPECT_EQ(WEXITSTATUS(launch.Status), 7);
+    EXPECT_EQ(launch.Errors, "");
+    EXPECT_EQ(box.Result("arguments"), "/albums/trip one.pxa\n--second\n");
+    EXPECT_EQ(box.Result("pid"), std::to_string(launch.Pid) + "\n") << "the viewer runs in the launcher's process";
+    EXPECT_EQ(box.Result("folder"), box.ViewerFolder().string() + "\n");
+    EXPECT_EQ(box.NamesInCache(), TStringList{box.ViewerFolder().filename().string()});
+    EXPECT_EQ(ModeOf(box.CacheRoot()), 0700);
+    ExpectIntactCache(box);
+}
+
+TEST(Launcher, ASignalThatEndsTheViewerEndsTheProgram)
+{
+    const TBundleBox box;
+
+    const TLaunch launch = box.Run({}, {"LAUNCHER_TEST_EXIT=killed"});
+
+    ASSERT_TRUE(WIFSIGNALED(launch.Status));
+    EXPECT_EQ(WTERMSIG(launch.Status), SIGTERM);
+}
+
+TEST(Launcher, TheNextRunUsesTheCacheAsItIs)
+{
+    const TBundleBox box;
+    ASSERT_EQ(box.Run({}).Status, 0);
+    const std::filesystem::path folder = box.ViewerFolder();
+    const ino_t first = InodeOf(folder);
+    const auto written = std::filesystem::last_write_time(folder / "lib/libfake.so.1");
+
+    ASSERT_EQ(box.Run({}).Status, 0);
+
+    EXPECT_EQ(box.ViewerFolder(), folder);
+    EXPECT_EQ(InodeOf(folder), first);
+    EXPECT_EQ(std::filesystem::last_write_time(folder / "lib/libfake.so.1"), written);
+    EXPECT_EQ(box.NamesInCache().size(), 1u);
+}
+
+// ---- A cache folder that cannot be trusted is unpacked afresh ---------------
+
+struct TPlanting {
+    const char* Name;
+    std::function<void(const std::filesystem::path& folder)> Plant;
+    bool NeedsRoot = false;
+};
+
+void PrintTo(const TPlanting& planting, std::ostream* out) { *out << planting.Name; }
+
+class UntrustedCache : public testing::TestWithParam<TPlanting> {};
+
+TEST_P(UntrustedCache, IsReplacedBeforeTheViewerRuns)
+{
+    const TPlanting& planting = GetParam();
+    if (planting.NeedsRoot && ::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    const TBundleBox box;
+    ASSERT_EQ(box.Run({}).Status, 0);
+    const std::filesystem::path folder = box.ViewerFolder();
+    const ino_t first = InodeOf(folder);
+    planting.Plant(folder);
+
+    const TLaunch launch = box.Run({});
+
+    ASSERT_TRUE(WIFEXITED(launch.Status));
+    EXPECT_EQ(WEXITSTATUS(launch.Status), 0) << launch.Errors;
+    EXPECT_EQ(box.ViewerFolder(), folder) << "the same key";
+    EXPECT_NE(InodeOf(folder), first) << "a new folder";
+    EXPECT_EQ(box.Result("folder"), folder.string() + "\n");
+    struct stat status {};
+    ::lstat(folder.c_str(), &status);
+    EXPECT_EQ(status.st_uid, ::geteuid());
+    ExpectIntactCache(box);
+    EXPECT_EQ(box.NamesInCache().size(), 1u) << "the planted folder is gone";
+}
+
+void AppendTo(const std::filesystem::path& file, const std::string& bytes)
+{
+    std::ofstream(file, std::ios::binary | std::ios::app) << bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Launcher, UntrustedCache,
+    testing::Values(
+        TPlanting{"AnotherOwner", [](const auto& folder) { ::chown(folder.c_str(), 65534, 65534); }, true},
+        TPlanting{"OpenToOthers",
+                  [](const auto& folder) { std::filesystem::permissions(folder, std::filesystem::perms::all); }},
+        TPlanting{"ChangedLibrary", [](const auto& folder) { AppendTo(folder / "lib/libfake.so.1", "x"); }},
+        TPlanting{"SameSizeOtherBytes",
+                  [](const auto& folder) {
+                      std::ofstream(folder / "lib/libfake.so.1", std::ios::binary) << std::string(300000, 'M');
+                  }},
+        TPlanting{"PlantedPlugin", [](const auto& folder) { AppendTo(folder / "plugins/platforms/libqevil.so", "x"); }},
+        TPlanting{"MissingFile", [](const auto& folder) { std::filesystem::remove(folder / "qt.conf"); }},
+        TPlanting{"LinkToElsewhere",
+                  [](const auto& folder) {
+                      const auto elsewhere = folder.parent_path().parent_path() / "qt.conf";
+                      std::filesystem::rename(folder / "qt.conf", elsewhere);
+                      std::filesystem::create_symlink(elsewhere, folder / "qt.conf");
+                  }},
+        TPlanting{"FolderIsALink",
+                  [](const auto& folder) {
+                      const auto elsewhere = folder.parent_path().parent_path() / "elsewhere";
+                      std::filesystem::rename(folder, elsewhere);
+                      std::filesystem::create_directory_symlink(elsewhere, folder);
+                  }}),
+    [](const testing::TestParamInfo<TPlanting>& info) { return std::string(info.param.Name); });
+
+TEST(Launcher, RefusesACacheRootOfAnotherUser)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    const TBundleBox box;
+    std::filesystem::create_directories(box.CacheRoot());
+    ASSERT_EQ(::chown(box.CacheRoot().c_str(), 65534, 65534), 0);
+
+    const TLaunch launch = box.Run({});
+
+    ASSERT_TRUE(WIFEXITED(launch.Status));
+    EXPECT_EQ(WEXITSTATUS(launch.Status), 1);
+    EXPECT_NE(launch.Errors.find("is not this user's own folder"), std::string::npos) << launch.Errors;
+    EXPECT_EQ(box.Result("pid"), "") << "the viewer did not run";
+}
+
+// ---- A full disk ------------------------------------------------------------
+
+class FullDisk : public testing::TestWithParam<TDisk> {};
+
+TEST_P(FullDisk, SaysSoAndLeavesNoFolderBehind)
+{
+    if (GetParam() == TDisk::Full && !SandboxWorks())
+        GTEST_SKIP() << "bwrap cannot mount a small disk here";
+    const TBundleBox box;
+
+    const TLaunch launch = box.Run({}, {}, GetParam());
+
+    ASSERT_TRUE(WIFEXITED(launch.Status));
+    EXPECT_EQ(WEXITSTATUS(launch.Status), 1);
+    EXPECT_NE(launch.Errors.find("pictoview.exe: the disk is full"), std::string::npos) << launch.Errors;
+    EXPECT_EQ(box.Result("left"), "") << "no viewer folder, whole or half";
+    EXPECT_EQ(box.Result("pid"), "") << "the viewer did not run";
+}
+
+INSTANTIATE_TEST_SUITE_P(Launcher, FullDisk, testing::Values(TDisk::Full, TDisk::FileSizeLimit),
+                         [](const testing::TestParamInfo<TDisk>& info) {
+                             return info.param == TDisk::Full ? "SmallDisk" : "FileSizeLimit";
+                         });
+
+TEST(Launcher, AProgramWithoutArchiveSaysSo)
+{
+    const TBundleBox box;
+    std::filesystem::copy_file(LAUNCHER_PATH, box.Program(), std::filesystem::copy_options::overwrite_existing);
+
+    const TLaunch launch = box.Run({});
+
+    ASSERT_TRUE(WIFEXITED(launch.Status));
+    EXPECT_EQ(WEXITSTATUS(launch.Status), 1);
+    EXPECT_NE(launch.Errors.find("no viewer archive found in this program"), std::string::npos) << launch.Errors;
+}
+
+} // namespace
