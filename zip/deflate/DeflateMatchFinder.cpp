@@ -56,8 +56,9 @@ void TDeflateMatchFinder::InitMatcher(TDeflateIO& io, const TDeflateSearch& sear
     BlockStart = 0;
     hash_ = 0;
 
-    Lookahead = static_cast<unsigned>(ReadInto(0, DeflateWindowSize));
     EndOfInput = false;
+    SourceExhausted = false;
+    Lookahead = static_cast<unsigned>(ReadInto(0, DeflateWindowSize));
     if (Lookahead == 0) {
         EndInput();
         return;
@@ -78,6 +79,7 @@ std::size_t TDeflateMatchFinder::ReadInto(unsigned position, unsigned count)
         assert(n <= count - total);
         total += n;
     }
+    SourceExhausted = SourceExhausted || total < count;
     return total;
 }
 
@@ -96,6 +98,13 @@ void TDeflateMatchFinder::FillWindow()
         else
             Lookahead += static_cast<unsigned>(n);
     }
+}
+
+void TDeflateMatchFinder::ReadAhead()
+{
+    const unsigned end = Position + Lookahead;
+    if (!EndOfInput && end < DeflateWindowBufferSize)
+        Lookahead += static_cast<unsigned>(ReadInto(end, DeflateWindowBufferSize - end));
 }
 
 // Searches near the end compare bytes past the input: make them zeros, the

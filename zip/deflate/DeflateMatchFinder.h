@@ -54,6 +54,23 @@ public:
         return chainHead;
     }
 
+    // Reads input into the rest of the window, without sliding it, so that
+    // SourceExhausted tells whether the lookahead is all there is.
+    void ReadAhead();
+
+    // Moves the current position count bytes on without adding their strings
+    // to the chains (they were stored), reads on when the lookahead runs low,
+    // and starts the hash afresh at the new position.
+    void Skip(unsigned count)
+    {
+        assert(count <= Lookahead);
+        Position += count;
+        Lookahead -= count;
+        if (Lookahead < DeflateMinLookahead)
+            FillWindow();
+        ResetHash(Position);
+    }
+
     // Restarts the hash at the two bytes at p (after a skipped match).
     void ResetHash(unsigned p)
     {
@@ -84,6 +101,7 @@ public:
     unsigned MatchStart = 0;    // start of the match LongestMatch found
     std::int64_t BlockStart = 0;  // where the pending block began; negative once slid out
     bool EndOfInput = false;
+    bool SourceExhausted = false;  // a read came back short: no input beyond the lookahead
 
 private:
     void UpdateHash(std::uint8_t c) { hash_ = ((hash_ << DeflateHashShift) ^ c) & DeflateHashMask; }
