@@ -2,7 +2,12 @@
 // and hash chains that find earlier occurrences of the next three bytes.
 //
 // head_[h] is the most recent window position whose three bytes hash to h;
-// prev_[p & 32767] links position p to the previous one with the same hash.
+// links_[p & 32767] links position p to the previous one with the same hash,
+// and to the one before that. A search walks the chain by dependent reads,
+// each a likely cache miss; with two links per read it waits for half as many.
+// The second link is copied from the first one's own link when p is added, so
+// it is what the walk would have read there (a link is rewritten only when its
+// slot is reused, 32 K positions later, when the walk no longer reaches it).
 // Position 0 doubles as "none", so the string at window position 0 is never
 // matched. When the current position passes the upper half, that half slides
 // down onto the lower one and every stored position moves down with it;
@@ -49,8 +54,10 @@ public:
         assert(p < DeflateWindowBufferSize);
         UpdateHash(window_[p + 2]);
         const unsigned chainHead = head_[hash_];
-        prev_[p & DeflateWindowMask] = static_cast<std::uint16_t>(chainHead);
+        links_[p & DeflateWindowMask] = {static_cast<std::uint16_t>(chainHead), links_[chainHead & DeflateWindowMask].Prev};
         head_[hash_] = static_cast<std::uint16_t>(p);
+        // The next position's head is a random read of a 64 KB table: start it now.
+        __builtin_prefetch(&head_[((hash_ << DeflateHashShift) ^ window_[p + 3]) & DeflateHashMask]);
         return chainHead;
     }
 
@@ -104,6 +111,12 @@ public:
     bool SourceExhausted = false;  // a read came back short: no input beyond the lookahead
 
 private:
+    // The previous position with the same hash and the one before it; 0 none.
+    struct TChainLink {
+        std::uint16_t Prev;
+        std::uint16_t PrevPrev;
+    };
+
     void UpdateHash(std::uint8_t c) { hash_ = ((hash_ << DeflateHashShift) ^ c) & DeflateHashMask; }
     std::size_t ReadInto(unsigned position, unsigned count);
     void EndInput();
@@ -112,7 +125,7 @@ private:
     // A search at the last position compares bytes up to 258 past it.
     static constexpr unsigned WindowGuard = DeflateMaxMatch;
     std::unique_ptr<std::uint8_t[]> window_;  // contents past the input undefined until EndInput
-    std::vector<std::uint16_t> prev_;
+    std::vector<TChainLink> links_;
     std::vector<std::uint16_t> head_;
     unsigned hash_ = 0;
     TDeflateSearch search_;
