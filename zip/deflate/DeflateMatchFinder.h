@@ -56,8 +56,11 @@ public:
         const unsigned chainHead = head_[hash_];
         links_[p & DeflateWindowMask] = {static_cast<std::uint16_t>(chainHead), links_[chainHead & DeflateWindowMask].Prev};
         head_[hash_] = static_cast<std::uint16_t>(p);
-        // The next position's head is a random read of a 64 KB table: start it now.
-        __builtin_prefetch(&head_[((hash_ << DeflateHashShift) ^ window_[p + 3]) & DeflateHashMask]);
+        // Each insert reads a random head and then the link it names, both
+        // likely cache misses: start them one and two positions ahead.
+        const unsigned nextHash = ((hash_ << DeflateHashShift) ^ window_[p + 3]) & DeflateHashMask;
+        __builtin_prefetch(&links_[head_[nextHash] & DeflateWindowMask]);
+        __builtin_prefetch(&head_[((nextHash << DeflateHashShift) ^ window_[p + 4]) & DeflateHashMask]);
         return chainHead;
     }
 
