@@ -5,12 +5,15 @@
 
 #include <climits>
 #include <cstdlib>
+#include <map>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "DeflateTokenReader.h"
+#include "PeerCheck.h"
+#include "RunCommand.h"
 #include "TempDir.h"
 #include "inflate/Inflate.h"
 
@@ -577,5 +580,37 @@ TEST(Deflate, SameStreamAsInfoZip)
             EXPECT_EQ(out.Result.Method, method);
             EXPECT_TRUE(out.Data == data);
         }
+    }
+}
+
+// What the probe stores, plain or encrypted, the peers read: a photograph-like
+// entry in stored blocks, a small one unchanged, one that turns compressible.
+TEST(Deflate, PeersReadIncompressibleEntries)
+{
+    TempDir dir;
+    const Bytes random = RandomBytes(200000, 40);
+    const Bytes text = Text(200000, 41);
+    Bytes randomThenText = random;
+    randomThenText.insert(randomThenText.end(), text.begin(), text.end());
+    const std::map<std::string, Bytes> sources = {
+        {"photo.jpg", JpegLike(1 << 20, 42)},
+        {"small.bin", RandomBytes(20000, 43)},
+        {"mixed.bin", randomThenText},
+    };
+    std::map<std::string, std::string> files;
+    for (const auto& [name, bytes] : sources) {
+        files[name] = std::string(bytes.begin(), bytes.end());
+        dir.Write(name, files[name]);
+    }
+    for (const std::string password : {"", "secret"}) {
+        SCOPED_TRACE(password);
+        const std::string archive = dir.File("out" + password + ".zip");
+        const std::string options = password.empty() ? "" : " -p " + password;
+        const TCommandResult result = RunCommand("cd " + ShellQuote(dir.Folder()) + " && " + ZIPDRIVER_PATH +
+                                                 " create " + ShellQuote(archive) + " -l 9" + options +
+                                                 " photo.jpg small.bin mixed.bin");
+        ASSERT_EQ(result.ExitCode, 0);
+        ExpectPeersAccept(dir, archive, password);
+        EXPECT_TRUE(PythonEntries(dir, archive, password) == files);
     }
 }
