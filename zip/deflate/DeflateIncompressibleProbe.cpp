@@ -27,13 +27,12 @@ std::uint64_t Load64(const std::uint8_t* p)
 
 }  // namespace
 
-void TIncompressibleProbe::Reset()
-{
-    strings_.fill(0);
-}
-
 bool TIncompressibleProbe::LooksIncompressible(std::span<const std::uint8_t> data)
 {
+    if (stale_) {
+        strings_.fill(0);
+        stale_ = false;
+    }
     counts_.fill(0);
     for (std::size_t i = 0; i < data.size(); i += ByteStride)
         counts_[data[i]]++;

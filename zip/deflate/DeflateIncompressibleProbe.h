@@ -34,8 +34,9 @@ public:
     // Stretches shorter than this are too small a sample to judge.
     static constexpr std::size_t MinimumSample = 4096;
 
-    // Forgets the strings of the last entry.
-    void Reset();
+    // Forgets the strings of the last entry (when next probed: most entries
+    // are too small ever to be).
+    void Reset() { stale_ = true; }
 
     // Whether deflating data (at least MinimumSample bytes) would save less
     // than 1 byte in 50. Remembers the sampled strings of data.
@@ -51,5 +52,6 @@ private:
 
     static constexpr unsigned TableBits = 12;
     std::array<std::uint64_t, 1u << TableBits> strings_{};
+    bool stale_ = false;
     std::array<std::uint32_t, 256> counts_{};
 };
