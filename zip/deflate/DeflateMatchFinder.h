@@ -56,14 +56,6 @@ public:
         const unsigned chainHead = head_[hash_];
         links_[p & DeflateWindowMask] = {static_cast<std::uint16_t>(chainHead), links_[chainHead & DeflateWindowMask].Prev};
         head_[hash_] = static_cast<std::uint16_t>(p);
-        // Each insert reads a random head and then the link it names, and the
-        // search compares the bytes there: all likely cache misses. Start
-        // them one and two positions ahead.
-        const unsigned nextHash = ((hash_ << DeflateHashShift) ^ window_[p + 3]) & DeflateHashMask;
-        const unsigned nextHead = head_[nextHash];
-        __builtin_prefetch(&links_[nextHead & DeflateWindowMask]);
-        __builtin_prefetch(window_.get() + nextHead);
-        __builtin_prefetch(&head_[((nextHash << DeflateHashShift) ^ window_[p + 4]) & DeflateHashMask]);
         return chainHead;
     }
 
