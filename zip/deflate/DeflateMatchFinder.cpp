@@ -52,6 +52,8 @@ void TDeflateMatchFinder::InitMatcher(TDeflateIO& io, const TDeflateSearch& sear
     search_ = search;
     std::fill(head_.begin(), head_.end(), 0);
     Position = 0;
+    positionAfterSlide_ = 0;
+    skippedSinceSlide_ = 0;
     MatchStart = 0;
     BlockStart = 0;
     hash_ = 0;
@@ -118,10 +120,19 @@ void TDeflateMatchFinder::EndInput()
 
 void TDeflateMatchFinder::SlideWindow()
 {
+    const bool nothingAdded = skippedSinceSlide_ == Position - positionAfterSlide_;
     std::copy_n(window_.get() + DeflateWindowSize, DeflateWindowSize, window_.get());
     MatchStart -= DeflateWindowSize;
     Position -= DeflateWindowSize;
     BlockStart -= DeflateWindowSize;
+    positionAfterSlide_ = Position;
+    skippedSinceSlide_ = 0;
+    if (nothingAdded) {
+        // Every position in the tables is from before the last slide, in the
+        // lower half, and falls off now. Without heads no link is reached.
+        std::fill(head_.begin(), head_.end(), 0);
+        return;
+    }
     const auto slide = [](std::uint16_t v) {
         return static_cast<std::uint16_t>(v >= DeflateWindowSize ? v - DeflateWindowSize : 0);
     };

@@ -69,6 +69,7 @@ public:
     void Skip(unsigned count)
     {
         assert(count <= Lookahead);
+        skippedSinceSlide_ += count;
         Position += count;
         Lookahead -= count;
         if (Lookahead < DeflateMinLookahead)
@@ -126,6 +127,10 @@ private:
     std::vector<TChainLink> links_;
     std::vector<std::uint16_t> head_;
     unsigned hash_ = 0;
+    // Positions passed since the last slide, and how many of them were
+    // skipped: when all were, nothing was added to the chains since.
+    unsigned positionAfterSlide_ = 0;
+    unsigned skippedSinceSlide_ = 0;
     TDeflateSearch search_;
     TDeflateIO* io_ = nullptr;
 };
