@@ -3,11 +3,17 @@
 // Every stream is inflated with zlib and compared before anything is timed.
 //
 //   DeflateBench [legacy-test-data-folder]
+//   DeflateBench --album [--write-album FOLDER]
 //
 // Data: generated text, this program's own executable, generated JPEG-like
 // data, and the files of the legacy test data (by default
 // ../shared/testdata/legacy beside the source tree) together with the entries
 // of its PKZ110ES.ZIP as Info-ZIP unzip extracts them. Missing files are skipped.
+//
+// --album times an album instead: 200 JPEG photographs of about 1.8 MB, each
+// compressed as an entry of its own, against storing them (a copy and the
+// CRC-32, which storing does). --write-album also writes the photographs to
+// FOLDER, for timing whole programs on the same files.
 #include <libdeflate.h>
 
 #include <algorithm>
@@ -21,7 +27,9 @@
 #include <string>
 #include <vector>
 
+#include "MadePhotograph.h"
 #include "ZlibReference.h"
+#include "crc/Crc32.h"
 #include "deflate/Deflate.h"
 
 namespace {
@@ -194,10 +202,83 @@ void PrintRow(const char* who, int level, const TMeasured& m, const TMeasured* z
     std::printf("\n");
 }
 
+// 200 photographs, 20 of them different: each entry is compressed on its own,
+// so repeats across entries change nothing.
+std::vector<Bytes> AlbumPhotographs()
+{
+    std::vector<Bytes> distinct;
+    for (std::uint32_t seed = 0; seed < 20; ++seed)
+        distinct.push_back(MadePhotograph(2600, 1730, seed, 95));
+    std::vector<Bytes> album;
+    for (int i = 0; i < 200; ++i)
+        album.push_back(distinct[static_cast<std::size_t>(i) % distinct.size()]);
+    return album;
+}
+
+void WriteAlbum(const std::vector<Bytes>& album, const fs::path& folder)
+{
+    fs::create_directories(folder);
+    for (std::size_t i = 0; i < album.size(); ++i) {
+        std::ofstream out(folder / ("photo" + std::to_string(1000 + i) + ".jpg"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(album[i].data()), static_cast<std::streamsize>(album[i].size()));
+    }
+}
+
+// Compresses every photograph with compress, checks each round trip, then
+// times the whole album.
+bool TimeAlbum(const char* who, int level, const std::vector<Bytes>& album, const std::function<Bytes(const Bytes&)>& compress,
+               double storeSeconds)
+{
+    std::size_t in = 0;
+    std::size_t out = 0;
+    for (const Bytes& photo : album) {
+        const Bytes stream = compress(photo);
+        if (!ZlibInflatesTo(stream, photo) && stream != photo) {
+            std::printf("  %-10s %2d  ROUND TRIP FAILED\n", who, level);
+            return false;
+        }
+        in += photo.size();
+        out += stream.size();
+    }
+    const double seconds = BestSeconds([&] {
+        for (const Bytes& photo : album)
+            sink = compress(photo).size();
+    });
+    std::printf("  %-10s %2d  %10zu  %7.3f s  %+6.2f%% of stored  x%.2f the store time\n", who, level, out, seconds,
+                100.0 * (double(out) - double(in)) / double(in), seconds / storeSeconds);
+    return true;
+}
+
+int AlbumBench(const fs::path& writeFolder)
+{
+    const std::vector<Bytes> album = AlbumPhotographs();
+    if (!writeFolder.empty())
+        WriteAlbum(album, writeFolder);
+    std::size_t total = 0;
+    for (const Bytes& photo : album)
+        total += photo.size();
+    std::printf("album (200 photographs): %zu bytes\n", total);
+    const double storeSeconds = BestSeconds([&] {
+        for (const Bytes& photo : album) {
+            Bytes copy(photo);
+            sink = UpdateCRC(0, copy.data(), static_cast<std::int64_t>(copy.size()));
+        }
+    });
+    std::printf("  store          %10zu  %7.3f s\n", total, storeSeconds);
+    bool ok = true;
+    for (int level : {1, 6, 9})
+        ok = TimeAlbum("ours", level, album, [&](const Bytes& p) { return DeflateBuffer(p, level).Data; }, storeSeconds) && ok;
+    ok = TimeAlbum("zlib", 9, album, [](const Bytes& p) { return ZlibDeflate(p, 9); }, storeSeconds) && ok;
+    ok = TimeAlbum("libdeflate", 9, album, [](const Bytes& p) { return LibdeflateDeflate(p, 9); }, storeSeconds) && ok;
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "--album")
+        return AlbumBench(argc > 3 && std::string(argv[2]) == "--write-album" ? fs::path(argv[3]) : fs::path());
     const fs::path legacy = argc > 1 ? fs::path(argv[1])
                                      : fs::path(__FILE__).parent_path().parent_path() / ".." / "shared" / "testdata" / "legacy";
     bool allVerified = true;

@@ -5,13 +5,17 @@
 
 #include <climits>
 #include <cstdlib>
+#include <map>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "DeflateTokenReader.h"
+#include "PeerCheck.h"
+#include "RunCommand.h"
 #include "TempDir.h"
+#include "inflate/Inflate.h"
 
 namespace {
 
@@ -50,6 +54,21 @@ Bytes RandomThenRepeat(std::size_t size, unsigned seed)
     bytes.resize(size);
     for (std::size_t i = size / 2; i < size; ++i)
         bytes[i] = bytes[i - size / 2];
+    return bytes;
+}
+
+// Entropy-coded image data: random bytes with every 0xFF followed by a
+// stuffed 0x00, as in a JPEG's scan.
+Bytes JpegLike(std::size_t size, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    Bytes bytes;
+    while (bytes.size() < size) {
+        bytes.push_back(static_cast<std::uint8_t>(rng()));
+        if (bytes.back() == 0xFF)
+            bytes.push_back(0x00);
+    }
+    bytes.resize(size);
     return bytes;
 }
 
@@ -259,6 +278,60 @@ TEST(Deflate, IncompressibleEntryInOneBlockIsStoredWholeLongerOnesInStoredBlocks
     for (const auto& block : TDeflateTokenReader(blocks.Data).ReadBlocks())
         EXPECT_EQ(block.Type, 0u);
     EXPECT_EQ(blocks.Data.size(), large.size() + 4 * 5) << "four stored blocks of five header bytes";
+}
+
+// Incompressible data is stored without a search for matches: in blocks of
+// up to 32 KB, or unchanged when the entry fits one.
+TEST(Deflate, IncompressibleDataCostsNoMoreThanStoringPlusBlockHeaders)
+{
+    for (std::size_t size : {5000u, 32768u, 40000u, (1u << 20) + 7}) {
+        const std::vector<std::pair<const char*, Bytes>> inputs = {
+            {"random", RandomBytes(size, 30)},
+            {"JPEG-like", JpegLike(size, 31)},
+        };
+        for (const auto& [kind, input] : inputs) {
+            for (int level : {1, 6, 9}) {
+                SCOPED_TRACE(std::string(kind) + " of " + std::to_string(size) + " bytes at level " +
+                             std::to_string(level));
+                const TDeflatedBuffer out = DeflateBuffer(input, level);
+                ExpectRoundTrip(input, out);
+                const std::size_t blocks = (size + 32767) / 32768 + 1;
+                EXPECT_LE(out.Data.size(), size + 5 * blocks);
+                EXPECT_EQ(out.Result.Method == 0, size <= 32768) << "unchanged when it fits one block";
+                if (out.Result.Method == 0)
+                    continue;
+                const TInflatedBuffer ours = InflateBuffer(out.Data);
+                EXPECT_EQ(ours.Status, TInflateStatus::Ok);
+                EXPECT_TRUE(ours.Bytes == input);
+                for (const auto& block : TDeflateTokenReader(out.Data).ReadBlocks())
+                    EXPECT_EQ(block.Type, 0u);
+            }
+        }
+    }
+}
+
+// After incompressible data the search comes back: for text that follows
+// it, and for repeats of the incompressible data itself.
+TEST(Deflate, CompressibleDataAfterIncompressibleIsStillDeflated)
+{
+    const Bytes random = RandomBytes(300000, 32);
+    const Bytes text = Text(300000, 33);
+    Bytes randomThenText = random;
+    randomThenText.insert(randomThenText.end(), text.begin(), text.end());
+    Bytes repeats;
+    for (int i = 0; i < 20; ++i)
+        repeats.insert(repeats.end(), random.begin(), random.begin() + 20000);
+    for (int level : {1, 6, 9}) {
+        SCOPED_TRACE(level);
+        const TDeflatedBuffer mixed = DeflateBuffer(randomThenText, level);
+        ExpectRoundTrip(randomThenText, mixed);
+        const std::size_t textAlone = DeflateBuffer(text, level).Data.size();
+        EXPECT_LE(mixed.Data.size(), random.size() + textAlone + textAlone / 20);
+
+        const TDeflatedBuffer repeated = DeflateBuffer(repeats, level);
+        ExpectRoundTrip(repeats, repeated);
+        EXPECT_LE(repeated.Data.size(), 30000u);
+    }
 }
 
 TEST(Deflate, GeneralPurposeFlagsAndLevelClamping)
@@ -507,5 +580,37 @@ TEST(Deflate, SameStreamAsInfoZip)
             EXPECT_EQ(out.Result.Method, method);
             EXPECT_TRUE(out.Data == data);
         }
+    }
+}
+
+// What the probe stores, plain or encrypted, the peers read: a photograph-like
+// entry in stored blocks, a small one unchanged, one that turns compressible.
+TEST(Deflate, PeersReadIncompressibleEntries)
+{
+    TempDir dir;
+    const Bytes random = RandomBytes(200000, 40);
+    const Bytes text = Text(200000, 41);
+    Bytes randomThenText = random;
+    randomThenText.insert(randomThenText.end(), text.begin(), text.end());
+    const std::map<std::string, Bytes> sources = {
+        {"photo.jpg", JpegLike(1 << 20, 42)},
+        {"small.bin", RandomBytes(20000, 43)},
+        {"mixed.bin", randomThenText},
+    };
+    std::map<std::string, std::string> files;
+    for (const auto& [name, bytes] : sources) {
+        files[name] = std::string(bytes.begin(), bytes.end());
+        dir.Write(name, files[name]);
+    }
+    for (const std::string password : {"", "secret"}) {
+        SCOPED_TRACE(password);
+        const std::string archive = dir.File("out" + password + ".zip");
+        const std::string options = password.empty() ? "" : " -p " + password;
+        const TCommandResult result = RunCommand("cd " + ShellQuote(dir.Folder()) + " && " + ZIPDRIVER_PATH +
+                                                 " create " + ShellQuote(archive) + " -l 9" + options +
+                                                 " photo.jpg small.bin mixed.bin");
+        ASSERT_EQ(result.ExitCode, 0);
+        ExpectPeersAccept(dir, archive, password);
+        EXPECT_TRUE(PythonEntries(dir, archive, password) == files);
     }
 }

@@ -6,6 +6,7 @@
 
 #include "deflate/DeflateBlockWriter.h"
 #include "deflate/DeflateConstants.h"
+#include "deflate/DeflateIncompressibleProbe.h"
 #include "deflate/DeflateMatchFinder.h"
 
 namespace {
@@ -37,8 +38,9 @@ constexpr int LastGreedyLevel = 3;
 // One entry's run through the two loops.
 class TDeflateRun {
 public:
-    TDeflateRun(TDeflateMatchFinder& matcher, TDeflateBlockWriter& blocks, const TDeflateConfig& config)
-        : m_(matcher), blocks_(blocks), config_(config)
+    TDeflateRun(TDeflateMatchFinder& matcher, TDeflateBlockWriter& blocks, TIncompressibleProbe& probe,
+                const TDeflateConfig& config)
+        : m_(matcher), blocks_(blocks), probe_(probe), config_(config)
     {
     }
 
@@ -56,10 +58,17 @@ private:
     // none when fewer than three bytes are left to hash.
     unsigned InsertCurrent() { return m_.Lookahead >= DeflateMinMatch ? m_.InsertString(m_.Position) : 0; }
     std::int64_t FlushBlockStep(bool last);
+    bool StoredIncompressible();
+    std::int64_t EndEntry() { return entryEnded_ ? blocks_.BytesWritten() : FlushBlockStep(true); }
 
     TDeflateMatchFinder& m_;
     TDeflateBlockWriter& blocks_;
+    TIncompressibleProbe& probe_;
     const TDeflateConfig& config_;
+    // The input ahead is to be probed before it is searched: at the start of
+    // the entry, and after a block that came out stored.
+    bool probeDue_ = true;
+    bool entryEnded_ = false;  // its last block was stored from the probe
 };
 
 // Ends the pending block; its data is still in the window unless a slide has
@@ -69,13 +78,42 @@ std::int64_t TDeflateRun::FlushBlockStep(bool last)
     const std::uint8_t* data = m_.BlockStart >= 0 ? m_.Window() + m_.BlockStart : nullptr;
     const std::int64_t result = blocks_.FlushBlock(data, BlockBytes(), last);
     m_.BlockStart = m_.Position;
+    probeDue_ = blocks_.LastBlockStored();
     return result;
+}
+
+// At a block boundary: stores the next stretch of input (up to a window half)
+// as it is when the probe finds it incompressible, or when it is too small to
+// judge and the block before it was stored. Returns whether it did. The
+// stretch starts at the block start, which the lazy loop may have passed by
+// the one byte it holds back.
+bool TDeflateRun::StoredIncompressible()
+{
+    m_.ReadAhead();
+    const unsigned held = m_.Position - static_cast<unsigned>(m_.BlockStart);
+    assert(m_.BlockStart >= 0 && held <= 1);
+    const unsigned available = held + m_.Lookahead;
+    const unsigned length = std::min(available, DeflateWindowSize);
+    const std::span<const std::uint8_t> stretch(m_.Window() + m_.BlockStart, length);
+    const bool incompressible = length >= TIncompressibleProbe::MinimumSample ? probe_.LooksIncompressible(stretch)
+                                                                              : blocks_.LastBlockStored();
+    probeDue_ = incompressible;
+    if (!incompressible)
+        return false;
+    const bool last = m_.SourceExhausted && length == available;
+    blocks_.FlushStoredBlock(stretch.data(), length, last, probe_.ByteCounts());
+    entryEnded_ = last;
+    m_.Skip(length - held);
+    m_.BlockStart = m_.Position;
+    return true;
 }
 
 // Greedy: each match found is taken at once.
 std::int64_t TDeflateRun::DeflateFast()
 {
     while (m_.Lookahead > 0) {
+        if (probeDue_ && StoredIncompressible())
+            continue;
         const unsigned chainHead = InsertCurrent();
         unsigned matchLength = 0;
         if (m_.InReach(chainHead))
@@ -103,7 +141,7 @@ std::int64_t TDeflateRun::DeflateFast()
         if (m_.Lookahead < DeflateMinLookahead)
             m_.FillWindow();
     }
-    return FlushBlockStep(true);
+    return EndEntry();
 }
 
 // Lazy: a match is held back one position; when the next position has a
@@ -113,6 +151,11 @@ std::int64_t TDeflateRun::DeflateLazy()
     unsigned matchLength = DeflateMinMatch - 1;
     bool matchAvailable = false;
     while (m_.Lookahead > 0) {
+        if (probeDue_ && StoredIncompressible()) {
+            matchAvailable = false;
+            matchLength = DeflateMinMatch - 1;
+            continue;
+        }
         const unsigned chainHead = InsertCurrent();
         const unsigned prevLength = matchLength;
         const unsigned prevMatch = m_.MatchStart;
@@ -149,7 +192,7 @@ std::int64_t TDeflateRun::DeflateLazy()
     }
     if (matchAvailable)
         TallyLiteral(m_.Position - 1);
-    return FlushBlockStep(true);
+    return EndEntry();
 }
 
 // Reads from a span, appends to a vector.
@@ -189,12 +232,14 @@ void TDeflater::AllocDeflateBuffers()
         return;
     matchFinder_ = std::make_unique<TDeflateMatchFinder>();
     blockWriter_ = std::make_unique<TDeflateBlockWriter>();
+    probe_ = std::make_unique<TIncompressibleProbe>();
 }
 
 void TDeflater::FreeDeflateBuffers()
 {
     matchFinder_.reset();
     blockWriter_.reset();
+    probe_.reset();
 }
 
 TDeflateResult TDeflater::DeflateEntry(TDeflateIO& io, int packLevel)
@@ -212,7 +257,8 @@ TDeflateResult TDeflater::DeflateEntry(TDeflateIO& io, int packLevel)
     else if (level >= 8)
         result.GeneralPurposeFlags = 2;
 
-    TDeflateRun run(*matchFinder_, *blockWriter_, config);
+    probe_->Reset();
+    TDeflateRun run(*matchFinder_, *blockWriter_, *probe_, config);
     result.CompressedSize = level <= LastGreedyLevel ? run.DeflateFast() : run.DeflateLazy();
     result.Method = blockWriter_->StoredWhole() ? 0 : 8;
     result.InternalAttribute = blockWriter_->InternalAttribute();

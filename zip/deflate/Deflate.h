@@ -9,6 +9,12 @@
 // whichever is shortest (DeflateBlockWriter.h). An entry that would not shrink
 // and fits in one block is written unchanged instead, as a stored entry.
 //
+// Photographs and other compressed data would cost the full search and still
+// come out stored. So at the start of an entry, and after each block that came
+// out stored, a quick probe looks at the next 32 KB (DeflateIncompressibleProbe.h);
+// when it finds too little to gain, that stretch goes out as a stored block
+// with no search at all.
+//
 // The same input at the same level always gives the same bytes.
 #pragma once
 
@@ -21,6 +27,7 @@
 
 class TDeflateMatchFinder;
 class TDeflateBlockWriter;
+class TIncompressibleProbe;
 
 // What compressing an entry gives its header.
 struct TDeflateResult {
@@ -52,6 +59,7 @@ public:
 private:
     std::unique_ptr<TDeflateMatchFinder> matchFinder_;
     std::unique_ptr<TDeflateBlockWriter> blockWriter_;
+    std::unique_ptr<TIncompressibleProbe> probe_;
 };
 
 // An entry compressed in memory: its bytes are a raw deflate stream when

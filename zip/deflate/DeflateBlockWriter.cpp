@@ -1,6 +1,7 @@
 #include "deflate/DeflateBlockWriter.h"
 
 #include <algorithm>
+#include <array>
 
 TDeflateBlockWriter::TDeflateBlockWriter()
     : tables_(ct_init()),
@@ -22,6 +23,7 @@ void TDeflateBlockWriter::ResetTrees(TDeflateIO& io, int packLevel)
     packLevel_ = packLevel;
     internalAttribute_ = 2;
     storedWhole_ = false;
+    lastBlockStored_ = false;
     compressedLength_ = 0;
     InitBlock();
 }
@@ -54,16 +56,16 @@ bool TDeflateBlockWriter::CompressesWell(std::int64_t blockBytes) const
 }
 
 // Text when bytes 7-127 outnumber the others more than four to one.
-void TDeflateBlockWriter::SetFileType()
+void TDeflateBlockWriter::SetFileType(std::span<const std::uint32_t, 256> byteCounts)
 {
     unsigned binary = 0;
     unsigned text = 0;
     for (unsigned n = 0; n < 7; ++n)
-        binary += literalTree_.Freq[n];
+        binary += byteCounts[n];
     for (unsigned n = 7; n < 128; ++n)
-        text += literalTree_.Freq[n];
+        text += byteCounts[n];
     for (unsigned n = 128; n < DeflateLiterals; ++n)
-        binary += literalTree_.Freq[n];
+        binary += byteCounts[n];
     internalAttribute_ = binary > (text >> 2) ? 0 : 1;
 }
 
@@ -194,8 +196,12 @@ void TDeflateBlockWriter::compress_block(const TDeflateCode* literalCodes, const
 std::int64_t TDeflateBlockWriter::FlushBlock(const std::uint8_t* data, std::int64_t storedLength, bool last)
 {
     flagBuffer_[flagCount_] = static_cast<std::uint8_t>(pendingFlags_);
-    if (internalAttribute_ == 2)
-        SetFileType();
+    if (internalAttribute_ == 2) {
+        std::array<std::uint32_t, 256> literals;
+        for (unsigned n = 0; n < DeflateLiterals; ++n)
+            literals[n] = literalTree_.Freq[n];
+        SetFileType(literals);
+    }
 
     huffman_.BuildTree(literalDesc_);
     huffman_.BuildTree(distanceDesc_);
@@ -213,29 +219,56 @@ std::int64_t TDeflateBlockWriter::FlushBlock(const std::uint8_t* data, std::int6
         bits_.CopyStoredBlock(data, static_cast<unsigned>(storedLength), false);
         compressedLength_ = storedLength << 3;
         storedWhole_ = true;
+        lastBlockStored_ = true;
     } else if (storedLength + 4 <= optimalBytes && data != nullptr) {
         assert(storedLength <= 0xFFFF);
         bits_.send_bits((DeflateStoredBlock << 1) + lastBit, 3);
         compressedLength_ = (compressedLength_ + 3 + 7) & ~std::int64_t{7};
         compressedLength_ += (storedLength + 4) << 3;
         bits_.CopyStoredBlock(data, static_cast<unsigned>(storedLength), true);
+        lastBlockStored_ = true;
     } else if (staticBytes == optimalBytes) {
         bits_.send_bits((DeflateStaticBlock << 1) + lastBit, 3);
         compress_block(tables_.StaticLiteralTree.data(), tables_.StaticDistanceTree.data());
         compressedLength_ += 3 + huffman_.StaticBits;
+        lastBlockStored_ = false;
     } else {
         bits_.send_bits((DeflateDynamicBlock << 1) + lastBit, 3);
         send_all_trees(literalDesc_.MaxCode + 1, distanceDesc_.MaxCode + 1, maxBitLengthIndex + 1);
         compress_block(literalTree_.Codes.data(), distanceTree_.Codes.data());
         compressedLength_ += 3 + huffman_.OptimalBits;
+        lastBlockStored_ = false;
     }
     InitBlock();
+    return last ? EndEntry() : compressedLength_ >> 3;
+}
 
-    if (last) {
-        bits_.BitWindup();
-        bits_.FlushOutBuffer();
-        compressedLength_ += 7;
-        assert((compressedLength_ >> 3) == bits_.BytesWritten());
+std::int64_t TDeflateBlockWriter::FlushStoredBlock(const std::uint8_t* data, std::int64_t length, bool last,
+                                                   std::span<const std::uint32_t, 256> byteCounts)
+{
+    assert(literalCount_ == 0 && length <= 0xFFFF);
+    if (internalAttribute_ == 2)
+        SetFileType(byteCounts);
+    if (last && compressedLength_ == 0) {
+        bits_.CopyStoredBlock(data, static_cast<unsigned>(length), false);
+        compressedLength_ = length << 3;
+        storedWhole_ = true;
+    } else {
+        bits_.send_bits((DeflateStoredBlock << 1) + (last ? 1 : 0), 3);
+        compressedLength_ = (compressedLength_ + 3 + 7) & ~std::int64_t{7};
+        compressedLength_ += (length + 4) << 3;
+        bits_.CopyStoredBlock(data, static_cast<unsigned>(length), true);
     }
+    lastBlockStored_ = true;
+    return last ? EndEntry() : compressedLength_ >> 3;
+}
+
+// Pads the last block to a byte and hands everything to the sink.
+std::int64_t TDeflateBlockWriter::EndEntry()
+{
+    bits_.BitWindup();
+    bits_.FlushOutBuffer();
+    compressedLength_ += 7;
+    assert((compressedLength_ >> 3) == bits_.BytesWritten());
     return compressedLength_ >> 3;
 }

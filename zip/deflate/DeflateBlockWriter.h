@@ -19,6 +19,7 @@
 #include <cassert>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "deflate/DeflateBitWriter.h"
 #include "deflate/DeflateCodeTables.h"
@@ -66,6 +67,16 @@ public:
     // size so far in bytes; after the last block, the final size.
     std::int64_t FlushBlock(const std::uint8_t* data, std::int64_t storedLength, bool last);
 
+    // Writes length bytes of data as a stored block, or unchanged as the whole
+    // entry when they are all of it; nothing may be tallied. byteCounts stand
+    // in for the literals in the text or binary guess when this is the first
+    // block. Returns the entry's compressed size so far in bytes.
+    std::int64_t FlushStoredBlock(const std::uint8_t* data, std::int64_t length, bool last,
+                                  std::span<const std::uint32_t, 256> byteCounts);
+
+    // Whether the last block written was stored: its data would not shrink.
+    bool LastBlockStored() const { return lastBlockStored_; }
+
     // The outcome for the entry: its internal attribute (0 binary, 1 text)
     // and whether it was written unchanged.
     unsigned InternalAttribute() const { return internalAttribute_; }
@@ -75,7 +86,8 @@ public:
 private:
     bool CompressesWell(std::int64_t blockBytes) const;
     void InitBlock();
-    void SetFileType();
+    void SetFileType(std::span<const std::uint32_t, 256> byteCounts);
+    std::int64_t EndEntry();
     template <typename Emit>
     void ForEachCodeLength(const TDeflateTree& tree, int maxCode, Emit emit);
     void ScanTree(TDeflateTree& tree, int maxCode);
@@ -88,6 +100,7 @@ private:
     int packLevel_ = 0;
     unsigned internalAttribute_ = 2;  // 2: not yet known
     bool storedWhole_ = false;
+    bool lastBlockStored_ = false;
     std::int64_t compressedLength_ = 0;  // bits written for the entry
 
     // Tally of the pending block.

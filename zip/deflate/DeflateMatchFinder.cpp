@@ -41,7 +41,7 @@ unsigned MatchLength(const std::uint8_t* scan, const std::uint8_t* match)
 }  // namespace
 
 TDeflateMatchFinder::TDeflateMatchFinder()
-    : window_(new std::uint8_t[DeflateWindowBufferSize + WindowGuard]), prev_(DeflateWindowSize), head_(DeflateHashSize)
+    : window_(new std::uint8_t[DeflateWindowBufferSize + WindowGuard]), links_(DeflateWindowSize), head_(DeflateHashSize)
 {
     std::fill_n(window_.get() + DeflateWindowBufferSize, WindowGuard, 0);
 }
@@ -52,12 +52,15 @@ void TDeflateMatchFinder::InitMatcher(TDeflateIO& io, const TDeflateSearch& sear
     search_ = search;
     std::fill(head_.begin(), head_.end(), 0);
     Position = 0;
+    positionAfterSlide_ = 0;
+    skippedSinceSlide_ = 0;
     MatchStart = 0;
     BlockStart = 0;
     hash_ = 0;
 
-    Lookahead = static_cast<unsigned>(ReadInto(0, DeflateWindowSize));
     EndOfInput = false;
+    SourceExhausted = false;
+    Lookahead = static_cast<unsigned>(ReadInto(0, DeflateWindowSize));
     if (Lookahead == 0) {
         EndInput();
         return;
@@ -78,6 +81,7 @@ std::size_t TDeflateMatchFinder::ReadInto(unsigned position, unsigned count)
         assert(n <= count - total);
         total += n;
     }
+    SourceExhausted = SourceExhausted || total < count;
     return total;
 }
 
@@ -98,6 +102,13 @@ void TDeflateMatchFinder::FillWindow()
     }
 }
 
+void TDeflateMatchFinder::ReadAhead()
+{
+    const unsigned end = Position + Lookahead;
+    if (!EndOfInput && end < DeflateWindowBufferSize)
+        Lookahead += static_cast<unsigned>(ReadInto(end, DeflateWindowBufferSize - end));
+}
+
 // Searches near the end compare bytes past the input: make them zeros, the
 // same whatever the window held before.
 void TDeflateMatchFinder::EndInput()
@@ -109,15 +120,25 @@ void TDeflateMatchFinder::EndInput()
 
 void TDeflateMatchFinder::SlideWindow()
 {
+    const bool nothingAdded = skippedSinceSlide_ == Position - positionAfterSlide_;
     std::copy_n(window_.get() + DeflateWindowSize, DeflateWindowSize, window_.get());
     MatchStart -= DeflateWindowSize;
     Position -= DeflateWindowSize;
     BlockStart -= DeflateWindowSize;
+    positionAfterSlide_ = Position;
+    skippedSinceSlide_ = 0;
+    if (nothingAdded) {
+        // Every position in the tables is from before the last slide, in the
+        // lower half, and falls off now. Without heads no link is reached.
+        std::fill(head_.begin(), head_.end(), 0);
+        return;
+    }
     const auto slide = [](std::uint16_t v) {
         return static_cast<std::uint16_t>(v >= DeflateWindowSize ? v - DeflateWindowSize : 0);
     };
     std::transform(head_.begin(), head_.end(), head_.begin(), slide);
-    std::transform(prev_.begin(), prev_.end(), prev_.begin(), slide);
+    std::transform(links_.begin(), links_.end(), links_.begin(),
+                   [&](TChainLink link) { return TChainLink{slide(link.Prev), slide(link.PrevPrev)}; });
 }
 
 unsigned TDeflateMatchFinder::LongestMatch(unsigned chainHead, unsigned prevLength)
@@ -136,24 +157,34 @@ unsigned TDeflateMatchFinder::LongestMatch(unsigned chainHead, unsigned prevLeng
     // reject most candidates before the full one.
     const std::uint16_t scanStart = Load16(scan);
     std::uint16_t scanEnd = Load16(scan + bestLength - 1);
-    unsigned candidate = chainHead;
-    while (chain != 0) {
+    // Compares one candidate; true when it is long enough to end the search.
+    const auto nice = [&](unsigned candidate) {
         assert(candidate < Position && "No Future");
         const std::uint8_t* match = window + candidate;
-        if (Load16(match + bestLength - 1) == scanEnd && Load16(match) == scanStart) {
-            const unsigned length = MatchLength(scan, match);
-            if (length > bestLength) {
-                MatchStart = candidate;
-                bestLength = length;
-                if (length >= search_.NiceLength)
-                    break;
-                scanEnd = Load16(scan + bestLength - 1);
-            }
-        }
-        candidate = prev_[candidate & DeflateWindowMask];
-        if (candidate <= limit)
+        if (Load16(match + bestLength - 1) != scanEnd || Load16(match) != scanStart)
+            return false;
+        const unsigned length = MatchLength(scan, match);
+        if (length <= bestLength)
+            return false;
+        MatchStart = candidate;
+        bestLength = length;
+        if (length >= search_.NiceLength)
+            return true;
+        scanEnd = Load16(scan + bestLength - 1);
+        return false;
+    };
+    // Two candidates per link read; each step counts against the chain.
+    unsigned candidate = chainHead;
+    while (chain != 0) {
+        const TChainLink link = links_[candidate & DeflateWindowMask];
+        __builtin_prefetch(window + link.Prev + bestLength - 1);
+        __builtin_prefetch(&links_[link.PrevPrev & DeflateWindowMask]);
+        if (nice(candidate) || link.Prev <= limit || --chain == 0)
             break;
-        --chain;
+        __builtin_prefetch(window + link.PrevPrev + bestLength - 1);
+        if (nice(link.Prev) || link.PrevPrev <= limit || --chain == 0)
+            break;
+        candidate = link.PrevPrev;
     }
     return bestLength;
 }

@@ -2,7 +2,12 @@
 // and hash chains that find earlier occurrences of the next three bytes.
 //
 // head_[h] is the most recent window position whose three bytes hash to h;
-// prev_[p & 32767] links position p to the previous one with the same hash.
+// links_[p & 32767] links position p to the previous one with the same hash,
+// and to the one before that. A search walks the chain by dependent reads,
+// each a likely cache miss; with two links per read it waits for half as many.
+// The second link is copied from the first one's own link when p is added, so
+// it is what the walk would have read there (a link is rewritten only when its
+// slot is reused, 32 K positions later, when the walk no longer reaches it).
 // Position 0 doubles as "none", so the string at window position 0 is never
 // matched. When the current position passes the upper half, that half slides
 // down onto the lower one and every stored position moves down with it;
@@ -49,9 +54,27 @@ public:
         assert(p < DeflateWindowBufferSize);
         UpdateHash(window_[p + 2]);
         const unsigned chainHead = head_[hash_];
-        prev_[p & DeflateWindowMask] = static_cast<std::uint16_t>(chainHead);
+        links_[p & DeflateWindowMask] = {static_cast<std::uint16_t>(chainHead), links_[chainHead & DeflateWindowMask].Prev};
         head_[hash_] = static_cast<std::uint16_t>(p);
         return chainHead;
+    }
+
+    // Reads input into the rest of the window, without sliding it, so that
+    // SourceExhausted tells whether the lookahead is all there is.
+    void ReadAhead();
+
+    // Moves the current position count bytes on without adding their strings
+    // to the chains (they were stored), reads on when the lookahead runs low,
+    // and starts the hash afresh at the new position.
+    void Skip(unsigned count)
+    {
+        assert(count <= Lookahead);
+        skippedSinceSlide_ += count;
+        Position += count;
+        Lookahead -= count;
+        if (Lookahead < DeflateMinLookahead)
+            FillWindow();
+        ResetHash(Position);
     }
 
     // Restarts the hash at the two bytes at p (after a skipped match).
@@ -84,8 +107,15 @@ public:
     unsigned MatchStart = 0;    // start of the match LongestMatch found
     std::int64_t BlockStart = 0;  // where the pending block began; negative once slid out
     bool EndOfInput = false;
+    bool SourceExhausted = false;  // a read came back short: no input beyond the lookahead
 
 private:
+    // The previous position with the same hash and the one before it; 0 none.
+    struct TChainLink {
+        std::uint16_t Prev;
+        std::uint16_t PrevPrev;
+    };
+
     void UpdateHash(std::uint8_t c) { hash_ = ((hash_ << DeflateHashShift) ^ c) & DeflateHashMask; }
     std::size_t ReadInto(unsigned position, unsigned count);
     void EndInput();
@@ -94,9 +124,13 @@ private:
     // A search at the last position compares bytes up to 258 past it.
     static constexpr unsigned WindowGuard = DeflateMaxMatch;
     std::unique_ptr<std::uint8_t[]> window_;  // contents past the input undefined until EndInput
-    std::vector<std::uint16_t> prev_;
+    std::vector<TChainLink> links_;
     std::vector<std::uint16_t> head_;
     unsigned hash_ = 0;
+    // Positions passed since the last slide, and how many of them were
+    // skipped: when all were, nothing was added to the chains since.
+    unsigned positionAfterSlide_ = 0;
+    unsigned skippedSinceSlide_ = 0;
     TDeflateSearch search_;
     TDeflateIO* io_ = nullptr;
 };
