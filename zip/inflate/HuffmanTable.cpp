@@ -22,8 +22,6 @@ namespace {
 constexpr unsigned MaxLength = 16;
 constexpr std::size_t MaxSymbols = 288;
 
-constexpr THuffmanEntry InvalidEntry{HuffmanInvalid, 0, 0};
-
 unsigned ReverseBits(unsigned code, unsigned length)
 {
     unsigned reversed = 0;
@@ -41,18 +39,53 @@ struct TCodeSet {
     std::span<const std::uint8_t> extraBits;
 };
 
-THuffmanEntry LeafEntry(const TCodeSet& set, unsigned symbol, unsigned bits)
-{
-    const auto b = static_cast<std::uint8_t>(bits);
-    if (symbol < set.simpleCount) {
-        const std::uint8_t e = symbol < 256 ? HuffmanLiteral : HuffmanEndOfBlock;
-        return {e, b, static_cast<std::uint16_t>(symbol)};
+// The entries of THuffmanTable.
+struct THuffmanFormat {
+    using TEntry = THuffmanEntry;
+
+    static TEntry Invalid() { return {HuffmanInvalid, 0, 0}; }
+
+    static TEntry Leaf(const TCodeSet& set, unsigned symbol, unsigned bits)
+    {
+        const auto b = static_cast<std::uint8_t>(bits);
+        if (symbol < set.simpleCount) {
+            const std::uint8_t e = symbol < 256 ? HuffmanLiteral : HuffmanEndOfBlock;
+            return {e, b, static_cast<std::uint16_t>(symbol)};
+        }
+        const unsigned offset = symbol - set.simpleCount;
+        if (offset >= set.base.size() || offset >= set.extraBits.size())
+            return {HuffmanInvalid, b, 0};
+        return {set.extraBits[offset], b, set.base[offset]};
     }
-    const unsigned offset = symbol - set.simpleCount;
-    if (offset >= set.base.size() || offset >= set.extraBits.size())
-        return {HuffmanInvalid, b, 0};
-    return {set.extraBits[offset], b, set.base[offset]};
-}
+
+    static TEntry Link(unsigned subBits, unsigned rootBits, std::size_t start)
+    {
+        return {static_cast<std::uint8_t>(HuffmanLiteral + subBits), static_cast<std::uint8_t>(rootBits),
+                static_cast<std::uint16_t>(start)};
+    }
+};
+
+// The packed entries of TInflateTable.
+struct TInflateFormat {
+    using TEntry = TInflateEntry;
+
+    static TEntry Invalid() { return InflateInvalidFlag; }
+
+    static TEntry Leaf(const TCodeSet& set, unsigned symbol, unsigned bits)
+    {
+        if (symbol < set.simpleCount)
+            return symbol < 256 ? InflateLiteralFlag | symbol << 16 | bits : InflateEndOfBlockFlag | bits;
+        const unsigned offset = symbol - set.simpleCount;
+        if (offset >= set.base.size() || offset >= set.extraBits.size())
+            return InflateInvalidFlag;
+        return unsigned{set.base[offset]} << 16 | bits << 8 | (bits + set.extraBits[offset]);
+    }
+
+    static TEntry Link(unsigned subBits, unsigned rootBits, std::size_t start)
+    {
+        return InflateLinkFlag | static_cast<TEntry>(start) << 16 | subBits << 8 | rootBits;
+    }
+};
 
 // The width of a subtable whose first code has the given length: grown until
 // the codes still to place fill it, so that every code with its prefix fits.
@@ -71,14 +104,16 @@ unsigned SubtableBits(unsigned length, unsigned rootBits, unsigned maxLength,
     return bits;
 }
 
-void Fill(std::vector<THuffmanEntry>& entries, std::size_t start, unsigned index, unsigned step, std::size_t size,
-          THuffmanEntry entry)
+template <typename TEntry>
+void Fill(std::vector<TEntry>& entries, std::size_t start, unsigned index, unsigned step, std::size_t size,
+          TEntry entry)
 {
     for (std::size_t i = index; i < size; i += step)
         entries[start + i] = entry;
 }
 
-THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<THuffmanEntry>& entries,
+template <typename TFormat>
+THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typename TFormat::TEntry>& entries,
                      unsigned& rootBits)
 {
     assert(set.lengths.size() <= MaxSymbols);
@@ -127,9 +162,9 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<THuff
         const std::size_t start = used;
         used += size;
         if (entries.size() < used)
-            entries.resize(used, InvalidEntry);
+            entries.resize(used, TFormat::Invalid());
         if (incomplete)
-            std::fill_n(entries.begin() + static_cast<std::ptrdiff_t>(start), size, InvalidEntry);
+            std::fill_n(entries.begin() + static_cast<std::ptrdiff_t>(start), size, TFormat::Invalid());
         return start;
     };
     allocate(rootSize);
@@ -145,7 +180,7 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<THuff
             const unsigned symbol = sorted[next];
             const unsigned reversed = ReverseBits(code, length);
             if (length <= rootBits) {
-                Fill(entries, 0, reversed, 1u << length, rootSize, LeafEntry(set, symbol, length));
+                Fill(entries, 0, reversed, 1u << length, rootSize, TFormat::Leaf(set, symbol, length));
             } else {
                 const unsigned prefix = reversed & (rootSize - 1);
                 if (prefix != subPrefix) {
@@ -153,12 +188,11 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<THuff
                     subBits = SubtableBits(length, rootBits, maxLength, remaining);
                     subStart = allocate(std::size_t{1} << subBits);
                     assert(subStart <= 0xFFFF);
-                    entries[prefix] = {static_cast<std::uint8_t>(HuffmanLiteral + subBits),
-                                       static_cast<std::uint8_t>(rootBits), static_cast<std::uint16_t>(subStart)};
+                    entries[prefix] = TFormat::Link(subBits, rootBits, subStart);
                 }
                 const unsigned subLength = length - rootBits;
                 Fill(entries, subStart, reversed >> rootBits, 1u << subLength, std::size_t{1} << subBits,
-                     LeafEntry(set, symbol, subLength));
+                     TFormat::Leaf(set, symbol, subLength));
             }
             --remaining[length];
         }
@@ -167,18 +201,34 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<THuff
     return incomplete && maxLength > 1 ? THuffmanResult::Incomplete : THuffmanResult::Ok;
 }
 
+template <typename TFormat>
+THuffmanResult BuildTable(const TCodeSet& set, unsigned lookupBits, std::vector<typename TFormat::TEntry>& entries,
+                          unsigned& rootBits)
+{
+    try {
+        return Build<TFormat>(set, lookupBits, entries, rootBits);
+    } catch (const std::bad_alloc&) {
+        entries.clear();
+        rootBits = 0;
+        ZipUI().MessageBox("*** inflate out of memory ***", "Error", TMsgButtons::Ok);
+        return THuffmanResult::OutOfMemory;
+    }
+}
+
 } // namespace
 
 THuffmanResult BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned simpleCount,
                                  std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
                                  unsigned lookupBits, THuffmanTable& table)
 {
-    try {
-        return Build({lengths, simpleCount, base, extraBits}, lookupBits, table.entries_, table.lookupBits_);
-    } catch (const std::bad_alloc&) {
-        table.entries_.clear();
-        table.lookupBits_ = 0;
-        ZipUI().MessageBox("*** inflate out of memory ***", "Error", TMsgButtons::Ok);
-        return THuffmanResult::OutOfMemory;
-    }
+    return BuildTable<THuffmanFormat>({lengths, simpleCount, base, extraBits}, lookupBits, table.entries_,
+                                      table.lookupBits_);
+}
+
+THuffmanResult BuildInflateTable(std::span<const std::uint8_t> lengths, unsigned simpleCount,
+                                 std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
+                                 unsigned lookupBits, TInflateTable& table)
+{
+    return BuildTable<TInflateFormat>({lengths, simpleCount, base, extraBits}, lookupBits, table.entries_,
+                                      table.lookupBits_);
 }

@@ -32,6 +32,9 @@ namespace {
 constexpr std::size_t HistorySize = InflateWindowSize;
 constexpr std::size_t FlushSize = 4 * UnzipBlockSize;
 constexpr std::size_t SlackSize = 512;
+// A match copy may write this many bytes past its end.
+constexpr std::size_t MatchOverrun = 32;
+static_assert(SlackSize >= MaxMatchLength + MatchOverrun);
 constexpr std::size_t WindowCapacity = HistorySize + FlushSize + SlackSize;
 
 // Root bits of the dynamic tables, and of the fixed ones, which cover every
@@ -47,43 +50,43 @@ static_assert(LiteralLookupBits <= MaxLookupBits && FixedLiteralLookupBits <= Ma
 static_assert(56 - 4 * MaxLookupBits >= MaxLookupBits);
 
 // Stands in for a table without codes: every lookup finds an invalid code.
-constexpr THuffmanEntry NoCodes[1] = {{HuffmanInvalid, 0, 0}};
+constexpr TInflateEntry NoCodes[1] = {InflateInvalidFlag};
 
-THuffmanTable BuildFixedLiteralTable()
+TInflateTable BuildFixedLiteralTable()
 {
     std::array<std::uint8_t, FixedLiteralCodes> lengths{};
     std::fill(lengths.begin(), lengths.begin() + 144, 8);
     std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
     std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
     std::fill(lengths.begin() + 280, lengths.end(), 8);
-    THuffmanTable table;
+    TInflateTable table;
     [[maybe_unused]] const auto result =
-        BuildHuffmanTable(lengths, FirstLengthSymbol, LengthBase, LengthExtraBits, FixedLiteralLookupBits, table);
+        BuildInflateTable(lengths, FirstLengthSymbol, LengthBase, LengthExtraBits, FixedLiteralLookupBits, table);
     assert(result == THuffmanResult::Ok);
     return table;
 }
 
-THuffmanTable BuildFixedDistanceTable()
+TInflateTable BuildFixedDistanceTable()
 {
     std::array<std::uint8_t, FixedDistanceCodes> lengths{};
     lengths.fill(5);
-    THuffmanTable table;
+    TInflateTable table;
     // 30 codes of 5 bits leave two bit strings unused: incomplete, usable.
     [[maybe_unused]] const auto result =
-        BuildHuffmanTable(lengths, 0, DistanceBase, DistanceExtraBits, FixedDistanceLookupBits, table);
+        BuildInflateTable(lengths, 0, DistanceBase, DistanceExtraBits, FixedDistanceLookupBits, table);
     assert(result == THuffmanResult::Incomplete);
     return table;
 }
 
-const THuffmanTable& FixedLiteralTable()
+const TInflateTable& FixedLiteralTable()
 {
-    static const THuffmanTable table = BuildFixedLiteralTable();
+    static const TInflateTable table = BuildFixedLiteralTable();
     return table;
 }
 
-const THuffmanTable& FixedDistanceTable()
+const TInflateTable& FixedDistanceTable()
 {
-    static const THuffmanTable table = BuildFixedDistanceTable();
+    static const TInflateTable table = BuildFixedDistanceTable();
     return table;
 }
 
@@ -92,51 +95,75 @@ std::uint64_t Mask(unsigned bits)
     return (std::uint64_t{1} << bits) - 1;
 }
 
+constexpr unsigned EntryBits(TInflateEntry entry)
+{
+    return entry & 0xFF;
+}
+
+constexpr unsigned EntryCodeBits(TInflateEntry entry)
+{
+    return (entry >> 8) & 0xF;
+}
+
+constexpr unsigned EntryValue(TInflateEntry entry)
+{
+    return entry >> 16;
+}
+
+// A base value plus its extra bits, from the bit buffer as it was before the
+// entry's bits were dropped.
+unsigned BaseAndExtra(TInflateEntry entry, std::uint64_t bitsBefore)
+{
+    return EntryValue(entry) + static_cast<unsigned>((bitsBefore & Mask(EntryBits(entry))) >> EntryCodeBits(entry));
+}
+
 // The table's entries and root mask, or those of NoCodes.
 struct TLookup {
-    const THuffmanEntry* entries;
+    const TInflateEntry* entries;
     std::uint64_t mask;
 
-    explicit TLookup(const THuffmanTable& table)
+    explicit TLookup(const TInflateTable& table)
         : entries(table.Empty() ? NoCodes : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
     {
     }
 
     // The root entry of the code at the front of bits.
-    THuffmanEntry Root(const TBitReader& bits) const { return entries[bits.buffer & mask]; }
+    TInflateEntry Root(const TBitReader& bits) const { return entries[bits.buffer & mask]; }
 
     // The entry itself, or for a link the entry in its subtable (after
     // dropping the root bits). Invalid codes come back with nothing dropped.
-    THuffmanEntry Follow(THuffmanEntry entry, TBitReader& bits) const
+    TInflateEntry Follow(TInflateEntry entry, TBitReader& bits) const
     {
-        if (entry.e > HuffmanLiteral && entry.e != HuffmanInvalid) [[unlikely]] {
-            bits.DumpBits(entry.b);
-            entry = entries[entry.v + (bits.buffer & Mask(entry.e - HuffmanLiteral))];
+        if (entry & InflateLinkFlag) [[unlikely]] {
+            bits.DumpBits(EntryBits(entry));
+            entry = entries[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
         }
         return entry;
     }
 };
 
 // Copies length bytes from distance back; an overlapping copy repeats the
-// most recent bytes. May write up to 15 bytes past the end.
+// most recent bytes. Writes whole chunks: up to MatchOverrun bytes past the
+// end. Most matches are short, so the first chunks go without a loop test.
 void CopyMatch(std::uint8_t* out, std::size_t distance, unsigned length)
 {
     const std::uint8_t* from = out - distance;
     std::uint8_t* const end = out + length;
     if (distance >= 16) {
-        do {
+        // Each chunk reads only bytes written before it.
+        std::memcpy(out, from, 16);
+        std::memcpy(out + 16, from + 16, 16);
+        for (out += 32, from += 32; out < end; out += 16, from += 16)
             std::memcpy(out, from, 16);
-            out += 16;
-            from += 16;
-        } while (out < end);
     } else if (distance >= 8) {
-        do {
+        std::memcpy(out, from, 8);
+        std::memcpy(out + 8, from + 8, 8);
+        for (out += 16, from += 16; out < end; out += 8, from += 8)
             std::memcpy(out, from, 8);
-            out += 8;
-            from += 8;
-        } while (out < end);
     } else if (distance == 1) {
-        std::memset(out, *from, length);
+        const std::uint64_t repeated = *from * std::uint64_t{0x0101010101010101};
+        for (; out < end; out += 8)
+            std::memcpy(out, &repeated, 8);
     } else {
         while (out < end)
             *out++ = *from++;
@@ -263,9 +290,9 @@ TInflateStatus TInflater::InflateDynamic()
         status != TInflateStatus::Ok)
         return status;
     const std::span<const std::uint8_t> all(lengths.data(), literalCount + distanceCount);
-    if (BuildHuffmanTable(all.first(literalCount), FirstLengthSymbol, LengthBase, LengthExtraBits, LiteralLookupBits,
+    if (BuildInflateTable(all.first(literalCount), FirstLengthSymbol, LengthBase, LengthExtraBits, LiteralLookupBits,
                           literals_) != THuffmanResult::Ok ||
-        BuildHuffmanTable(all.subspan(literalCount), 0, DistanceBase, DistanceExtraBits, DistanceLookupBits,
+        BuildInflateTable(all.subspan(literalCount), 0, DistanceBase, DistanceExtraBits, DistanceLookupBits,
                           distances_) != THuffmanResult::Ok)
         return TInflateStatus::BadData;
     return InflateCodes(literals_, distances_);
@@ -275,12 +302,13 @@ TInflateStatus TInflater::InflateDynamic()
 // code. A repeat of the previous length at the very start repeats 0.
 TInflateStatus TInflater::ReadCodeLengths(unsigned count, std::uint8_t* lengths)
 {
-    const TLookup lookup(codeLengths_);
+    const THuffmanEntry* const entries = codeLengths_.Entries();
+    const std::uint64_t mask = Mask(codeLengths_.LookupBits());
     unsigned previous = 0;
     for (unsigned n = 0; n < count;) {
         if (!bits_.Refill(*io_))
             return TInflateStatus::Truncated;
-        const THuffmanEntry entry = lookup.Root(bits_);
+        const THuffmanEntry entry = entries[bits_.buffer & mask];
         if (entry.e == HuffmanInvalid)
             return TInflateStatus::BadData;
         assert(entry.e == HuffmanLiteral);
@@ -310,7 +338,7 @@ TInflateStatus TInflater::ReadCodeLengths(unsigned count, std::uint8_t* lengths)
 // looked up while at least its root bits were held stays valid after it: the
 // next entry is looked up as soon as the bits allow, before the current match
 // is copied.
-TInflateStatus TInflater::InflateCodes(const THuffmanTable& literalTable, const THuffmanTable& distanceTable)
+TInflateStatus TInflater::InflateCodes(const TInflateTable& literalTable, const TInflateTable& distanceTable)
 {
     const TLookup literals(literalTable);
     const TLookup distances(distanceTable);
@@ -321,37 +349,39 @@ TInflateStatus TInflater::InflateCodes(const THuffmanTable& literalTable, const 
     TInflateStatus status = TInflateStatus::Ok;
     if (!bits.Refill(*io_))
         status = TInflateStatus::Truncated;
-    THuffmanEntry entry = literals.Root(bits);
+    TInflateEntry entry = literals.Root(bits);
     while (status == TInflateStatus::Ok) {
         // Here at least 56 bits are held, and entry is the root entry of them.
-        if (entry.e == HuffmanLiteral) {
+        if (entry & InflateLiteralFlag) {
             // A root literal takes at most MaxLookupBits: four of them leave
             // enough bits to look up the fifth entry.
-            for (int i = 0; i < 4 && entry.e == HuffmanLiteral; ++i) {
-                bits.DumpBits(entry.b);
-                *out++ = static_cast<std::uint8_t>(entry.v);
+            for (int i = 0; i < 4 && (entry & InflateLiteralFlag); ++i) {
+                bits.DumpBits(EntryBits(entry));
+                *out++ = static_cast<std::uint8_t>(EntryValue(entry));
                 entry = literals.Root(bits);
             }
         } else {
             entry = literals.Follow(entry, bits);
-            if (entry.e == HuffmanLiteral) {
-                bits.DumpBits(entry.b);
-                *out++ = static_cast<std::uint8_t>(entry.v);
+            if (entry & InflateLiteralFlag) {
+                bits.DumpBits(EntryBits(entry));
+                *out++ = static_cast<std::uint8_t>(EntryValue(entry));
                 entry = literals.Root(bits);
-            } else if (entry.e == HuffmanEndOfBlock) {
-                bits.DumpBits(entry.b);
+            } else if (entry & InflateEndOfBlockFlag) {
+                bits.DumpBits(EntryBits(entry));
                 break;
-            } else if (entry.e == HuffmanInvalid) {
+            } else if (entry & InflateInvalidFlag) {
                 status = TInflateStatus::BadData;
                 break;
             } else {
-                const unsigned length = entry.v + bits.TakeExtraBits(entry);
+                const unsigned length = BaseAndExtra(entry, bits.buffer);
+                bits.DumpBits(EntryBits(entry));
                 entry = distances.Follow(distances.Root(bits), bits);
-                if (entry.e == HuffmanInvalid) {
+                if (entry & InflateInvalidFlag) {
                     status = TInflateStatus::BadData;
                     break;
                 }
-                const std::size_t distance = entry.v + bits.TakeExtraBits(entry);
+                const std::size_t distance = BaseAndExtra(entry, bits.buffer);
+                bits.DumpBits(EntryBits(entry));
                 if (distance > static_cast<std::size_t>(out - historyStart)) {
                     status = TInflateStatus::BadData;
                     break;

@@ -40,7 +40,7 @@ private:
     TInflateStatus InflateFixed();
     TInflateStatus InflateDynamic();
     TInflateStatus ReadCodeLengths(unsigned count, std::uint8_t* lengths);
-    TInflateStatus InflateCodes(const THuffmanTable& literals, const THuffmanTable& distances);
+    TInflateStatus InflateCodes(const TInflateTable& literals, const TInflateTable& distances);
     std::uint8_t* FlushWindow(std::uint8_t* out);
 
     std::unique_ptr<std::uint8_t[]> window_;
@@ -49,8 +49,8 @@ private:
     std::uint8_t* out_ = nullptr;                // where the next byte goes
     const std::uint8_t* historyStart_ = nullptr; // the entry's oldest byte still in the window
     THuffmanTable codeLengths_;
-    THuffmanTable literals_;
-    THuffmanTable distances_;
+    TInflateTable literals_;
+    TInflateTable distances_;
 };
 
 struct TInflatedBuffer {
