@@ -74,7 +74,7 @@ struct TInflateFormat {
     static TEntry Leaf(const TCodeSet& set, unsigned symbol, unsigned bits)
     {
         if (symbol < set.simpleCount)
-            return symbol < 256 ? InflateLiteralFlag | symbol << 16 | bits : InflateEndOfBlockFlag | bits;
+            return symbol < 256 ? InflateLiteralFlag | symbol << 16 | 1u << 8 | bits : InflateEndOfBlockFlag | bits;
         const unsigned offset = symbol - set.simpleCount;
         if (offset >= set.base.size() || offset >= set.extraBits.size())
             return InflateInvalidFlag;
@@ -201,6 +201,35 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typen
     return incomplete && maxLength > 1 ? THuffmanResult::Incomplete : THuffmanResult::Ok;
 }
 
+// Where a root literal leaves room in the root bits for a whole second
+// literal code, its entry decodes both: one lookup yields two bytes. Only
+// worth the pass when the two shortest literal codes fit the root together.
+void PairRootLiterals(std::vector<TInflateEntry>& entries, unsigned rootBits)
+{
+    // From the top down, so that every entry a pair reads is still single.
+    for (std::size_t i = std::size_t{1} << rootBits; i-- > 0;) {
+        const TInflateEntry first = entries[i];
+        if (!(first & InflateLiteralFlag))
+            continue;
+        const unsigned firstBits = first & 0xFF;
+        const TInflateEntry second = entries[i >> firstBits];
+        const unsigned secondBits = second & 0xFF;
+        if ((second & InflateLiteralFlag) && secondBits <= rootBits - firstBits)
+            entries[i] = InflateLiteralFlag | (first >> 16 | (second >> 16) << 8) << 16 | 2u << 8 |
+                         (firstBits + secondBits);
+    }
+}
+
+unsigned ShortestLiteralCode(const TCodeSet& set)
+{
+    unsigned shortest = MaxLength + 1;
+    const std::size_t literals = std::min<std::size_t>({set.lengths.size(), set.simpleCount, 256});
+    for (std::size_t symbol = 0; symbol < literals; ++symbol)
+        if (set.lengths[symbol] != 0)
+            shortest = std::min<unsigned>(shortest, set.lengths[symbol]);
+    return shortest;
+}
+
 template <typename TFormat>
 THuffmanResult BuildTable(const TCodeSet& set, unsigned lookupBits, std::vector<typename TFormat::TEntry>& entries,
                           unsigned& rootBits)
@@ -229,6 +258,9 @@ THuffmanResult BuildInflateTable(std::span<const std::uint8_t> lengths, unsigned
                                  std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
                                  unsigned lookupBits, TInflateTable& table)
 {
-    return BuildTable<TInflateFormat>({lengths, simpleCount, base, extraBits}, lookupBits, table.entries_,
-                                      table.lookupBits_);
+    const TCodeSet set{lengths, simpleCount, base, extraBits};
+    const THuffmanResult result = BuildTable<TInflateFormat>(set, lookupBits, table.entries_, table.lookupBits_);
+    if (!table.entries_.empty() && 2 * ShortestLiteralCode(set) <= table.lookupBits_)
+        PairRootLiterals(table.entries_, table.lookupBits_);
+    return result;
 }

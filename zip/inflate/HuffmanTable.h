@@ -62,9 +62,12 @@ THuffmanResult BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned
 //   bits 0..7   the bits to drop in all: the code's, plus its extra bits
 //               for a base value; for a link, the root bits
 //   bits 8..11  the code's own bits (the extra bits start above them); for
-//               a link, the bits that index its subtable
+//               a link, the bits that index its subtable; for a literal,
+//               how many literals it decodes (1, or 2 where two short codes
+//               fit the root bits together)
 //   bits 12..15 the kind: one of the flags below, or none for a base value
-//   bits 16..31 the literal, base value or the link's subtable start
+//   bits 16..31 the literal (a second one in bits 24..31), base value or the
+//               link's subtable start
 using TInflateEntry = std::uint32_t;
 constexpr TInflateEntry InflateLiteralFlag = 1u << 12;
 constexpr TInflateEntry InflateLinkFlag = 1u << 13;

@@ -117,6 +117,14 @@ unsigned BaseAndExtra(TInflateEntry entry, std::uint64_t bitsBefore)
     return EntryValue(entry) + static_cast<unsigned>((bitsBefore & Mask(EntryBits(entry))) >> EntryCodeBits(entry));
 }
 
+// Writes a literal entry's one or two bytes; always two, the second
+// overwritten by what comes next when there is one literal.
+void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
+{
+    out[0] = static_cast<std::uint8_t>(entry >> 16);
+    out[1] = static_cast<std::uint8_t>(entry >> 24);
+}
+
 // The table's entries and root mask, or those of NoCodes.
 struct TLookup {
     const TInflateEntry* entries;
@@ -353,18 +361,19 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literalTable, const 
     while (status == TInflateStatus::Ok) {
         // Here at least 56 bits are held, and entry is the root entry of them.
         if (entry & InflateLiteralFlag) {
-            // A root literal takes at most MaxLookupBits: four of them leave
+            // A root entry takes at most MaxLookupBits: four of them leave
             // enough bits to look up the fifth entry.
             for (int i = 0; i < 4 && (entry & InflateLiteralFlag); ++i) {
                 bits.DumpBits(EntryBits(entry));
-                *out++ = static_cast<std::uint8_t>(EntryValue(entry));
+                StoreLiterals(out, entry);
+                out += EntryCodeBits(entry);
                 entry = literals.Root(bits);
             }
         } else {
             entry = literals.Follow(entry, bits);
             if (entry & InflateLiteralFlag) {
                 bits.DumpBits(EntryBits(entry));
-                *out++ = static_cast<std::uint8_t>(EntryValue(entry));
+                *out++ = static_cast<std::uint8_t>(EntryValue(entry)); // a subtable's literals come single
                 entry = literals.Root(bits);
             } else if (entry & InflateEndOfBlockFlag) {
                 bits.DumpBits(EntryBits(entry));
