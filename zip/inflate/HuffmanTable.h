@@ -73,6 +73,8 @@ constexpr TInflateEntry InflateLiteralFlag = 1u << 12;
 constexpr TInflateEntry InflateLinkFlag = 1u << 13;
 constexpr TInflateEntry InflateEndOfBlockFlag = 1u << 14;
 constexpr TInflateEntry InflateInvalidFlag = 1u << 15;
+constexpr TInflateEntry InflateKindFlags =
+    InflateLiteralFlag | InflateLinkFlag | InflateEndOfBlockFlag | InflateInvalidFlag;
 using TInflateTable = TDecodeTable<TInflateEntry>;
 
 // The same code in inflate's entries; its invalid entries drop no bits.

@@ -346,7 +346,29 @@ TInflateStatus TInflater::ReadCodeLengths(unsigned count, std::uint8_t* lengths)
 // looked up while at least its root bits were held stays valid after it: the
 // next entry is looked up as soon as the bits allow, before the current match
 // is copied.
-TInflateStatus TInflater::InflateCodes(const TInflateTable& literalTable, const TInflateTable& distanceTable)
+TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInflateTable& distances)
+{
+#if defined(__x86_64__)
+    static const bool bmi2 = __builtin_cpu_supports("bmi2");
+    if (bmi2)
+        return InflateCodesWithBmi2(literals, distances);
+#endif
+    return DecodeCodes(literals, distances);
+}
+
+#if defined(__x86_64__)
+// The same loop where BMI2's shifts by a register count and masks to a bit
+// count are at hand: they take fewer steps on the path from one table entry
+// to the next.
+[[gnu::target("bmi2")]] TInflateStatus TInflater::InflateCodesWithBmi2(const TInflateTable& literals,
+                                                                      const TInflateTable& distances)
+{
+    return DecodeCodes(literals, distances);
+}
+#endif
+
+[[gnu::always_inline]] inline TInflateStatus TInflater::DecodeCodes(const TInflateTable& literalTable,
+                                                                   const TInflateTable& distanceTable)
 {
     const TLookup literals(literalTable);
     const TLookup distances(distanceTable);
@@ -359,7 +381,8 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literalTable, const 
         status = TInflateStatus::Truncated;
     TInflateEntry entry = literals.Root(bits);
     while (status == TInflateStatus::Ok) {
-        // Here at least 56 bits are held, and entry is the root entry of them.
+        // Here at least 56 bits are held and entry is the root entry of them,
+        // or at least 45 and entry is a subtable's length code.
         if (entry & InflateLiteralFlag) {
             // A root entry takes at most MaxLookupBits: four of them leave
             // enough bits to look up the fifth entry.
@@ -369,42 +392,54 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literalTable, const 
                 out += EntryCodeBits(entry);
                 entry = literals.Root(bits);
             }
-        } else {
-            entry = literals.Follow(entry, bits);
-            if (entry & InflateLiteralFlag) {
-                bits.DumpBits(EntryBits(entry));
-                *out++ = static_cast<std::uint8_t>(EntryValue(entry)); // a subtable's literals come single
-                entry = literals.Root(bits);
-            } else if (entry & InflateEndOfBlockFlag) {
-                bits.DumpBits(EntryBits(entry));
-                break;
-            } else if (entry & InflateInvalidFlag) {
-                status = TInflateStatus::BadData;
-                break;
-            } else {
-                const unsigned length = BaseAndExtra(entry, bits.buffer);
-                bits.DumpBits(EntryBits(entry));
-                entry = distances.Follow(distances.Root(bits), bits);
+        } else if (!(entry & InflateKindFlags)) {
+            // A length: its code, extra bits, the distance code and its
+            // extra bits take at most 48 bits.
+            const unsigned length = BaseAndExtra(entry, bits.buffer);
+            bits.DumpBits(EntryBits(entry));
+            entry = distances.Root(bits);
+            if (entry & InflateKindFlags) [[unlikely]] {
+                entry = distances.Follow(entry, bits);
                 if (entry & InflateInvalidFlag) {
                     status = TInflateStatus::BadData;
                     break;
                 }
-                const std::size_t distance = BaseAndExtra(entry, bits.buffer);
-                bits.DumpBits(EntryBits(entry));
-                if (distance > static_cast<std::size_t>(out - historyStart)) {
-                    status = TInflateStatus::BadData;
-                    break;
-                }
-                // A match may leave as few as 8 bits, fewer than a lookup
-                // needs: refill before looking up the next entry.
-                if (!bits.Refill(*io_)) {
-                    status = TInflateStatus::Truncated;
-                    break;
-                }
-                entry = literals.Root(bits);
-                CopyMatch(out, distance, length);
-                out += length;
             }
+            const std::size_t distance = BaseAndExtra(entry, bits.buffer);
+            bits.DumpBits(EntryBits(entry));
+            if (distance > static_cast<std::size_t>(out - historyStart)) {
+                status = TInflateStatus::BadData;
+                break;
+            }
+            // A match may leave as few as 8 bits, fewer than a lookup
+            // needs: refill before looking up the next entry.
+            if (!bits.Refill(*io_)) {
+                status = TInflateStatus::Truncated;
+                break;
+            }
+            entry = literals.Root(bits);
+            CopyMatch(out, distance, length);
+            out += length;
+            if (out >= flushAt) {
+                out = FlushWindow(out);
+                historyStart = historyStart_;
+            }
+            continue;
+        } else if (entry & InflateLinkFlag) {
+            entry = literals.Follow(entry, bits);
+            // A length, the end of block or an invalid code is dispatched as
+            // a root entry would be; a subtable's literals come single.
+            if (!(entry & InflateLiteralFlag))
+                continue;
+            bits.DumpBits(EntryBits(entry));
+            *out++ = static_cast<std::uint8_t>(EntryValue(entry));
+            entry = literals.Root(bits);
+        } else if (entry & InflateEndOfBlockFlag) {
+            bits.DumpBits(EntryBits(entry));
+            break;
+        } else {
+            status = TInflateStatus::BadData;
+            break;
         }
         if (out >= flushAt) {
             out = FlushWindow(out);

@@ -41,6 +41,8 @@ private:
     TInflateStatus InflateDynamic();
     TInflateStatus ReadCodeLengths(unsigned count, std::uint8_t* lengths);
     TInflateStatus InflateCodes(const TInflateTable& literals, const TInflateTable& distances);
+    TInflateStatus InflateCodesWithBmi2(const TInflateTable& literals, const TInflateTable& distances);
+    TInflateStatus DecodeCodes(const TInflateTable& literals, const TInflateTable& distances);
     std::uint8_t* FlushWindow(std::uint8_t* out);
 
     std::unique_ptr<std::uint8_t[]> window_;
