@@ -128,10 +128,12 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
 // The table's entries and root mask, or those of NoCodes.
 struct TLookup {
     const TInflateEntry* entries;
+    unsigned rootBits;
     std::uint64_t mask;
 
     explicit TLookup(const TInflateTable& table)
-        : entries(table.Empty() ? NoCodes : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
+        : entries(table.Empty() ? NoCodes : table.Entries()), rootBits(table.Empty() ? 0 : table.LookupBits()),
+          mask(Mask(rootBits))
     {
     }
 
@@ -411,13 +413,17 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
                 status = TInflateStatus::BadData;
                 break;
             }
-            // A match may leave as few as 8 bits, fewer than a lookup
-            // needs: refill before looking up the next entry.
+            // A match may leave as few as 8 bits, fewer than a lookup needs;
+            // but mostly enough are left to look up the next entry before the
+            // refill, off the refill's path.
+            entry = literals.Root(bits);
+            const bool lookedUp = bits.count >= literals.rootBits;
             if (!bits.Refill(*io_)) {
                 status = TInflateStatus::Truncated;
                 break;
             }
-            entry = literals.Root(bits);
+            if (!lookedUp)
+                entry = literals.Root(bits);
             CopyMatch(out, distance, length);
             out += length;
             if (out >= flushAt) {
