@@ -22,14 +22,22 @@ namespace {
 constexpr unsigned MaxLength = 16;
 constexpr std::size_t MaxSymbols = 288;
 
+// ByteReversed[b] is b with its bit order reversed.
+constexpr std::array<std::uint8_t, 256> MakeByteReversed()
+{
+    std::array<std::uint8_t, 256> reversed{};
+    for (unsigned b = 0; b < 256; ++b)
+        for (unsigned i = 0; i < 8; ++i)
+            reversed[b] |= static_cast<std::uint8_t>(((b >> i) & 1) << (7 - i));
+    return reversed;
+}
+constexpr auto ByteReversed = MakeByteReversed();
+
+// The low length bits of code (length at most 16) in reverse order.
 unsigned ReverseBits(unsigned code, unsigned length)
 {
-    unsigned reversed = 0;
-    for (unsigned i = 0; i < length; ++i) {
-        reversed = (reversed << 1) | (code & 1);
-        code >>= 1;
-    }
-    return reversed;
+    const unsigned reversed16 = unsigned{ByteReversed[code & 0xFF]} << 8 | ByteReversed[(code >> 8) & 0xFF];
+    return reversed16 >> (16 - length);
 }
 
 struct TCodeSet {

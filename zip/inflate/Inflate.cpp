@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cassert>
 #include <cstring>
 
@@ -121,8 +122,10 @@ unsigned BaseAndExtra(TInflateEntry entry, std::uint64_t bitsBefore)
 // overwritten by what comes next when there is one literal.
 void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
 {
-    out[0] = static_cast<std::uint8_t>(entry >> 16);
-    out[1] = static_cast<std::uint8_t>(entry >> 24);
+    auto literals = static_cast<std::uint16_t>(entry >> 16);
+    if constexpr (std::endian::native == std::endian::big)
+        literals = static_cast<std::uint16_t>(literals << 8 | literals >> 8);
+    std::memcpy(out, &literals, sizeof literals);
 }
 
 // The table's entries and root mask, or those of NoCodes.
@@ -155,7 +158,7 @@ struct TLookup {
 // Copies length bytes from distance back; an overlapping copy repeats the
 // most recent bytes. Writes whole chunks: up to MatchOverrun bytes past the
 // end. Most matches are short, so the first chunks go without a loop test.
-void CopyMatch(std::uint8_t* out, std::size_t distance, unsigned length)
+[[gnu::always_inline]] inline void CopyMatch(std::uint8_t* out, std::size_t distance, unsigned length)
 {
     const std::uint8_t* from = out - distance;
     std::uint8_t* const end = out + length;
@@ -224,7 +227,7 @@ TInflateStatus TInflater::InflateBlock(bool& last)
     }
 }
 
-std::uint8_t* TInflater::FlushWindow(std::uint8_t* out)
+[[gnu::noinline]] std::uint8_t* TInflater::FlushWindow(std::uint8_t* out)
 {
     std::uint8_t* const window = window_.get();
     io_->WriteOutput(window + HistorySize, FlushSize);
