@@ -131,12 +131,10 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
 // The table's entries and root mask, or those of NoCodes.
 struct TLookup {
     const TInflateEntry* entries;
-    unsigned rootBits;
     std::uint64_t mask;
 
     explicit TLookup(const TInflateTable& table)
-        : entries(table.Empty() ? NoCodes : table.Entries()), rootBits(table.Empty() ? 0 : table.LookupBits()),
-          mask(Mask(rootBits))
+        : entries(table.Empty() ? NoCodes : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
     {
     }
 
@@ -420,7 +418,7 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
             // but mostly enough are left to look up the next entry before the
             // refill, off the refill's path.
             entry = literals.Root(bits);
-            const bool lookedUp = bits.count >= literals.rootBits;
+            const bool lookedUp = bits.count >= MaxLookupBits;
             if (!bits.Refill(*io_)) {
                 status = TInflateStatus::Truncated;
                 break;
