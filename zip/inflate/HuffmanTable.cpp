@@ -162,11 +162,13 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typen
 
     rootBits = std::clamp(lookupBits, minLength, maxLength);
     const std::size_t rootSize = std::size_t{1} << rootBits;
-    // A complete code writes every entry; only an incomplete one needs the
-    // entries that no code reaches set to invalid beforehand.
+    std::size_t used = rootSize;
+    if (entries.size() < used)
+        entries.resize(used);
+    // A complete code writes every entry of a subtable; only an incomplete
+    // one needs the entries that no code reaches set to invalid beforehand.
     const bool incomplete = left > 0;
-    std::size_t used = 0;
-    const auto allocate = [&](std::size_t size) {
+    const auto allocateSubtable = [&](std::size_t size) {
         const std::size_t start = used;
         used += size;
         if (entries.size() < used)
@@ -175,26 +177,34 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typen
             std::fill_n(entries.begin() + static_cast<std::ptrdiff_t>(start), size, TFormat::Invalid());
         return start;
     };
-    allocate(rootSize);
 
+    // The root grows from one invalid entry, doubled once per length: the
+    // copy repeats every shorter code at all the indexes that end in it, and
+    // each code of the new length then takes its one index.
+    entries[0] = TFormat::Invalid();
+    std::size_t width = 1;
     std::array<unsigned, MaxLength + 1> remaining = count;
     unsigned code = 0; // the canonical code, first bit most significant
     unsigned next = 0;
     unsigned subPrefix = ~0u;
     std::size_t subStart = 0;
     unsigned subBits = 0;
-    for (unsigned length = minLength; length <= maxLength; ++length, code <<= 1) {
+    for (unsigned length = 1; length <= maxLength; ++length, code <<= 1) {
+        if (length <= rootBits) {
+            std::copy_n(entries.begin(), width, entries.begin() + static_cast<std::ptrdiff_t>(width));
+            width *= 2;
+        }
         for (unsigned k = 0; k < count[length]; ++k, ++code, ++next) {
             const unsigned symbol = sorted[next];
             const unsigned reversed = ReverseBits(code, length);
             if (length <= rootBits) {
-                Fill(entries, 0, reversed, 1u << length, rootSize, TFormat::Leaf(set, symbol, length));
+                entries[reversed] = TFormat::Leaf(set, symbol, length);
             } else {
                 const unsigned prefix = reversed & (rootSize - 1);
                 if (prefix != subPrefix) {
                     subPrefix = prefix;
                     subBits = SubtableBits(length, rootBits, maxLength, remaining);
-                    subStart = allocate(std::size_t{1} << subBits);
+                    subStart = allocateSubtable(std::size_t{1} << subBits);
                     assert(subStart <= 0xFFFF);
                     entries[prefix] = TFormat::Link(subBits, rootBits, subStart);
                 }
