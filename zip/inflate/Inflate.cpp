@@ -140,30 +140,6 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
     std::memcpy(out, &literals, sizeof literals);
 }
 
-// The table's entries and root mask, or those of NoCodes.
-struct TLookup {
-    const TInflateEntry* entries;
-    std::uint64_t mask;
-
-    explicit TLookup(const TInflateTable& table)
-        : entries(table.Empty() ? NoCodes : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
-    {
-    }
-
-    // The root entry of the code at the front of bits.
-    TInflateEntry Root(const TBitReader& bits) const { return entries[bits.buffer & mask]; }
-
-    // The entry itself, or for a link the entry in its subtable (after
-    // dropping the root bits). Invalid codes come back with nothing dropped.
-    TInflateEntry Follow(TInflateEntry entry, TBitReader& bits) const
-    {
-        if (entry & InflateLinkFlag) [[unlikely]] {
-            bits.DumpBits(EntryBits(entry));
-            entry = entries[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
-        }
-        return entry;
-    }
-};
 
 // Copies length bytes from distance back; an overlapping copy repeats the
 // most recent bytes. Writes whole chunks: up to MatchOverrun bytes past the
@@ -194,6 +170,41 @@ struct TLookup {
 }
 
 } // namespace
+
+// The table's entries and root mask, or those of NoCodes.
+struct TInflater::TLookup {
+    const TInflateEntry* entries;
+    std::uint64_t mask;
+
+    explicit TLookup(const TInflateTable& table)
+        : entries(table.Empty() ? NoCodes : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
+    {
+    }
+
+    // The root entry of the code at the front of bits.
+    TInflateEntry Root(const TBitReader& bits) const { return entries[bits.buffer & mask]; }
+
+    // The entry itself, or for a link the entry in its subtable (after
+    // dropping the root bits). Invalid codes come back with nothing dropped.
+    TInflateEntry Follow(TInflateEntry entry, TBitReader& bits) const
+    {
+        if (entry & InflateLinkFlag) [[unlikely]] {
+            bits.DumpBits(EntryBits(entry));
+            entry = entries[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
+        }
+        return entry;
+    }
+};
+
+// The hot loop's state, in locals the compiler keeps in registers: stores
+// through byte pointers into the window could alias the members.
+struct TInflater::TCodesState {
+    TBitReader bits;
+    std::uint8_t* out;
+    const std::uint8_t* historyStart; // the entry's oldest byte still in the window
+    std::uint8_t* flushAt;            // where the window's room for new bytes ends
+    TInflateEntry entry;              // the next entry, looked up ahead
+};
 
 TInflater::TInflater() : window_(std::make_unique<std::uint8_t[]>(WindowCapacity)) {}
 
@@ -388,89 +399,94 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 {
     const TLookup literals(literalTable);
     const TLookup distances(distanceTable);
-    std::uint8_t* const flushAt = window_.get() + HistorySize + FlushSize;
-    TBitReader bits = bits_;
-    std::uint8_t* out = out_;
-    const std::uint8_t* historyStart = historyStart_;
-    TInflateStatus status = TInflateStatus::Ok;
-    if (!bits.Refill(*io_))
-        status = TInflateStatus::Truncated;
-    TInflateEntry entry = literals.Root(bits);
+    TCodesState state{bits_, out_, historyStart_, window_.get() + HistorySize + FlushSize, 0};
+    TInflateStatus status = state.bits.Refill(*io_) ? TInflateStatus::Ok : TInflateStatus::Truncated;
+    state.entry = literals.Root(state.bits);
     while (status == TInflateStatus::Ok) {
         // Here at least 56 bits are held and entry is the root entry of them,
         // or at least 45 and entry is a subtable's length code.
+        const TInflateEntry entry = state.entry;
         if (entry & InflateLiteralFlag) {
-            // A root entry takes at most MaxLookupBits: four of them leave
-            // enough bits to look up the fifth entry.
-            for (int i = 0; i < 4 && (entry & InflateLiteralFlag); ++i) {
-                bits.DumpBits(EntryBits(entry));
-                StoreLiterals(out, entry);
-                out += EntryCodeBits(entry);
-                entry = literals.Root(bits);
-            }
+            DecodeRootLiterals(state, literals);
         } else if (!(entry & InflateKindFlags)) {
-            // A length: its code, extra bits, the distance code and its
-            // extra bits take at most 48 bits.
-            const unsigned length = BaseAndExtra(entry, bits.buffer);
-            bits.DumpBits(EntryBits(entry));
-            entry = distances.Root(bits);
-            if (entry & InflateKindFlags) [[unlikely]] {
-                entry = distances.Follow(entry, bits);
-                if (entry & InflateInvalidFlag) {
-                    status = TInflateStatus::BadData;
-                    break;
-                }
-            }
-            const std::size_t distance = BaseAndExtra(entry, bits.buffer);
-            bits.DumpBits(EntryBits(entry));
-            if (distance > static_cast<std::size_t>(out - historyStart)) {
-                status = TInflateStatus::BadData;
-                break;
-            }
-            // A match may leave as few as 8 bits, fewer than a lookup needs;
-            // but mostly enough are left to look up the next entry before the
-            // refill, off the refill's path.
-            entry = literals.Root(bits);
-            const bool lookedUp = bits.count >= MaxLookupBits;
-            if (!bits.Refill(*io_)) {
-                status = TInflateStatus::Truncated;
-                break;
-            }
-            if (!lookedUp)
-                entry = literals.Root(bits);
-            CopyMatch(out, distance, length);
-            out += length;
-            if (out >= flushAt) {
-                out = FlushWindow(out);
-                historyStart = historyStart_;
-            }
+            status = DecodeMatch(state, literals, distances);
+            FlushWhenFull(state);
             continue;
         } else if (entry & InflateLinkFlag) {
-            entry = literals.Follow(entry, bits);
+            state.entry = literals.Follow(entry, state.bits);
             // A length, the end of block or an invalid code is dispatched as
             // a root entry would be; a subtable's literals come single.
-            if (!(entry & InflateLiteralFlag))
+            if (!(state.entry & InflateLiteralFlag))
                 continue;
-            bits.DumpBits(EntryBits(entry));
-            *out++ = static_cast<std::uint8_t>(EntryValue(entry));
-            entry = literals.Root(bits);
+            state.bits.DumpBits(EntryBits(state.entry));
+            *state.out++ = static_cast<std::uint8_t>(EntryValue(state.entry));
+            state.entry = literals.Root(state.bits);
         } else if (entry & InflateEndOfBlockFlag) {
-            bits.DumpBits(EntryBits(entry));
+            state.bits.DumpBits(EntryBits(entry));
             break;
         } else {
             status = TInflateStatus::BadData;
             break;
         }
-        if (out >= flushAt) {
-            out = FlushWindow(out);
-            historyStart = historyStart_;
-        }
-        if (!bits.Refill(*io_))
+        FlushWhenFull(state);
+        if (!state.bits.Refill(*io_))
             status = TInflateStatus::Truncated;
     }
-    bits_ = bits;
-    out_ = out;
+    bits_ = state.bits;
+    out_ = state.out;
     return status;
+}
+
+// A root entry takes at most MaxLookupBits: four of them leave enough of the
+// 56 bits to look up the fifth entry.
+[[gnu::always_inline]] inline void TInflater::DecodeRootLiterals(TCodesState& state, const TLookup& literals)
+{
+    for (int i = 0; i < 4 && (state.entry & InflateLiteralFlag); ++i) {
+        state.bits.DumpBits(EntryBits(state.entry));
+        StoreLiterals(state.out, state.entry);
+        state.out += EntryCodeBits(state.entry);
+        state.entry = literals.Root(state.bits);
+    }
+}
+
+// A length code, its extra bits, the distance code and its extra bits take
+// at most 48 bits. Leaves the next entry looked up and at least 56 bits held.
+[[gnu::always_inline]] inline TInflateStatus TInflater::DecodeMatch(TCodesState& state, const TLookup& literals,
+                                                                   const TLookup& distances)
+{
+    TBitReader& bits = state.bits;
+    const unsigned length = BaseAndExtra(state.entry, bits.buffer);
+    bits.DumpBits(EntryBits(state.entry));
+    TInflateEntry entry = distances.Root(bits);
+    if (entry & InflateKindFlags) [[unlikely]] {
+        entry = distances.Follow(entry, bits);
+        if (entry & InflateInvalidFlag)
+            return TInflateStatus::BadData;
+    }
+    const std::size_t distance = BaseAndExtra(entry, bits.buffer);
+    bits.DumpBits(EntryBits(entry));
+    if (distance > static_cast<std::size_t>(state.out - state.historyStart))
+        return TInflateStatus::BadData;
+    // A match may leave as few as 8 bits, fewer than a lookup needs; but
+    // mostly enough are left to look up the next entry before the refill,
+    // off the refill's path.
+    state.entry = literals.Root(bits);
+    const bool lookedUp = bits.count >= MaxLookupBits;
+    if (!bits.Refill(*io_))
+        return TInflateStatus::Truncated;
+    if (!lookedUp)
+        state.entry = literals.Root(bits);
+    CopyMatch(state.out, distance, length);
+    state.out += length;
+    return TInflateStatus::Ok;
+}
+
+[[gnu::always_inline]] inline void TInflater::FlushWhenFull(TCodesState& state)
+{
+    if (state.out >= state.flushAt) [[unlikely]] {
+        state.out = FlushWindow(state.out);
+        state.historyStart = historyStart_;
+    }
 }
 
 TInflatedBuffer InflateBuffer(std::span<const std::uint8_t> input, std::size_t limit)

@@ -43,6 +43,11 @@ private:
     TInflateStatus InflateCodes(const TInflateTable& literals, const TInflateTable& distances);
     TInflateStatus InflateCodesWithBmi2(const TInflateTable& literals, const TInflateTable& distances);
     TInflateStatus DecodeCodes(const TInflateTable& literals, const TInflateTable& distances);
+    struct TCodesState;
+    struct TLookup;
+    void DecodeRootLiterals(TCodesState& state, const TLookup& literals);
+    TInflateStatus DecodeMatch(TCodesState& state, const TLookup& literals, const TLookup& distances);
+    void FlushWhenFull(TCodesState& state);
     std::uint8_t* FlushWindow(std::uint8_t* out);
 
     std::unique_ptr<std::uint8_t[]> window_;
