@@ -8,6 +8,12 @@
 // longer codes that share their first root bits share a subtable, linked from
 // the root, that is just wide enough for the longest of them. So a decoder
 // needs one lookup, or two for long codes, and never a loop.
+//
+// The root is filled length by length, doubling as it goes: once the codes
+// up to length n are in its first 2^n entries, a copy of those entries
+// behind them repeats each code at every (n + 1)-bit index that ends in it,
+// and each code of length n + 1 then takes its one index. That writes the
+// root with block copies instead of one strided pass per code.
 #include "inflate/HuffmanTable.h"
 
 #include <algorithm>

@@ -89,7 +89,7 @@ class TDecodeTable {
 public:
     bool Empty() const { return entries_.empty(); }
     unsigned LookupBits() const { return lookupBits_; }
-    // The root table; Entries()[link.v + i] are a link's subtable entries.
+    // The root table; a link's subtable starts at the index its value gives.
     const TEntry* Entries() const { return entries_.data(); }
     std::size_t Size() const { return entries_.size(); }
 

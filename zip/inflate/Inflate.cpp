@@ -8,16 +8,22 @@
 // past the room) move to the front to become the history; that move costs a
 // fraction of what a ring buffer's modulo on every copy would.
 //
-// Symbols are decoded through the tables of BuildHuffmanTable: one lookup of
-// the root bits, a second for long codes. The bit reader holds 64 bits, and
-// one refill per symbol covers the longest length code, its extra bits, the
-// longest distance code and its extra bits (15 + 5 + 15 + 13 = 48 bits).
-// Matches at distance 16 or more copy 16 bytes at a time, at 8 or more 8 at
-// a time (each chunk reads only bytes already written), and may write up to
-// 15 bytes past their end into bytes not yet produced, hence the slack; the
-// fixed tables are built once. Hostile data stay inside the tables (every
-// entry is defined) and the window: a distance reaching before the entry's
-// first byte is an error, so no entry sees what an earlier one left behind.
+// Symbols are decoded through the tables of BuildInflateTable, whose 32-bit
+// entries carry everything a symbol needs: one lookup of the root bits, a
+// second for long codes; a root entry may hold two short literals at once.
+// The bit reader holds 64 bits, and one refill covers four root entries, or
+// the longest length code, its extra bits, the longest distance code and its
+// extra bits (15 + 5 + 15 + 13 = 48 bits). The next entry is looked up while
+// the current match is still being copied, and only a length is told from
+// the rarer kinds (links, end of block, invalid codes) by a single test.
+// Matches copy 16 or 8 bytes at a time (each chunk reads only bytes already
+// written), the first chunks without a loop test, and may write up to 32
+// bytes past their end into bytes not yet produced, hence the slack; the
+// fixed tables are built once. Where the processor has BMI2, the same loop
+// is compiled a second time to use its shifts. Hostile data stay inside the
+// tables (every entry is defined) and the window: a distance reaching before
+// the entry's first byte is an error, so no entry sees what an earlier one
+// left behind.
 #include "inflate/Inflate.h"
 
 #include <algorithm>
@@ -139,7 +145,6 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
         literals = static_cast<std::uint16_t>(literals << 8 | literals >> 8);
     std::memcpy(out, &literals, sizeof literals);
 }
-
 
 // Copies length bytes from distance back; an overlapping copy repeats the
 // most recent bytes. Writes whole chunks: up to MatchOverrun bytes past the
