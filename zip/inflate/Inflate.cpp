@@ -374,10 +374,7 @@ TInflateStatus TInflater::ReadCodeLengths(unsigned count, std::uint8_t* lengths)
     return TInflateStatus::Ok;
 }
 
-// The hot loop. A refill only adds bits above the ones held, so a root entry
-// looked up while at least its root bits were held stays valid after it: the
-// next entry is looked up as soon as the bits allow, before the current match
-// is copied.
+// The symbols of one block, decoded by the hot loop below.
 TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInflateTable& distances)
 {
 #if defined(__x86_64__)
@@ -399,6 +396,10 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 }
 #endif
 
+// The hot loop. A refill only adds bits above the ones held, so a root entry
+// looked up while at least its root bits were held stays valid after it: the
+// next entry is looked up as soon as the bits allow, before the current match
+// is copied.
 [[gnu::always_inline]] inline TInflateStatus TInflater::DecodeCodes(const TInflateTable& literalTable,
                                                                    const TInflateTable& distanceTable)
 {
