@@ -249,8 +249,7 @@ unsigned ShortestLiteralCode(const TCodeSet& set)
     unsigned shortest = MaxLength + 1;
     const std::size_t literals = std::min<std::size_t>({set.lengths.size(), set.simpleCount, 256});
     for (std::size_t symbol = 0; symbol < literals; ++symbol)
-        if (set.lengths[symbol] != 0)
-            shortest = std::min<unsigned>(shortest, set.lengths[symbol]);
+        shortest = std::min<unsigned>(shortest, set.lengths[symbol] == 0 ? MaxLength + 1 : set.lengths[symbol]);
     return shortest;
 }
 

@@ -102,10 +102,10 @@ const TInflateTable& FixedDistanceTable()
 
 unsigned LiteralLookupBits(std::span<const std::uint8_t> literalLengths)
 {
+    // Without a branch, so that the compiler takes many lengths at once.
     unsigned shortest = MaxCodeLength + 1;
     for (const std::uint8_t length : literalLengths)
-        if (length != 0)
-            shortest = std::min<unsigned>(shortest, length);
+        shortest = std::min<unsigned>(shortest, length == 0 ? MaxCodeLength + 1 : length);
     return 2 * shortest <= WideLiteralLookupBits ? WideLiteralLookupBits : NarrowLiteralLookupBits;
 }
 
