@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include "RunCommand.h"
+#include "crc/Crc32Folding.h"
 #include "SampleData.h"
 #include "TempDir.h"
 
@@ -101,4 +102,36 @@ TEST(Crc32, MatchesPythonZlib)
         ASSERT_EQ(python.ExitCode, 0);
         EXPECT_EQ(std::stoul(python.Output), ~UpdateCRC(CRC32Start, data.data(), std::int64_t(size)));
     }
+}
+
+// Folding against the table method: every length up to 300 bytes and some
+// large ones, from unaligned starts, carrying on from several running values.
+TEST(Crc32, FoldingAgreesWithSlicing)
+{
+    if (!CRCFoldingAvailable())
+        GTEST_SKIP() << "no carry-less multiply on this processor";
+    const auto data = RandomBytes(1 << 20, 3);
+    std::vector<std::size_t> sizes;
+    for (std::size_t size = 0; size <= 300; ++size)
+        sizes.push_back(size);
+    for (const std::size_t size : {1000, 4095, 4096, 65536 + 127, 1000003})
+        sizes.push_back(size);
+    const std::uint32_t startValues[] = {CRC32Start, 0, 0x12345678, 0x80000001};
+    for (const std::size_t size : sizes)
+        for (const std::size_t offset : {0, 1, 7, 15})
+            for (const std::uint32_t start : startValues) {
+                SCOPED_TRACE(testing::Message() << "size " << size << " offset " << offset << " start " << start);
+                const std::uint8_t* bytes = data.data() + offset;
+                const auto count = std::int64_t(size);
+                EXPECT_EQ(UpdateCRCByFolding(start, bytes, count), UpdateCRCBySlicing(start, bytes, count));
+            }
+}
+
+TEST(Crc32, FoldingMatchesZlibOnAMegabyte)
+{
+    if (!CRCFoldingAvailable())
+        GTEST_SKIP() << "no carry-less multiply on this processor";
+    const auto data = RandomBytes(1 << 20, 4);
+    EXPECT_EQ(~UpdateCRCByFolding(CRC32Start, data.data(), std::int64_t(data.size())),
+              ZlibCRC32(data.data(), data.size()));
 }

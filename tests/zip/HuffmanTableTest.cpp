@@ -176,4 +176,44 @@ TEST(HuffmanTable, ReusedTableForgetsItsEarlierCode)
     EXPECT_EQ(Lookup(table, 0b01).first.v, 1);
 }
 
+// Inflate's packed entries: 'a' 0, 'b' 10, end of block 11 (first bit
+// first); a root index is the stream bits, first bit lowest.
+TEST(InflateTable, RootLiteralsThatFitTogetherDecodeAsAPair)
+{
+    TLengths lengths(257, 0);
+    lengths['a'] = 1;
+    lengths['b'] = lengths[256] = 2;
+    TInflateTable table;
+    ASSERT_EQ(BuildInflateTable(lengths, 257, {}, {}, 9, table), THuffmanResult::Ok);
+    ASSERT_EQ(table.LookupBits(), 2u);
+    const struct {
+        unsigned index;
+        TInflateEntry entry;
+    } cases[] = {
+        {0b00, InflateLiteralFlag | ('a' | 'a' << 8) << 16 | 2 << 8 | 2}, // "aa"
+        {0b10, InflateLiteralFlag | 'a' << 16 | 1 << 8 | 1},              // 'b' does not fit after 'a'
+        {0b01, InflateLiteralFlag | 'b' << 16 | 1 << 8 | 2},
+        {0b11, InflateEndOfBlockFlag | 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.index);
+        EXPECT_EQ(table.Entries()[c.index], c.entry);
+    }
+}
+
+TEST(InflateTable, BaseValuesCarryTheirCodeAndExtraBits)
+{
+    // Symbols 0 and 1 literals, 2 and 3 with base values, 4 past the table.
+    const TLengths lengths{3, 3, 3, 3, 3, 3, 3, 3};
+    const std::uint16_t base[] = {100, 200};
+    const std::uint8_t extra[] = {4, 0};
+    TInflateTable table;
+    ASSERT_EQ(BuildInflateTable(lengths, 2, base, extra, 3, table), THuffmanResult::Ok);
+    const auto codes = CanonicalCodes(lengths);
+    const auto at = [&](unsigned symbol) { return table.Entries()[Reverse(codes[symbol], 3)]; };
+    EXPECT_EQ(at(2), 100u << 16 | 3 << 8 | 7);
+    EXPECT_EQ(at(3), 200u << 16 | 3 << 8 | 3);
+    EXPECT_EQ(at(4), InflateInvalidFlag);
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 #include "crc/Crc32.h"
 
+#include "crc/Crc32Folding.h"
+
 namespace {
 
 std::uint32_t LoadLittleEndian32(const std::uint8_t* bytes)
@@ -21,7 +23,7 @@ std::uint32_t Slice8Step(std::uint32_t crc, const std::uint8_t* block)
 
 } // namespace
 
-std::uint32_t UpdateCRC(std::uint32_t crc, const void* buffer, std::int64_t count)
+std::uint32_t UpdateCRCBySlicing(std::uint32_t crc, const void* buffer, std::int64_t count)
 {
     if (count <= 0)
         return crc;
@@ -32,4 +34,10 @@ std::uint32_t UpdateCRC(std::uint32_t crc, const void* buffer, std::int64_t coun
     for (; next != end; ++next)
         crc = CRC32Step(*next, crc);
     return crc;
+}
+
+std::uint32_t UpdateCRC(std::uint32_t crc, const void* buffer, std::int64_t count)
+{
+    static const auto update = CRCFoldingAvailable() ? UpdateCRCByFolding : UpdateCRCBySlicing;
+    return update(crc, buffer, count);
 }

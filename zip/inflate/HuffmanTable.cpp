@@ -8,6 +8,12 @@
 // longer codes that share their first root bits share a subtable, linked from
 // the root, that is just wide enough for the longest of them. So a decoder
 // needs one lookup, or two for long codes, and never a loop.
+//
+// The root is filled length by length, doubling as it goes: once the codes
+// up to length n are in its first 2^n entries, a copy of those entries
+// behind them repeats each code at every (n + 1)-bit index that ends in it,
+// and each code of length n + 1 then takes its one index. That writes the
+// root with block copies instead of one strided pass per code.
 #include "inflate/HuffmanTable.h"
 
 #include <algorithm>
@@ -22,16 +28,22 @@ namespace {
 constexpr unsigned MaxLength = 16;
 constexpr std::size_t MaxSymbols = 288;
 
-constexpr THuffmanEntry InvalidEntry{HuffmanInvalid, 0, 0};
+// ByteReversed[b] is b with its bit order reversed.
+constexpr std::array<std::uint8_t, 256> MakeByteReversed()
+{
+    std::array<std::uint8_t, 256> reversed{};
+    for (unsigned b = 0; b < 256; ++b)
+        for (unsigned i = 0; i < 8; ++i)
+            reversed[b] |= static_cast<std::uint8_t>(((b >> i) & 1) << (7 - i));
+    return reversed;
+}
+constexpr auto ByteReversed = MakeByteReversed();
 
+// The low length bits of code (length at most 16) in reverse order.
 unsigned ReverseBits(unsigned code, unsigned length)
 {
-    unsigned reversed = 0;
-    for (unsigned i = 0; i < length; ++i) {
-        reversed = (reversed << 1) | (code & 1);
-        code >>= 1;
-    }
-    return reversed;
+    const unsigned reversed16 = unsigned{ByteReversed[code & 0xFF]} << 8 | ByteReversed[(code >> 8) & 0xFF];
+    return reversed16 >> (16 - length);
 }
 
 struct TCodeSet {
@@ -41,18 +53,53 @@ struct TCodeSet {
     std::span<const std::uint8_t> extraBits;
 };
 
-THuffmanEntry LeafEntry(const TCodeSet& set, unsigned symbol, unsigned bits)
-{
-    const auto b = static_cast<std::uint8_t>(bits);
-    if (symbol < set.simpleCount) {
-        const std::uint8_t e = symbol < 256 ? HuffmanLiteral : HuffmanEndOfBlock;
-        return {e, b, static_cast<std::uint16_t>(symbol)};
+// The entries of THuffmanTable.
+struct THuffmanFormat {
+    using TEntry = THuffmanEntry;
+
+    static TEntry Invalid() { return {HuffmanInvalid, 0, 0}; }
+
+    static TEntry Leaf(const TCodeSet& set, unsigned symbol, unsigned bits)
+    {
+        const auto b = static_cast<std::uint8_t>(bits);
+        if (symbol < set.simpleCount) {
+            const std::uint8_t e = symbol < 256 ? HuffmanLiteral : HuffmanEndOfBlock;
+            return {e, b, static_cast<std::uint16_t>(symbol)};
+        }
+        const unsigned offset = symbol - set.simpleCount;
+        if (offset >= set.base.size() || offset >= set.extraBits.size())
+            return {HuffmanInvalid, b, 0};
+        return {set.extraBits[offset], b, set.base[offset]};
     }
-    const unsigned offset = symbol - set.simpleCount;
-    if (offset >= set.base.size() || offset >= set.extraBits.size())
-        return {HuffmanInvalid, b, 0};
-    return {set.extraBits[offset], b, set.base[offset]};
-}
+
+    static TEntry Link(unsigned subBits, unsigned rootBits, std::size_t start)
+    {
+        return {static_cast<std::uint8_t>(HuffmanLiteral + subBits), static_cast<std::uint8_t>(rootBits),
+                static_cast<std::uint16_t>(start)};
+    }
+};
+
+// The packed entries of TInflateTable.
+struct TInflateFormat {
+    using TEntry = TInflateEntry;
+
+    static TEntry Invalid() { return InflateInvalidFlag; }
+
+    static TEntry Leaf(const TCodeSet& set, unsigned symbol, unsigned bits)
+    {
+        if (symbol < set.simpleCount)
+            return symbol < 256 ? InflateLiteralFlag | symbol << 16 | 1u << 8 | bits : InflateEndOfBlockFlag | bits;
+        const unsigned offset = symbol - set.simpleCount;
+        if (offset >= set.base.size() || offset >= set.extraBits.size())
+            return InflateInvalidFlag;
+        return unsigned{set.base[offset]} << 16 | bits << 8 | (bits + set.extraBits[offset]);
+    }
+
+    static TEntry Link(unsigned subBits, unsigned rootBits, std::size_t start)
+    {
+        return InflateLinkFlag | static_cast<TEntry>(start) << 16 | subBits << 8 | rootBits;
+    }
+};
 
 // The width of a subtable whose first code has the given length: grown until
 // the codes still to place fill it, so that every code with its prefix fits.
@@ -71,14 +118,16 @@ unsigned SubtableBits(unsigned length, unsigned rootBits, unsigned maxLength,
     return bits;
 }
 
-void Fill(std::vector<THuffmanEntry>& entries, std::size_t start, unsigned index, unsigned step, std::size_t size,
-          THuffmanEntry entry)
+template <typename TEntry>
+void Fill(std::vector<TEntry>& entries, std::size_t start, unsigned index, unsigned step, std::size_t size,
+          TEntry entry)
 {
     for (std::size_t i = index; i < size; i += step)
         entries[start + i] = entry;
 }
 
-THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<THuffmanEntry>& entries,
+template <typename TFormat>
+THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typename TFormat::TEntry>& entries,
                      unsigned& rootBits)
 {
     assert(set.lengths.size() <= MaxSymbols);
@@ -119,46 +168,55 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<THuff
 
     rootBits = std::clamp(lookupBits, minLength, maxLength);
     const std::size_t rootSize = std::size_t{1} << rootBits;
-    // A complete code writes every entry; only an incomplete one needs the
-    // entries that no code reaches set to invalid beforehand.
+    std::size_t used = rootSize;
+    if (entries.size() < used)
+        entries.resize(used);
+    // A complete code writes every entry of a subtable; only an incomplete
+    // one needs the entries that no code reaches set to invalid beforehand.
     const bool incomplete = left > 0;
-    std::size_t used = 0;
-    const auto allocate = [&](std::size_t size) {
+    const auto allocateSubtable = [&](std::size_t size) {
         const std::size_t start = used;
         used += size;
         if (entries.size() < used)
-            entries.resize(used, InvalidEntry);
+            entries.resize(used, TFormat::Invalid());
         if (incomplete)
-            std::fill_n(entries.begin() + static_cast<std::ptrdiff_t>(start), size, InvalidEntry);
+            std::fill_n(entries.begin() + static_cast<std::ptrdiff_t>(start), size, TFormat::Invalid());
         return start;
     };
-    allocate(rootSize);
 
+    // The root grows from one invalid entry, doubled once per length: the
+    // copy repeats every shorter code at all the indexes that end in it, and
+    // each code of the new length then takes its one index.
+    entries[0] = TFormat::Invalid();
+    std::size_t width = 1;
     std::array<unsigned, MaxLength + 1> remaining = count;
     unsigned code = 0; // the canonical code, first bit most significant
     unsigned next = 0;
     unsigned subPrefix = ~0u;
     std::size_t subStart = 0;
     unsigned subBits = 0;
-    for (unsigned length = minLength; length <= maxLength; ++length, code <<= 1) {
+    for (unsigned length = 1; length <= maxLength; ++length, code <<= 1) {
+        if (length <= rootBits) {
+            std::copy_n(entries.begin(), width, entries.begin() + static_cast<std::ptrdiff_t>(width));
+            width *= 2;
+        }
         for (unsigned k = 0; k < count[length]; ++k, ++code, ++next) {
             const unsigned symbol = sorted[next];
             const unsigned reversed = ReverseBits(code, length);
             if (length <= rootBits) {
-                Fill(entries, 0, reversed, 1u << length, rootSize, LeafEntry(set, symbol, length));
+                entries[reversed] = TFormat::Leaf(set, symbol, length);
             } else {
                 const unsigned prefix = reversed & (rootSize - 1);
                 if (prefix != subPrefix) {
                     subPrefix = prefix;
                     subBits = SubtableBits(length, rootBits, maxLength, remaining);
-                    subStart = allocate(std::size_t{1} << subBits);
+                    subStart = allocateSubtable(std::size_t{1} << subBits);
                     assert(subStart <= 0xFFFF);
-                    entries[prefix] = {static_cast<std::uint8_t>(HuffmanLiteral + subBits),
-                                       static_cast<std::uint8_t>(rootBits), static_cast<std::uint16_t>(subStart)};
+                    entries[prefix] = TFormat::Link(subBits, rootBits, subStart);
                 }
                 const unsigned subLength = length - rootBits;
                 Fill(entries, subStart, reversed >> rootBits, 1u << subLength, std::size_t{1} << subBits,
-                     LeafEntry(set, symbol, subLength));
+                     TFormat::Leaf(set, symbol, subLength));
             }
             --remaining[length];
         }
@@ -167,18 +225,65 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<THuff
     return incomplete && maxLength > 1 ? THuffmanResult::Incomplete : THuffmanResult::Ok;
 }
 
+// Where a root literal leaves room in the root bits for a whole second
+// literal code, its entry decodes both: one lookup yields two bytes. Only
+// worth the pass when the two shortest literal codes fit the root together.
+void PairRootLiterals(std::vector<TInflateEntry>& entries, unsigned rootBits)
+{
+    // From the top down, so that every entry a pair reads is still single.
+    for (std::size_t i = std::size_t{1} << rootBits; i-- > 0;) {
+        const TInflateEntry first = entries[i];
+        if (!(first & InflateLiteralFlag))
+            continue;
+        const unsigned firstBits = first & 0xFF;
+        const TInflateEntry second = entries[i >> firstBits];
+        const unsigned secondBits = second & 0xFF;
+        if ((second & InflateLiteralFlag) && secondBits <= rootBits - firstBits)
+            entries[i] = InflateLiteralFlag | (first >> 16 | (second >> 16) << 8) << 16 | 2u << 8 |
+                         (firstBits + secondBits);
+    }
+}
+
+unsigned ShortestLiteralCode(const TCodeSet& set)
+{
+    unsigned shortest = MaxLength + 1;
+    const std::size_t literals = std::min<std::size_t>({set.lengths.size(), set.simpleCount, 256});
+    for (std::size_t symbol = 0; symbol < literals; ++symbol)
+        shortest = std::min<unsigned>(shortest, set.lengths[symbol] == 0 ? MaxLength + 1 : set.lengths[symbol]);
+    return shortest;
+}
+
+template <typename TFormat>
+THuffmanResult BuildTable(const TCodeSet& set, unsigned lookupBits, std::vector<typename TFormat::TEntry>& entries,
+                          unsigned& rootBits)
+{
+    try {
+        return Build<TFormat>(set, lookupBits, entries, rootBits);
+    } catch (const std::bad_alloc&) {
+        entries.clear();
+        rootBits = 0;
+        ZipUI().MessageBox("*** inflate out of memory ***", "Error", TMsgButtons::Ok);
+        return THuffmanResult::OutOfMemory;
+    }
+}
+
 } // namespace
 
 THuffmanResult BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned simpleCount,
                                  std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
                                  unsigned lookupBits, THuffmanTable& table)
 {
-    try {
-        return Build({lengths, simpleCount, base, extraBits}, lookupBits, table.entries_, table.lookupBits_);
-    } catch (const std::bad_alloc&) {
-        table.entries_.clear();
-        table.lookupBits_ = 0;
-        ZipUI().MessageBox("*** inflate out of memory ***", "Error", TMsgButtons::Ok);
-        return THuffmanResult::OutOfMemory;
-    }
+    return BuildTable<THuffmanFormat>({lengths, simpleCount, base, extraBits}, lookupBits, table.entries_,
+                                      table.lookupBits_);
+}
+
+THuffmanResult BuildInflateTable(std::span<const std::uint8_t> lengths, unsigned simpleCount,
+                                 std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
+                                 unsigned lookupBits, TInflateTable& table)
+{
+    const TCodeSet set{lengths, simpleCount, base, extraBits};
+    const THuffmanResult result = BuildTable<TInflateFormat>(set, lookupBits, table.entries_, table.lookupBits_);
+    if (!table.entries_.empty() && 2 * ShortestLiteralCode(set) <= table.lookupBits_)
+        PairRootLiterals(table.entries_, table.lookupBits_);
+    return result;
 }

@@ -1,4 +1,6 @@
 // Decoding tables for canonical prefix codes, shared by inflate and explode.
+// Inflate's literal/length and distance tables pack the same fields more
+// tightly (TInflateEntry, below).
 //
 // A table decodes one symbol with one lookup of its root bits; codes longer
 // than the root go through one subtable. Each entry has three fields:
@@ -37,7 +39,9 @@ enum class THuffmanResult {
     OutOfMemory,
 };
 
-class THuffmanTable;
+template <typename TEntry>
+class TDecodeTable;
+using THuffmanTable = TDecodeTable<THuffmanEntry>;
 
 // Builds the table of the code with the given lengths (0 = symbol unused, at
 // most 16; at most 288 symbols). Symbols below simpleCount decode as
@@ -53,19 +57,47 @@ THuffmanResult BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned
                                  std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
                                  unsigned lookupBits, THuffmanTable& table);
 
+// Inflate's entries, packed into 32 bits for its hot loop, where one load
+// and a few shifts give everything a symbol needs:
+//   bits 0..7   the bits to drop in all: the code's, plus its extra bits
+//               for a base value; for a link, the root bits
+//   bits 8..11  the code's own bits (the extra bits start above them); for
+//               a link, the bits that index its subtable; for a literal,
+//               how many literals it decodes (1, or 2 where two short codes
+//               fit the root bits together)
+//   bits 12..15 the kind: one of the flags below, or none for a base value
+//   bits 16..31 the literal (a second one in bits 24..31), base value or the
+//               link's subtable start
+using TInflateEntry = std::uint32_t;
+constexpr TInflateEntry InflateLiteralFlag = 1u << 12;
+constexpr TInflateEntry InflateLinkFlag = 1u << 13;
+constexpr TInflateEntry InflateEndOfBlockFlag = 1u << 14;
+constexpr TInflateEntry InflateInvalidFlag = 1u << 15;
+constexpr TInflateEntry InflateKindFlags =
+    InflateLiteralFlag | InflateLinkFlag | InflateEndOfBlockFlag | InflateInvalidFlag;
+using TInflateTable = TDecodeTable<TInflateEntry>;
+
+// The same code in inflate's entries; its invalid entries drop no bits.
+THuffmanResult BuildInflateTable(std::span<const std::uint8_t> lengths, unsigned simpleCount,
+                                 std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
+                                 unsigned lookupBits, TInflateTable& table);
+
 // The root table followed by its subtables, in one allocation the table owns.
 // Empty when every code length was 0.
-class THuffmanTable {
+template <typename TEntry>
+class TDecodeTable {
 public:
     bool Empty() const { return entries_.empty(); }
     unsigned LookupBits() const { return lookupBits_; }
-    // The root table; Entries()[link.v + i] are a link's subtable entries.
-    const THuffmanEntry* Entries() const { return entries_.data(); }
+    // The root table; a link's subtable starts at the index its value gives.
+    const TEntry* Entries() const { return entries_.data(); }
     std::size_t Size() const { return entries_.size(); }
 
 private:
     friend THuffmanResult BuildHuffmanTable(std::span<const std::uint8_t>, unsigned, std::span<const std::uint16_t>,
                                             std::span<const std::uint8_t>, unsigned, THuffmanTable&);
-    std::vector<THuffmanEntry> entries_;
+    friend THuffmanResult BuildInflateTable(std::span<const std::uint8_t>, unsigned, std::span<const std::uint16_t>,
+                                            std::span<const std::uint8_t>, unsigned, TInflateTable&);
+    std::vector<TEntry> entries_;
     unsigned lookupBits_ = 0;
 };

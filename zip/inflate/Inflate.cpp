@@ -8,20 +8,27 @@
 // past the room) move to the front to become the history; that move costs a
 // fraction of what a ring buffer's modulo on every copy would.
 //
-// Symbols are decoded through the tables of BuildHuffmanTable: one lookup of
-// the root bits, a second for long codes. The bit reader holds 64 bits, and
-// one refill per symbol covers the longest length code, its extra bits, the
-// longest distance code and its extra bits (15 + 5 + 15 + 13 = 48 bits).
-// Matches at distance 16 or more copy 16 bytes at a time, at 8 or more 8 at
-// a time (each chunk reads only bytes already written), and may write up to
-// 15 bytes past their end into bytes not yet produced, hence the slack; the
-// fixed tables are built once. Hostile data stay inside the tables (every
-// entry is defined) and the window: a distance reaching before the entry's
-// first byte is an error, so no entry sees what an earlier one left behind.
+// Symbols are decoded through the tables of BuildInflateTable, whose 32-bit
+// entries carry everything a symbol needs: one lookup of the root bits, a
+// second for long codes; a root entry may hold two short literals at once.
+// The bit reader holds 64 bits, and one refill covers four root entries, or
+// the longest length code, its extra bits, the longest distance code and its
+// extra bits (15 + 5 + 15 + 13 = 48 bits). The next entry is looked up while
+// the current match is still being copied, and only a length is told from
+// the rarer kinds (links, end of block, invalid codes) by a single test.
+// Matches copy 16 or 8 bytes at a time (each chunk reads only bytes already
+// written), the first chunks without a loop test, and may write up to 32
+// bytes past their end into bytes not yet produced, hence the slack; the
+// fixed tables are built once. Where the processor has BMI2, the same loop
+// is compiled a second time to use its shifts. Hostile data stay inside the
+// tables (every entry is defined) and the window: a distance reaching before
+// the entry's first byte is an error, so no entry sees what an earlier one
+// left behind.
 #include "inflate/Inflate.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cassert>
 #include <cstring>
 
@@ -32,59 +39,74 @@ namespace {
 constexpr std::size_t HistorySize = InflateWindowSize;
 constexpr std::size_t FlushSize = 4 * UnzipBlockSize;
 constexpr std::size_t SlackSize = 512;
+// A match copy may write this many bytes past its end.
+constexpr std::size_t MatchOverrun = 32;
+static_assert(SlackSize >= MaxMatchLength + MatchOverrun);
 constexpr std::size_t WindowCapacity = HistorySize + FlushSize + SlackSize;
 
 // Root bits of the dynamic tables, and of the fixed ones, which cover every
-// fixed code in one lookup.
-constexpr unsigned LiteralLookupBits = 11;
+// fixed code in one lookup. A wide literal root pays where two literal codes
+// fit in it together (text, mostly); elsewhere the narrow one, half the size,
+// is built in half the time and covers nearly every code as well.
+constexpr unsigned WideLiteralLookupBits = 11;
+constexpr unsigned NarrowLiteralLookupBits = 10;
 constexpr unsigned DistanceLookupBits = 8;
 constexpr unsigned FixedLiteralLookupBits = 9;
 constexpr unsigned FixedDistanceLookupBits = 5;
 constexpr unsigned CodeLengthLookupBits = 7;
 // The hot loop decodes four root literals from one refill of 56 bits.
 constexpr unsigned MaxLookupBits = 11;
-static_assert(LiteralLookupBits <= MaxLookupBits && FixedLiteralLookupBits <= MaxLookupBits);
+static_assert(WideLiteralLookupBits <= MaxLookupBits && FixedLiteralLookupBits <= MaxLookupBits);
 static_assert(56 - 4 * MaxLookupBits >= MaxLookupBits);
 
 // Stands in for a table without codes: every lookup finds an invalid code.
-constexpr THuffmanEntry NoCodes[1] = {{HuffmanInvalid, 0, 0}};
+constexpr TInflateEntry NoCodes[1] = {InflateInvalidFlag};
 
-THuffmanTable BuildFixedLiteralTable()
+TInflateTable BuildFixedLiteralTable()
 {
     std::array<std::uint8_t, FixedLiteralCodes> lengths{};
     std::fill(lengths.begin(), lengths.begin() + 144, 8);
     std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
     std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
     std::fill(lengths.begin() + 280, lengths.end(), 8);
-    THuffmanTable table;
+    TInflateTable table;
     [[maybe_unused]] const auto result =
-        BuildHuffmanTable(lengths, FirstLengthSymbol, LengthBase, LengthExtraBits, FixedLiteralLookupBits, table);
+        BuildInflateTable(lengths, FirstLengthSymbol, LengthBase, LengthExtraBits, FixedLiteralLookupBits, table);
     assert(result == THuffmanResult::Ok);
     return table;
 }
 
-THuffmanTable BuildFixedDistanceTable()
+TInflateTable BuildFixedDistanceTable()
 {
     std::array<std::uint8_t, FixedDistanceCodes> lengths{};
     lengths.fill(5);
-    THuffmanTable table;
+    TInflateTable table;
     // 30 codes of 5 bits leave two bit strings unused: incomplete, usable.
     [[maybe_unused]] const auto result =
-        BuildHuffmanTable(lengths, 0, DistanceBase, DistanceExtraBits, FixedDistanceLookupBits, table);
+        BuildInflateTable(lengths, 0, DistanceBase, DistanceExtraBits, FixedDistanceLookupBits, table);
     assert(result == THuffmanResult::Incomplete);
     return table;
 }
 
-const THuffmanTable& FixedLiteralTable()
+const TInflateTable& FixedLiteralTable()
 {
-    static const THuffmanTable table = BuildFixedLiteralTable();
+    static const TInflateTable table = BuildFixedLiteralTable();
     return table;
 }
 
-const THuffmanTable& FixedDistanceTable()
+const TInflateTable& FixedDistanceTable()
 {
-    static const THuffmanTable table = BuildFixedDistanceTable();
+    static const TInflateTable table = BuildFixedDistanceTable();
     return table;
+}
+
+unsigned LiteralLookupBits(std::span<const std::uint8_t> literalLengths)
+{
+    // Without a branch, so that the compiler takes many lengths at once.
+    unsigned shortest = MaxCodeLength + 1;
+    for (const std::uint8_t length : literalLengths)
+        shortest = std::min<unsigned>(shortest, length == 0 ? MaxCodeLength + 1 : length);
+    return 2 * shortest <= WideLiteralLookupBits ? WideLiteralLookupBits : NarrowLiteralLookupBits;
 }
 
 std::uint64_t Mask(unsigned bits)
@@ -92,51 +114,60 @@ std::uint64_t Mask(unsigned bits)
     return (std::uint64_t{1} << bits) - 1;
 }
 
-// The table's entries and root mask, or those of NoCodes.
-struct TLookup {
-    const THuffmanEntry* entries;
-    std::uint64_t mask;
+constexpr unsigned EntryBits(TInflateEntry entry)
+{
+    return entry & 0xFF;
+}
 
-    explicit TLookup(const THuffmanTable& table)
-        : entries(table.Empty() ? NoCodes : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
-    {
-    }
+constexpr unsigned EntryCodeBits(TInflateEntry entry)
+{
+    return (entry >> 8) & 0xF;
+}
 
-    // The root entry of the code at the front of bits.
-    THuffmanEntry Root(const TBitReader& bits) const { return entries[bits.buffer & mask]; }
+constexpr unsigned EntryValue(TInflateEntry entry)
+{
+    return entry >> 16;
+}
 
-    // The entry itself, or for a link the entry in its subtable (after
-    // dropping the root bits). Invalid codes come back with nothing dropped.
-    THuffmanEntry Follow(THuffmanEntry entry, TBitReader& bits) const
-    {
-        if (entry.e > HuffmanLiteral && entry.e != HuffmanInvalid) [[unlikely]] {
-            bits.DumpBits(entry.b);
-            entry = entries[entry.v + (bits.buffer & Mask(entry.e - HuffmanLiteral))];
-        }
-        return entry;
-    }
-};
+// A base value plus its extra bits, from the bit buffer as it was before the
+// entry's bits were dropped.
+unsigned BaseAndExtra(TInflateEntry entry, std::uint64_t bitsBefore)
+{
+    return EntryValue(entry) + static_cast<unsigned>((bitsBefore & Mask(EntryBits(entry))) >> EntryCodeBits(entry));
+}
+
+// Writes a literal entry's one or two bytes; always two, the second
+// overwritten by what comes next when there is one literal.
+void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
+{
+    auto literals = static_cast<std::uint16_t>(entry >> 16);
+    if constexpr (std::endian::native == std::endian::big)
+        literals = static_cast<std::uint16_t>(literals << 8 | literals >> 8);
+    std::memcpy(out, &literals, sizeof literals);
+}
 
 // Copies length bytes from distance back; an overlapping copy repeats the
-// most recent bytes. May write up to 15 bytes past the end.
-void CopyMatch(std::uint8_t* out, std::size_t distance, unsigned length)
+// most recent bytes. Writes whole chunks: up to MatchOverrun bytes past the
+// end. Most matches are short, so the first chunks go without a loop test.
+[[gnu::always_inline]] inline void CopyMatch(std::uint8_t* out, std::size_t distance, unsigned length)
 {
     const std::uint8_t* from = out - distance;
     std::uint8_t* const end = out + length;
     if (distance >= 16) {
-        do {
+        // Each chunk reads only bytes written before it.
+        std::memcpy(out, from, 16);
+        std::memcpy(out + 16, from + 16, 16);
+        for (out += 32, from += 32; out < end; out += 16, from += 16)
             std::memcpy(out, from, 16);
-            out += 16;
-            from += 16;
-        } while (out < end);
     } else if (distance >= 8) {
-        do {
+        std::memcpy(out, from, 8);
+        std::memcpy(out + 8, from + 8, 8);
+        for (out += 16, from += 16; out < end; out += 8, from += 8)
             std::memcpy(out, from, 8);
-            out += 8;
-            from += 8;
-        } while (out < end);
     } else if (distance == 1) {
-        std::memset(out, *from, length);
+        const std::uint64_t repeated = *from * std::uint64_t{0x0101010101010101};
+        for (; out < end; out += 8)
+            std::memcpy(out, &repeated, 8);
     } else {
         while (out < end)
             *out++ = *from++;
@@ -144,6 +175,41 @@ void CopyMatch(std::uint8_t* out, std::size_t distance, unsigned length)
 }
 
 } // namespace
+
+// The table's entries and root mask, or those of NoCodes.
+struct TInflater::TLookup {
+    const TInflateEntry* entries;
+    std::uint64_t mask;
+
+    explicit TLookup(const TInflateTable& table)
+        : entries(table.Empty() ? NoCodes : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
+    {
+    }
+
+    // The root entry of the code at the front of bits.
+    TInflateEntry Root(const TBitReader& bits) const { return entries[bits.buffer & mask]; }
+
+    // The entry itself, or for a link the entry in its subtable (after
+    // dropping the root bits). Invalid codes come back with nothing dropped.
+    TInflateEntry Follow(TInflateEntry entry, TBitReader& bits) const
+    {
+        if (entry & InflateLinkFlag) [[unlikely]] {
+            bits.DumpBits(EntryBits(entry));
+            entry = entries[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
+        }
+        return entry;
+    }
+};
+
+// The hot loop's state, in locals the compiler keeps in registers: stores
+// through byte pointers into the window could alias the members.
+struct TInflater::TCodesState {
+    TBitReader bits;
+    std::uint8_t* out;
+    const std::uint8_t* historyStart; // the entry's oldest byte still in the window
+    std::uint8_t* flushAt;            // where the window's room for new bytes ends
+    TInflateEntry entry;              // the next entry, looked up ahead
+};
 
 TInflater::TInflater() : window_(std::make_unique<std::uint8_t[]>(WindowCapacity)) {}
 
@@ -187,7 +253,7 @@ TInflateStatus TInflater::InflateBlock(bool& last)
     }
 }
 
-std::uint8_t* TInflater::FlushWindow(std::uint8_t* out)
+[[gnu::noinline]] std::uint8_t* TInflater::FlushWindow(std::uint8_t* out)
 {
     std::uint8_t* const window = window_.get();
     io_->WriteOutput(window + HistorySize, FlushSize);
@@ -263,9 +329,10 @@ TInflateStatus TInflater::InflateDynamic()
         status != TInflateStatus::Ok)
         return status;
     const std::span<const std::uint8_t> all(lengths.data(), literalCount + distanceCount);
-    if (BuildHuffmanTable(all.first(literalCount), FirstLengthSymbol, LengthBase, LengthExtraBits, LiteralLookupBits,
+    if (BuildInflateTable(all.first(literalCount), FirstLengthSymbol, LengthBase, LengthExtraBits,
+                          LiteralLookupBits(all.first(LiteralCount)),
                           literals_) != THuffmanResult::Ok ||
-        BuildHuffmanTable(all.subspan(literalCount), 0, DistanceBase, DistanceExtraBits, DistanceLookupBits,
+        BuildInflateTable(all.subspan(literalCount), 0, DistanceBase, DistanceExtraBits, DistanceLookupBits,
                           distances_) != THuffmanResult::Ok)
         return TInflateStatus::BadData;
     return InflateCodes(literals_, distances_);
@@ -275,12 +342,13 @@ TInflateStatus TInflater::InflateDynamic()
 // code. A repeat of the previous length at the very start repeats 0.
 TInflateStatus TInflater::ReadCodeLengths(unsigned count, std::uint8_t* lengths)
 {
-    const TLookup lookup(codeLengths_);
+    const THuffmanEntry* const entries = codeLengths_.Entries();
+    const std::uint64_t mask = Mask(codeLengths_.LookupBits());
     unsigned previous = 0;
     for (unsigned n = 0; n < count;) {
         if (!bits_.Refill(*io_))
             return TInflateStatus::Truncated;
-        const THuffmanEntry entry = lookup.Root(bits_);
+        const THuffmanEntry entry = entries[bits_.buffer & mask];
         if (entry.e == HuffmanInvalid)
             return TInflateStatus::BadData;
         assert(entry.e == HuffmanLiteral);
@@ -306,77 +374,125 @@ TInflateStatus TInflater::ReadCodeLengths(unsigned count, std::uint8_t* lengths)
     return TInflateStatus::Ok;
 }
 
+// The symbols of one block, decoded by the hot loop below.
+TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInflateTable& distances)
+{
+#if defined(__x86_64__)
+    static const bool bmi2 = __builtin_cpu_supports("bmi2");
+    if (bmi2)
+        return InflateCodesWithBmi2(literals, distances);
+#endif
+    return DecodeCodes(literals, distances);
+}
+
+#if defined(__x86_64__)
+// The same loop where BMI2's shifts by a register count and masks to a bit
+// count are at hand: they take fewer steps on the path from one table entry
+// to the next.
+[[gnu::target("bmi2")]] TInflateStatus TInflater::InflateCodesWithBmi2(const TInflateTable& literals,
+                                                                      const TInflateTable& distances)
+{
+    return DecodeCodes(literals, distances);
+}
+#endif
+
 // The hot loop. A refill only adds bits above the ones held, so a root entry
 // looked up while at least its root bits were held stays valid after it: the
 // next entry is looked up as soon as the bits allow, before the current match
 // is copied.
-TInflateStatus TInflater::InflateCodes(const THuffmanTable& literalTable, const THuffmanTable& distanceTable)
+[[gnu::always_inline]] inline TInflateStatus TInflater::DecodeCodes(const TInflateTable& literalTable,
+                                                                   const TInflateTable& distanceTable)
 {
     const TLookup literals(literalTable);
     const TLookup distances(distanceTable);
-    std::uint8_t* const flushAt = window_.get() + HistorySize + FlushSize;
-    TBitReader bits = bits_;
-    std::uint8_t* out = out_;
-    const std::uint8_t* historyStart = historyStart_;
-    TInflateStatus status = TInflateStatus::Ok;
-    if (!bits.Refill(*io_))
-        status = TInflateStatus::Truncated;
-    THuffmanEntry entry = literals.Root(bits);
+    TCodesState state{bits_, out_, historyStart_, window_.get() + HistorySize + FlushSize, 0};
+    TInflateStatus status = state.bits.Refill(*io_) ? TInflateStatus::Ok : TInflateStatus::Truncated;
+    state.entry = literals.Root(state.bits);
     while (status == TInflateStatus::Ok) {
-        // Here at least 56 bits are held, and entry is the root entry of them.
-        if (entry.e == HuffmanLiteral) {
-            // A root literal takes at most MaxLookupBits: four of them leave
-            // enough bits to look up the fifth entry.
-            for (int i = 0; i < 4 && entry.e == HuffmanLiteral; ++i) {
-                bits.DumpBits(entry.b);
-                *out++ = static_cast<std::uint8_t>(entry.v);
-                entry = literals.Root(bits);
-            }
+        // Here at least 56 bits are held and entry is the root entry of them,
+        // or at least 45 and entry is a subtable's length code.
+        const TInflateEntry entry = state.entry;
+        if (entry & InflateLiteralFlag) {
+            DecodeRootLiterals(state, literals);
+        } else if (!(entry & InflateKindFlags)) {
+            status = DecodeMatch(state, literals, distances);
+            FlushWhenFull(state);
+            continue;
+        } else if (entry & InflateLinkFlag) {
+            state.entry = literals.Follow(entry, state.bits);
+            // A length, the end of block or an invalid code is dispatched as
+            // a root entry would be; a subtable's literals come single.
+            if (!(state.entry & InflateLiteralFlag))
+                continue;
+            state.bits.DumpBits(EntryBits(state.entry));
+            *state.out++ = static_cast<std::uint8_t>(EntryValue(state.entry));
+            state.entry = literals.Root(state.bits);
+        } else if (entry & InflateEndOfBlockFlag) {
+            state.bits.DumpBits(EntryBits(entry));
+            break;
         } else {
-            entry = literals.Follow(entry, bits);
-            if (entry.e == HuffmanLiteral) {
-                bits.DumpBits(entry.b);
-                *out++ = static_cast<std::uint8_t>(entry.v);
-                entry = literals.Root(bits);
-            } else if (entry.e == HuffmanEndOfBlock) {
-                bits.DumpBits(entry.b);
-                break;
-            } else if (entry.e == HuffmanInvalid) {
-                status = TInflateStatus::BadData;
-                break;
-            } else {
-                const unsigned length = entry.v + bits.TakeExtraBits(entry);
-                entry = distances.Follow(distances.Root(bits), bits);
-                if (entry.e == HuffmanInvalid) {
-                    status = TInflateStatus::BadData;
-                    break;
-                }
-                const std::size_t distance = entry.v + bits.TakeExtraBits(entry);
-                if (distance > static_cast<std::size_t>(out - historyStart)) {
-                    status = TInflateStatus::BadData;
-                    break;
-                }
-                // A match may leave as few as 8 bits, fewer than a lookup
-                // needs: refill before looking up the next entry.
-                if (!bits.Refill(*io_)) {
-                    status = TInflateStatus::Truncated;
-                    break;
-                }
-                entry = literals.Root(bits);
-                CopyMatch(out, distance, length);
-                out += length;
-            }
+            status = TInflateStatus::BadData;
+            break;
         }
-        if (out >= flushAt) {
-            out = FlushWindow(out);
-            historyStart = historyStart_;
-        }
-        if (!bits.Refill(*io_))
+        FlushWhenFull(state);
+        if (!state.bits.Refill(*io_))
             status = TInflateStatus::Truncated;
     }
-    bits_ = bits;
-    out_ = out;
+    bits_ = state.bits;
+    out_ = state.out;
     return status;
+}
+
+// A root entry takes at most MaxLookupBits: four of them leave enough of the
+// 56 bits to look up the fifth entry.
+[[gnu::always_inline]] inline void TInflater::DecodeRootLiterals(TCodesState& state, const TLookup& literals)
+{
+    for (int i = 0; i < 4 && (state.entry & InflateLiteralFlag); ++i) {
+        state.bits.DumpBits(EntryBits(state.entry));
+        StoreLiterals(state.out, state.entry);
+        state.out += EntryCodeBits(state.entry);
+        state.entry = literals.Root(state.bits);
+    }
+}
+
+// A length code, its extra bits, the distance code and its extra bits take
+// at most 48 bits. Leaves the next entry looked up and at least 56 bits held.
+[[gnu::always_inline]] inline TInflateStatus TInflater::DecodeMatch(TCodesState& state, const TLookup& literals,
+                                                                   const TLookup& distances)
+{
+    TBitReader& bits = state.bits;
+    const unsigned length = BaseAndExtra(state.entry, bits.buffer);
+    bits.DumpBits(EntryBits(state.entry));
+    TInflateEntry entry = distances.Root(bits);
+    if (entry & InflateKindFlags) [[unlikely]] {
+        entry = distances.Follow(entry, bits);
+        if (entry & InflateInvalidFlag)
+            return TInflateStatus::BadData;
+    }
+    const std::size_t distance = BaseAndExtra(entry, bits.buffer);
+    bits.DumpBits(EntryBits(entry));
+    if (distance > static_cast<std::size_t>(state.out - state.historyStart))
+        return TInflateStatus::BadData;
+    // A match may leave as few as 8 bits, fewer than a lookup needs; but
+    // mostly enough are left to look up the next entry before the refill,
+    // off the refill's path.
+    state.entry = literals.Root(bits);
+    const bool lookedUp = bits.count >= MaxLookupBits;
+    if (!bits.Refill(*io_))
+        return TInflateStatus::Truncated;
+    if (!lookedUp)
+        state.entry = literals.Root(bits);
+    CopyMatch(state.out, distance, length);
+    state.out += length;
+    return TInflateStatus::Ok;
+}
+
+[[gnu::always_inline]] inline void TInflater::FlushWhenFull(TCodesState& state)
+{
+    if (state.out >= state.flushAt) [[unlikely]] {
+        state.out = FlushWindow(state.out);
+        state.historyStart = historyStart_;
+    }
 }
 
 TInflatedBuffer InflateBuffer(std::span<const std::uint8_t> input, std::size_t limit)

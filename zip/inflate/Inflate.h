@@ -40,7 +40,14 @@ private:
     TInflateStatus InflateFixed();
     TInflateStatus InflateDynamic();
     TInflateStatus ReadCodeLengths(unsigned count, std::uint8_t* lengths);
-    TInflateStatus InflateCodes(const THuffmanTable& literals, const THuffmanTable& distances);
+    TInflateStatus InflateCodes(const TInflateTable& literals, const TInflateTable& distances);
+    TInflateStatus InflateCodesWithBmi2(const TInflateTable& literals, const TInflateTable& distances);
+    TInflateStatus DecodeCodes(const TInflateTable& literals, const TInflateTable& distances);
+    struct TCodesState;
+    struct TLookup;
+    void DecodeRootLiterals(TCodesState& state, const TLookup& literals);
+    TInflateStatus DecodeMatch(TCodesState& state, const TLookup& literals, const TLookup& distances);
+    void FlushWhenFull(TCodesState& state);
     std::uint8_t* FlushWindow(std::uint8_t* out);
 
     std::unique_ptr<std::uint8_t[]> window_;
@@ -49,8 +56,8 @@ private:
     std::uint8_t* out_ = nullptr;                // where the next byte goes
     const std::uint8_t* historyStart_ = nullptr; // the entry's oldest byte still in the window
     THuffmanTable codeLengths_;
-    THuffmanTable literals_;
-    THuffmanTable distances_;
+    TInflateTable literals_;
+    TInflateTable distances_;
 };
 
 struct TInflatedBuffer {

@@ -31,6 +31,9 @@ constexpr unsigned CodeLengthCodes = 19;
 constexpr unsigned MaxCodeLength = 15;
 constexpr unsigned MaxCodeLengthCodeLength = 7;
 
+// Matches are 3 to 258 bytes long.
+constexpr unsigned MaxMatchLength = 258;
+
 // Length symbols 257..285: base length and extra bits.
 constexpr std::array<std::uint16_t, 29> LengthBase = {
     3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27,

@@ -7,17 +7,19 @@
 #include "Exceptions.h"
 
 TUnzipIO::TUnzipIO(TUnzipSource& source, TUnzipSink& sink)
-    : source_(source), sink_(sink), input_(UnzipBlockSize), inputNext_(input_.data()), inputEnd_(input_.data()),
-      output_(UnzipBlockSize)
+    // The buffers are only read where written: no need to clear them.
+    : source_(source), sink_(sink), input_(std::make_unique_for_overwrite<std::uint8_t[]>(UnzipBlockSize)),
+      inputNext_(input_.get()), inputEnd_(input_.get()),
+      output_(std::make_unique_for_overwrite<std::uint8_t[]>(UnzipBlockSize))
 {
 }
 
 bool TUnzipIO::RefillInput()
 {
     assert(inputNext_ == inputEnd_);
-    const std::size_t count = source_.ReadCompressed(input_.data(), input_.size());
-    inputNext_ = input_.data();
-    inputEnd_ = input_.data() + count;
+    const std::size_t count = source_.ReadCompressed(input_.get(), UnzipBlockSize);
+    inputNext_ = input_.get();
+    inputEnd_ = input_.get() + count;
     return count != 0;
 }
 
@@ -64,7 +66,7 @@ void TUnzipIO::WriteOutput(const std::uint8_t* data, std::size_t count)
             continue;
         }
         const std::size_t k = std::min(count, UnzipBlockSize - outputCount_);
-        std::memcpy(output_.data() + outputCount_, data, k);
+        std::memcpy(output_.get() + outputCount_, data, k);
         outputCount_ += k;
         data += k;
         count -= k;
@@ -77,14 +79,14 @@ void TUnzipIO::FlushOutput()
 {
     if (outputCount_ == 0)
         return;
-    sink_.WriteDecompressed(output_.data(), outputCount_);
+    sink_.WriteDecompressed(output_.get(), outputCount_);
     outputCount_ = 0;
 }
 
 void TUnzipIO::UnStore()
 {
     assert(outputCount_ == 0);
-    while ((outputCount_ = source_.ReadCompressed(output_.data(), output_.size())) != 0)
+    while ((outputCount_ = source_.ReadCompressed(output_.get(), UnzipBlockSize)) != 0)
         FlushOutput();
 }
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -76,10 +77,10 @@ public:
 private:
     TUnzipSource& source_;
     TUnzipSink& sink_;
-    std::vector<std::uint8_t> input_;
+    std::unique_ptr<std::uint8_t[]> input_;
     const std::uint8_t* inputNext_;
     const std::uint8_t* inputEnd_;
-    std::vector<std::uint8_t> output_;
+    std::unique_ptr<std::uint8_t[]> output_;
     std::size_t outputCount_ = 0;
     std::uint32_t bitBuffer_ = 0;
     unsigned bitCount_ = 0;
