@@ -27,6 +27,7 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
+#include "LegacyTestData.h"
 #include "MadePhotograph.h"
 #include "ZlibReference.h"
 #include "inflate/Inflate.h"
@@ -190,20 +191,6 @@ struct TDataSet {
     TBytes bytes;
 };
 
-fs::path FindTestData(int argc, char** argv)
-{
-    std::vector<fs::path> candidates;
-    if (argc > 1)
-        candidates.emplace_back(argv[1]);
-    // The shared folder lies beside the source tree.
-    candidates.emplace_back(fs::path(__FILE__).parent_path() / ".." / ".." / "shared" / "testdata" / "legacy");
-    candidates.emplace_back("/work/shared/testdata/legacy");
-    for (const auto& candidate : candidates)
-        if (fs::is_directory(candidate))
-            return candidate;
-    return {};
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -214,7 +201,7 @@ int main(int argc, char** argv)
     TBytes executable = ReadFile("/usr/bin/cmake");
     sets.push_back({"executable", executable.empty() ? ReadFile("/proc/self/exe") : executable});
     sets.push_back({"JPEG pictures", MakePictures()});
-    if (const fs::path legacy = FindTestData(argc, argv); !legacy.empty())
+    if (const fs::path legacy = FindLegacyTestData(argc, argv); !legacy.empty())
         sets.push_back({"legacy zip archives", ReadFolder(legacy)});
     else
         std::printf("(legacy test data not found; pass its folder as the argument)\n");

@@ -20,25 +20,13 @@
 #include <vector>
 
 #include "Stream.h"
+#include "LegacyTestData.h"
 #include "ZipReader.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-fs::path FindTestData(int argc, char** argv)
-{
-    std::vector<fs::path> candidates;
-    if (argc > 1)
-        candidates.emplace_back(argv[1]);
-    // The shared folder lies beside the source tree.
-    candidates.emplace_back(fs::path(__FILE__).parent_path() / ".." / ".." / "shared" / "testdata" / "legacy");
-    candidates.emplace_back("/work/shared/testdata/legacy");
-    for (const auto& candidate : candidates)
-        if (fs::is_directory(candidate))
-            return candidate;
-    return {};
-}
 
 // Extracts every entry of the archive into memory, each over the bytes of
 // the one before (so that the timing is not of growing a buffer); the
@@ -98,7 +86,7 @@ struct TLegacyArchive {
 
 int main(int argc, char** argv)
 {
-    const fs::path folder = FindTestData(argc, argv);
+    const fs::path folder = FindLegacyTestData(argc, argv);
     if (folder.empty()) {
         std::printf("legacy test data not found; pass its folder as the argument\n");
         return 1;
