@@ -4,6 +4,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "AppendedArchive.h"
 #include "crc/Crc32.h"
 
 namespace {
@@ -55,14 +56,8 @@ std::string KeyOf(const std::vector<TBundleFile>& files)
 
 TBundleArchive::TBundleArchive(const std::string& programFile)
 {
-    reader_.DoProcessMessages = false;
-    // A program without archive is no volume of a set waiting for the next.
-    reader_.IncompleteZipMode = izAssumeNotAZip;
-    // One open of the program file serves the directory and every entry.
-    reader_.KeepZipOpen = true;
-    reader_.SetZipName(programFile);
     try {
-        reader_.ReadZip();
+        ReadAppendedArchive(reader_, programFile);
     } catch (const std::exception& e) {
         throw std::runtime_error(std::string("no viewer archive found in this program: ") + e.what());
     }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "AppendedArchive.h"
 #include "Stream.h"
 #include "ZipReader.h"
 
@@ -78,14 +79,8 @@ const TEntryFile& TheOnly(const std::vector<TEntryFile>& files, Predicate is, co
 
 void ReadDirectory(TZipReader& reader, const std::string& programFile)
 {
-    reader.DoProcessMessages = false;
-    // A program without archive is no volume of a set waiting for the next.
-    reader.IncompleteZipMode = izAssumeNotAZip;
-    // One open of the program file serves the directory and every entry.
-    reader.KeepZipOpen = true;
-    reader.SetZipName(programFile);
     try {
-        reader.ReadZip();
+        ReadAppendedArchive(reader, programFile);
     } catch (const std::exception& e) {
         throw std::runtime_error(std::string("no album archive found in this program: ") + e.what());
     }
