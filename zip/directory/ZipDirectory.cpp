@@ -225,7 +225,10 @@ void TZipReader::ReadCentralDirectory(TStream& archive)
     if (endRecord_.ThisDisk == 0)
         currentDisk_ = 0;
     Sort(SortMode);
-    archive.Seek(stream.Position(), soFromBeginning);
+    // The caller's stream stands where the directory's reading ended; in a
+    // volume set it may have been closed by a change of volume.
+    if (GetMultiMode() == mmNone)
+        archive.Seek(stream.Position(), soFromBeginning);
 }
 
 // An end record found in random bytes, or one whose central directory cannot
