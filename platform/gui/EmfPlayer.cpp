@@ -7,6 +7,7 @@
 // whose pixels of the frame are put onto the target.
 #include "EmfPlayer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <uemf.h>
@@ -338,11 +339,25 @@ EmfHeader ReadEmfHeader(std::span<const std::uint8_t> bytes)
     return {bounds.adjusted(0, 0, 1, 1), r.Rect32(24), perMm};
 }
 
+namespace {
+
+// Header rectangles span the whole 32-bit range; a side past what a picture
+// can have is kept just large enough to be refused, not rounded past int.
+QSize SaturatedSize(const QSizeF& size)
+{
+    constexpr double kLargestSide = 1 << 30;
+    return QSizeF(std::clamp(size.width(), -kLargestSide, kLargestSide),
+                  std::clamp(size.height(), -kLargestSide, kLargestSide))
+        .toSize();
+}
+
+}  // namespace
+
 QSize EmfPixelSize(const EmfHeader& header)
 {
     if (header.frame.isEmpty())
-        return header.bounds.size().toSize();
-    return (header.frame.size() * 96 / 2540).toSize();
+        return SaturatedSize(header.bounds.size());
+    return SaturatedSize(header.frame.size() * 96 / 2540);
 }
 
 void PlayEmf(std::span<const std::uint8_t> bytes, QPainter& painter, const QRectF& target)

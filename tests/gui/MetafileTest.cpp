@@ -258,3 +258,19 @@ TEST(Metafile, SurvivesDamageAnywhere)
         EXPECT_GT(refused, 0);
     }
 }
+
+TEST(Metafile, AHeaderSpanningTheWholeCoordinateRangeIsRefusedAsTooLarge)
+{
+    TempDir dir;
+    std::string bytes = EmfFixture(dir);
+    // The bounds run from the least to the greatest 32-bit coordinate; an
+    // empty frame makes them the picture's size.
+    bytes.replace(8, 16, std::string("\x00\x00\x00\x80\x00\x00\x00\x00\xFF\xFF\xFF\x7F\x63\x00\x00\x00", 16));
+    bytes.replace(24, 16, std::string(16, '\0'));
+    try {
+        Loaded(bytes);
+        FAIL() << "loaded";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+    }
+}
