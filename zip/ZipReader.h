@@ -183,10 +183,12 @@ public:
     //
     // Entries are chosen by DoAll, FilesList (wildcards, ignoring case, over
     // folder + name) or, in the selected-only calls, by their Selected flags.
-    // A file is written beside its target and replaces it only with a
-    // matching CRC; an entry whose name would lead outside DestDir, that
-    // cannot be created, or whose method is not supported is skipped (reason
-    // srCannotCreateOutput) and the run goes on. EFatalUnzipError (the data
+    // A file that nothing stands in the way of is written under its name; an
+    // existing one is replaced only by a complete file of the size and CRC
+    // stored. Folders below DestDir are entered without following symbolic
+    // links. An entry whose name would lead outside DestDir, whose way passes
+    // a symbolic link, that cannot be created, or whose method is not
+    // supported is skipped (reason srCannotCreateOutput) and the run goes on. EFatalUnzipError (the data
     // end early), ECantWriteUCF (the output refuses bytes) and EUserCanceled
     // end the run; what the failing entry had begun is gone.
 

@@ -477,9 +477,13 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
     entryFailure_ = "bad CRC";
     try {
         complete = run.decompressor.Decompress(entry.CompressionMethod, io) == TDecompressResult::Complete;
-        if (complete && sink.BytesWritten() != entry.UncompressedSize)
+        // Data that end short of the size stored are damaged, even when
+        // their CRC-32 is the one stored.
+        if (complete && sink.BytesWritten() != entry.UncompressedSize) {
             entryFailure_ = "size mismatch: " + std::to_string(sink.BytesWritten()) + " bytes, " +
                             std::to_string(entry.UncompressedSize) + " stored";
+            complete = false;
+        }
     } catch (const EBiggerThanUncompressed&) {
         entryFailure_ = "size mismatch: more than the " + std::to_string(entry.UncompressedSize) + " bytes stored";
     }
