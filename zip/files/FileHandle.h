@@ -24,6 +24,8 @@ public:
 
     int Get() const { return fd_; }
     bool IsOpen() const { return fd_ >= 0; }
+    // Hands the descriptor to a new owner.
+    int Release() { return std::exchange(fd_, -1); }
     void Reset()
     {
         if (fd_ >= 0)

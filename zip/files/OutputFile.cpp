@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -12,7 +11,7 @@
 #include "Format.h"
 #include "ZipExceptions.h"
 #include "ZipMessages.h"
-#include "crypt/RandomBytes.h"
+#include "files/TemporaryName.h"
 #include "records/EntryNames.h"
 
 namespace {
@@ -29,19 +28,6 @@ mode_t CurrentUmask()
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
-}
-
-// "KPZ" and six random letters and digits, like the engine's other
-// temporary files.
-std::string TemporaryName()
-{
-    static constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::array<std::uint8_t, 6> random{};
-    SystemRandomBytes(random.data(), random.size());
-    std::string name = "KPZ";
-    for (const std::uint8_t byte : random)
-        name += Letters[byte % (sizeof Letters - 1)];
-    return name;
 }
 
 bool IsFolder(int folder, const std::string& name)
@@ -69,7 +55,7 @@ std::unique_ptr<TOutputFile> TOutputFile::CreateReplacing(int folder, const std:
     if (IsFolder(folder, name))
         throw EFCreateError(CreateFailure(shownName, EISDIR));
     for (;;) {
-        const std::string temporary = TemporaryName();
+        const std::string temporary = RandomTemporaryName();
         TFileHandle file(::openat(folder, temporary.c_str(), NewFileFlags, 0600));
         if (file.IsOpen())
             return std::unique_ptr<TOutputFile>(
