@@ -23,10 +23,15 @@ std::string CreateFailure(const std::string& fileName, int error)
     return Format("Cannot create file \"%s\". %s", {fileName, std::strerror(error)});
 }
 
+// Reading the umask means setting it, so it is read once: the programs never
+// change theirs.
 mode_t CurrentUmask()
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    static const mode_t mask = [] {
+        const mode_t current = ::umask(0);
+        ::umask(current);
+        return current;
+    }();
     return mask;
 }
 
@@ -46,7 +51,8 @@ std::unique_ptr<TOutputFile> TOutputFile::CreateNew(int folder, const std::strin
         return nullptr;
     if (!file.IsOpen())
         throw EFCreateError(CreateFailure(shownName, errno));
-    return std::unique_ptr<TOutputFile>(new TOutputFile(folder, name, name, std::move(file), shownName, flushOnClose));
+    return std::unique_ptr<TOutputFile>(
+        new TOutputFile(folder, name, name, std::move(file), DefaultFileMode(), shownName, flushOnClose));
 }
 
 std::unique_ptr<TOutputFile> TOutputFile::CreateReplacing(int folder, const std::string& name,
@@ -58,17 +64,17 @@ std::unique_ptr<TOutputFile> TOutputFile::CreateReplacing(int folder, const std:
         const std::string temporary = RandomTemporaryName();
         TFileHandle file(::openat(folder, temporary.c_str(), NewFileFlags, 0600));
         if (file.IsOpen())
-            return std::unique_ptr<TOutputFile>(
-                new TOutputFile(folder, name, temporary, std::move(file), shownName, flushOnClose));
+            return std::unique_ptr<TOutputFile>(new TOutputFile(folder, name, temporary, std::move(file),
+                                                                0600 & ~CurrentUmask(), shownName, flushOnClose));
         if (errno != EEXIST)
             throw EFCreateError(CreateFailure(shownName, errno));
     }
 }
 
-TOutputFile::TOutputFile(int folder, std::string name, std::string writtenName, TFileHandle file, std::string shownName,
-                         bool flushOnClose)
+TOutputFile::TOutputFile(int folder, std::string name, std::string writtenName, TFileHandle file, mode_t mode,
+                         std::string shownName, bool flushOnClose)
     : folder_(folder), name_(std::move(name)), writtenName_(std::move(writtenName)), file_(std::move(file)),
-      shownName_(std::move(shownName)), flushOnClose_(flushOnClose)
+      mode_(mode), shownName_(std::move(shownName)), flushOnClose_(flushOnClose)
 {
 }
 
@@ -118,7 +124,8 @@ void TOutputFile::Commit(std::optional<std::time_t> modTime, mode_t mode)
         const timespec times[2] = {{*modTime, 0}, {*modTime, 0}};
         ::futimens(file_.Get(), times);
     }
-    ::fchmod(file_.Get(), mode);
+    if (mode != mode_)
+        ::fchmod(file_.Get(), mode);
     file_.Reset();
     if (writtenName_ != name_ && ::renameat(folder_, writtenName_.c_str(), folder_, name_.c_str()) != 0)
         throw EFCreateError(CreateFailure(shownName_, errno));

@@ -51,14 +51,16 @@ public:
     const std::string& WriteFailure() const { return writeFailure_; }
 
 private:
-    TOutputFile(int folder, std::string name, std::string writtenName, TFileHandle file, std::string shownName,
-                bool flushOnClose);
+    TOutputFile(int folder, std::string name, std::string writtenName, TFileHandle file, mode_t mode,
+                std::string shownName, bool flushOnClose);
 
     int folder_;
     std::string name_;
     // The name the bytes go to: name_ itself, or a new name beside it.
     std::string writtenName_;
     TFileHandle file_;
+    // The mode the file was created with.
+    mode_t mode_;
     std::string shownName_;
     bool flushOnClose_;
     bool committed_ = false;
