@@ -60,6 +60,9 @@ constexpr std::uint16_t fmCreate = 0xFFFF;
 class TFileStream : public TStream {
 public:
     TFileStream(const std::string& fileName, std::uint16_t mode);
+    // Takes over fd, a file opened elsewhere (one without a name, say);
+    // fileName names it in messages.
+    TFileStream(int fd, const std::string& fileName) : fileName_(fileName), fd_(fd) {}
     ~TFileStream() override;
 
     std::int64_t Read(void* buffer, std::int64_t count) override;

@@ -14,6 +14,7 @@
 class TLFNFileHolder {
 protected:
     TLFNFileHolder(const std::string& fileName, std::uint16_t mode) : file_(fileName, mode) {}
+    TLFNFileHolder(int fd, const std::string& fileName) : file_(fd, fileName) {}
 
     TFileStream file_;
 };
@@ -24,6 +25,9 @@ public:
     // opened for writing or created (mode 0xFFFF has the low bits set) is
     // forced to disk on close, and only when flushOnClose asks for it.
     TLFNFileStream(const std::string& fileName, std::uint16_t mode, bool flushOnClose, std::int32_t bufferSize);
+    // Takes over fd, a file opened for writing elsewhere; fileName names it
+    // in messages.
+    TLFNFileStream(int fd, const std::string& fileName, bool flushOnClose, std::int32_t bufferSize);
 
     friend int GetFileStreamHandle(const TLFNFileStream& stream);
 };

@@ -37,6 +37,9 @@ struct TStoredEntry {
     std::vector<std::uint8_t> Bytes;
 };
 
+class TDestinationFolders;
+class TOutputFile;
+
 class TZipReader {
     // The writer builds on the reader's state: the open archive, the loaded
     // directory and its end record, the cancel flag.
@@ -195,13 +198,15 @@ public:
     //
     // Entries are chosen by DoAll, FilesList (wildcards, ignoring case, over
     // folder + name) or, in the selected-only calls, by their Selected flags.
-    // A file is written beside its target and replaces it only with a
-    // matching CRC; an entry that is damaged (TZipHeaderInfo::DamageReason),
-    // whose name would lead outside DestDir, that cannot be created, or whose
-    // method is not supported is skipped (reason srCannotCreateOutput) and
-    // the run goes on. EFatalUnzipError (the data end early), ECantWriteUCF
-    // (the output refuses bytes) and EUserCanceled end the run; what the
-    // failing entry had begun is gone.
+    // A file that nothing stands in the way of is written under its name; an
+    // existing one is replaced only by a complete file of the size and CRC
+    // stored. Folders below DestDir are entered without following symbolic
+    // links. An entry that is damaged (TZipHeaderInfo::DamageReason), whose
+    // name would lead outside DestDir, whose way passes a symbolic link, that
+    // cannot be created, or whose method is not supported is skipped (reason
+    // srCannotCreateOutput) and the run goes on. EFatalUnzipError (the data
+    // end early), ECantWriteUCF (the output refuses bytes) and EUserCanceled
+    // end the run; what the failing entry had begun is gone.
 
     // Extracts the chosen entries of the directory, reading archive (the
     // open archive stream); returns the number extracted. FilesList is empty
@@ -218,6 +223,13 @@ public:
     // Whether extraction can decompress entries of this compression method:
     // 0 (stored) and 8 (deflated). Entries of any other are skipped.
     static bool SupportsMethod(std::uint16_t method);
+
+    // Why the entry that OnSkippingFile or OnBadCRC is firing for was not
+    // extracted, in a few words: "wrong password", "exists", "refused name:"
+    // and the reason, "bad CRC", "size mismatch:" and the sizes, or why its
+    // file or folder cannot be made. When ECantWriteUCF leaves a run, the
+    // file that refused bytes and the system's reason.
+    const std::string& EntryFailure() const { return entryFailure_; }
 
     // The entry at index as the archive stores it, to be put into another
     // archive unchanged (an encrypted entry stays encrypted). Raises
@@ -241,15 +253,21 @@ private:
     void UnZipDirectoryEntry(TExtractRun& run, int index);
     std::string OutputFolder() const;
     // None when the entry's name would lead outside DestDir.
-    std::optional<std::string> OutputPathOf(const TZipHeaderInfo& entry) const;
+    TSafePath OutputPathOf(const TZipHeaderInfo& entry) const;
+    struct TOutputPlace;
+    TDestinationFolders& DestinationOf(TExtractRun& run) const;
+    TOutputPlace OutputPlaceOf(TExtractRun& run, const std::string& outputName) const;
     std::uint64_t LocateEntryData(TStream& archive, const TZipHeaderInfo& entry);
     bool CheckPassword(TExtractRun& run, int index);
     // Reads and decrypts the current entry's encryption header with
     // Password; true when its check byte is the expected one.
     bool ReadDecryptHeader(TExtractRun& run);
     bool OverwriteAllowed(int index, std::string& outputName);
-    void SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& name, int index);
-    TEntryOutcome UnZipToFile(TExtractRun& run, int index, std::string& outputName);
+    void SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& name, int index, std::string failure);
+    TEntryOutcome UnZipToFile(TExtractRun& run, int index, std::string& outputName, TOutputPlace place);
+    // The output file, or none when the entry was skipped.
+    std::unique_ptr<TOutputFile> CreateOutput(TExtractRun& run, int index, std::string& outputName,
+                                              TOutputPlace& place);
     TEntryOutcome UnZipToTarget(TExtractRun& run, int index, const std::string& outputName);
     bool Decompress(TExtractRun& run, TStream& output, std::uint32_t& crc);
     void ReportBlockWritten(std::size_t count, std::uint64_t written);
@@ -336,4 +354,5 @@ private:
     bool selectedOnly_ = false;
     std::int64_t totalBytes_ = 0;
     std::int64_t bytesDone_ = 0;
+    std::string entryFailure_;
 };

@@ -171,6 +171,9 @@ private:
     int BuildArchive();
     void WriteArchive();
     void OpenOutput();
+    // The unnamed temporary file of an update, or a named one (then in
+    // outputFileName_) where the file system has no unnamed files.
+    std::unique_ptr<TArchiveOutput> OpenTemporaryOutput();
     void CopyPreamble();
     void UpdateExistingEntries();
     void UpdateOldEntry(int index);

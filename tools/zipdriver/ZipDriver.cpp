@@ -8,12 +8,15 @@
 //   zipdriver sfx STUB ARCHIVE
 //
 // Exit status 0 on success; 1 when extract left entries out (each named on
-// standard error); on an error the exception's message goes to standard
-// error and the status is 2.
+// standard error with the reason: a refused name, a wrong password, a bad
+// CRC, a size mismatch, an existing file, a file that cannot be made); on an
+// error the exception's message goes to standard error and the status is 2.
+// A file that extract cannot write is named there with the system's reason.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <optional>
 #include <set>
 #include <span>
@@ -21,6 +24,7 @@
 #include <string>
 #include <string_view>
 
+#include "ZipExceptions.h"
 #include "ZipReader.h"
 #include "ZipWriter.h"
 
@@ -61,8 +65,7 @@ int List(std::span<char* const> arguments)
         const TZipHeaderInfo& entry = reader.GetEntry(i);
         std::printf("%s\t%u\t%llu\t%llu\t%08x\t%d\n", entry.FullName().c_str(), entry.CompressionMethod,
                     static_cast<unsigned long long>(entry.CompressedSize),
-                    static_cast<unsigned long long>(entry.UncompressedSize), entry.CRC32,
-                    entry.Encrypted() ? 1 : 0);
+                    static_cast<unsigned long long>(entry.UncompressedSize), entry.CRC32, entry.Encrypted() ? 1 : 0);
     }
     return 0;
 }
@@ -109,21 +112,31 @@ int Extract(std::span<char* const> arguments)
     reader.OverwriteMode = options->Overwrite;
     reader.Password = options->Password;
     std::set<int> done;
-    std::set<int> failed;
+    // Why each entry that failed was not extracted.
+    std::map<int, std::string> failed;
     reader.OnEndUnZip = [&](TZipReader&, int index, const std::string&) { done.insert(index); };
-    reader.OnSkippingFile = [&](TZipReader&, TSkipReason, const std::string&, int index, bool&) {
-        failed.insert(index);
+    reader.OnSkippingFile = [&](TZipReader& sender, TSkipReason, const std::string&, int index, bool&) {
+        failed[index] = sender.EntryFailure();
     };
-    reader.OnBadCRC = [&](TZipReader&, std::uint32_t, std::uint32_t, int index) { failed.insert(index); };
+    reader.OnBadCRC = [&](TZipReader& sender, std::uint32_t, std::uint32_t, int index) {
+        failed[index] = sender.EntryFailure();
+    };
     reader.SetZipName(ArchiveToRead(arguments[0]));
     reader.SetDestDir(arguments[1]);
-    reader.UnZipToDestDir();
+    try {
+        reader.UnZipToDestDir();
+    } catch (const ECantWriteUCF& error) {
+        std::fprintf(stderr, "%s (%s)\n", error.what(), reader.EntryFailure().c_str());
+        return ExitError;
+    }
     int result = 0;
     for (int i = 0; i < reader.GetCount(); ++i) {
         const TZipHeaderInfo& entry = reader.GetEntry(i);
         const bool extracted = entry.Filename().empty() ? failed.count(i) == 0 : done.count(i) != 0;
         if (!extracted) {
-            std::fprintf(stderr, "not extracted: %s\n", entry.FullName().c_str());
+            const auto why = failed.find(i);
+            std::fprintf(stderr, "not extracted: %s (%s)\n", entry.FullName().c_str(),
+                         why == failed.end() ? "skipped" : why->second.c_str());
             result = ExitIncomplete;
         }
     }

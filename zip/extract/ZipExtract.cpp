@@ -1,8 +1,9 @@
 // The reader component's extraction: which entries a run takes and, for each,
 // the password check, the overwrite rules, the output, the decompressor, the
 // date, mode and CRC check. The plumbing between archive, decompressor and
-// output is in ExtractIO.h, the replace-when-complete output in
-// files/OutputFile.h.
+// output is in ExtractIO.h, the output file in files/OutputFile.h, and the
+// walk into the destination's folders, which follows no symbolic link, in
+// files/DestinationFolders.h.
 #include "ZipReader.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include "ZipUI.h"
 #include "extract/EntryDecompressor.h"
 #include "extract/ExtractIO.h"
+#include "files/DestinationFolders.h"
 #include "files/OutputFile.h"
 #include "files/WildMatch.h"
 #include "files/ZipLib.h"
@@ -36,6 +38,17 @@ struct TZipReader::TExtractRun {
     std::uint64_t dataStart = 0;
     TZipCrypt cipher;
     TEntryDecompressor decompressor;
+    // The destination's folders, opened at the first file.
+    std::optional<TDestinationFolders> destination;
+    // The folder of an output name that a handler moved out of the
+    // destination.
+    std::optional<TDestinationFolders> elsewhere;
+};
+
+// Where an output file goes: its folder, open, and its name there.
+struct TZipReader::TOutputPlace {
+    int Folder = -1;
+    std::string Name;
 };
 
 namespace {
@@ -182,19 +195,18 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
         UnZipDirectoryEntry(run, index);
         return TEntryOutcome::Done;
     }
-    // Its reason is the entry's DamageReason.
     if (entry.Damaged()) {
-        SkipEntry(run, srCannotCreateOutput, entry.FullName(), index);
+        SkipEntry(run, srCannotCreateOutput, entry.FullName(), index, entry.DamageReason());
         return TEntryOutcome::Done;
     }
     std::string outputName;
     if (!targetStream_) {
-        const std::optional<std::string> path = OutputPathOf(entry);
-        if (!path) {
-            SkipEntry(run, srCannotCreateOutput, entry.FullName(), index);
+        const TSafePath path = OutputPathOf(entry);
+        if (!path.unsafeReason.empty()) {
+            SkipEntry(run, srCannotCreateOutput, entry.FullName(), index, "refused name: " + path.unsafeReason);
             return TEntryOutcome::Done;
         }
-        outputName = *path;
+        outputName = path.path;
     }
     bool skip = false;
     if (OnStartUnZip)
@@ -204,13 +216,18 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
     // Before anything is created, so an existing file stays as it is.
     if (!SupportsMethod(entry.CompressionMethod)) {
         ZipUI().MessageBox(LoadStr(IDS_UNKNOWNMETH), LoadStr(IDS_ZIPERROR), TMsgButtons::Ok);
-        SkipEntry(run, srCannotCreateOutput, entry.FullName(), index);
+        SkipEntry(run, srCannotCreateOutput, entry.FullName(), index,
+                  "unsupported compression method " + std::to_string(entry.CompressionMethod));
         return TEntryOutcome::Done;
     }
+    TOutputPlace place;
     if (!targetStream_) {
-        const std::string folder = FolderPartOf(outputName);
-        if (!folder.empty() && !LFNDirectoryExists(folder))
-            LFNForceDirectories(folder);
+        try {
+            place = OutputPlaceOf(run, outputName);
+        } catch (const EStreamError& error) {
+            SkipEntry(run, srCannotCreateOutput, outputName, index, error.what());
+            return TEntryOutcome::Done;
+        }
     }
     run.dataStart = LocateEntryData(run.archive, entry);
     if (entry.Encrypted()) {
@@ -218,21 +235,55 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
             return TEntryOutcome::Done;
         entry.CompressedSize -= EncryptionHeaderSize;
     }
-    return targetStream_ ? UnZipToTarget(run, index, outputName) : UnZipToFile(run, index, outputName);
+    return targetStream_ ? UnZipToTarget(run, index, outputName) : UnZipToFile(run, index, outputName, place);
 }
 
 void TZipReader::UnZipDirectoryEntry(TExtractRun& run, int index)
 {
     if (!targetStream_ && RecreateDirs) {
-        const std::optional<std::string> folder = OutputPathOf(*currentEntry_);
-        if (!folder) {
-            SkipEntry(run, srCannotCreateOutput, currentEntry_->FullName(), index);
+        const TSafePath folder = OutputPathOf(*currentEntry_);
+        if (!folder.unsafeReason.empty()) {
+            SkipEntry(run, srCannotCreateOutput, currentEntry_->FullName(), index,
+                      "refused name: " + folder.unsafeReason);
             return;
         }
-        if (!LFNDirectoryExists(*folder))
-            LFNForceDirectories(*folder);
+        try {
+            DestinationOf(run).Folder(std::string_view(folder.path).substr(OutputFolder().size()));
+        } catch (const EStreamError& error) {
+            SkipEntry(run, srCannotCreateOutput, folder.path, index, error.what());
+            return;
+        }
     }
     ++run.extractedCount;
+}
+
+TDestinationFolders& TZipReader::DestinationOf(TExtractRun& run) const
+{
+    if (!run.destination)
+        run.destination.emplace(destDir_);
+    return *run.destination;
+}
+
+TZipReader::TOutputPlace TZipReader::OutputPlaceOf(TExtractRun& run, const std::string& outputName) const
+{
+    const std::string prefix = OutputFolder();
+    const std::size_t slash = outputName.rfind('/');
+    const std::string name = slash == std::string::npos ? outputName : outputName.substr(slash + 1);
+    if (outputName.starts_with(prefix)) {
+        const std::string_view inside = std::string_view(outputName).substr(prefix.size());
+        if (SafeExtractionPath(inside).path == inside) {
+            const std::size_t folderEnd = inside.rfind('/');
+            return {DestinationOf(run).Folder(inside.substr(0, folderEnd == std::string_view::npos ? 0 : folderEnd)),
+                    name};
+        }
+    }
+    // A handler of OnStartUnZip or OnPromptForOverwrite chose a place of
+    // the program's own, which is taken as it is named.
+    const std::string folder = FolderPartOf(outputName);
+    if (!folder.empty() && !LFNDirectoryExists(folder))
+        LFNForceDirectories(folder);
+    run.elsewhere.emplace(folder);
+    return {run.elsewhere->Folder(""), name};
 }
 
 std::string TZipReader::OutputFolder() const
@@ -243,7 +294,7 @@ std::string TZipReader::OutputFolder() const
     return destDir_.back() == '/' ? destDir_ : destDir_ + "/";
 }
 
-std::optional<std::string> TZipReader::OutputPathOf(const TZipHeaderInfo& entry) const
+TSafePath TZipReader::OutputPathOf(const TZipHeaderInfo& entry) const
 {
     std::string name = entry.Filename();
     if (RecreateDirs) {
@@ -255,10 +306,10 @@ std::optional<std::string> TZipReader::OutputPathOf(const TZipHeaderInfo& entry)
         name = folder + name;
     }
     // Leading "/" parts go; a ".." part or a NUL would leave the folder.
-    const TSafePath safe = SafeExtractionPath(name);
-    if (!safe.unsafeReason.empty())
-        return std::nullopt;
-    return OutputFolder() + safe.path;
+    TSafePath safe = SafeExtractionPath(name);
+    if (safe.unsafeReason.empty())
+        safe.path.insert(0, OutputFolder());
+    return safe;
 }
 
 std::uint64_t TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo& entry)
@@ -271,6 +322,16 @@ std::uint64_t TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo
     // differ from the central one.
     const std::uint16_t nameLength = GetU16(header.data() + 26);  // file name length
     const std::uint16_t extraLength = GetU16(header.data() + 28); // extra field length
+    // Read over rather than seek over: the stream keeps what it has read
+    // ahead only while the position moves by reading, and that holds this
+    // entry's data and, in an archive read in order, the next entries too.
+    std::array<std::uint8_t, 4096> skipped{};
+    for (std::int64_t left = nameLength + extraLength; left > 0;) {
+        const std::int64_t got = archive.Read(skipped.data(), std::min<std::int64_t>(left, skipped.size()));
+        if (got <= 0)
+            break;
+        left -= got;
+    }
     return entry.LocalHeaderOffset + LocalHeaderSize + nameLength + extraLength;
 }
 
@@ -287,7 +348,7 @@ bool TZipReader::CheckPassword(TExtractRun& run, int index)
                 continue;
             }
         }
-        SkipEntry(run, srBadPassword, currentEntry_->FullName(), index);
+        SkipEntry(run, srBadPassword, currentEntry_->FullName(), index, "wrong password");
         return false;
     }
 }
@@ -326,46 +387,68 @@ bool TZipReader::OverwriteAllowed(int index, std::string& outputName)
     return false;
 }
 
-void TZipReader::SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& name, int index)
+void TZipReader::SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& name, int index,
+                           std::string failure)
 {
+    entryFailure_ = std::move(failure);
     if (OnSkippingFile)
         OnSkippingFile(*this, reason, name, index, run.skipRetry);
     totalBytes_ -= static_cast<std::int64_t>(currentEntry_->UncompressedSize);
     --run.filesToExtract;
 }
 
-TZipReader::TEntryOutcome TZipReader::UnZipToFile(TExtractRun& run, int index, std::string& outputName)
+TZipReader::TEntryOutcome TZipReader::UnZipToFile(TExtractRun& run, int index, std::string& outputName,
+                                                  TOutputPlace place)
 {
-    if (!OverwriteAllowed(index, outputName)) {
-        SkipEntry(run, srNoOverwrite, outputName, index);
-        return TEntryOutcome::Done;
-    }
     std::unique_ptr<TOutputFile> output;
-    // The new file replaces a read-only one only when asked to.
-    if (!IsReadOnlyFile(outputName) || ReplaceReadOnly) {
-        try {
-            output = std::make_unique<TOutputFile>(outputName, FlushFilesOnClose, StreamBufferSize);
-        } catch (const Exception&) {
-        }
-    }
-    if (!output) {
-        SkipEntry(run, srCannotCreateOutput, outputName, index);
+    try {
+        output = CreateOutput(run, index, outputName, place);
+    } catch (const EStreamError& error) {
+        SkipEntry(run, srCannotCreateOutput, outputName, index, error.what());
         return TEntryOutcome::Done;
     }
+    if (!output)
+        return TEntryOutcome::Done;
     std::uint32_t crc = 0;
     const TZipHeaderInfo& entry = *currentEntry_;
-    if (!Decompress(run, output->Stream(), crc) || crc != entry.CRC32) {
-        output.reset();
-        return EntryFailed(run, index, crc);
-    }
     try {
+        if (!Decompress(run, *output, crc) || crc != entry.CRC32) {
+            output.reset();
+            return EntryFailed(run, index, crc);
+        }
         output->Commit(DosDateTimeToTime(SanitizeDosDateTime(entry.ModDateTime)),
                        ExtractedFileMode(entry.HostSystem(), entry.ExternalAttributes, RetainAttributes));
-    } catch (const EFCreateError&) {
-        SkipEntry(run, srCannotCreateOutput, outputName, index);
+    } catch (const ECantWriteUCF&) {
+        entryFailure_ = "cannot write " + output->WriteFailure();
+        throw;
+    } catch (const EFCreateError& error) {
+        SkipEntry(run, srCannotCreateOutput, outputName, index, error.what());
         return TEntryOutcome::Done;
     }
     return EntryDone(run, index, outputName);
+}
+
+std::unique_ptr<TOutputFile> TZipReader::CreateOutput(TExtractRun& run, int index, std::string& outputName,
+                                                      TOutputPlace& place)
+{
+    // Nothing to keep: the file is written straight to its name.
+    std::unique_ptr<TOutputFile> output = TOutputFile::CreateNew(place.Folder, place.Name, outputName,
+                                                                 FlushFilesOnClose);
+    if (output)
+        return output;
+    const std::string asked = outputName;
+    if (!OverwriteAllowed(index, outputName)) {
+        SkipEntry(run, srNoOverwrite, outputName, index, "exists");
+        return nullptr;
+    }
+    if (outputName != asked)
+        place = OutputPlaceOf(run, outputName);
+    // The new file replaces a read-only one only when asked to.
+    if (IsReadOnlyFile(outputName) && !ReplaceReadOnly) {
+        SkipEntry(run, srCannotCreateOutput, outputName, index, "exists and is read-only");
+        return nullptr;
+    }
+    return TOutputFile::CreateReplacing(place.Folder, place.Name, outputName, FlushFilesOnClose);
 }
 
 TZipReader::TEntryOutcome TZipReader::UnZipToTarget(TExtractRun& run, int index, const std::string& outputName)
@@ -409,9 +492,18 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
     });
     TUnzipIO io(source, sink);
     bool complete = false;
+    entryFailure_ = "bad CRC";
     try {
         complete = run.decompressor.Decompress(entry, io) == TDecompressResult::Complete;
+        // Data that end short of the size stored are damaged, even when
+        // their CRC-32 is the one stored.
+        if (complete && sink.BytesWritten() != entry.UncompressedSize) {
+            entryFailure_ = "size mismatch: " + std::to_string(sink.BytesWritten()) + " bytes, " +
+                            std::to_string(entry.UncompressedSize) + " stored";
+            complete = false;
+        }
     } catch (const EBiggerThanUncompressed&) {
+        entryFailure_ = "size mismatch: more than the " + std::to_string(entry.UncompressedSize) + " bytes stored";
     }
     crc = sink.CRC();
     return complete;
@@ -453,6 +545,7 @@ TZipReader::TEntryOutcome TZipReader::EntryFailed(TExtractRun& run, int index, s
             return TEntryOutcome::Retry;
         }
     }
+    entryFailure_ = "wrong password";
     if (OnSkippingFile)
         OnSkippingFile(*this, srBadPassword, entry.FullName(), index, run.skipRetry);
     return TEntryOutcome::Done;

@@ -15,6 +15,12 @@ TArchiveOutput::TArchiveOutput(const std::string& fileName, std::int32_t bufferS
 {
 }
 
+TArchiveOutput::TArchiveOutput(TFileHandle file, const std::string& shownName, std::int32_t bufferSize,
+                               bool flushToDisk)
+    : file_(std::make_unique<TLFNFileStream>(file.Release(), shownName, flushToDisk, bufferSize))
+{
+}
+
 std::int64_t TArchiveOutput::Read(void* buffer, std::int64_t count)
 {
     try {

@@ -12,11 +12,15 @@
 
 #include "LFNFileStream.h"
 #include "Stream.h"
+#include "files/FileHandle.h"
 
 class TArchiveOutput : public TStream {
 public:
     // Creates (or empties) the file; the file's own creation errors pass.
     TArchiveOutput(const std::string& fileName, std::int32_t bufferSize, bool flushToDisk);
+    // Writes into file, opened elsewhere for reading and writing (a file
+    // without a name); shownName names it in messages.
+    TArchiveOutput(TFileHandle file, const std::string& shownName, std::int32_t bufferSize, bool flushToDisk);
 
     std::int64_t Read(void* buffer, std::int64_t count) override;
     // All count bytes, or ENotEnoughRoom.
@@ -26,6 +30,9 @@ public:
     // Writes out what is pending and, when asked at creation, forces the
     // file to disk; ENotEnoughRoom when either fails.
     void Close();
+
+    // The operating-system handle of the file.
+    int Handle() const { return GetFileStreamHandle(*file_); }
 
 private:
     std::unique_ptr<TLFNFileStream> file_;

@@ -1,78 +1,135 @@
 #include "files/OutputFile.h"
 
-#include <cerrno>
-#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "Exceptions.h"
 #include "Format.h"
 #include "ZipExceptions.h"
 #include "ZipMessages.h"
-#include "files/ZipLib.h"
+#include "files/TemporaryName.h"
 #include "records/EntryNames.h"
 
 namespace {
 
-std::string FolderOf(const std::string& fileName)
-{
-    const std::size_t slash = fileName.rfind('/');
-    return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
-}
+constexpr int NewFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
 
 std::string CreateFailure(const std::string& fileName, int error)
 {
     return Format("Cannot create file \"%s\". %s", {fileName, std::strerror(error)});
 }
 
+// Reading the umask means setting it, so it is read once: the programs never
+// change theirs.
 mode_t CurrentUmask()
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    static const mode_t mask = [] {
+        const mode_t current = ::umask(0);
+        ::umask(current);
+        return current;
+    }();
     return mask;
+}
+
+bool IsFolder(int folder, const std::string& name)
+{
+    struct stat info {};
+    return ::fstatat(folder, name.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace
 
-TOutputFile::TOutputFile(std::string target, bool flushOnClose, std::int32_t bufferSize)
-    : target_(std::move(target))
+std::unique_ptr<TOutputFile> TOutputFile::CreateNew(int folder, const std::string& name, const std::string& shownName,
+                                                    bool flushOnClose)
 {
-    if (LFNDirectoryExists(target_))
-        throw EFCreateError(CreateFailure(target_, EISDIR));
-    temporary_ = GetTempZipFileName(FolderOf(target_));
-    try {
-        stream_ = std::make_unique<TLFNFileStream>(temporary_, fmOpenWrite, flushOnClose, bufferSize);
-    } catch (...) {
-        ::unlink(temporary_.c_str());
-        throw;
+    TFileHandle file(::openat(folder, name.c_str(), NewFileFlags, 0666));
+    if (!file.IsOpen() && errno == EEXIST)
+        return nullptr;
+    if (!file.IsOpen())
+        throw EFCreateError(CreateFailure(shownName, errno));
+    return std::unique_ptr<TOutputFile>(
+        new TOutputFile(folder, name, name, std::move(file), DefaultFileMode(), shownName, flushOnClose));
+}
+
+std::unique_ptr<TOutputFile> TOutputFile::CreateReplacing(int folder, const std::string& name,
+                                                          const std::string& shownName, bool flushOnClose)
+{
+    if (IsFolder(folder, name))
+        throw EFCreateError(CreateFailure(shownName, EISDIR));
+    for (;;) {
+        const std::string temporary = RandomTemporaryName();
+        TFileHandle file(::openat(folder, temporary.c_str(), NewFileFlags, 0600));
+        if (file.IsOpen())
+            return std::unique_ptr<TOutputFile>(new TOutputFile(folder, name, temporary, std::move(file),
+                                                                0600 & ~CurrentUmask(), shownName, flushOnClose));
+        if (errno != EEXIST)
+            throw EFCreateError(CreateFailure(shownName, errno));
     }
+}
+
+TOutputFile::TOutputFile(int folder, std::string name, std::string writtenName, TFileHandle file, mode_t mode,
+                         std::string shownName, bool flushOnClose)
+    : folder_(folder), name_(std::move(name)), writtenName_(std::move(writtenName)), file_(std::move(file)),
+      mode_(mode), shownName_(std::move(shownName)), flushOnClose_(flushOnClose)
+{
 }
 
 TOutputFile::~TOutputFile()
 {
-    if (temporary_.empty())
+    if (committed_)
         return;
-    stream_.reset();
-    ::unlink(temporary_.c_str());
+    file_.Reset();
+    ::unlinkat(folder_, writtenName_.c_str(), 0);
+}
+
+std::int64_t TOutputFile::Read(void*, std::int64_t) { return 0; }
+
+std::int64_t TOutputFile::Write(const void* buffer, std::int64_t count)
+{
+    const auto* bytes = static_cast<const char*>(buffer);
+    std::int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(file_.Get(), bytes + done, static_cast<std::size_t>(count - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // A write that takes nothing without an error is a full disk.
+            writeFailure_ = Format("\"%s\": %s", {shownName_, std::strerror(n < 0 ? errno : ENOSPC)});
+            break;
+        }
+        done += n;
+    }
+    return done;
+}
+
+std::int64_t TOutputFile::Seek(std::int64_t offset, int origin)
+{
+    const off_t reached = ::lseek(file_.Get(), offset, origin);
+    if (reached < 0)
+        throw EStreamError(Format("Cannot seek in file \"%s\". %s", {shownName_, std::strerror(errno)}));
+    return reached;
 }
 
 void TOutputFile::Commit(std::optional<std::time_t> modTime, mode_t mode)
 {
-    try {
-        stream_->Close();
-    } catch (const EWriteError&) {
+    if (flushOnClose_ && ::fsync(file_.Get()) != 0) {
+        writeFailure_ = Format("\"%s\": %s", {shownName_, std::strerror(errno)});
         throw ECantWriteUCF(LoadStr(IDS_CANTWRITEUCF));
     }
-    const int fd = GetFileStreamHandle(*stream_);
     if (modTime) {
         const timespec times[2] = {{*modTime, 0}, {*modTime, 0}};
-        ::futimens(fd, times);
+        ::futimens(file_.Get(), times);
     }
-    ::fchmod(fd, mode);
-    stream_.reset();
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0)
-        throw EFCreateError(CreateFailure(target_, errno));
-    temporary_.clear();
+    if (mode != mode_)
+        ::fchmod(file_.Get(), mode);
+    file_.Reset();
+    if (writtenName_ != name_ && ::renameat(folder_, writtenName_.c_str(), folder_, name_.c_str()) != 0)
+        throw EFCreateError(CreateFailure(shownName_, errno));
+    committed_ = true;
 }
 
 mode_t DefaultFileMode() { return 0666 & ~CurrentUmask(); }

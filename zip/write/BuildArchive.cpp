@@ -11,6 +11,10 @@
 // the old archive's permissions and renamed over it in one step. Any failure
 // before that rename deletes the temporary file and leaves the old archive as
 // it was; the rename itself replaces it whole or not at all.
+//
+// The temporary file has no name until it is complete (files/UnnamedFile.h),
+// so an update that is killed leaves nothing behind; where the file system
+// has no unnamed files, it is a named one from the start.
 #include "ZipWriter.h"
 
 #include <fcntl.h>
@@ -28,6 +32,7 @@
 #include "ZipMessages.h"
 #include "files/FileNameParts.h"
 #include "files/OutputFile.h"
+#include "files/UnnamedFile.h"
 #include "files/ZipLib.h"
 #include "records/StoredEntrySpan.h"
 #include "records/ZipSignatures.h"
@@ -100,10 +105,8 @@ int TZipWriter::BuildArchive()
 void TZipWriter::WriteArchive()
 {
     deflater_.AllocDeflateBuffers();
-    if (tempFileBuild_) {
+    if (tempFileBuild_)
         OpenZip();
-        outputFileName_ = GetTempZipFileName(ExtractFilePath(GetZipName()));
-    }
     OpenOutput();
     if (tempFileBuild_ && !stub_)
         CopyPreamble();
@@ -119,6 +122,8 @@ void TZipWriter::WriteArchive()
     AddListedNames();
     WriteCentralDirectory();
     output_->Close();
+    if (tempFileBuild_ && outputFileName_.empty())
+        outputFileName_ = NameUnnamedFile(output_->Handle(), ExtractFilePath(GetZipName()));
     output_.reset();
     if (VolumeMode())
         FinishVolumes();
@@ -130,14 +135,13 @@ void TZipWriter::WriteArchive()
 
 void TZipWriter::OpenOutput()
 {
-    // The temporary file is forced to disk before it replaces the archive,
-    // so a failing disk shows here and not after the old archive is gone.
     if (VolumeMode()) {
         CreateVolume(FirstVolumeName());
+    } else if (tempFileBuild_) {
+        output_ = OpenTemporaryOutput();
     } else {
-        output_ = std::make_unique<TArchiveOutput>(tempFileBuild_ ? outputFileName_ : GetZipName(), StreamBufferSize,
-                                                   tempFileBuild_ || FlushFilesOnClose);
-        outputFileName_ = tempFileBuild_ ? outputFileName_ : GetZipName();
+        output_ = std::make_unique<TArchiveOutput>(GetZipName(), StreamBufferSize, FlushFilesOnClose);
+        outputFileName_ = GetZipName();
     }
     if (stub_)
         output_->CopyFrom(*stub_, 0);
@@ -154,6 +158,17 @@ void TZipWriter::OpenOutput()
         newEndRecord_.TotalEntries = 0;
         newEndRecord_.CommentChanged = false;
     }
+}
+
+std::unique_ptr<TArchiveOutput> TZipWriter::OpenTemporaryOutput()
+{
+    // The temporary file is forced to disk before it replaces the archive,
+    // so a failing disk shows here and not after the old archive is gone.
+    const std::string folder = ExtractFilePath(GetZipName());
+    if (std::optional<TFileHandle> unnamed = OpenUnnamedFile(folder))
+        return std::make_unique<TArchiveOutput>(std::move(*unnamed), GetZipName(), StreamBufferSize, true);
+    outputFileName_ = GetTempZipFileName(folder);
+    return std::make_unique<TArchiveOutput>(outputFileName_, StreamBufferSize, true);
 }
 
 // ---- The update pass -------------------------------------------------------

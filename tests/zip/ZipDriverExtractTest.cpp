@@ -1,0 +1,116 @@
+// `zipdriver extract` tells why it left an entry out, one line per entry on
+// standard error, and names the file and the system's reason when a file
+// cannot take its bytes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ArchiveBuilder.h"
+#include "ExtractSupport.h"
+#include "FileSizeLimit.h"
+#include "RunCommand.h"
+#include "TempDir.h"
+
+namespace {
+
+std::string Driver() { return ZIPDRIVER_PATH; }
+
+std::string Patched(std::string archive, THeaderField field, std::uint32_t value)
+{
+    PatchFirstEntry(archive, field, value);
+    return archive;
+}
+
+struct TLeftOutCase {
+    const char* Label;
+    // Writes the archive in.zip into the test's folder and prepares dest.
+    std::function<void(const TempDir& dir)> Prepare;
+    const char* Options;
+    const char* Message;
+};
+
+void WriteArchive(const TempDir& dir, const std::string& bytes) { dir.Write("in.zip", bytes); }
+
+const std::vector<TLeftOutCase> LeftOutCases = {
+    {"refused name",
+     [](const TempDir& dir) {
+         WriteArchive(dir, BuildStoredArchive({{"../up.txt", "up"}, {"ok.txt", "ok"}}));
+     },
+     "", "not extracted: ../up.txt (refused name: the name leads out of the destination folder)\n"},
+    {"symbolic link on the way",
+     [](const TempDir& dir) {
+         WriteArchive(dir, BuildStoredArchive({{"link/evil.txt", "evil"}, {"ok.txt", "ok"}}));
+         std::filesystem::create_directories(dir.File("dest"));
+         std::filesystem::create_directory_symlink(dir.File("outside"), dir.File("dest/link"));
+     },
+     "", "not extracted: link/evil.txt (\"link\" is a symbolic link, which extraction does not follow)\n"},
+    {"wrong password",
+     [](const TempDir& dir) {
+         dir.Write("f.txt", "secret text");
+         RunChecked("cd " + ShellQuote(dir.Folder()) + " && " + Driver() + " create in.zip -p right f.txt");
+         std::filesystem::remove(dir.File("f.txt"));
+     },
+     "-p wrong", "not extracted: f.txt (wrong password)\n"},
+    {"bad CRC",
+     [](const TempDir& dir) {
+         WriteArchive(dir, Patched(BuildStoredArchive({{"f.txt", "abcdef"}, {"ok.txt", "ok"}}), CrcField, 1));
+     },
+     "", "not extracted: f.txt (bad CRC)\n"},
+    {"more data than the size stored",
+     [](const TempDir& dir) {
+         WriteArchive(dir,
+                      Patched(BuildStoredArchive({{"f.txt", "abcdef"}, {"ok.txt", "ok"}}), UncompressedSizeField, 3));
+     },
+     "", "not extracted: f.txt (size mismatch: more than the 3 bytes stored)\n"},
+    {"less data than the size stored",
+     [](const TempDir& dir) {
+         WriteArchive(dir,
+                      Patched(BuildStoredArchive({{"f.txt", "abcdef"}, {"ok.txt", "ok"}}), UncompressedSizeField, 10));
+     },
+     "", "not extracted: f.txt (size mismatch: 6 bytes, 10 stored)\n"},
+    {"exists",
+     [](const TempDir& dir) {
+         WriteArchive(dir, BuildStoredArchive({{"f.txt", "new"}, {"ok.txt", "ok"}}));
+         dir.Write("dest/f.txt", "old");
+     },
+     "-o never", "not extracted: f.txt (exists)\n"},
+};
+
+TEST(ZipDriverExtract, SaysWhyAnEntryWasLeftOut)
+{
+    for (const TLeftOutCase& c : LeftOutCases) {
+        SCOPED_TRACE(c.Label);
+        TempDir dir;
+        std::filesystem::create_directories(dir.File("outside"));
+        c.Prepare(dir);
+        const TCommandResult result =
+            RunCommand(Driver() + " extract " + ShellQuote(dir.File("in.zip")) + " " + ShellQuote(dir.File("dest")) +
+                       " " + c.Options + " 2>" + ShellQuote(dir.File("err")));
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_EQ(ReadFileBytes(dir.File("err")), c.Message);
+        EXPECT_TRUE(std::filesystem::is_empty(dir.File("outside")));
+    }
+}
+
+TEST(ZipDriverExtract, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason)
+{
+    TempDir dir;
+    const std::string archive =
+        dir.Write("in.zip", BuildStoredArchive({{"small.txt", "small"}, {"big.bin", std::string(100000, 'b')}}));
+    const std::string dest = dir.File("dest");
+    TCommandResult result;
+    {
+        FileSizeLimit limit(40000);
+        result = RunCommand(Driver() + " extract " + ShellQuote(archive) + " " + ShellQuote(dest) + " 2>" +
+                            ShellQuote(dir.File("err")));
+    }
+    EXPECT_EQ(result.ExitCode, 2);
+    EXPECT_EQ(ReadFileBytes(dir.File("err")),
+              "Cant write uncompressed file (cannot write \"" + dest + "/big.bin\": File too large)\n");
+    EXPECT_EQ(TreeNames(ReadTree(dest)), "small.txt ");
+}
+
+} // namespace
