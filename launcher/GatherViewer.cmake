@@ -13,8 +13,11 @@
 cmake_minimum_required(VERSION 3.25)
 
 # The C library and the C++ runtime, the X11 and Wayland client libraries,
-# fontconfig and freetype, OpenGL.
+# fontconfig and freetype, OpenGL; and the printing system's client library,
+# which has to be the one that speaks to the machine's own print server
+# (where it is missing, the viewer still runs and prints only to files).
 set(SYSTEM_PATTERNS
+  "^libcups\\.so"
   "^ld-linux" "^linux-vdso" "^libc\\.so" "^libm\\.so" "^libmvec\\.so" "^libdl\\.so" "^libpthread\\.so"
   "^librt\\.so" "^libresolv\\.so" "^libutil\\.so" "^libstdc\\+\\+\\.so" "^libgcc_s\\.so"
   "^libX[A-Za-z0-9]*\\.so" "^libX11-xcb\\.so" "^libxcb\\.so"
