@@ -180,6 +180,7 @@ unsigned TDeflateMatchFinder::LongestMatch(unsigned chainHead, unsigned prevLeng
     for (;;) {
         const TChainLink link = links_[candidate & DeflateWindowMask];
         __builtin_prefetch(&links_[link.back() & DeflateWindowMask]);
+#pragma GCC unroll 4
         for (const unsigned older : link) {
             __builtin_prefetch(window + older + bestLength - 1);
             if (nice(candidate) || older <= limit || --chain == 0)
