@@ -182,7 +182,6 @@ unsigned TDeflateMatchFinder::LongestMatch(unsigned chainHead, unsigned prevLeng
         __builtin_prefetch(&links_[link.back() & DeflateWindowMask]);
 #pragma GCC unroll 4
         for (const unsigned older : link) {
-            __builtin_prefetch(window + older + bestLength - 1);
             if (nice(candidate) || older <= limit || --chain == 0)
                 return bestLength;
             candidate = older;
