@@ -121,8 +121,9 @@ public:
     bool SourceExhausted = false;  // a read came back short: no input beyond the lookahead
 
 private:
-    // The previous four positions with the same hash, nearest first; 0 none,
-    // and what follows a 0 is not to be read.
+    // The previous four positions with the same hash, nearest first; 0 none.
+    // A walk stops at the first one out of reach and never reads past it:
+    // what follows may be stale.
     using TChainLink = std::array<std::uint16_t, 4>;
 
     // The hash of a string one byte on, c its new last byte.
