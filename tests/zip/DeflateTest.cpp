@@ -566,7 +566,19 @@ TEST(Deflate, SameStreamAsInfoZip)
     const Bytes tail = {0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97};
     text.insert(text.end(), tail.begin(), tail.end());
     Bytes small = RandomBytes(5000, 21);
-    const std::vector<std::pair<std::string, Bytes>> files = {{"text.txt", text}, {"random.bin", small}};
+    // Long chains full of hash collisions, and chains that run on past the
+    // reach of a match, across several slides of the window.
+    Bytes fourLetters = RandomBytes(300000, 22);
+    for (std::uint8_t& b : fourLetters)
+        b = "ACGT"[b & 3];
+    fourLetters.insert(fourLetters.end(), tail.begin(), tail.end());
+    const Bytes farBlock = Text(40000, 23);
+    Bytes farRepeats;
+    for (int i = 0; i < 3; ++i)
+        farRepeats.insert(farRepeats.end(), farBlock.begin(), farBlock.end());
+    farRepeats.insert(farRepeats.end(), tail.begin(), tail.end());
+    const std::vector<std::pair<std::string, Bytes>> files = {
+        {"text.txt", text}, {"random.bin", small}, {"letters.txt", fourLetters}, {"far.bin", farRepeats}};
     for (const auto& [name, input] : files) {
         const std::string file = dir.Write(name, std::string(input.begin(), input.end()));
         for (int level = 1; level <= 9; ++level) {

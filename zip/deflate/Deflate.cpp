@@ -157,6 +157,7 @@ std::int64_t TDeflateRun::DeflateLazy()
             continue;
         }
         const unsigned chainHead = InsertCurrent();
+        m_.PrefetchNextChain();
         const unsigned prevLength = matchLength;
         const unsigned prevMatch = m_.MatchStart;
         matchLength = DeflateMinMatch - 1;

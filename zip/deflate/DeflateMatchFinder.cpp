@@ -137,8 +137,8 @@ void TDeflateMatchFinder::SlideWindow()
         return static_cast<std::uint16_t>(v >= DeflateWindowSize ? v - DeflateWindowSize : 0);
     };
     std::transform(head_.begin(), head_.end(), head_.begin(), slide);
-    std::transform(links_.begin(), links_.end(), links_.begin(),
-                   [&](TChainLink link) { return TChainLink{slide(link.Prev), slide(link.PrevPrev)}; });
+    for (TChainLink& link : links_)
+        std::transform(link.begin(), link.end(), link.begin(), slide);
 }
 
 unsigned TDeflateMatchFinder::LongestMatch(unsigned chainHead, unsigned prevLength)
@@ -173,18 +173,18 @@ unsigned TDeflateMatchFinder::LongestMatch(unsigned chainHead, unsigned prevLeng
         scanEnd = Load16(scan + bestLength - 1);
         return false;
     };
-    // Two candidates per link read; each step counts against the chain.
+    // Four candidates per link read; each step counts against the chain.
+    if (chain == 0)
+        return bestLength;
     unsigned candidate = chainHead;
-    while (chain != 0) {
+    for (;;) {
         const TChainLink link = links_[candidate & DeflateWindowMask];
-        __builtin_prefetch(window + link.Prev + bestLength - 1);
-        __builtin_prefetch(&links_[link.PrevPrev & DeflateWindowMask]);
-        if (nice(candidate) || link.Prev <= limit || --chain == 0)
-            break;
-        __builtin_prefetch(window + link.PrevPrev + bestLength - 1);
-        if (nice(link.Prev) || link.PrevPrev <= limit || --chain == 0)
-            break;
-        candidate = link.PrevPrev;
+        __builtin_prefetch(&links_[link.back() & DeflateWindowMask]);
+#pragma GCC unroll 4
+        for (const unsigned older : link) {
+            if (nice(candidate) || older <= limit || --chain == 0)
+                return bestLength;
+            candidate = older;
+        }
     }
-    return bestLength;
 }

@@ -2,12 +2,12 @@
 // and hash chains that find earlier occurrences of the next three bytes.
 //
 // head_[h] is the most recent window position whose three bytes hash to h;
-// links_[p & 32767] links position p to the previous one with the same hash,
-// and to the one before that. A search walks the chain by dependent reads,
-// each a likely cache miss; with two links per read it waits for half as many.
-// The second link is copied from the first one's own link when p is added, so
-// it is what the walk would have read there (a link is rewritten only when its
-// slot is reused, 32 K positions later, when the walk no longer reaches it).
+// links_[p & 32767] holds the next four positions along p's chain, nearest
+// first. A search walks the chain by dependent reads, each a likely cache
+// miss; with four links per read it waits for a quarter as many. The three
+// older links are copied from the first one's own links when p is added, so
+// they are what the walk would have read there (a link is rewritten only when
+// its slot is reused, 32 K positions later, when the walk no longer reaches it).
 // Position 0 doubles as "none", so the string at window position 0 is never
 // matched. When the current position passes the upper half, that half slides
 // down onto the lower one and every stored position moves down with it;
@@ -21,6 +21,7 @@
 // result is a function of the input alone. Owns the window and the two tables.
 #pragma once
 
+#include <array>
 #include <cassert>
 #include <cstdint>
 #include <memory>
@@ -54,9 +55,19 @@ public:
         assert(p < DeflateWindowBufferSize);
         UpdateHash(window_[p + 2]);
         const unsigned chainHead = head_[hash_];
-        links_[p & DeflateWindowMask] = {static_cast<std::uint16_t>(chainHead), links_[chainHead & DeflateWindowMask].Prev};
+        const TChainLink& next = links_[chainHead & DeflateWindowMask];
+        links_[p & DeflateWindowMask] = {static_cast<std::uint16_t>(chainHead), next[0], next[1], next[2]};
         head_[hash_] = static_cast<std::uint16_t>(p);
         return chainHead;
+    }
+
+    // Starts loading the chain link the next position's search reads first, so
+    // that it arrives during the current search instead of after the next
+    // insert. Call after inserting Position: the hash then holds its three
+    // bytes, one update away from the next position's.
+    void PrefetchNextChain() const
+    {
+        __builtin_prefetch(&links_[head_[HashWith(hash_, window_[Position + 3])] & DeflateWindowMask]);
     }
 
     // Reads input into the rest of the window, without sliding it, so that
@@ -110,13 +121,14 @@ public:
     bool SourceExhausted = false;  // a read came back short: no input beyond the lookahead
 
 private:
-    // The previous position with the same hash and the one before it; 0 none.
-    struct TChainLink {
-        std::uint16_t Prev;
-        std::uint16_t PrevPrev;
-    };
+    // The previous four positions with the same hash, nearest first; 0 none.
+    // A walk stops at the first one out of reach and never reads past it:
+    // what follows may be stale.
+    using TChainLink = std::array<std::uint16_t, 4>;
 
-    void UpdateHash(std::uint8_t c) { hash_ = ((hash_ << DeflateHashShift) ^ c) & DeflateHashMask; }
+    // The hash of a string one byte on, c its new last byte.
+    static unsigned HashWith(unsigned hash, std::uint8_t c) { return ((hash << DeflateHashShift) ^ c) & DeflateHashMask; }
+    void UpdateHash(std::uint8_t c) { hash_ = HashWith(hash_, c); }
     std::size_t ReadInto(unsigned position, unsigned count);
     void EndInput();
     void SlideWindow();
