@@ -88,4 +88,18 @@ TEST(UnzipIO, UnStoreCopiesTheCompressedBytesBlockByBlock)
     }
 }
 
+TEST(UnzipIO, MemoryInputIsLentInPlaceAsOneBlock)
+{
+    const TBytes data = MakeSample(TSampleKind::Noise, 100000);
+    TMemoryUnzipSource source(data);
+    TRecordingSink sink;
+    TUnzipIO io(source, sink);
+    ASSERT_TRUE(io.RefillInput());
+    EXPECT_EQ(io.InputNext(), data.data());
+    EXPECT_EQ(io.InputEnd(), data.data() + data.size());
+    io.SetInputNext(io.InputEnd());
+    EXPECT_FALSE(io.RefillInput());
+    EXPECT_EQ(io.InputNext(), io.InputEnd());
+}
+
 } // namespace

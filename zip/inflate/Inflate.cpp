@@ -339,20 +339,31 @@ TInflateStatus TInflater::InflateDynamic()
 }
 
 // The literal/length and distance code lengths, coded with the code-length
-// code. A repeat of the previous length at the very start repeats 0.
+// code. A repeat of the previous length at the very start repeats 0. The bit
+// reader is a local while the lengths are stored: they are bytes, which the
+// compiler must assume could alias the members.
 TInflateStatus TInflater::ReadCodeLengths(unsigned count, std::uint8_t* lengths)
+{
+    TBitReader bits = bits_;
+    const TInflateStatus status = ReadCodeLengths(bits, count, lengths);
+    bits_ = bits;
+    return status;
+}
+
+TInflateStatus TInflater::ReadCodeLengths(TBitReader& bits, unsigned count, std::uint8_t* lengths)
 {
     const THuffmanEntry* const entries = codeLengths_.Entries();
     const std::uint64_t mask = Mask(codeLengths_.LookupBits());
+    TUnzipIO& io = *io_;
     unsigned previous = 0;
     for (unsigned n = 0; n < count;) {
-        if (!bits_.Refill(*io_))
+        if (!bits.Refill(io))
             return TInflateStatus::Truncated;
-        const THuffmanEntry entry = entries[bits_.buffer & mask];
+        const THuffmanEntry entry = entries[bits.buffer & mask];
         if (entry.e == HuffmanInvalid)
             return TInflateStatus::BadData;
         assert(entry.e == HuffmanLiteral);
-        bits_.DumpBits(entry.b);
+        bits.DumpBits(entry.b);
         const unsigned symbol = entry.v;
         if (symbol < RepeatPreviousSymbol) {
             lengths[n++] = static_cast<std::uint8_t>(symbol);
@@ -361,9 +372,9 @@ TInflateStatus TInflater::ReadCodeLengths(unsigned count, std::uint8_t* lengths)
         }
         unsigned repeat;
         if (symbol == RepeatPreviousSymbol) {
-            repeat = 3 + bits_.TakeBits(2);
+            repeat = 3 + bits.TakeBits(2);
         } else {
-            repeat = symbol == RepeatZeroSymbol ? 3 + bits_.TakeBits(3) : 11 + bits_.TakeBits(7);
+            repeat = symbol == RepeatZeroSymbol ? 3 + bits.TakeBits(3) : 11 + bits.TakeBits(7);
             previous = 0;
         }
         if (repeat > count - n)

@@ -40,6 +40,7 @@ private:
     TInflateStatus InflateFixed();
     TInflateStatus InflateDynamic();
     TInflateStatus ReadCodeLengths(unsigned count, std::uint8_t* lengths);
+    TInflateStatus ReadCodeLengths(TBitReader& bits, unsigned count, std::uint8_t* lengths);
     TInflateStatus InflateCodes(const TInflateTable& literals, const TInflateTable& distances);
     TInflateStatus InflateCodesWithBmi2(const TInflateTable& literals, const TInflateTable& distances);
     TInflateStatus DecodeCodes(const TInflateTable& literals, const TInflateTable& distances);

@@ -17,10 +17,10 @@ TUnzipIO::TUnzipIO(TUnzipSource& source, TUnzipSink& sink)
 bool TUnzipIO::RefillInput()
 {
     assert(inputNext_ == inputEnd_);
-    const std::size_t count = source_.ReadCompressed(input_.get(), UnzipBlockSize);
-    inputNext_ = input_.get();
-    inputEnd_ = input_.get() + count;
-    return count != 0;
+    const std::span<const std::uint8_t> block = source_.ReadCompressedBlock(input_.get(), UnzipBlockSize);
+    inputNext_ = block.data();
+    inputEnd_ = block.data() + block.size();
+    return !block.empty();
 }
 
 int TUnzipIO::ReadInputByte(std::uint16_t& value)
@@ -98,6 +98,13 @@ std::size_t TMemoryUnzipSource::ReadCompressed(std::uint8_t* buffer, std::size_t
     std::memcpy(buffer, bytes_.data(), k);
     bytes_ = bytes_.subspan(k);
     return k;
+}
+
+std::span<const std::uint8_t> TMemoryUnzipSource::ReadCompressedBlock(std::uint8_t*, std::size_t)
+{
+    const std::span<const std::uint8_t> block = bytes_;
+    bytes_ = {};
+    return block;
 }
 
 void TMemoryUnzipSink::WriteDecompressed(const std::uint8_t* data, std::size_t count)

@@ -1,6 +1,7 @@
 // The input and output plumbing that every decompressor of one entry uses:
-// compressed bytes come from a source in blocks of up to 32 KB and are handed
-// out byte by byte, as bits, or as the block itself to a fast bit reader;
+// compressed bytes come from a source in blocks (of up to 32 KB, unless the
+// source lends them in place from memory) and are handed out byte by byte,
+// as bits, or as the block itself to a fast bit reader;
 // decompressed bytes gather in a 32 KB output buffer and go to a sink one
 // block at a time. The extraction run plugs in a source that reads the
 // archive (decrypting, changing disks) and a sink that checks the size,
@@ -24,6 +25,13 @@ public:
     // Reads up to count of the entry's next compressed bytes into buffer and
     // returns how many came; 0 when none are left.
     virtual std::size_t ReadCompressed(std::uint8_t* buffer, std::size_t count) = 0;
+    // The entry's next compressed bytes as one block: up to count of them
+    // read into buffer, or, from a source that holds them in memory, any
+    // number in place, which spares the copy. Empty when none are left.
+    virtual std::span<const std::uint8_t> ReadCompressedBlock(std::uint8_t* buffer, std::size_t count)
+    {
+        return {buffer, ReadCompressed(buffer, count)};
+    }
 };
 
 class TUnzipSink {
@@ -92,6 +100,8 @@ class TMemoryUnzipSource : public TUnzipSource {
 public:
     explicit TMemoryUnzipSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     std::size_t ReadCompressed(std::uint8_t* buffer, std::size_t count) override;
+    // All the bytes left, in place.
+    std::span<const std::uint8_t> ReadCompressedBlock(std::uint8_t* buffer, std::size_t count) override;
 
 private:
     std::span<const std::uint8_t> bytes_;
