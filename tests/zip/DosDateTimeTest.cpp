@@ -4,6 +4,11 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "TempDir.h"
 
@@ -55,6 +60,91 @@ TEST(DosDateTime, ConvertsToLocalTimeAndBack)
         ::localtime_r(&*t, &local);
         EXPECT_EQ(local.tm_year + 1900, static_cast<int>(1980 + (value >> 25)));
         EXPECT_EQ(TimeToDosDateTime(*t), value);
+    }
+}
+
+// Runs the test body in the time zone tz, then puts the process's zone back.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const char* tz)
+    {
+        if (const char* old = std::getenv("TZ"))
+            saved_ = old;
+        ::setenv("TZ", tz, 1);
+        ::tzset();
+    }
+    ~TimeZoneScope()
+    {
+        if (saved_)
+            ::setenv("TZ", saved_->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
+std::optional<std::time_t> ByMktime(TDosDateTime value)
+{
+    std::tm local{};
+    local.tm_year = static_cast<int>(value >> 25) + 80;
+    local.tm_mon = static_cast<int>((value >> 21) & 0x0F) - 1;
+    local.tm_mday = static_cast<int>((value >> 16) & 0x1F);
+    local.tm_hour = static_cast<int>((value >> 11) & 0x1F);
+    local.tm_min = static_cast<int>((value >> 5) & 0x3F);
+    local.tm_sec = static_cast<int>(2 * (value & 0x1F));
+    local.tm_isdst = -1;
+    const std::time_t t = std::mktime(&local);
+    return t == static_cast<std::time_t>(-1) ? std::nullopt : std::optional<std::time_t>(t);
+}
+
+struct ZoneCase {
+    const char* tz;
+    // Days whose stamps are compared every 7 minutes 58 seconds, with the
+    // day before and the day after: each holds a change of offset.
+    TDosDateTime days[4];
+};
+
+// A POSIX rule needs no zone files; the named zones need tzdata: Berlin
+// changes by an hour at 02:00 and 03:00, Lord Howe by half an hour, Sao
+// Paulo changed at midnight until 2019, Kathmandu once by 15 minutes.
+const ZoneCase zoneCases[] = {
+    {"CET-1CEST,M3.5.0,M10.5.0/3",
+     {Dos(2026, 3, 29, 0, 0, 0), Dos(2026, 10, 25, 0, 0, 0), Dos(1996, 10, 27, 0, 0, 0), Dos(2099, 3, 29, 0, 0, 0)}},
+    {"Europe/Berlin",
+     {Dos(2026, 3, 29, 0, 0, 0), Dos(2026, 10, 25, 0, 0, 0), Dos(1980, 4, 6, 0, 0, 0), Dos(1980, 9, 28, 0, 0, 0)}},
+    {"Australia/Lord_Howe",
+     {Dos(2026, 4, 5, 0, 0, 0), Dos(2026, 10, 4, 0, 0, 0), Dos(1985, 10, 27, 0, 0, 0), Dos(1986, 3, 16, 0, 0, 0)}},
+    {"America/Sao_Paulo",
+     {Dos(2018, 11, 4, 0, 0, 0), Dos(2018, 2, 18, 0, 0, 0), Dos(2019, 2, 17, 0, 0, 0), Dos(2020, 11, 1, 0, 0, 0)}},
+    {"Asia/Kathmandu",
+     {Dos(1986, 1, 1, 0, 0, 0), Dos(1985, 12, 31, 0, 0, 0), Dos(2026, 6, 1, 0, 0, 0), Dos(1980, 1, 1, 0, 0, 0)}},
+};
+
+TEST(DosDateTime, ConvertsAsMktimeDoesAcrossChangesOfOffset)
+{
+    for (const ZoneCase& zone : zoneCases) {
+        SCOPED_TRACE(zone.tz);
+        if (zone.tz[0] != 'C' && ::access(("/usr/share/zoneinfo/" + std::string(zone.tz)).c_str(), R_OK) != 0)
+            continue; // tzdata is not installed
+        const TimeZoneScope scope(zone.tz);
+        for (TDosDateTime day : zone.days) {
+            const std::time_t midnight = *ByMktime(day);
+            for (std::time_t t = midnight - 86400; t < midnight + 2 * 86400; t += 7 * 60 + 58) {
+                const TDosDateTime value = TimeToDosDateTime(t);
+                SCOPED_TRACE(value);
+                EXPECT_EQ(DosDateTimeToTime(value), ByMktime(value));
+            }
+            // The hours a change skips are not any time's local time.
+            for (unsigned hour = 0; hour < 24; ++hour)
+                for (unsigned minute = 0; minute < 60; minute += 15) {
+                    const TDosDateTime value = day | hour << 11 | minute << 5;
+                    SCOPED_TRACE(value);
+                    EXPECT_EQ(DosDateTimeToTime(value), ByMktime(value));
+                }
+        }
     }
 }
 

@@ -1,7 +1,9 @@
 #include "records/DosDateTime.h"
 
-#include <algorithm>
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -36,6 +38,50 @@ unsigned DaysInMonth(unsigned year, unsigned month)
 }
 
 constexpr unsigned lastDosYear = 1980 + 127;
+
+// Days from 1 January 1970 to the given day of the proleptic Gregorian
+// calendar (month 1 to 12); H. Hinnant's days_from_civil.
+std::int64_t DaysSinceEpoch(unsigned year, unsigned month, unsigned day)
+{
+    const std::int64_t y = static_cast<std::int64_t>(year) - (month <= 2 ? 1 : 0);
+    const std::int64_t era = y / 400;
+    const std::int64_t yearOfEra = y - era * 400;
+    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+// The fields read as if they were UTC.
+std::time_t AsUniversalTime(const TDosFields& f)
+{
+    return static_cast<std::time_t>(DaysSinceEpoch(f.Year, f.Month, f.Day) * 86400 + f.Hour * 3600 + f.Minute * 60 +
+                                    f.Second);
+}
+
+// Seconds east of UTC of local time at t. localtime_r reads the zone once;
+// mktime re-reads it at every call (with TZ unset glibc stats /etc/localtime
+// each time), which costs a system call per extracted file.
+long LocalOffsetAt(std::time_t t)
+{
+    std::tm local{};
+    return ::localtime_r(&t, &local) ? local.tm_gmtoff : 0;
+}
+
+std::optional<std::time_t> LocalTimeByMktime(const TDosFields& f)
+{
+    std::tm local{};
+    local.tm_year = static_cast<int>(f.Year) - 1900;
+    local.tm_mon = static_cast<int>(f.Month) - 1;
+    local.tm_mday = static_cast<int>(f.Day);
+    local.tm_hour = static_cast<int>(f.Hour);
+    local.tm_min = static_cast<int>(f.Minute);
+    local.tm_sec = static_cast<int>(f.Second);
+    local.tm_isdst = -1;
+    const std::time_t t = std::mktime(&local);
+    if (t == static_cast<std::time_t>(-1))
+        return std::nullopt;
+    return t;
+}
 
 } // namespace
 
@@ -85,18 +131,14 @@ std::optional<std::time_t> DosDateTimeToTime(TDosDateTime value)
     if (!IsRealDosDateTime(value))
         return std::nullopt;
     const TDosFields f = Unpack(value);
-    std::tm local{};
-    local.tm_year = static_cast<int>(f.Year) - 1900;
-    local.tm_mon = static_cast<int>(f.Month) - 1;
-    local.tm_mday = static_cast<int>(f.Day);
-    local.tm_hour = static_cast<int>(f.Hour);
-    local.tm_min = static_cast<int>(f.Minute);
-    local.tm_sec = static_cast<int>(f.Second);
-    local.tm_isdst = -1;
-    const std::time_t t = std::mktime(&local);
-    if (t == static_cast<std::time_t>(-1))
-        return std::nullopt;
-    return t;
+    // Where the zone's offset is the same a day before and a day after, the
+    // stamp names exactly one instant, found by arithmetic. Near a change of
+    // offset (a skipped or a repeated hour) mktime decides, as it always did.
+    const std::time_t universal = AsUniversalTime(f);
+    const long offset = LocalOffsetAt(universal - 86400);
+    if (LocalOffsetAt(universal + 86400) == offset && LocalOffsetAt(universal - offset) == offset)
+        return universal - offset;
+    return LocalTimeByMktime(f);
 }
 
 TDosDateTime GetFileDateTime(const std::string& fileName)

@@ -27,7 +27,10 @@ TDosDateTime TimeToDosDateTime(std::time_t t);
 // lookup, for comparisons that only need to know.
 bool IsRealDosDateTime(TDosDateTime value);
 
-// The time_t of a local DOS date-time; none unless IsRealDosDateTime.
+// The time_t of a local DOS date-time; none unless IsRealDosDateTime. The
+// zone is the one the process last read (at its first local-time conversion
+// or its last tzset): away from a change of offset a conversion asks nothing
+// of the system.
 std::optional<std::time_t> DosDateTimeToTime(TDosDateTime value);
 
 // The file's last-write time through SanitizeDosDateTime. A missing name or a
