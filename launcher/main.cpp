@@ -12,12 +12,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "BundleArchive.h"
+#include "ProgramError.h"
 #include "ViewerCache.h"
 
 namespace {
@@ -25,23 +25,6 @@ namespace {
 // The archive to unpack is the running program file itself, wherever it lies.
 const std::string ProgramFile = "/proc/self/exe";
 const std::string ViewerName = "Pictoview";
-
-std::string ProgramName(int argc, char** argv)
-{
-    const std::string path = argc > 0 ? argv[0] : "";
-    const std::string name = path.substr(path.find_last_of('/') + 1);
-    return name.empty() ? "pictoview.exe" : name;
-}
-
-// Entry names come from the archive: control characters in them must not
-// break the message over lines or steer the terminal.
-std::string OneLine(std::string text)
-{
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return text;
-}
 
 std::filesystem::path UnpackedViewer()
 {
@@ -69,7 +52,7 @@ int main(int argc, char** argv)
     try {
         BecomeViewer(UnpackedViewer(), argc, argv);
     } catch (const std::exception& e) {
-        std::cerr << ProgramName(argc, argv) << ": " << OneLine(e.what()) << '\n';
+        ReportProgramError(argc, argv, "pictoview.exe", e);
         return 1;
     }
 }
