@@ -80,14 +80,8 @@ void TForm1::CreateTopBar()
     BitBtn4 = NewBitBtn(*this, TopPanel, "BitBtn4", "&Save", Bounds(104, 8, 89, 25));
     BitBtn6 = NewBitBtn(*this, TopPanel, "BitBtn6", "Save &As...", Bounds(200, 8, 89, 25));
 
-    Label1 = NewComponent<TLabel>(*this);
-    Label1->SetName("Label1");
-    Label1->SetParent(TopPanel);
-    Label1->SetAutoSize(false);
-    Label1->SetBounds(296, 8, 113, 33);
-    Label1->SetAlignment(taCenter);
-    Label1->SetWordWrap(true);
-    Label1->SetCaption("Right Click on Pictures for more Options.");
+    Label1 = NewWrappedLabel(*this, TopPanel, "Label1", "Right Click on Pictures for more Options.",
+                             Bounds(296, 8, 113, 33));
 
     BitBtn2 = NewBitBtn(*this, TopPanel, "BitBtn2", "&Slide Show", Bounds(416, 8, 97, 25));
     BitBtn2->OnClick = [this](TObject* Sender) { BitBtn2Click(Sender); };

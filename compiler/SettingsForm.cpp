@@ -22,7 +22,7 @@ TForm3::TForm3()
     Label1 = NewLabel("Label1", "&Filename of Album:", 72, 24);
     Label1->SetFocusControl(Edit1);
     Label3 = NewLabel("Label3", ".pxa", 288, 24);
-    Label2 = NewWrappedLabel("Label2",
+    Label2 = NewWrappedLabel(*this, this, "Label2",
                              "When you compile this album, the EXE file will have the above name with an .exe "
                              "extension instead of .pxa.  The *.pxa file has an icon of a camera and a picture (no "
                              "arrow).  The *.exe file has an icon of film with two pictures.",
@@ -33,7 +33,7 @@ TForm3::TForm3()
     Edit3->SetMaxLength(40);
     Label6 = NewLabel("Label6", "&Title:", 24, 128);
     Label6->SetFocusControl(Edit3);
-    Label7 = NewWrappedLabel("Label7",
+    Label7 = NewWrappedLabel(*this, this, "Label7",
                              "The Title will appear at the top of the finished album (limit 40 characters).",
                              Bounds(176, 122, 193, 33));
 
@@ -46,7 +46,7 @@ TForm3::TForm3()
     Edit2->SetPasswordChar('*');
     Label4 = NewLabel("Label4", "Password:", 24, 232);
     Label4->SetFocusControl(Edit2);
-    Label5 = NewWrappedLabel("Label5",
+    Label5 = NewWrappedLabel(*this, this, "Label5",
                              "The password is used to lock any pictures with the Password Protect checkbox checked.",
                              Bounds(184, 220, 177, 39));
 
@@ -85,18 +85,6 @@ TLabel* TForm3::NewLabel(const std::string& name, const std::string& caption, in
     return label;
 }
 
-TLabel* TForm3::NewWrappedLabel(const std::string& name, const std::string& caption, TRect bounds)
-{
-    TLabel* label = NewComponent<TLabel>(*this);
-    label->SetName(name);
-    label->SetParent(this);
-    label->SetAutoSize(false);
-    label->SetBoundsRect(bounds);
-    label->SetAlignment(taCenter);
-    label->SetWordWrap(true);
-    label->SetCaption(caption);
-    return label;
-}
 
 TEdit* TForm3::NewEdit(const std::string& name, int left, int top, int width)
 {

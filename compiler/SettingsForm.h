@@ -46,7 +46,6 @@ public:
 
 private:
     TLabel* NewLabel(const std::string& name, const std::string& caption, int left, int top);
-    TLabel* NewWrappedLabel(const std::string& name, const std::string& caption, TRect bounds);
     TEdit* NewEdit(const std::string& name, int left, int top, int width);
     TCheckBox* NewCheckBox(const std::string& name, const std::string& caption, int top);
     TBitBtn* NewButton(const std::string& name, TBitBtnKind kind, int left);

@@ -27,16 +27,14 @@ TForm3::TForm3()
     const TBitmap icon = ApplicationIcon();
     Image1->Picture().SetGraphic(&icon);
 
-    Label1 = NewLabel("Label1",
-                      "Put your own photos in EXE albums like this with Pictoria.  For more information go to:",
-                      Bounds(56, 48, 193, 41));
-    Label1->SetWordWrap(true);
-    Label2 = NewLabel("Label2", HomePageAddress, Bounds(8, 88, 289, 13));
+    Label1 = NewWrappedLabel(*this, this, "Label1",
+                             "Put your own photos in EXE albums like this with Pictoria.  For more information go to:",
+                             Bounds(56, 48, 193, 41));
+    Label2 = NewCentredLabel(*this, this, "Label2", HomePageAddress, Bounds(8, 88, 289, 13));
     Label2->Font().SetStyle(fsUnderline);
     Label2->SetCursor(crHandPoint);
     Label2->OnClick = [this](TObject* Sender) { Label2Click(Sender); };
-    Label3 = NewLabel("Label3", "Do you want to exit Pictoria?", Bounds(8, 128, 289, 41));
-    Label3->SetWordWrap(true);
+    Label3 = NewWrappedLabel(*this, this, "Label3", "Do you want to exit Pictoria?", Bounds(8, 128, 289, 41));
 
     Button1 = NewButton("Button1", "&Yes", 64, mrYes);
     Button2 = NewButton("Button2", "&No", 168, mrNo);
@@ -52,18 +50,6 @@ void TForm3::AskAbout(const std::string& albumTitle)
 void TForm3::Label2Click(TObject*)
 {
     Shell().OpenAddress(Label2->Caption());
-}
-
-TLabel* TForm3::NewLabel(const std::string& name, const std::string& caption, TRect bounds)
-{
-    TLabel* label = NewComponent<TLabel>(*this);
-    label->SetName(name);
-    label->SetParent(this);
-    label->SetAutoSize(false);
-    label->SetAlignment(taCenter);
-    label->SetBoundsRect(bounds);
-    label->SetCaption(caption);
-    return label;
 }
 
 TButton* TForm3::NewButton(const std::string& name, const std::string& caption, int left, TModalResult result)

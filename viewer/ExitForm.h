@@ -31,7 +31,6 @@ public:
     void Label2Click(TObject* Sender);
 
 private:
-    TLabel* NewLabel(const std::string& name, const std::string& caption, TRect bounds);
     TButton* NewButton(const std::string& name, const std::string& caption, int left, TModalResult result);
 };
 

@@ -68,14 +68,8 @@ void TForm1::CreateTopBar()
     TopPanel->SetBevelOuter(bvNone);
     TopPanel->SetCaption("");
 
-    TopLabel = NewComponent<TLabel>(*this);
-    TopLabel->SetName("TopLabel");
-    TopLabel->SetParent(TopPanel);
-    TopLabel->SetAutoSize(false);
-    TopLabel->SetBounds(256, 8, 112, 26);
-    TopLabel->SetAlignment(taCenter);
-    TopLabel->SetWordWrap(true);
-    TopLabel->SetCaption("For More Options Right Click on Picture");
+    TopLabel = NewWrappedLabel(*this, TopPanel, "TopLabel", "For More Options Right Click on Picture",
+                               Bounds(256, 8, 112, 26));
 
     // The Slide Show button comes first in tab order.
     BitBtn2 = NewBitBtn(*this, TopPanel, "BitBtn2", "&Slide Show", Bounds(392, 8, 225, 25));

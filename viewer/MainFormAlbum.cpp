@@ -169,14 +169,8 @@ void TForm1::BuildFrame(int32_t p)
         ImageMouseDown(Sender, Button, Shift, X, Y);
     };
 
-    TLabel* label = NewComponent<TLabel>(*this);
-    label->SetParent(ScrollBox1);
-    label->SetName("Label" + number);
-    label->SetAutoSize(false);
-    label->SetWordWrap(true);
-    label->SetAlignment(taCenter);
-    label->SetCaption("");
-    label->SetBounds(place.LabelLeft, place.LabelTop, panel->ClientWidth(), place.LabelHeight);
+    NewWrappedLabel(*this, ScrollBox1, "Label" + number, "",
+                    Bounds(place.LabelLeft, place.LabelTop, panel->ClientWidth(), place.LabelHeight));
 }
 
 void TForm1::EnablePictureSaving(bool allow)

@@ -159,3 +159,24 @@ void TButton::Click()
         form->SetModalResult(modalResult_);
     TWinControl::Click();
 }
+
+TLabel* NewCentredLabel(TComponent& owner, TWinControl* parent, const std::string& name, const std::string& caption,
+                        TRect bounds)
+{
+    TLabel* label = NewComponent<TLabel>(owner);
+    label->SetName(name);
+    label->SetParent(parent);
+    label->SetAutoSize(false);
+    label->SetAlignment(taCenter);
+    label->SetBoundsRect(bounds);
+    label->SetCaption(caption);
+    return label;
+}
+
+TLabel* NewWrappedLabel(TComponent& owner, TWinControl* parent, const std::string& name, const std::string& caption,
+                        TRect bounds)
+{
+    TLabel* label = NewCentredLabel(owner, parent, name, caption, bounds);
+    label->SetWordWrap(true);
+    return label;
+}

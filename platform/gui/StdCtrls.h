@@ -18,6 +18,16 @@
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 
+class TLabel;
+
+// A label of fixed size with its text centred, made as forms make their
+// design-time labels: owned by owner, named, on parent, with its bounds.
+TLabel* NewCentredLabel(TComponent& owner, TWinControl* parent, const std::string& name, const std::string& caption,
+                        TRect bounds);
+// The same, its text wrapped over lines.
+TLabel* NewWrappedLabel(TComponent& owner, TWinControl* parent, const std::string& name, const std::string& caption,
+                        TRect bounds);
+
 class TLabel : public TGraphicControl {
 public:
     TLabel();
