@@ -92,7 +92,6 @@ private:
     int Report(int state, int result);
     int SetTransferCount();
     int RunEventLoop(GlobalHandle& DIB);
-    void EndTransfers();
     void ClearSourceIdentity();
 
     std::unique_ptr<SourceManagerLibrary> LibraryHandle;

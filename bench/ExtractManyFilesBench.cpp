@@ -159,6 +159,10 @@ int main(int argc, char** argv)
             unzipTimes.push_back(TimedRun(UnzipCommand(archive, to / "unzip")));
             driverTimes.push_back(TimedRun(DriverCommand(driver, archive, to / "driver")));
         }
+        if (driverTimes.back() < 0 || unzipTimes.back() < 0) {
+            std::fprintf(stderr, "an extraction failed in round %d\n", round + 1);
+            return 1;
+        }
         ratios.push_back(driverTimes.back() / unzipTimes.back());
     }
     const int files = FolderCount * FilesPerFolder;

@@ -85,7 +85,6 @@ TLabel* TForm3::NewLabel(const std::string& name, const std::string& caption, in
     return label;
 }
 
-
 TEdit* TForm3::NewEdit(const std::string& name, int left, int top, int width)
 {
     TEdit* edit = NewComponent<TEdit>(*this);

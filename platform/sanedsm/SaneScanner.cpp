@@ -1,6 +1,7 @@
 #include "SaneScanner.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include <sane/sane.h>
@@ -35,6 +36,24 @@ bool ReadLine(SANE_Handle handle, std::vector<SANE_Byte>& line, SANE_Status& sta
 int WordValue(SANE_Word word, SANE_Value_Type type)
 {
     return type == SANE_TYPE_FIXED ? static_cast<int>(SANE_UNFIX(word)) : word;
+}
+
+// Wider than any scanner's line at its highest resolution.
+constexpr SANE_Int MaxPixelsPerLine = 1 << 16;
+
+// A frame this scanner code reads, whose lines hold every sample the
+// parameters promise, so reading a line never runs past its end.
+bool Supported(const SANE_Parameters& parameters)
+{
+    if (parameters.format != SANE_FRAME_GRAY && parameters.format != SANE_FRAME_RGB)
+        return false;
+    if (parameters.depth != 1 && parameters.depth != 8 && parameters.depth != 16)
+        return false;
+    if (parameters.pixels_per_line <= 0 || parameters.pixels_per_line > MaxPixelsPerLine)
+        return false;
+    const std::int64_t channels = parameters.format == SANE_FRAME_RGB ? 3 : 1;
+    const std::int64_t lineBits = std::int64_t(parameters.pixels_per_line) * channels * parameters.depth;
+    return parameters.bytes_per_line >= (lineBits + 7) / 8;
 }
 
 } // namespace
@@ -118,10 +137,7 @@ ScanOutcome SaneScanner::Scan(ScannedImage& image)
     SANE_Parameters parameters{};
     if (status == SANE_STATUS_GOOD)
         status = sane_get_parameters(handle_, &parameters);
-    const bool supported = (parameters.format == SANE_FRAME_GRAY || parameters.format == SANE_FRAME_RGB) &&
-                           (parameters.depth == 1 || parameters.depth == 8 || parameters.depth == 16) &&
-                           parameters.pixels_per_line > 0 && parameters.bytes_per_line > 0;
-    if (status != SANE_STATUS_GOOD || !supported) {
+    if (status != SANE_STATUS_GOOD || !Supported(parameters)) {
         sane_cancel(handle_);
         return status == SANE_STATUS_CANCELLED ? ScanOutcome::Cancelled : ScanOutcome::Failed;
     }
