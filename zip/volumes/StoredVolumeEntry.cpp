@@ -3,6 +3,7 @@
 // the following volumes.
 #include "ZipReader.h"
 
+#include <algorithm>
 #include <array>
 
 #include "LittleEndian.h"
@@ -15,6 +16,7 @@ namespace {
 constexpr std::uint32_t DataDescriptorSignature = 0x08074B50;
 // A descriptor's CRC and sizes, after its optional signature.
 constexpr std::size_t DescriptorFieldsSize = 12;
+constexpr std::uint64_t ReadChunkSize = 1 << 20;
 
 } // namespace
 
@@ -30,12 +32,18 @@ TStoredEntry TZipReader::ReadStoredVolumeEntry(const TZipHeaderInfo& entry)
     stored.Header->Assign(entry);
     stored.Header->LocalExtraLength = GetU16(header.data() + 28); // extra field length
     volumes.Seek(GetU16(header.data() + 26), soFromCurrent);      // past the name
+    // Read in chunks: a size the directory claims past the set's end fails
+    // where the bytes run out instead of being allocated first.
     const auto readOn = [&](std::uint64_t count) {
-        const std::size_t start = stored.Bytes.size();
-        stored.Bytes.resize(start + count);
-        if (volumes.Read(stored.Bytes.data() + start, static_cast<std::int64_t>(count)) !=
-            static_cast<std::int64_t>(count))
-            RaiseEntryOutsideArchive(entry);
+        while (count > 0) {
+            const std::uint64_t part = std::min<std::uint64_t>(count, ReadChunkSize);
+            const std::size_t start = stored.Bytes.size();
+            stored.Bytes.resize(start + part);
+            if (volumes.Read(stored.Bytes.data() + start, static_cast<std::int64_t>(part)) !=
+                static_cast<std::int64_t>(part))
+                RaiseEntryOutsideArchive(entry);
+            count -= part;
+        }
     };
     readOn(stored.Header->LocalExtraLength + entry.CompressedSize);
     if (entry.HasDataDescriptor()) {

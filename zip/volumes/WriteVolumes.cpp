@@ -144,9 +144,9 @@ void TZipWriter::WriteDiskLabel()
 
 void TZipWriter::FinishVolumes()
 {
-    // The set is complete: no later failure may remove its volumes.
-    createdVolumes_.Clear();
     if (multiZipInfo_.MultiMode == mmSpan) {
+        // The set is complete: no later failure may remove its volumes.
+        createdVolumes_.Clear();
         WriteDiskLabel();
         return;
     }
@@ -158,6 +158,9 @@ void TZipWriter::FinishVolumes()
     } else {
         zipName_ = outputFileName_;
     }
+    // In place, the set may no longer be removed by a later failure; a
+    // block that could not be moved into place still goes.
+    createdVolumes_.Clear();
 }
 
 void TZipWriter::AbandonVolumes()
