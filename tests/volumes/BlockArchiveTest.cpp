@@ -306,6 +306,31 @@ TEST(BlockArchive, AnEntryStraddlingBlocksIsReadAsStoredAndCarriedIntoAnotherArc
     EXPECT_EQ(ReadEntries(dir.File("single.zip")), std::vector<TVolumeEntry>{entries[1]});
 }
 
+TEST(BlockArchive, AStoredEntryClaimingMoreThanTheSetHoldsIsRefused)
+{
+    TempDir dir;
+    TZipWriter writer;
+    UseBlocks(writer, 100, 1000);
+    writer.SetZipName(dir.File("backup.zip"));
+    WriteEntries(writer, MakeEntries({{"a.bin", 150}, {"b.bin", 120}}));
+    // The second central header, in the last block, claims 3.75 GiB of data.
+    std::string last = ReadFileBytes(writer.GetZipName());
+    const std::size_t second = last.find("PK\x01\x02", last.find("PK\x01\x02") + 4);
+    ASSERT_NE(second, std::string::npos);
+    last.replace(second + 20, 4, "\x00\x00\x00\xF0", 4);
+    dir.Write(std::filesystem::path(writer.GetZipName()).filename().string(), last);
+
+    TZipReader reader;
+    reader.SetZipName(writer.GetZipName());
+    reader.ReadZip();
+    try {
+        reader.ReadStoredEntry(1);
+        FAIL() << "read";
+    } catch (const EBadZipFile& e) {
+        EXPECT_NE(std::string(e.what()).find("b.bin"), std::string::npos) << e.what();
+    }
+}
+
 TEST(BlockArchive, BlockNamesComeFromTheBaseNameWhateverTheHandlerAnswers)
 {
     TempDir dir;
