@@ -92,7 +92,7 @@ std::int64_t TS_BufferStream::Seek(std::int64_t offset, int origin)
 {
     const std::int64_t position = LogicalPosition();
     const std::int64_t target = TargetOf(offset, origin, position);
-    if (target == position)
+    if (target == position || MoveInsideBuffer(target, position))
         return target;
     if (!FlushBuffer())
         throw Exception(SeekErrorText);
@@ -116,6 +116,7 @@ bool TS_BufferStream::FillBuffer()
     current_ = buffer_.data();
     end_ = current_ + got;
     state_ = got > 0 ? TBufferState::Reading : TBufferState::Idle;
+    putBack_ = false;
     DoFillBuffer();
     return got > 0;
 }
@@ -135,6 +136,7 @@ void TS_BufferStream::PutBack(std::uint8_t byte)
         throw EStreamError(PutbackOverflowText);
     --current_;
     *current_ = byte;
+    putBack_ = true;
 }
 
 void TS_BufferStream::DoFillBuffer()
@@ -158,6 +160,20 @@ std::int64_t TS_BufferStream::LogicalPosition()
     case TBufferState::Idle: break;
     }
     return inner;
+}
+
+// A target among the bytes of the last refill, or just past them, is reached
+// by moving within the buffer: the directory steps over extra fields and
+// comments, and extraction over local names, without a refill. A byte put
+// back is no byte of the inner stream, so a buffer that holds one is left.
+bool TS_BufferStream::MoveInsideBuffer(std::int64_t target, std::int64_t position)
+{
+    if (state_ != TBufferState::Reading || putBack_)
+        return false;
+    if (target < position - (current_ - buffer_.data()) || target > position + (end_ - current_))
+        return false;
+    current_ += target - position;
+    return true;
 }
 
 std::int64_t TS_BufferStream::TargetOf(std::int64_t offset, int origin, std::int64_t position)

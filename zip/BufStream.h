@@ -43,10 +43,12 @@ public:
     // fewer than count when a write-out fell short.
     std::int64_t Write(const void* buffer, std::int64_t count) override;
     // Origin soFromEnd counts back by |offset| from the larger of the logical
-    // position and the inner size. A seek to the current position keeps the
-    // buffer; any other drops what was read ahead. Raises Exception for an
-    // invalid origin or a target before the start (nothing changes), and the
-    // seek error when pending bytes cannot all be written out.
+    // position and the inner size. While reading, a target within the bytes
+    // of the last refill (or just past them) moves within the buffer; any
+    // other target drops the buffer, and so does every seek that changes the
+    // position after a PutBack. Raises Exception for an invalid origin or a
+    // target before the start (nothing changes), and the seek error when
+    // pending bytes cannot all be written out.
     std::int64_t Seek(std::int64_t offset, int origin) override;
 
     // Writes out what is pending and, for a stream that flushes on destroy
@@ -81,6 +83,7 @@ protected:
 private:
     std::int64_t PendingCount() const { return current_ - buffer_.data(); }
     std::int64_t LogicalPosition();
+    bool MoveInsideBuffer(std::int64_t target, std::int64_t position);
     std::int64_t TargetOf(std::int64_t offset, int origin, std::int64_t position);
     void StartWriteBuffer();
     std::int64_t WriteOut();
@@ -93,4 +96,6 @@ private:
     std::uint8_t* end_ = nullptr;
     TBufferState state_ = TBufferState::Idle;
     bool written_ = false;
+    // A byte of the buffer was replaced by PutBack since the last refill.
+    bool putBack_ = false;
 };

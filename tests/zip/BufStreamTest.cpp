@@ -163,8 +163,10 @@ private:
         expected += ReadText(model_, count - static_cast<std::int64_t>(expected.size()));
         SCOPED_TRACE("read " + std::to_string(count));
         ASSERT_EQ(ReadText(stream_, count), expected);
-        if (count > 0)
+        if (count > 0) {
             putBackAllowed_ = static_cast<std::int64_t>(expected.size()) == count;
+            putBackMaybe_ = false;
+        }
     }
 
     void Write()
@@ -200,8 +202,11 @@ private:
         SCOPED_TRACE("seek " + std::to_string(offset) + " from " + std::to_string(origin));
         ASSERT_EQ(stream_.Seek(offset, origin), target);
         model_.SetPosition(target);
-        if (target != position)
+        if (target != position) {
             Forget();
+            // A seek within the buffer may leave bytes before the position.
+            putBackMaybe_ = true;
+        }
     }
 
     void PutBack()
@@ -209,22 +214,32 @@ private:
         if (overlay_)
             return;
         const auto byte = static_cast<std::uint8_t>(random_());
-        if (!putBackAllowed_) {
+        if (putBackMaybe_) {
+            try {
+                stream_.PutBack(byte);
+            } catch (const EStreamError&) {
+                return;
+            }
+        } else if (!putBackAllowed_) {
             ASSERT_THROW(stream_.PutBack(byte), EStreamError);
             return;
+        } else {
+            stream_.PutBack(byte);
         }
-        stream_.PutBack(byte);
         model_.Seek(-1, soFromCurrent);
         overlay_ = byte;
         putBackAllowed_ = false;
+        putBackMaybe_ = false;
     }
 
     void Size()
     {
         const std::int64_t expected = std::max(model_.Size(), model_.Position());
         ASSERT_EQ(stream_.Size(), expected);
-        if (model_.Position() != expected)
+        if (model_.Position() != expected) {
             Forget();
+            putBackMaybe_ = true;
+        }
     }
 
     void Close() { stream_.Close(); }
@@ -233,6 +248,7 @@ private:
     {
         overlay_.reset();
         putBackAllowed_ = false;
+        putBackMaybe_ = false;
     }
 
     TS_BufferStream& stream_;
@@ -241,6 +257,8 @@ private:
     std::mt19937 random_;
     std::optional<std::uint8_t> overlay_;
     bool putBackAllowed_ = false;
+    // Whether a put-back may go either way.
+    bool putBackMaybe_ = false;
 };
 
 class BufferStreamModel : public testing::TestWithParam<TRandomRunCase> {};
@@ -326,7 +344,8 @@ TEST(BufferStream, PutBackOnlyWhileReadingPastTheBufferStart)
         std::function<void(TS_BufferStream&)> prepare;
     } cases[] = {
         {"new stream", [](TS_BufferStream&) {}},
-        {"after a seek", [](TS_BufferStream& s) { ReadText(s, 3); s.Seek(1, soFromBeginning); }},
+        {"after a seek out of the buffer", [](TS_BufferStream& s) { ReadText(s, 3); s.Seek(6, soFromBeginning); }},
+        {"after a seek back to the buffer start", [](TS_BufferStream& s) { ReadText(s, 3); s.Seek(0, soFromBeginning); }},
         {"after a write", [](TS_BufferStream& s) { WriteText(s, "zz"); }},
         {"after reading past the end", [](TS_BufferStream& s) { ReadText(s, 20); }},
         {"back at the buffer start", [](TS_BufferStream& s) { ReadText(s, 5); s.PutBack('y'); }},
@@ -362,16 +381,48 @@ TEST(BufferStream, SeekToTheCurrentPositionKeepsTheBuffer)
     EXPECT_EQ(inner.reads, 1);
 }
 
-TEST(BufferStream, ChangingSeekDropsWhatWasReadAhead)
+TEST(BufferStream, SeekWithinTheBufferMovesInItAndAnyOtherDropsIt)
+{
+    // A buffer of 10 over 100 bytes; 3 read, so it holds bytes 0 to 9. Then
+    // a seek and a read of 2 bytes: the inner stream's seeks and reads.
+    const struct {
+        const char* name;
+        std::int64_t offset;
+        int origin;
+        std::int64_t target;
+        int moves;
+        int reads;
+    } cases[] = {
+        {"back to the buffer start", 0, soFromBeginning, 0, 0, 1},
+        {"forward inside", 4, soFromCurrent, 7, 0, 1},
+        {"back inside", -2, soFromCurrent, 1, 0, 1},
+        {"to the buffer end", 10, soFromBeginning, 10, 0, 2},
+        {"one past the buffer end", 11, soFromBeginning, 11, 1, 2},
+        {"far ahead", 50, soFromBeginning, 50, 1, 2},
+    };
+    const std::string contents = Pattern(100);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TProbeStream inner(contents);
+        TS_BufferStream stream(inner, 10);
+        ReadText(stream, 3);
+        EXPECT_EQ(stream.Seek(c.offset, c.origin), c.target);
+        EXPECT_EQ(stream.Position(), c.target);
+        EXPECT_EQ(ReadText(stream, 2), contents.substr(static_cast<std::size_t>(c.target), 2));
+        EXPECT_EQ(inner.moves, c.moves);
+        EXPECT_EQ(inner.reads, c.reads);
+    }
+}
+
+TEST(BufferStream, ASeekAfterAPutBackForgetsTheByteAndReadsTheStream)
 {
     const std::string contents = Pattern(100);
     TProbeStream inner(contents);
     TS_BufferStream stream(inner, DefaultBufferSize);
     ReadText(stream, 3);
-    EXPECT_EQ(stream.Seek(5, soFromBeginning), 5);
-    EXPECT_EQ(inner.moves, 1);
-    EXPECT_EQ(ReadText(stream, 2), contents.substr(5, 2));
-    EXPECT_EQ(inner.reads, 2);
+    stream.PutBack('!');
+    EXPECT_EQ(stream.Seek(1, soFromBeginning), 1);
+    EXPECT_EQ(ReadText(stream, 3), contents.substr(1, 3));
 }
 
 TEST(BufferStream, SeekFromTheEndCountsBackWhateverTheSign)

@@ -37,7 +37,6 @@
 #include "ZipUI.h"
 #include "directory/EntryOverlap.h"
 #include "directory/LocalHeaderScan.h"
-#include "directory/ReadAheadStream.h"
 #include "records/ZipSignatures.h"
 #include "volumes/VolumeStream.h"
 
@@ -195,10 +194,8 @@ void TZipReader::PumpMessages()
 
 // ---- The central directory ------------------------------------------------
 
-void TZipReader::ReadCentralDirectory(TStream& archive)
+void TZipReader::ReadCentralDirectory(TStream& stream)
 {
-    // Steps over extra fields and comments stay inside the chunk read ahead.
-    TReadAheadStream stream(archive);
     // A fresh read: what an earlier read (or scan) of the archive left goes.
     DropDirectory();
     rebuilt_ = false;
@@ -225,10 +222,6 @@ void TZipReader::ReadCentralDirectory(TStream& archive)
     if (endRecord_.ThisDisk == 0)
         currentDisk_ = 0;
     Sort(SortMode);
-    // The caller's stream stands where the directory's reading ended; in a
-    // volume set it may have been closed by a change of volume.
-    if (GetMultiMode() == mmNone)
-        archive.Seek(stream.Position(), soFromBeginning);
 }
 
 // An end record found in random bytes, or one whose central directory cannot

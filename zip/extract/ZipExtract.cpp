@@ -322,16 +322,7 @@ std::uint64_t TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo
     // differ from the central one.
     const std::uint16_t nameLength = GetU16(header.data() + 26);  // file name length
     const std::uint16_t extraLength = GetU16(header.data() + 28); // extra field length
-    // Read over rather than seek over: the stream keeps what it has read
-    // ahead only while the position moves by reading, and that holds this
-    // entry's data and, in an archive read in order, the next entries too.
-    std::array<std::uint8_t, 4096> skipped{};
-    for (std::int64_t left = nameLength + extraLength; left > 0;) {
-        const std::int64_t got = archive.Read(skipped.data(), std::min<std::int64_t>(left, skipped.size()));
-        if (got <= 0)
-            break;
-        left -= got;
-    }
+    archive.Seek(nameLength + extraLength, soFromCurrent);
     return entry.LocalHeaderOffset + LocalHeaderSize + nameLength + extraLength;
 }
 
