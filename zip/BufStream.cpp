@@ -116,6 +116,8 @@ bool TS_BufferStream::FillBuffer()
     current_ = buffer_.data();
     end_ = current_ + got;
     state_ = got > 0 ? TBufferState::Reading : TBufferState::Idle;
+    if (got > 0)
+        readEnd_ = inner_.Position();
     putBack_ = false;
     DoFillBuffer();
     return got > 0;
@@ -153,13 +155,13 @@ void TS_BufferStream::DoFlushBuffer()
 
 std::int64_t TS_BufferStream::LogicalPosition()
 {
-    const std::int64_t inner = inner_.Position();
     switch (state_) {
-    case TBufferState::Reading: return inner - (end_ - current_);
-    case TBufferState::Writing: return inner + PendingCount();
+    // The inner stream stays where the refill left it: no need to ask it.
+    case TBufferState::Reading: return readEnd_ - (end_ - current_);
+    case TBufferState::Writing: return inner_.Position() + PendingCount();
     case TBufferState::Idle: break;
     }
-    return inner;
+    return inner_.Position();
 }
 
 // A target among the bytes of the last refill, or just past them, is reached

@@ -96,6 +96,8 @@ private:
     std::uint8_t* end_ = nullptr;
     TBufferState state_ = TBufferState::Idle;
     bool written_ = false;
+    // While reading: the inner stream's position, at the end of the refill.
+    std::int64_t readEnd_ = 0;
     // A byte of the buffer was replaced by PutBack since the last refill.
     bool putBack_ = false;
 };

@@ -17,7 +17,8 @@ std::int64_t TVolumeStream::Write(const void*, std::int64_t) { return 0; }
 
 std::int64_t TVolumeStream::Seek(std::int64_t offset, int origin)
 {
-    if (origin != soFromCurrent || offset <= 0)
+    // Only a forward step in a set may run on into the next volume.
+    if (origin != soFromCurrent || offset <= 0 || !MoreVolumes())
         return Current().Seek(offset, origin);
     std::int64_t target = Current().Position() + offset;
     while (target > Current().Size() && MoreVolumes()) {
