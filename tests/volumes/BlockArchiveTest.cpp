@@ -150,6 +150,29 @@ TEST(BlockArchive, BlockOneThousandHasFourDigitsAndTheSetReadsBack)
     EXPECT_EQ(ReadEntries(dir.File("backup.1000")), entries);
 }
 
+TEST(BlockArchive, SetsOfMoreThanAThousandBlocksReadBackFromTheLastBlockAndFromTheSideFile)
+{
+    // As above, with one block more of data: block 1001 holds the directory,
+    // and the end record says disk 1000.
+    TempDir dir;
+    TZipWriter writer;
+    UseBlocks(writer, 137, 100);
+    writer.MultiZipInfo().SaveZipInfoOnFirstDisk = true;
+    writer.SetZipName(dir.File("backup.zip"));
+    const std::vector<TVolumeEntry> entries = MakeEntries({{"big.bin", 100 + 999 * 100}});
+    WriteEntries(writer, entries);
+    EXPECT_EQ(writer.GetZipName(), dir.File("backup.1001"));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("backup.1000")), 100u);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("backup.zfc")));
+
+    TZipReader reader;
+    reader.DoProcessMessages = false;
+    reader.SetZipName(dir.File("backup.1001"));
+    EXPECT_EQ(ReadEntries(reader), entries);
+    EXPECT_EQ(reader.NumDisks(), 1001);
+    EXPECT_EQ(ReadEntries(dir.File("backup.001")), entries);
+}
+
 TEST(BlockArchive, DeflatedEntriesAndSeveralFilesRoundTrip)
 {
     TempDir dir;
@@ -165,13 +188,6 @@ TEST(BlockArchive, DeflatedEntriesAndSeveralFilesRoundTrip)
     EXPECT_GT(writer.NumDisks(), 2);
     EXPECT_EQ(ReadEntries(writer.GetZipName()), entries);
 }
-
-struct TFailureCase {
-    const char* name;
-    std::int64_t firstBlockSize;
-    std::int64_t blockSize;
-    std::size_t dataSize;
-};
 
 TEST(BlockArchive, AFailedBuildRemovesEveryBlockItCreatedAndNothingElse)
 {

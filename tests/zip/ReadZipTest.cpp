@@ -155,11 +155,13 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
     const std::string original = Listing("original.zip");
     const std::string streamed = Listing("streamed.zip");
 
-    std::string thisDisk1000 = *original_;
-    PutU16(reinterpret_cast<std::uint8_t*>(thisDisk1000.data() + thisDisk1000.rfind("PK\x05\x06") + 4), 1000);
+    const auto withThisDisk = [&](std::uint16_t disk) {
+        std::string bytes = *original_;
+        PutU16(reinterpret_cast<std::uint8_t*>(bytes.data() + bytes.rfind("PK\x05\x06") + 4), disk);
+        return bytes;
+    };
     // The last volume of a set whose central directory starts on the first.
-    std::string lastVolume = *original_;
-    PutU16(reinterpret_cast<std::uint8_t*>(lastVolume.data() + lastVolume.rfind("PK\x05\x06") + 4), 1);
+    const std::string lastVolume = withThisDisk(1);
 
     const std::vector<TTestEntry> tricky = {
         {"first.txt", "data with PK\x07\x08 inside and PK\x03\x04 too"},
@@ -202,10 +204,12 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
          original},
         {"adjusted-broken-central.exe", BreakFirstCentralHeader(adjusted, centralStart), original, original,
          original},
-        {"this-disk-1000.zip", thisDisk1000, Incomplete, original, NotAZip},
-        // The last block of a set alone: the block holding the directory is
-        // asked for by name and, missing, ends the read.
+        // The last volume of a set alone: the volume holding the directory
+        // is asked for and, missing, ends the read, whatever its number.
         {"last-volume.zip", lastVolume, MissingVolume, MissingVolume, MissingVolume},
+        {"this-disk-1000.zip", withThisDisk(1000), MissingVolume, MissingVolume, MissingVolume},
+        // 0xFFFF is no disk number but zip64's mark: no end record of a set.
+        {"this-disk-ffff.zip", withThisDisk(0xFFFF), Incomplete, original, NotAZip},
         {"zip64.zip", ReadFileBytes(dir_->File("zip64.zip")), Zip64, Zip64, Zip64},
         {"cut-local-zip64.zip", CutInsideCentral(ReadFileBytes(dir_->File("local-zip64.zip"))), Incomplete, Zip64,
          NotAZip},

@@ -38,6 +38,7 @@
 #include "directory/EntryOverlap.h"
 #include "directory/LocalHeaderScan.h"
 #include "records/ZipSignatures.h"
+#include "volumes/VolumeNames.h"
 #include "volumes/VolumeStream.h"
 
 namespace {
@@ -229,7 +230,7 @@ void TZipReader::ReadCentralDirectory(TStream& stream)
 bool TZipReader::EndRecordPlausible(TStream& stream) const
 {
     const TEndCentral& end = endRecord_;
-    if (end.ThisDisk > 999 || end.CentralDirDisk > 999 || end.ThisDisk < end.CentralDirDisk)
+    if (end.ThisDisk > MaxDiskNumber || end.ThisDisk < end.CentralDirDisk)
         return false;
     if (stream.Size() == 0)
         return true;

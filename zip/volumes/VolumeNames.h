@@ -5,7 +5,12 @@
 // its own name and is labelled "PKBACK# 001", "PKBACK# 002", ...
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+// The highest disk number (0-based) the zip records hold: 0xFFFF marks a
+// zip64 record. Volume 1000 and later are numbered as any other.
+constexpr std::uint16_t MaxDiskNumber = 0xFFFE;
 
 // The name without its extension (the part after the last "." of the last
 // path component); the whole name when it has none.

@@ -74,7 +74,7 @@ std::unique_ptr<TStream> TZipReader::OpenZipConfigFile()
     auto file = std::make_unique<TLFNFileStream>(name, fmOpenRead | fmShareDenyWrite, false, StreamBufferSize);
     // Only a set has a side file.
     if (!endRecord_.LoadFromStream(*file) || endRecord_.IsZip64() || endRecord_.ThisDisk == 0 ||
-        endRecord_.ThisDisk > 999 || endRecord_.CentralDirDisk > endRecord_.ThisDisk)
+        endRecord_.ThisDisk > MaxDiskNumber || endRecord_.CentralDirDisk > endRecord_.ThisDisk)
         return nullptr;
     return file;
 }
