@@ -262,6 +262,8 @@ private:
     // Reads and decrypts the current entry's encryption header with
     // Password; true when its check byte is the expected one.
     bool ReadDecryptHeader(TExtractRun& run);
+    // Back to where the header just read ended, which may be on the next volume.
+    void SeekBehindEncryptionHeader(TExtractRun& run);
     bool OverwriteAllowed(int index, std::string& outputName);
     void SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& name, int index, std::string failure);
     TEntryOutcome UnZipToFile(TExtractRun& run, int index, std::string& outputName, TOutputPlace place);

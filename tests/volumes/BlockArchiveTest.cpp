@@ -173,6 +173,57 @@ TEST(BlockArchive, SetsOfMoreThanAThousandBlocksReadBackFromTheLastBlockAndFromT
     EXPECT_EQ(ReadEntries(dir.File("backup.001")), entries);
 }
 
+TEST(BlockArchive, AnEncryptedEntryWhoseHeaderCrossesIntoTheNextBlockIsExtracted)
+{
+    // The first block ends `left` bytes into the 12-byte encryption header.
+    const struct {
+        int left;
+        int packLevel;
+    } cases[] = {{1, 0}, {6, 0}, {11, 0}, {12, 0}, {5, 6}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("header bytes on the first block: " + std::to_string(c.left) + ", level " +
+                     std::to_string(c.packLevel));
+        TempDir dir;
+        TZipWriter writer;
+        UseBlocks(writer, LocalA + c.left, 1000);
+        writer.PackLevel = c.packLevel;
+        writer.SetZipName(dir.File("backup.zip"));
+        const std::vector<TVolumeEntry> entries = {{"a.bin", std::string(3000, 'p') + RandomByteString(500, 9)}};
+        WriteEntries(writer, entries, "secret");
+        ASSERT_EQ(std::filesystem::file_size(dir.File("backup.001")), static_cast<std::uintmax_t>(LocalA + c.left));
+
+        TZipReader reader;
+        reader.DoProcessMessages = false;
+        reader.Password = "secret";
+        reader.SetZipName(writer.GetZipName());
+        EXPECT_EQ(ReadEntries(reader), entries);
+        EXPECT_TRUE(reader.GetEntry(0).Encrypted());
+
+        // A wrong password first: the header is read again from its start.
+        TZipReader retried;
+        retried.DoProcessMessages = false;
+        retried.Password = "wrong";
+        int asked = 0;
+        retried.OnBadPassword = [&](TZipReader&, int, std::string& password) {
+            ++asked;
+            password = "secret";
+        };
+        retried.SetZipName(writer.GetZipName());
+        EXPECT_EQ(ReadEntries(retried), entries);
+        EXPECT_EQ(asked, 1);
+
+        // Into a file.
+        TZipReader toFile;
+        toFile.DoProcessMessages = false;
+        toFile.Password = "secret";
+        toFile.DoAll = true;
+        toFile.SetZipName(writer.GetZipName());
+        toFile.SetDestDir(dir.File("out"));
+        EXPECT_EQ(toFile.UnZipToDestDir(), 1) << toFile.EntryFailure();
+        EXPECT_EQ(ReadFileBytes(dir.File("out/a.bin")), entries[0].Data);
+    }
+}
+
 TEST(BlockArchive, DeflatedEntriesAndSeveralFilesRoundTrip)
 {
     TempDir dir;

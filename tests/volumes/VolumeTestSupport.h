@@ -19,15 +19,17 @@ struct TVolumeEntry {
     std::string Data;
 };
 
-// Writes entries (stored, pack level 0, unless told otherwise) as one build.
-inline void WriteEntries(TZipWriter& writer, const std::vector<TVolumeEntry>& entries)
+// Writes entries (stored, pack level 0, unless told otherwise) as one build,
+// encrypted when a password is given.
+inline void WriteEntries(TZipWriter& writer, const std::vector<TVolumeEntry>& entries,
+                         const std::string& password = "")
 {
     std::vector<std::unique_ptr<TMemoryStream>> streams;
     std::vector<TStreamEntry> list;
     for (const TVolumeEntry& entry : entries) {
         streams.push_back(
             std::make_unique<TMemoryStream>(std::vector<std::uint8_t>(entry.Data.begin(), entry.Data.end())));
-        list.push_back(TStreamEntry{streams.back().get(), entry.Name, ""});
+        list.push_back(TStreamEntry{streams.back().get(), entry.Name, password});
     }
     writer.AddStreamEntries(list);
 }

@@ -36,6 +36,10 @@ struct TZipReader::TExtractRun {
     bool skipRetry = false;
     // Where the current entry's data (its encryption header first) begin.
     std::uint64_t dataStart = 0;
+    // Where an encrypted entry's compressed data begin: behind its header,
+    // on the volume where the header ended.
+    int afterHeaderDisk = 0;
+    std::int64_t afterHeader = 0;
     TZipCrypt cipher;
     TEntryDecompressor decompressor;
     // The destination's folders, opened at the first file.
@@ -348,11 +352,23 @@ bool TZipReader::ReadDecryptHeader(TExtractRun& run)
 {
     const TZipHeaderInfo& entry = *currentEntry_;
     TEncryptionHeader header{};
+    // A header read again after a new password starts on the entry's first
+    // volume, though the last read may have ended on the next one.
+    LoadVolumeOf(entry);
     run.archive.Seek(static_cast<std::int64_t>(run.dataStart), soFromBeginning);
     if (run.archive.Read(header.data(), EncryptionHeaderSize) != EncryptionHeaderSize)
         throw EFatalUnzipError(LoadStr(IDS_PREMATUREEOF));
+    run.afterHeaderDisk = currentDisk_;
+    run.afterHeader = run.archive.Position();
     return run.cipher.CheckDecryptHeader(Password, header) ==
            ExpectedCheckByte(entry.Flags, entry.ModDateTime, entry.CRC32);
+}
+
+void TZipReader::SeekBehindEncryptionHeader(TExtractRun& run)
+{
+    if (endRecord_.ThisDisk > 0 && currentDisk_ != run.afterHeaderDisk)
+        SwapDisk(run.afterHeaderDisk + 1);
+    run.archive.Seek(run.afterHeader, soFromBeginning);
 }
 
 bool TZipReader::OverwriteAllowed(int index, std::string& outputName)
@@ -473,8 +489,10 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
                 run.cipher.DecryptBuffer(buffer, static_cast<std::int64_t>(count));
             };
     }
-    const std::uint64_t headerSize = entry.Encrypted() ? EncryptionHeaderSize : 0;
-    run.archive.Seek(static_cast<std::int64_t>(run.dataStart + headerSize), soFromBeginning);
+    if (entry.Encrypted())
+        SeekBehindEncryptionHeader(run);
+    else
+        run.archive.Seek(static_cast<std::int64_t>(run.dataStart), soFromBeginning);
     TArchiveSource source(run.archive, entry.CompressedSize, [this] { PumpMessages(); }, decrypt);
     std::uint64_t written = 0;
     TExtractSink sink(output, entry.UncompressedSize, [this, &written](std::size_t count) {
