@@ -43,7 +43,7 @@ public:
     {
         return path.starts_with(drive_ + "/") ? drive_ : TDrives::VolumeRootOf(path);
     }
-    bool IsRemovable(const std::string& root) override { return root == drive_; }
+    bool IsRemovable(const std::string& root) override { return Removable && root == drive_; }
     std::string VolumeLabel(const std::string& root) override { return root == drive_ ? Labels[inserted_] : ""; }
     bool SetVolumeLabel(const std::string& root, const std::string& label) override
     {
@@ -62,6 +62,8 @@ public:
         return Capacity[inserted_] - used;
     }
 
+    // A drive that says it is fixed, as one a span was copied to.
+    bool Removable = true;
     bool LabelsWritable = true;
     std::map<int, std::string> Labels;
     std::map<int, std::int64_t> Capacity;

@@ -155,3 +155,36 @@ TEST(SpanArchive, TheSideFileGoesOnTheFirstDiskWithinItsReserve)
     f.prompt.Prompts.clear();
     EXPECT_EQ(f.ReadBack(), SpanEntries());
 }
+
+TEST(SpanArchive, ABlockSetOnARemovableDriveIsReadAsBlocks)
+{
+    TSpanFixture fixture;
+    TZipWriter writer;
+    UseBlocks(writer, 1000, 1000);
+    writer.MultiZipInfo().SaveZipInfoOnFirstDisk = true;
+    writer.SetZipName(fixture.drives.File("backup.zip"));
+    WriteEntries(writer, SpanEntries());
+    ASSERT_TRUE(std::filesystem::exists(fixture.drives.File("backup.002")));
+
+    // By its last block, and by its first with the side file beside it.
+    for (const std::string& name : {writer.GetZipName(), fixture.drives.File("backup.001")}) {
+        SCOPED_TRACE(name);
+        TZipReader reader;
+        reader.DoProcessMessages = false;
+        reader.SetZipName(name);
+        EXPECT_EQ(ReadEntries(reader), SpanEntries());
+        EXPECT_EQ(reader.GetMultiMode(), mmBlocks);
+        EXPECT_TRUE(fixture.prompt.Prompts.empty());
+    }
+}
+
+TEST(SpanArchive, ASpanOnAFixedDriveIsReadAsASpan)
+{
+    TSpanFixture f;
+    f.drives.Removable = false;
+    WriteEntries(f.writer, SpanEntries());
+    ASSERT_EQ(f.writer.NumDisks(), 3);
+    f.prompt.Prompts.clear();
+    EXPECT_EQ(f.ReadBack(), SpanEntries());
+    EXPECT_EQ(f.prompt.Prompts.front(), "Please insert disk 1 of the multi-disk set.");
+}

@@ -80,9 +80,18 @@ void TZipReader::LoadVolumeOf(const TZipHeaderInfo& entry)
         SwapDisk(entry.DiskNumberStart + 1);
 }
 
-// Linux has no drive letters: a set on a removable drive is a span, any
-// other a set of block files.
+// What lies beside the volume opened tells the kind of set, not the kind of
+// drive: a block set may be kept on a USB stick, and the disks of a span may
+// have been copied to a fixed one. A block bears the block name of its own
+// volume number, and an earlier block of the set (the first, or the one
+// just before) lies beside it; every disk of a span holds the archive under
+// one name.
 TMultiMode TZipReader::VolumeSetMode() const
 {
-    return Drives().IsRemovable(Drives().VolumeRootOf(zipName_)) ? mmSpan : mmBlocks;
+    const int volume = currentDisk_ + 1;
+    if (zipName_ != BlockFileName(zipName_, volume))
+        return mmSpan;
+    const bool earlierBlock = volume == 1 || LFNFileExists(BlockFileName(zipName_, 1)) ||
+                              LFNFileExists(BlockFileName(zipName_, volume - 1));
+    return earlierBlock ? mmBlocks : mmSpan;
 }
