@@ -3,6 +3,10 @@
 // named, and how failures end.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -239,6 +243,68 @@ TEST(BlockArchive, DeflatedEntriesAndSeveralFilesRoundTrip)
     EXPECT_GT(writer.NumDisks(), 2);
     EXPECT_EQ(ReadEntries(writer.GetZipName()), entries);
 }
+
+TEST(BlockArchive, ASetWrittenOverAnArchiveReplacesIt)
+{
+    const struct {
+        const char* name;
+        std::int64_t blockSize;
+        std::size_t dataSize;
+        std::vector<std::string> files;
+    } cases[] = {
+        {"one block", 1000, 10, {"backup.zip"}},
+        {"three blocks", 100, 150, {"backup.001", "backup.002", "backup.003"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        TZipWriter single;
+        single.DoProcessMessages = false;
+        single.SetZipName(dir.File("backup.zip"));
+        WriteEntries(single, MakeEntries({{"old.bin", 20}}));
+
+        TZipWriter writer;
+        UseBlocks(writer, c.blockSize, c.blockSize);
+        writer.SetZipName(dir.File("backup.zip"));
+        const std::vector<TVolumeEntry> entries = MakeEntries({{"a.bin", c.dataSize}});
+        WriteEntries(writer, entries);
+        EXPECT_EQ(FilesIn(dir.Path()), c.files);
+        EXPECT_EQ(ReadEntries(writer.GetZipName()), entries);
+    }
+}
+
+TEST(BlockArchive, ABuildKilledHalfWayLeavesNoTemporaryFile)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("temp"));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        try {
+            TZipWriter writer;
+            UseBlocks(writer, 1 << 20, 1 << 20);
+            writer.TempPath = dir.File("temp");
+            writer.OnFilePercentDone = [](TZipReader&, int percent) {
+                if (percent >= 25)
+                    ::kill(::getpid(), SIGKILL);
+            };
+            writer.SetZipName(dir.File("backup.zip"));
+            WriteEntries(writer, MakeEntries({{"big.bin", 4 << 20}}));
+        } catch (...) {
+        }
+        ::_exit(3); // not reached when the build runs as it should
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_TRUE(FilesIn(dir.File("temp")).empty());
+}
+
+struct TFailureCase {
+    const char* name;
+    std::int64_t firstBlockSize;
+    std::int64_t blockSize;
+    std::size_t dataSize;
+};
 
 TEST(BlockArchive, AFailedBuildRemovesEveryBlockItCreatedAndNothingElse)
 {

@@ -141,6 +141,21 @@ TEST(BlockPeers, TheDriverReadsASetByItsLastBlockOrByTheArchiveName)
     EXPECT_EQ(ReadFileBytes(dir.File("out/src/noise.jpg")), ReadFileBytes(dir.File("src/noise.jpg")));
 }
 
+TEST(BlockPeers, ASetWrittenOverAnArchiveIsWhatTheDriverThenLists)
+{
+    TempDir dir;
+    WriteSources(dir, 2);
+    dir.Write("old.txt", "the archive before");
+    RunChecked(InDir(dir, ShellQuote(Driver) + " create set.zip old.txt"));
+    RunChecked(InDir(dir, ShellQuote(Driver) + " create set.zip -l 0 --blocks 60000,60000 -r src"));
+    const int count = BlockCount(dir.File("set"));
+    ASSERT_GT(count, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("set.zip")));
+    const std::string listing = RunChecked(ShellQuote(Driver) + " list " + ShellQuote(dir.File("set.zip")));
+    EXPECT_EQ(listing, RunChecked(ShellQuote(Driver) + " list " + ShellQuote(Block(dir.File("set"), count))));
+    EXPECT_EQ(listing.find("old.txt"), std::string::npos) << listing;
+}
+
 TEST(BlockPeers, TheDriverRefusesMalformedBlockSizes)
 {
     TempDir dir;

@@ -4,16 +4,20 @@
 // known, the local header is written at the end of the open volume and the
 // data are copied behind it, cut at each volume's end: as much as the room
 // left takes, then the next volume. Data that end exactly at a volume's end
-// are followed by a new volume, so what comes next starts on it.
+// are followed by a new volume, so what comes next starts on it. The
+// temporary file has no name (files/UnnamedFile.h), so a build that is
+// killed leaves none behind.
 #include "ZipWriter.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "ZipExceptions.h"
 #include "ZipMessages.h"
+#include "files/UnnamedFile.h"
 #include "files/ZipLib.h"
 
 namespace {
@@ -39,7 +43,14 @@ void TZipWriter::PrepareVolumeEntry(bool withData)
     newEntry_->DiskNumberStart = static_cast<std::uint16_t>(currentDisk_);
     if (!withData)
         return;
-    volumeTempName_ = GetTempZipFileName(VolumeTempFolder(TempPath));
+    // Unnamed, the file goes with the process however that ends; where the
+    // file system has no unnamed files, a named one is removed after use.
+    const std::string folder = VolumeTempFolder(TempPath);
+    if (std::optional<TFileHandle> unnamed = OpenUnnamedFile(folder)) {
+        volumeTemp_ = std::make_unique<TLFNFileStream>(unnamed->Release(), folder, false, StreamBufferSize);
+        return;
+    }
+    volumeTempName_ = GetTempZipFileName(folder);
     volumeTemp_ = std::make_unique<TLFNFileStream>(volumeTempName_, fmCreate, false, StreamBufferSize);
 }
 
@@ -52,7 +63,8 @@ void TZipWriter::PlaceEntryOnVolumes()
     volumeTemp_->Seek(0, soFromBeginning);
     CopyToVolumes(*volumeTemp_, size);
     volumeTemp_.reset();
-    ::unlink(volumeTempName_.c_str());
+    if (!volumeTempName_.empty())
+        ::unlink(volumeTempName_.c_str());
     volumeTempName_.clear();
 }
 

@@ -156,6 +156,10 @@ void TZipWriter::FinishVolumes()
         if (!RenameReplacing(outputFileName_, GetZipName()))
             MoveFileOrCopy(outputFileName_, GetZipName());
     } else {
+        // The set replaces an archive of its name, which a reader given that
+        // name would otherwise still find.
+        if (!createdVolumes_.Holds(GetZipName()))
+            ::unlink(GetZipName().c_str());
         zipName_ = outputFileName_;
     }
     // In place, the set may no longer be removed by a later failure; a
