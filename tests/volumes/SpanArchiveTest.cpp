@@ -159,6 +159,8 @@ TEST(SpanArchive, TheSideFileGoesOnTheFirstDiskWithinItsReserve)
 TEST(SpanArchive, ABlockSetOnARemovableDriveIsReadAsBlocks)
 {
     TSpanFixture fixture;
+    // A prompt would be cancelled: blocks are never asked for.
+    fixture.prompt.AutoInsert = false;
     TZipWriter writer;
     UseBlocks(writer, 1000, 1000);
     writer.MultiZipInfo().SaveZipInfoOnFirstDisk = true;
