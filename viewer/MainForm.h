@@ -9,6 +9,9 @@
 // splash goes, every frame it built is freed and the next opening starts
 // clean. While an album opens, the window's commands do nothing and a close
 // request waits for the opening to end.
+//
+// While a picture is read again (the reader processes waiting messages),
+// the window's commands do nothing.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +26,7 @@
 #include "Forms.h"
 #include "Image.h"
 #include "IniFiles.h"
+#include "Jpeg.h"
 #include "KeyWordScrambling.h"
 #include "Menus.h"
 #include "PrivateFolder.h"
@@ -109,6 +113,7 @@ public:
     void SetSlideCurrentImage(TImage* image) override { CurrentImage = image; }
     int32_t SlidePictureCount() const override { return PictureCount; }
     std::string SlideCaption(int32_t n) const override;
+    std::unique_ptr<TGraphic> SlidePicture(const TImage& image) override;
     void PrintSlide(const TGraphic* picture, const std::string& caption) override;
 
 private:
@@ -133,6 +138,10 @@ private:
 
     TLabel* GetTLabelofX(int32_t n) const;
     bool ShowsPicture(const TImage* image) const;
+    // The whole picture of a thumbnail that shows one, read from the album.
+    std::unique_ptr<TJPEGImage> WholePicture(const TImage& image);
+    // An opening or a picture's read is running: commands do nothing then.
+    bool Busy() const { return opening_ || reading_; }
     // Fills the slide-show window with image and its caption, maximised.
     void FillSlideShow(const TImage& image);
 
@@ -145,6 +154,7 @@ private:
     // again only while it is.
     std::shared_ptr<bool> albumOpen_;
     bool opening_ = false;
+    bool reading_ = false;
     bool closeRequested_ = false;
     // The engine's questions reach the user as dialogs for as long as the
     // window lives.

@@ -246,17 +246,22 @@ void TForm1::ShowPictureFrom(int32_t p, TMemoryStream& stream, const std::string
     GetTImageofX(p)->Picture().SetGraphic(&picture);
 }
 
-// Entry p's bytes without asking anything: empty when they cannot be read.
+// Entry p's bytes without asking anything. The reader processes waiting
+// messages meanwhile: commands do nothing until it returns.
 std::vector<std::uint8_t> TForm1::ReadEntryAgain(int32_t p, const std::string& password)
 {
+    reading_ = true;
+    const TScopeExit read([this] { reading_ = false; });
+    TMemoryStream stream;
+    bool extracted = false;
     try {
         ZipReader1.Password = password;
-        TMemoryStream stream;
-        if (ZipReader1.UnZipToStreamByIndex(&stream, p) > 0)
-            return stream.Bytes();
+        extracted = ZipReader1.UnZipToStreamByIndex(&stream, p) > 0;
     } catch (const Exception&) {
     }
-    return {};
+    if (!extracted)
+        throw Exception(Format("Couldn't Read Picture %d from %s", {IntToStr(p), AlbumFileName}));
+    return stream.Bytes();
 }
 
 // An empty frame marked as locked; its caption stays hidden, as it would
