@@ -10,8 +10,11 @@
 // clean. While an album opens, the window's commands do nothing and a close
 // request waits for the opening to end.
 //
-// While a picture is read again (the reader processes waiting messages),
-// the window's commands do nothing.
+// The open album's file is held open until the album closes: a new album
+// renamed over it (the compiler's save) leaves the viewer showing, copying
+// and saving the album it opened. A picture read again from a file changed
+// in place raises that the album has changed. While a picture is read again
+// (the reader processes waiting messages), the window's commands do nothing.
 #pragma once
 
 #include <cstdint>
@@ -117,6 +120,18 @@ public:
     void PrintSlide(const TGraphic* picture, const std::string& caption) override;
 
 private:
+    // What tells an entry from another: a file changed in place holds other
+    // entries, or the same ones at other places.
+    struct TEntryFacts {
+        std::string Name;
+        std::uint32_t CRC32 = 0;
+        std::uint64_t CompressedSize = 0;
+        std::uint64_t UncompressedSize = 0;
+        std::uint64_t LocalHeaderOffset = 0;
+
+        bool operator==(const TEntryFacts&) const = default;
+    };
+
     void CreateComponents();
     void CreateTopBar();
     void CreatePopupMenu();
@@ -131,7 +146,8 @@ private:
     void LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional<std::string>& typedPassword);
     bool ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std::string>& typedPassword);
     void ShowPictureFrom(int32_t p, TMemoryStream& stream, const std::string& password);
-    std::vector<std::uint8_t> ReadEntryAgain(int32_t p, const std::string& password);
+    TEntryFacts EntryFacts(int32_t p) const;
+    std::vector<std::uint8_t> ReadEntryAgain(int32_t p, const std::string& password, const TEntryFacts& opened);
     void ShowLocked(int32_t p);
     void EndOpening();
     void RemoveSettingsFiles();

@@ -76,6 +76,9 @@ void TForm1::EndOpening()
 void TForm1::OpenAlbumSteps()
 {
     ZipReader1.SetZipName(AlbumFileName);
+    // Every later read sees the file as it was opened, whatever is renamed
+    // over its name meanwhile.
+    ZipReader1.KeepZipOpen = true;
     ZipReader1.OverwriteMode = Always;
     ZipReader1.ReadZip();
     ZipReader1.SetSelected(0, true);
@@ -240,27 +243,36 @@ void TForm1::ShowPictureFrom(int32_t p, TMemoryStream& stream, const std::string
     if (!albumOpen_)
         albumOpen_ = std::make_shared<bool>(true);
     const std::weak_ptr<bool> open = albumOpen_;
-    const TAlbumPicture picture(jpeg, [this, open, p, password] {
-        return open.expired() ? std::vector<std::uint8_t>() : ReadEntryAgain(p, password);
+    const TAlbumPicture picture(jpeg, [this, open, p, password, opened = EntryFacts(p)] {
+        return open.expired() ? std::vector<std::uint8_t>() : ReadEntryAgain(p, password, opened);
     });
     GetTImageofX(p)->Picture().SetGraphic(&picture);
 }
 
-// Entry p's bytes without asking anything. The reader processes waiting
-// messages meanwhile: commands do nothing until it returns.
-std::vector<std::uint8_t> TForm1::ReadEntryAgain(int32_t p, const std::string& password)
+TForm1::TEntryFacts TForm1::EntryFacts(int32_t p) const
+{
+    const TZipHeaderInfo& entry = ZipReader1.GetEntry(p);
+    return {entry.FullName(), entry.CRC32, entry.CompressedSize, entry.UncompressedSize, entry.LocalHeaderOffset};
+}
+
+// Entry p's bytes without asking anything, as the album was opened with
+// them. The file is held open, so they are gone only when it was changed in
+// place: the reader then reads its directory again, and what it finds at p,
+// if anything, is another entry, or data that fails its check.
+std::vector<std::uint8_t> TForm1::ReadEntryAgain(int32_t p, const std::string& password, const TEntryFacts& opened)
 {
     reading_ = true;
     const TScopeExit read([this] { reading_ = false; });
     TMemoryStream stream;
-    bool extracted = false;
+    bool same = false;
     try {
         ZipReader1.Password = password;
-        extracted = ZipReader1.UnZipToStreamByIndex(&stream, p) > 0;
+        same = ZipReader1.UnZipToStreamByIndex(&stream, p) > 0 && EntryFacts(p) == opened;
     } catch (const Exception&) {
     }
-    if (!extracted)
-        throw Exception(Format("Couldn't Read Picture %d from %s", {IntToStr(p), AlbumFileName}));
+    if (!same)
+        throw Exception(Format("Couldn't Read Picture %d from %s: the album file has changed since it was opened",
+                               {IntToStr(p), AlbumFileName}));
     return stream.Bytes();
 }
 
@@ -286,6 +298,8 @@ void TForm1::CloseAlbum()
     }
     framesBuilt_ = 0;
     albumOpen_.reset();
+    // Lets go of the album's file.
+    ZipReader1.ClearZip();
     PictureCount = 0;
     CurrentImage = nullptr;
     RemoveSettingsFiles();
