@@ -87,7 +87,7 @@ void TForm1::OpenAlbumSteps()
     ReadSettingsEntry();
 
     const TIniFile settings(TempFolder + SettingsFileName);
-    AlbumTitle = FileTextToUtf8(settings.ReadString("Settings", "Title", "Untitled"));
+    AlbumTitle = FileTextToUtf8(pictoalbum::ReadCarriedValue(settings, "Settings", "Title", "Untitled"));
     AutoSlideShow = settings.ReadBool("Settings", "ShowSlide", false);
     SetCaption(AlbumTitle + " - Pictoria");
     if (Form3)

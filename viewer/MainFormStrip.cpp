@@ -4,6 +4,7 @@
 // while an album opens.
 #include <charconv>
 
+#include "CarriedValue.h"
 #include "Clipbrd.h"
 #include "Format.h"
 #include "Jpeg.h"
@@ -122,7 +123,7 @@ void TForm1::LoadPicture1Click(TObject*)
     if (opening_ || !ShowsPicture(CurrentImage))
         return;
     const TIniFile settings(TempFolder + SettingsFileName);
-    SavePictureDialog1->FileName = settings.ReadString(CurrentImage->Name(), "Picture", "");
+    SavePictureDialog1->FileName = pictoalbum::ReadCarriedValue(settings, CurrentImage->Name(), "Picture", "");
     if (SavePictureDialog1->Execute())
         CurrentImage->Picture().SaveToFile(SavePictureDialog1->FileName);
 }
