@@ -74,7 +74,7 @@ std::string ReadCarriedValue(const TIniFile& ini, const std::string& section, co
                              const std::string& defaultValue)
 {
     if (ini.ValueExists(section, CompanionKey(ident)))
-        if (auto bytes = BytesOfHex(ini.ReadString(section, CompanionKey(ident), "")))
+        if (auto bytes = BytesOfHex(ini.ReadWholeString(section, CompanionKey(ident), "")))
             return *bytes;
     return ini.ReadString(section, ident, defaultValue);
 }

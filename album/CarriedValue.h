@@ -32,8 +32,8 @@ void WriteCarriedValue(TIniFile& ini, const std::string& section, const std::str
 // companion's line when needed, each ended by CRLF.
 std::string CarriedValueLines(const std::string& ident, const std::string& value);
 
-// The companion key's bytes when it holds well-formed hexadecimal, else the
-// key's own value (defaultValue when missing).
+// The companion key's bytes when it holds well-formed hexadecimal, read
+// whole however long, else the key's own value (defaultValue when missing).
 std::string ReadCarriedValue(const TIniFile& ini, const std::string& section, const std::string& ident,
                              const std::string& defaultValue);
 

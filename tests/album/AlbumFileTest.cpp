@@ -41,6 +41,7 @@ const std::string HostileValues[] = {
     "/photos/trailing blank ",
     "\"/photos/in quotes.jpg\"",
     "/photos/cr\rlf\r\n.jpg",
+    "/photos" + std::string(4000, 'x') + ".jpg",
 };
 
 TEST(AlbumFileTest, NoSourceOrTitleBreaksALineOfTheSettingsFile)

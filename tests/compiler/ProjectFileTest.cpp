@@ -91,6 +91,8 @@ TEST(ProjectFileTest, SourcesAndTitlesOfAnyBytesComeBackWhole)
         "/photos/trailing blank ",
         "\"/photos/in quotes.jpg\"",
         std::string("\n/photos/starts with a line break.jpg"),
+        // As long as a Linux path may be, past what a line's read hands out.
+        "/photos" + std::string(4000, 'x') + ".jpg",
     };
     for (const std::string& value : hostile) {
         SCOPED_TRACE(value);
