@@ -42,6 +42,7 @@ TForm2::TForm2(TSlideShowHost& host) : host_(host)
     TForm::OnDeactivate = [this](TObject* Sender) { OnDeactivate(Sender); };
     // Closed by the system's close too, the window stops its timer.
     OnClose = [this](TObject*, TCloseAction&) { StopTimer(); };
+    ScaleDesign();
 }
 
 TPanel* TForm2::NewPanel(TWinControl* parent, const std::string& name, TAlign align)

@@ -64,6 +64,7 @@ void TForm1::CreateComponents()
     CreateAlbumComponents();
     BindDocumentCommands();
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
+    ScaleDesign();
 }
 
 void TForm1::CreateTopBar()
