@@ -97,6 +97,9 @@ TEST(ZipWriter, LoadedMirrorsMultiZipInfoIntoTheReader)
 TEST(ZipWriter, AssignCopiesSettingsAndMostEvents)
 {
     TZipWriter source;
+    source.SetZipName("/albums/holiday.zip");
+    source.KeepZipOpen = true;
+    source.OnBadCRC = [](auto&&...) {};
     source.PackLevel = 9;
     source.SetRelativePaths(true);
     source.ZipAction = zaFreshen;
@@ -107,6 +110,9 @@ TEST(ZipWriter, AssignCopiesSettingsAndMostEvents)
     source.OnEncrypt = [](TZipWriter&, std::uint8_t*, int, const std::string&) {};
     TZipWriter copy;
     copy.Assign(source);
+    EXPECT_EQ(copy.GetZipName(), "/albums/holiday.zip");
+    EXPECT_TRUE(copy.KeepZipOpen);
+    EXPECT_TRUE(copy.OnBadCRC);
     EXPECT_EQ(copy.PackLevel, 9);
     EXPECT_TRUE(copy.RelativePaths() && copy.StorePaths() && copy.Recurse);
     EXPECT_EQ(copy.ZipAction, zaFreshen);
@@ -115,6 +121,14 @@ TEST(ZipWriter, AssignCopiesSettingsAndMostEvents)
     EXPECT_EQ(copy.NoCompressList(), std::vector<std::string>{"*.jpg"});
     EXPECT_TRUE(copy.OnZipComplete);
     EXPECT_FALSE(copy.OnEncrypt);
+
+    // From a plain reader, only the reader's half.
+    TZipReader reader;
+    reader.SetZipName("/albums/other.zip");
+    copy.Assign(reader);
+    EXPECT_EQ(copy.GetZipName(), "/albums/other.zip");
+    EXPECT_FALSE(copy.KeepZipOpen);
+    EXPECT_EQ(copy.PackLevel, 9);
 }
 
 TEST(ZipWriter, StreamEntryWithBlankNameOrNoStreamDoesNothing)
