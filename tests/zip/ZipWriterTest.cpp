@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,44 @@ TEST(ZipWriter, AssignCopiesSettingsAndMostEvents)
     EXPECT_EQ(copy.GetZipName(), "/albums/other.zip");
     EXPECT_FALSE(copy.KeepZipOpen);
     EXPECT_EQ(copy.PackLevel, 9);
+}
+
+// The level's flag bits describe how hard deflate tried; they stay when the
+// data would not shrink and the entry falls back to storing.
+TEST(ZipWriter, TheLevelFlagsStayWhenAnEntryFallsBackToStoring)
+{
+    std::string noise(20000, '\0');
+    std::uint32_t seed = 12345;
+    for (char& c : noise)
+        c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 24);
+    const std::string text = std::string(20000, 'a');
+    const struct {
+        int level;
+        std::uint16_t flags;
+    } cases[] = {{0, 0}, {1, 4}, {2, 4}, {3, 0}, {6, 0}, {7, 0}, {8, 2}, {9, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.level);
+        TWriterFixture f;
+        f.writer.PackLevel = c.level;
+        TMemoryStream noiseStream = MemoryOf(noise);
+        TMemoryStream textStream = MemoryOf(text);
+        f.writer.AddStreamEntry(&noiseStream, "noise.bin");
+        f.writer.AddStreamEntry(&textStream, "text.txt");
+        const auto reader = f.Read();
+        for (int i = 0; i < reader->GetCount(); ++i) {
+            const TZipHeaderInfo& entry = reader->GetEntry(i);
+            SCOPED_TRACE(entry.Filename());
+            EXPECT_EQ(entry.CompressionMethod, entry.Filename() == "noise.bin" || c.level == 0 ? 0 : 8);
+            EXPECT_EQ(entry.Flags & 0x0006, c.flags);
+            // The local header says the same.
+            std::ifstream file(f.archive, std::ios::binary);
+            file.seekg(static_cast<std::streamoff>(entry.LocalHeaderOffset) + 6);
+            std::uint8_t local[2] = {};
+            file.read(reinterpret_cast<char*>(local), 2);
+            EXPECT_EQ(local[0] & 0x06, c.flags);
+        }
+        ExpectPeersAccept(f.dir, f.archive);
+    }
 }
 
 TEST(ZipWriter, StreamEntryWithBlankNameOrNoStreamDoesNothing)

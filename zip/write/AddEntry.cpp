@@ -232,8 +232,8 @@ void TZipWriter::WriteEntryData(const std::string& Name, const std::string& pass
         entry.CompressedSize = static_cast<std::uint64_t>(result.CompressedSize);
         entry.CompressionMethod = static_cast<std::uint16_t>(result.Method);
         entry.InternalAttributes = static_cast<std::uint16_t>(result.InternalAttribute);
-        if (result.Method == 8)
-            entry.Flags |= static_cast<std::uint16_t>(result.GeneralPurposeFlags);
+        // Kept also when the data fell back to storing: they tell the level.
+        entry.Flags |= static_cast<std::uint16_t>(result.GeneralPurposeFlags);
     }
     const std::uint32_t crc = runningCRC_ ^ 0xFFFFFFFF;
     if (!password.empty() && (crc != firstCRC || entryBytesRead_ != firstCount))
