@@ -170,6 +170,24 @@ TEST(ZipWriter, TheLevelFlagsStayWhenAnEntryFallsBackToStoring)
     }
 }
 
+// A file of 0xFFFFFFFF bytes would be written with the zip64 marker as its
+// size; it is refused before a byte is read, and nothing is left behind.
+TEST(ZipWriter, AFileOfTheZip64MarkerSizeIsRefused)
+{
+    TWriterFixture f;
+    const std::string big = f.dir.File("big.bin");
+    { std::ofstream create(big); }
+    std::filesystem::resize_file(big, 0xFFFFFFFF); // sparse: no disk used
+    f.writer.FilesList() = {big};
+    try {
+        f.writer.ZipListedFiles();
+        ADD_FAILURE() << "written";
+    } catch (const EWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), big + " is 4294967295 bytes or larger and cannot be stored in a zip archive");
+    }
+    EXPECT_FALSE(std::filesystem::exists(f.archive));
+}
+
 TEST(ZipWriter, StreamEntryWithBlankNameOrNoStreamDoesNothing)
 {
     TWriterFixture f;

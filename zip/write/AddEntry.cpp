@@ -32,7 +32,8 @@
 namespace {
 
 constexpr std::size_t CopyBufferSize = 0x8000;
-constexpr std::int64_t MaxEntrySize = 0xFFFFFFFF;
+// 0xFFFFFFFF would read as the zip64 marker.
+constexpr std::int64_t MaxEntrySize = 0xFFFFFFFE;
 
 } // namespace
 
@@ -79,7 +80,7 @@ bool TZipWriter::AddOneEntry(const std::string& Name, const TStreamEntry* stream
         return false;
     }
     if (sourceSize_ > MaxEntrySize)
-        throw EWriteError(Name + " is 4 GiB or larger and cannot be stored in a zip archive");
+        throw EWriteError(Name + " is 4294967295 bytes or larger and cannot be stored in a zip archive");
     newEntry_->UncompressedSize = static_cast<std::uint64_t>(sourceSize_);
 
     // Names are stored as they are: a name outside code page 437 is stored
