@@ -55,6 +55,12 @@ public:
     TZipReader& operator=(const TZipReader&) = delete;
     virtual ~TZipReader() = default;
 
+    // Copies the settings of extraction and the events, but OnDecrypt,
+    // OEMConvert, FlushFilesOnClose and Password. ZipName, DestDir and
+    // RootDir are taken as plain values: no dialog; another name drops the
+    // loaded directory.
+    void Assign(const TZipReader& source);
+
     // ---- Settings ----------------------------------------------------------
 
     // The component's version: always 223; writing changes nothing.
@@ -275,6 +281,8 @@ private:
     TEntryOutcome EntryFailed(TExtractRun& run, int index, std::uint32_t crc);
     struct TCentralReadState;
 
+    // ZipName := name, dropping the loaded directory.
+    void UseZipName(const std::string& name);
     TSortedZip* SortedView() const { return sortedView_ ? sortedView_.get() : entryList_.get(); }
     TZipHeaderInfo& EntryAt(int index) const;
     void DropDirectory();
