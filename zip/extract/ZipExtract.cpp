@@ -10,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Exceptions.h"
@@ -24,6 +25,7 @@
 #include "files/OutputFile.h"
 #include "files/WildMatch.h"
 #include "files/ZipLib.h"
+#include "records/ZipSignatures.h"
 #include "volumes/VolumeStream.h"
 
 struct TZipReader::TExtractRun {
@@ -229,7 +231,13 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
             return TEntryOutcome::Done;
         }
     }
-    run.dataStart = LocateEntryData(run.archive, entry);
+    const std::optional<std::uint64_t> dataStart = LocateEntryData(run.archive, entry);
+    if (!dataStart) {
+        SkipEntry(run, srCannotCreateOutput, entry.FullName(), index,
+                  "no local header at offset " + std::to_string(entry.LocalHeaderOffset));
+        return TEntryOutcome::Done;
+    }
+    run.dataStart = *dataStart;
     if (entry.Encrypted()) {
         if (!CheckPassword(run, index))
             return TEntryOutcome::Done;
@@ -312,12 +320,13 @@ TSafePath TZipReader::OutputPathOf(const TZipHeaderInfo& entry) const
     return safe;
 }
 
-std::uint64_t TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo& entry)
+std::optional<std::uint64_t> TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo& entry)
 {
     std::array<std::uint8_t, LocalHeaderSize> header{};
     LoadVolumeOf(entry);
     archive.Seek(static_cast<std::int64_t>(entry.LocalHeaderOffset), soFromBeginning);
-    archive.ReadBuffer(header.data(), LocalHeaderSize);
+    if (archive.Read(header.data(), LocalHeaderSize) != LocalHeaderSize || GetU32(header.data()) != LocalSignature())
+        return std::nullopt;
     // The local header's own name and extra lengths: its extra field may
     // differ from the central one.
     const std::uint16_t nameLength = GetU16(header.data() + 26);  // file name length
@@ -338,8 +347,13 @@ std::uint64_t TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo
 bool TZipReader::CheckPassword(TExtractRun& run, int index)
 {
     for (;;) {
-        if (ReadDecryptHeader(run))
-            return true;
+        try {
+            if (ReadDecryptHeader(run))
+                return true;
+        } catch (const EFatalUnzipError& error) {
+            SkipEntry(run, srCannotCreateOutput, currentEntry_->FullName(), index, error.what());
+            return false;
+        }
         if (OnBadPassword) {
             std::string newPassword = Password;
             OnBadPassword(*this, index, newPassword);
@@ -504,6 +518,9 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
         }
     } catch (const EBiggerThanUncompressed&) {
         entryFailure_ = "size mismatch: more than the " + std::to_string(entry.UncompressedSize) + " bytes stored";
+    } catch (const EFatalUnzipError& error) {
+        // Data that end early spoil only their own entry.
+        entryFailure_ = error.what();
     }
     crc = sink.CRC();
     return complete;
