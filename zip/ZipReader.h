@@ -256,6 +256,9 @@ private:
     TEntryOutcome UnZipOneFile(TExtractRun& run, int index);
     void UnZipDirectoryEntry(TExtractRun& run, int index);
     std::string OutputFolder() const;
+    // The entry's name below DestDir as the options make it: without RootDir
+    // and a drive, or without its folder; not yet checked.
+    std::string OutputNameOf(const TZipHeaderInfo& entry) const;
     // None when the entry's name would lead outside DestDir.
     TSafePath OutputPathOf(const TZipHeaderInfo& entry) const;
     struct TOutputPlace;

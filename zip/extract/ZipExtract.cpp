@@ -11,6 +11,7 @@
 #include <cctype>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "Exceptions.h"
@@ -71,6 +72,12 @@ bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix)
 bool HasDrivePrefix(const std::string& name)
 {
     return name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
+}
+
+// A name whose parts are all empty or ".": "", "/", "./".
+bool NamesNoSubfolder(std::string_view name)
+{
+    return name.find_first_not_of("/.") == std::string_view::npos && name.find("..") == std::string_view::npos;
 }
 
 std::string FolderPartOf(const std::string& fileName)
@@ -248,7 +255,9 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
 
 void TZipReader::UnZipDirectoryEntry(TExtractRun& run, int index)
 {
-    if (!targetStream_ && RecreateDirs) {
+    // A folder entry that names no folder below DestDir (RootDir itself,
+    // "/") is DestDir, which the run has made.
+    if (!targetStream_ && RecreateDirs && !NamesNoSubfolder(OutputNameOf(*currentEntry_))) {
         const TSafePath folder = OutputPathOf(*currentEntry_);
         if (!folder.unsafeReason.empty()) {
             SkipEntry(run, srCannotCreateOutput, currentEntry_->FullName(), index,
@@ -302,7 +311,7 @@ std::string TZipReader::OutputFolder() const
     return destDir_.back() == '/' ? destDir_ : destDir_ + "/";
 }
 
-TSafePath TZipReader::OutputPathOf(const TZipHeaderInfo& entry) const
+std::string TZipReader::OutputNameOf(const TZipHeaderInfo& entry) const
 {
     std::string name = entry.Filename();
     if (RecreateDirs) {
@@ -313,8 +322,13 @@ TSafePath TZipReader::OutputPathOf(const TZipHeaderInfo& entry) const
             folder.erase(0, 2);
         name = folder + name;
     }
+    return name;
+}
+
+TSafePath TZipReader::OutputPathOf(const TZipHeaderInfo& entry) const
+{
     // Leading "/" parts go; a ".." part or a NUL would leave the folder.
-    TSafePath safe = SafeExtractionPath(name);
+    TSafePath safe = SafeExtractionPath(OutputNameOf(entry));
     if (safe.unsafeReason.empty())
         safe.path.insert(0, OutputFolder());
     return safe;
