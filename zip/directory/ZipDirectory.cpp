@@ -17,8 +17,8 @@
 //
 // Entries that overlap one another, as in a zip bomb, are listed but marked
 // damaged, so extraction refuses them; a local header that the central
-// directory names more than once is listed once. Both are told in a message
-// box. An encrypted entry too short for its encryption header is listed as
+// directory names more than once is listed once, under its own name. Both
+// are told in a message box. An encrypted entry too short for its encryption header is listed as
 // damaged too: it spoils only itself.
 //
 // Whatever the bytes, a read ends in a directory or in an exception: a file
@@ -322,9 +322,11 @@ void TZipReader::ReadCentralHeaders(TStream& stream)
             stream.Seek(entry->CentralExtraLength + static_cast<std::int64_t>(entry->CommentLength()), soFromCurrent);
         if (rebuilt_) {
             CompleteScannedEntry(*entry);
-        } else if (entryList_->IndexOf(entry.get()) >= 0) {
+        } else if (const int listed = entryList_->IndexOf(entry.get()); listed >= 0) {
+            // The local header is the listed entry's, not this one's.
+            const std::string name = entryList_->Entry(listed)->FullName();
             RecoverByScan(stream);
-            Notice(Format(DuplicateLocalHeader, {entry->FullName()}));
+            Notice(Format(DuplicateLocalHeader, {name}));
             i = 0;
             continue;
         } else {
@@ -364,11 +366,13 @@ bool TZipReader::ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCent
 }
 
 // A central header read after a scan completes the entry found at its local
-// header; one that names no entry found is passed over.
+// header when it names that entry; one that names no entry found, or names
+// another than the local header does (a central header pointing at another
+// entry's local header), is passed over, so no entry takes another's name.
 void TZipReader::CompleteScannedEntry(const TZipHeaderInfo& read)
 {
     const int index = entryList_->IndexOf(&read);
-    if (index < 0)
+    if (index < 0 || entryList_->Entry(index)->FullName() != read.FullName())
         return;
     TZipHeaderInfo& listed = *entryList_->Entry(index);
     const std::uint64_t offset = listed.LocalHeaderOffset;
