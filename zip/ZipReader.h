@@ -312,7 +312,7 @@ private:
     void ReadEntryComment(TStream& stream, TZipHeaderInfo& entry);
 
     // The steps of ReadCentralDirectory.
-    bool EndRecordPlausible(TStream& stream) const;
+    bool EndRecordPlausible(TStream& stream);
     void PositionAtCentralDirectory(TStream& stream, bool sideFile);
     void HandleMissingEndRecord(TStream& stream);
     void ReadCentralHeaders(TStream& stream);
@@ -328,6 +328,7 @@ private:
     TLocalRun ReadLocalRun(TStream& stream, std::optional<std::int64_t> limit, std::set<std::int64_t>& visited);
     bool SkipEntryData(TStream& stream, TZipHeaderInfo& entry, std::int64_t limit);
     std::uint64_t ArchiveBaseOf(TStream& stream) const;
+    void CheckArchiveBase(TStream& archive, TStream& stream);
     // Where the central directory begins when it lies right before the end
     // record, as it does in every single-file archive.
     std::uint64_t CentralDirectoryBeforeEndRecord() const;

@@ -13,7 +13,10 @@
 // concatenation) may count its offsets from its own start instead of the
 // file's. Its central directory then lies right before the end record rather
 // than where the record says; every offset is moved by the difference, so
-// that in memory each offset is a position in the file.
+// that in memory each offset is a position in the file. The local headers
+// must bear that out: when they lie where the central headers say, only the
+// record's offset was wrong, and when they lie at neither place, the
+// directory is rebuilt from them.
 //
 // Entries that overlap one another, as in a zip bomb, are listed but marked
 // damaged, so extraction refuses them; a local header that the central
@@ -57,11 +60,27 @@ void Notice(const std::string& text)
     ZipUI().MessageBox(text, LoadStr(IDS_ZIPERROR), TMsgButtons::Ok);
 }
 
+bool SignatureAt(TStream& stream, std::uint64_t position, std::uint32_t signature)
+{
+    std::array<std::uint8_t, 4> bytes{};
+    stream.Seek(static_cast<std::int64_t>(position), soFromBeginning);
+    return stream.Read(bytes.data(), 4) == 4 && GetU32(bytes.data()) == signature;
+}
+
 bool CentralHeaderAt(TStream& stream, std::uint64_t position)
 {
-    std::array<std::uint8_t, 4> signature{};
-    stream.Seek(static_cast<std::int64_t>(position), soFromBeginning);
-    return stream.Read(signature.data(), 4) == 4 && GetU32(signature.data()) == CentralSignature();
+    return SignatureAt(stream, position, CentralSignature());
+}
+
+// Whether every entry's local header lies less bytes before its offset.
+bool LocalHeadersLieBefore(TStream& stream, const TSortedZip& entries, std::uint64_t less)
+{
+    for (int i = 0; i < entries.Count(); ++i) {
+        const std::uint64_t offset = entries.Entry(i)->LocalHeaderOffset;
+        if (offset < less || !SignatureAt(stream, offset - less, LocalSignature()))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -218,6 +237,8 @@ void TZipReader::ReadCentralDirectory(TStream& archive)
     if (!entryList_)
         NewEntryList();
     ReadCentralHeaders(in);
+    if (archiveBase_ > 0 && !rebuilt_)
+        CheckArchiveBase(archive, in);
     if (const int overlapping = MarkOverlappingEntries(*entryList_))
         Notice(Format(OverlappingEntries, {IntToStr(overlapping)}));
     // The archive comment of a single file is read on demand (GetZipComment).
@@ -232,10 +253,12 @@ void TZipReader::ReadCentralDirectory(TStream& archive)
 }
 
 // An end record found in random bytes, or one whose central directory cannot
-// lie before it, is taken for no end record at all.
-bool TZipReader::EndRecordPlausible(TStream& stream) const
+// lie before it, is taken for no end record at all. One whose central size
+// alone is too large, its central headers where its offset says, is read:
+// the directory reaches from there to the end record.
+bool TZipReader::EndRecordPlausible(TStream& stream)
 {
-    const TEndCentral& end = endRecord_;
+    TEndCentral& end = endRecord_;
     if (end.ThisDisk > 999 || end.CentralDirDisk > 999 || end.ThisDisk < end.CentralDirDisk)
         return false;
     if (stream.Size() == 0)
@@ -243,7 +266,12 @@ bool TZipReader::EndRecordPlausible(TStream& stream) const
     if (end.TotalEntries == 0 && end.CentralSize != 0)
         return false;
     const std::uint64_t recordPosition = end.CommentPosition - EndRecordSize;
-    return end.ThisDisk != end.CentralDirDisk || end.CentralOffset + end.CentralSize <= recordPosition;
+    if (end.ThisDisk != end.CentralDirDisk || end.CentralOffset + end.CentralSize <= recordPosition)
+        return true;
+    if (end.CentralOffset >= recordPosition || !CentralHeaderAt(stream, end.CentralOffset))
+        return false;
+    end.CentralSize = recordPosition - end.CentralOffset;
+    return true;
 }
 
 void TZipReader::PositionAtCentralDirectory(TStream& stream, bool sideFile)
@@ -278,6 +306,30 @@ std::uint64_t TZipReader::ArchiveBaseOf(TStream& stream) const
     if (actual <= stated || CentralHeaderAt(stream, stated) || !CentralHeaderAt(stream, actual))
         return 0;
     return actual - stated;
+}
+
+// The central directory lies before the end record, not where the record
+// says: either a program in front of the archive makes the difference (each
+// local header lies that much further on than its central header says), or
+// the record's offset alone is wrong (each lies where its central header
+// says). The local headers tell which; when they bear out neither, the
+// directory is rebuilt from them.
+void TZipReader::CheckArchiveBase(TStream& archive, TStream& stream)
+{
+    const std::int64_t position = stream.Position();
+    if (LocalHeadersLieBefore(archive, *entryList_, 0)) {
+        stream.Seek(position, soFromBeginning);
+        return;
+    }
+    if (LocalHeadersLieBefore(archive, *entryList_, archiveBase_)) {
+        for (int i = 0; i < entryList_->Count(); ++i)
+            entryList_->Entry(i)->LocalHeaderOffset -= archiveBase_;
+        archiveBase_ = 0;
+        stream.Seek(position, soFromBeginning);
+        return;
+    }
+    RecoverByScan(stream);
+    ReadCentralHeaders(stream);
 }
 
 std::uint64_t TZipReader::CentralDirectoryBeforeEndRecord() const
