@@ -196,6 +196,17 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
     const std::uint64_t centralStart = decoy.size() + CentralOffsetOf(*original_);
     ASSERT_EQ(CentralOffsetOf(adjusted), centralStart);
 
+    // Programs whose archive lost its end record: the scan passes over the
+    // program's look-alike headers, and over an archive stored in an entry,
+    // to the run of headers that link up.
+    const std::vector<TTestEntry> single = {{"only.txt", "the only entry"}};
+    // The inner archive lacks its end record too, which would be found first.
+    const std::string inner = BuildStoredArchive(tricky).substr(0, CentralOffsetOf(BuildStoredArchive(tricky)) + 60);
+    const std::vector<TTestEntry> nesting = {{"inner.zip", inner}, {"after.txt", "after"}};
+    const auto cutProgram = [&](const std::string& archive) {
+        return (decoy + archive).substr(0, decoy.size() + CentralOffsetOf(archive) + 60);
+    };
+
     struct Case {
         const char* name;
         std::string bytes;
@@ -219,6 +230,12 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
          original},
         {"adjusted-broken-central.exe", BreakFirstCentralHeader(adjusted, centralStart), original, original,
          original},
+        {"appended-cut-central.exe", cutProgram(*original_), Incomplete, original, NotAZip},
+        {"adjusted-cut-central.exe", adjusted.substr(0, centralStart + 60), Incomplete, original, NotAZip},
+        {"single-cut-central.exe", cutProgram(BuildStoredArchive(single)), Incomplete, StoredListing(single),
+         NotAZip},
+        {"nesting-cut-central.exe", cutProgram(BuildStoredArchive(nesting)), Incomplete, StoredListing(nesting),
+         NotAZip},
         {"this-disk-1000.zip", thisDisk1000, Incomplete, original, NotAZip},
         // The central headers are where the end record says, its size alone
         // is wrong.
