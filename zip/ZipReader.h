@@ -312,7 +312,8 @@ private:
     void ReadEntryComment(TStream& stream, TZipHeaderInfo& entry);
 
     // The steps of ReadCentralDirectory.
-    bool EndRecordPlausible(TStream& stream);
+    bool EndRecordPlausible(TStream& stream) const;
+    void FitCentralSize();
     void PositionAtCentralDirectory(TStream& stream, bool sideFile);
     void HandleMissingEndRecord(TStream& stream);
     void ReadCentralHeaders(TStream& stream);

@@ -21,8 +21,8 @@
 // Entries that overlap one another, as in a zip bomb, are listed but marked
 // damaged, so extraction refuses them; a local header that the central
 // directory names more than once is listed once, under its own name. Both
-// are told in a message box. An encrypted entry too short for its encryption header is listed as
-// damaged too: it spoils only itself.
+// are told in a message box. An encrypted entry too short for its
+// encryption header is listed as damaged too: it spoils only itself.
 //
 // Whatever the bytes, a read ends in a directory or in an exception: a file
 // that is not an archive never reads as an empty one (only an empty file is
@@ -226,6 +226,8 @@ void TZipReader::ReadCentralDirectory(TStream& archive)
     if (found && endRecord_.IsZip64())
         RaiseBadZip(Zip64NotSupported);
     found = found && EndRecordPlausible(stream);
+    if (found)
+        FitCentralSize();
     // The first volume of a set may have the directory in a ".zfc" side file.
     const std::unique_ptr<TStream> sideFile = found ? nullptr : OpenZipConfigFile();
     TVolumeStream volumes(*this, stream);
@@ -254,11 +256,11 @@ void TZipReader::ReadCentralDirectory(TStream& archive)
 
 // An end record found in random bytes, or one whose central directory cannot
 // lie before it, is taken for no end record at all. One whose central size
-// alone is too large, its central headers where its offset says, is read:
-// the directory reaches from there to the end record.
-bool TZipReader::EndRecordPlausible(TStream& stream)
+// alone is too large, its central headers where its offset says, is read
+// (FitCentralSize).
+bool TZipReader::EndRecordPlausible(TStream& stream) const
 {
-    TEndCentral& end = endRecord_;
+    const TEndCentral& end = endRecord_;
     if (end.ThisDisk > 999 || end.CentralDirDisk > 999 || end.ThisDisk < end.CentralDirDisk)
         return false;
     if (stream.Size() == 0)
@@ -266,12 +268,18 @@ bool TZipReader::EndRecordPlausible(TStream& stream)
     if (end.TotalEntries == 0 && end.CentralSize != 0)
         return false;
     const std::uint64_t recordPosition = end.CommentPosition - EndRecordSize;
-    if (end.ThisDisk != end.CentralDirDisk || end.CentralOffset + end.CentralSize <= recordPosition)
-        return true;
-    if (end.CentralOffset >= recordPosition || !CentralHeaderAt(stream, end.CentralOffset))
-        return false;
-    end.CentralSize = recordPosition - end.CentralOffset;
-    return true;
+    return end.ThisDisk != end.CentralDirDisk || end.CentralOffset + end.CentralSize <= recordPosition ||
+           (end.CentralOffset < recordPosition && CentralHeaderAt(stream, end.CentralOffset));
+}
+
+// A central directory that the end record says reaches past the record ends
+// at the record.
+void TZipReader::FitCentralSize()
+{
+    TEndCentral& end = endRecord_;
+    const std::uint64_t recordPosition = end.CommentPosition - EndRecordSize;
+    if (end.ThisDisk == end.CentralDirDisk && end.CentralOffset + end.CentralSize > recordPosition)
+        end.CentralSize = recordPosition - end.CentralOffset;
 }
 
 void TZipReader::PositionAtCentralDirectory(TStream& stream, bool sideFile)
