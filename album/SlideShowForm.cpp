@@ -47,6 +47,7 @@ TForm2::TForm2(TSlideShowHost& host) : host_(host)
         StopTimer();
         waitingSteps_ = 0;
     };
+    ScaleDesign();
 }
 
 TPanel* TForm2::NewPanel(TWinControl* parent, const std::string& name, TAlign align)

@@ -12,6 +12,7 @@
 #include "Format.h"
 #include "Jpeg.h"
 #include "MainForm.h"
+#include "PasswordForms.h"
 #include "ScopeExit.h"
 #include "SlideShowForm.h"
 #include "SplashForm.h"
@@ -90,7 +91,7 @@ void TForm1::OpenAlbumSteps()
     ReadSettingsEntry();
 
     const TIniFile settings(TempFolder + SettingsFileName);
-    AlbumTitle = FileTextToUtf8(settings.ReadString("Settings", "Title", "Untitled"));
+    AlbumTitle = FileTextToUtf8(pictoalbum::ReadCarriedValue(settings, "Settings", "Title", "Untitled"));
     AutoSlideShow = settings.ReadBool("Settings", "ShowSlide", false);
     SetCaption(AlbumTitle + " - Pictoria");
     if (Form3)
@@ -196,28 +197,32 @@ void TForm1::LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional
         ShowLocked(p);
         return;
     }
-    const std::string shown = encrypted ? Decrypt(caption, GetWordPass(*typedPassword)) : caption;
+    // The bytes that opened the entry scrambled its caption.
+    const std::string opened = ZipReader1.Password;
+    const std::string shown = encrypted ? Decrypt(caption, GetWordPass(opened)) : caption;
     GetTLabelofX(p)->SetCaption(FileTextToUtf8(shown));
-    ShowPictureFrom(p, stream, encrypted ? *typedPassword : "");
+    ShowPictureFrom(p, stream, opened);
 }
 
-// True when entry p's data is in stream, false when it stays locked (no
-// password given); raises when the entry yields no data. The engine checks
-// a password against the entry's check byte and asks again through
-// OnBadPassword while the answer changes.
+// True when entry p's data is in stream, with the password form that
+// opened it in ZipReader1.Password; false when it stays locked (no password
+// given); raises when the entry yields no data. The engine checks each form
+// of the typed password against the entry's check byte, and asks again
+// through OnBadPassword once every form failed, while the answer changes.
 bool TForm1::ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std::string>& typedPassword)
 {
     const bool encrypted = ZipReader1.GetEncrypted(p);
     if (encrypted && !typedPassword && !AskPassword(PasswordPrompt, typedPassword))
         return false;
-    ZipReader1.Password = encrypted ? *typedPassword : "";
+    pictoalbum::TPasswordForms forms(encrypted ? *typedPassword : "");
+    ZipReader1.Password = forms.Current();
     bool refused = false;
     ZipReader1.OnBadPassword = [&](TZipReader&, int, std::string& newPassword) {
-        do {
-            refused = !AskPassword(WrongPasswordPrompt, typedPassword);
-        } while (!refused && *typedPassword == newPassword);
+        refused = !forms.Advance([&] {
+            return AskPassword(WrongPasswordPrompt, typedPassword) ? typedPassword : std::nullopt;
+        });
         if (!refused)
-            newPassword = *typedPassword;
+            newPassword = forms.Current();
     };
     const TScopeExit unhook([this] { ZipReader1.OnBadPassword = nullptr; });
     const bool extracted = ZipReader1.UnZipToStreamByIndex(&stream, p) > 0;

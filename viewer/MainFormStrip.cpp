@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "AlbumPicture.h"
+#include "CarriedValue.h"
 #include "Clipbrd.h"
 #include "Format.h"
 #include "Jpeg.h"
@@ -141,7 +142,7 @@ void TForm1::LoadPicture1Click(TObject*)
     if (Busy() || !ShowsPicture(CurrentImage))
         return;
     const TIniFile settings(TempFolder + SettingsFileName);
-    SavePictureDialog1->FileName = settings.ReadString(CurrentImage->Name(), "Picture", "");
+    SavePictureDialog1->FileName = pictoalbum::ReadCarriedValue(settings, CurrentImage->Name(), "Picture", "");
     if (SavePictureDialog1->Execute())
         WholePicture(*CurrentImage)->SaveToFile(SavePictureDialog1->FileName);
 }

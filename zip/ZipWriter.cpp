@@ -58,6 +58,7 @@ void TZipWriter::Assign(const TZipWriter& source)
 {
     if (&source == this)
         return;
+    TZipReader::Assign(source);
     PackLevel = source.PackLevel;
     Recurse = source.Recurse;
     Dispose = source.Dispose;

@@ -106,8 +106,11 @@ public:
     bool GetCheckDiskLabels() const override { return multiZipInfo_.CheckDiskLabels; }
     void SetCheckDiskLabels(bool value) override;
 
-    // Copies the writer's settings and its events but OnPrepareNextDisk,
-    // OnRecursingFile and OnEncrypt; the coupled settings as they are.
+    // Copies the reader's half (TZipReader::Assign), then the writer's
+    // settings and its events but OnPrepareNextDisk, OnRecursingFile and
+    // OnEncrypt; the coupled settings as they are. From a plain reader, the
+    // reader's half alone.
+    using TZipReader::Assign;
     void Assign(const TZipWriter& source);
     // After MultiZipInfo's fields were set directly: brings the reader's
     // copies of the mode and of the check-labels flag up to date.

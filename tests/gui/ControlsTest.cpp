@@ -278,6 +278,19 @@ TEST_F(ControlsTest, NewEditsAndCheckBoxesHaveTheWindowsSizes)
     EXPECT_EQ(NewComponent<TCheckBox>(form)->BoundsRect(), Bounds(0, 0, 97, 17));
 }
 
+TEST_F(ControlsTest, APasswordEditShowsItsPasswordCharacter)
+{
+    TEdit* edit = NewComponent<TEdit>(form);
+    edit->SetParent(&form);
+    edit->SetPasswordChar('*');
+    auto* shown = static_cast<QLineEdit*>(edit->Widget());
+    QTest::keyClicks(shown, "secret");
+    EXPECT_EQ(edit->Text(), "secret");
+    EXPECT_EQ(shown->displayText(), "******");
+    edit->SetPasswordChar(0);
+    EXPECT_EQ(shown->displayText(), "secret");
+}
+
 TEST_F(ControlsTest, ControlsTakeTheirParentsFontUntilGivenTheirOwn)
 {
     form.Font().SetHeight(-11);
@@ -301,5 +314,6 @@ TEST(Fonts, MsSansSerifBecomesAnInstalledSansSerif)
     TFont font;
     QFontInfo shown(font.ToQFont());
     EXPECT_EQ(shown.family(), "DejaVu Sans Condensed");
-    EXPECT_EQ(shown.pixelSize(), 11);
+    // Ten elevenths of the designed 11 pixels.
+    EXPECT_EQ(shown.pixelSize(), 10);
 }

@@ -11,6 +11,7 @@
 #include "ArchiveBuilder.h"
 #include "ExtractSupport.h"
 #include "FileSizeLimit.h"
+#include "PeerArchives.h"
 #include "RunCommand.h"
 #include "TempDir.h"
 
@@ -71,6 +72,23 @@ const std::vector<TLeftOutCase> LeftOutCases = {
                       Patched(BuildStoredArchive({{"f.txt", "abcdef"}, {"ok.txt", "ok"}}), UncompressedSizeField, 10));
      },
      "", "not extracted: f.txt (size mismatch: 6 bytes, 10 stored)\n"},
+    {"deflated data cut short",
+     [](const TempDir& dir) {
+         // Three entries from Python's zipfile; the first one's compressed
+         // size halved in both its headers, so its data end early.
+         RunChecked(PythonCommand(dir, "make.py", R"(import random, sys, zipfile
+random.seed(5)
+text = "".join(random.choice("abcdefgh ") for _ in range(60000))
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
+    for name in ("a.txt", "b.txt", "c.txt"):
+        z.writestr(name, text)
+)",
+                                  {dir.File("in.zip")}));
+         std::string archive = ReadFileBytes(dir.File("in.zip"));
+         const auto* size = reinterpret_cast<const std::uint8_t*>(archive.data()) + CompressedSizeField.Local;
+         WriteArchive(dir, Patched(archive, CompressedSizeField, GetU32(size) / 2));
+     },
+     "", "not extracted: a.txt (Premature end of file reached)\n"},
     {"exists",
      [](const TempDir& dir) {
          WriteArchive(dir, BuildStoredArchive({{"f.txt", "new"}, {"ok.txt", "ok"}}));

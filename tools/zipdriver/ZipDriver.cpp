@@ -9,7 +9,8 @@
 //
 // Exit status 0 on success; 1 when extract left entries out (each named on
 // standard error with the reason: a refused name, a wrong password, a bad
-// CRC, a size mismatch, an existing file, a file that cannot be made); on an
+// CRC, a size mismatch, data that end early, a missing local header, an
+// existing file, a file that cannot be made); on an
 // error the exception's message goes to standard error and the status is 2.
 // A file that extract cannot write is named there with the system's reason.
 #include <cstdio>

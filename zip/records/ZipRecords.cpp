@@ -15,10 +15,12 @@ constexpr std::uint64_t Max32 = 0xFFFFFFFF;
 constexpr std::size_t Max16 = 0xFFFF;
 constexpr std::uint64_t Zip64LocatorSize = 20;
 
+// 0xFFFFFFFF itself is the zip64 marker: a reader takes it to mean that the
+// true value lies in a zip64 record, which this engine does not write.
 std::uint32_t Fits32(std::uint64_t value, const char* what)
 {
-    if (value > Max32)
-        throw EWriteError(std::string(what) + " beyond 4 GiB cannot be stored in a zip archive");
+    if (value >= Max32)
+        throw EWriteError(std::string(what) + " of 4294967295 or more cannot be stored in a zip archive");
     return static_cast<std::uint32_t>(value);
 }
 

@@ -8,7 +8,8 @@
 // false and puts the stream back where it was; the directory reader decides
 // what to raise. Writes raise EWriteError when the stream refuses bytes or
 // when a value does not fit its field (a name or comment over 65535 bytes, a
-// size or position beyond 4 GiB - 1: this engine writes no zip64 records).
+// size or position of 0xFFFFFFFF or more, the zip64 marker: this engine
+// writes no zip64 records).
 // Records that need zip64 are recognised (IsZip64) but not interpreted.
 #pragma once
 

@@ -32,7 +32,8 @@
 namespace {
 
 constexpr std::size_t CopyBufferSize = 0x8000;
-constexpr std::int64_t MaxEntrySize = 0xFFFFFFFF;
+// 0xFFFFFFFF would read as the zip64 marker.
+constexpr std::int64_t MaxEntrySize = 0xFFFFFFFE;
 
 } // namespace
 
@@ -79,7 +80,7 @@ bool TZipWriter::AddOneEntry(const std::string& Name, const TStreamEntry* stream
         return false;
     }
     if (sourceSize_ > MaxEntrySize)
-        throw EWriteError(Name + " is 4 GiB or larger and cannot be stored in a zip archive");
+        throw EWriteError(Name + " is 4294967295 bytes or larger and cannot be stored in a zip archive");
     newEntry_->UncompressedSize = static_cast<std::uint64_t>(sourceSize_);
 
     // Names are stored as they are: a name outside code page 437 is stored
@@ -232,8 +233,8 @@ void TZipWriter::WriteEntryData(const std::string& Name, const std::string& pass
         entry.CompressedSize = static_cast<std::uint64_t>(result.CompressedSize);
         entry.CompressionMethod = static_cast<std::uint16_t>(result.Method);
         entry.InternalAttributes = static_cast<std::uint16_t>(result.InternalAttribute);
-        if (result.Method == 8)
-            entry.Flags |= static_cast<std::uint16_t>(result.GeneralPurposeFlags);
+        // Kept also when the data fell back to storing: they tell the level.
+        entry.Flags |= static_cast<std::uint16_t>(result.GeneralPurposeFlags);
     }
     const std::uint32_t crc = runningCRC_ ^ 0xFFFFFFFF;
     if (!password.empty() && (crc != firstCRC || entryBytesRead_ != firstCount))
