@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include <QApplication>
+#include <QEvent>
+
 TScrollBox::TScrollBox()
     : TWinControl(std::make_unique<QScrollArea>(), false), area_(static_cast<QScrollArea*>(Widget())),
       content_(new QWidget), vertical_(*area_->verticalScrollBar()), horizontal_(*area_->horizontalScrollBar())
@@ -83,7 +86,7 @@ void TScrollBox::CalcAutoRange()
     }
     // A bar shows only where the children reach beyond the box, and a bar
     // takes room from the other direction, as on Windows.
-    QSize room = area_->isVisible() ? area_->maximumViewportSize() : area_->contentsRect().size();
+    const QSize room = Room();
     const int barWidth = area_->verticalScrollBar()->sizeHint().width();
     const int barHeight = area_->horizontalScrollBar()->sizeHint().height();
     bool vertical = bottom > room.height();
@@ -92,4 +95,20 @@ void TScrollBox::CalcAutoRange()
     const int width = room.width() - (vertical ? barWidth : 0);
     const int height = room.height() - (horizontal ? barHeight : 0);
     content_->resize(std::max(right, width), std::max(bottom, height));
+    // Qt shows or hides the bars for the new range only at its next event
+    // loop turn; asked to lay out now, it gives the viewport its final size.
+    QEvent layout(QEvent::LayoutRequest);
+    QApplication::sendEvent(area_, &layout);
+}
+
+QSize TScrollBox::Room() const
+{
+    // A hidden area lays out its viewport only when shown.
+    return area_->isVisible() ? area_->maximumViewportSize() : area_->contentsRect().size();
+}
+
+TRect TScrollBox::ClientRectWithoutBars() const
+{
+    const QSize room = Room();
+    return Bounds(0, 0, room.width(), room.height());
 }

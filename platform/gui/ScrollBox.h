@@ -2,7 +2,9 @@
 // Children are placed in the visible area's coordinates, so a child placed
 // at Top t while the box is scrolled down by V sits at t + V in the
 // scrolled content. The scroll range follows the children (their farthest
-// right and bottom edges) unless DisableAutoRange holds it.
+// right and bottom edges) unless DisableAutoRange holds it, and the bars
+// show or go at once, so the client area is final as soon as a child is
+// placed.
 #pragma once
 
 #include <QScrollArea>
@@ -38,6 +40,10 @@ public:
     void SetVertScrollBarVisible(bool visible);
     void SetHorzScrollBarVisible(bool visible);
 
+    // The client area as it is while no scroll bar shows: all the room a
+    // child gets that does not reach beyond it.
+    TRect ClientRectWithoutBars() const;
+
     // Calls pair up and may nest; the last EnableAutoRange recalculates.
     void DisableAutoRange() { ++autoRangeHeld_; }
     void EnableAutoRange();
@@ -53,6 +59,7 @@ protected:
 
 private:
     void CalcAutoRange();
+    QSize Room() const;
 
     QScrollArea* area_;
     QWidget* content_;

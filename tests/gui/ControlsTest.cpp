@@ -272,6 +272,28 @@ TEST_F(ControlsTest, ScrollBoxShowsOnlyTheBarsItsChildrenNeed)
     }
 }
 
+// The bars show or go as soon as a child is placed, not at the next turn
+// of the event loop, so what is placed next sees the final client area.
+TEST_F(ControlsTest, ScrollBoxClientAreaIsFinalOnceAChildIsPlaced)
+{
+    TScrollBox* box = NewComponent<TScrollBox>(form);
+    box->SetParent(&form);
+    box->SetSingleBorder(false);
+    box->SetAlign(alClient);
+    form.Show();
+    QCoreApplication::processEvents();
+    const int bar = dynamic_cast<QScrollArea&>(*box->Widget()).verticalScrollBar()->sizeHint().width();
+    TPanel* child = NewComponent<TPanel>(form);
+    child->SetParent(box);
+    child->SetBounds(0, 0, 1000, 1000);
+    EXPECT_EQ(box->ClientWidth(), 633 - bar);
+    EXPECT_EQ(box->ClientHeight(), 391 - bar);
+    EXPECT_EQ(box->ClientRectWithoutBars(), Bounds(0, 0, 633, 391));
+    child->SetBounds(0, 0, 100, 100);
+    EXPECT_EQ(box->ClientWidth(), 633);
+    EXPECT_EQ(box->ClientHeight(), 391);
+}
+
 TEST_F(ControlsTest, NewEditsAndCheckBoxesHaveTheWindowsSizes)
 {
     EXPECT_EQ(NewComponent<TEdit>(form)->BoundsRect(), Bounds(0, 0, 121, 21));
