@@ -5,6 +5,22 @@
 #include <QApplication>
 #include <QEvent>
 
+namespace {
+
+// The scroll position that shows the span start..end (content coordinates)
+// in a visible length from position: the near edge first, and a span longer
+// than the visible length from its start.
+int PositionShowing(int position, int visible, int start, int end)
+{
+    if (start < position)
+        return start;
+    if (end > position + visible)
+        return end - start > visible ? start : end - visible;
+    return position;
+}
+
+} // namespace
+
 TScrollBox::TScrollBox()
     : TWinControl(std::make_unique<QScrollArea>(), false), area_(static_cast<QScrollArea*>(Widget())),
       content_(new QWidget), vertical_(*area_->verticalScrollBar()), horizontal_(*area_->horizontalScrollBar())
@@ -13,6 +29,15 @@ TScrollBox::TScrollBox()
     area_->setWidget(content_); // the area owns the content widget
     content_->setAutoFillBackground(false);
     area_->viewport()->setAutoFillBackground(false);
+    focusWatch_ = QObject::connect(qApp, &QApplication::focusChanged, [this](QWidget*, QWidget* now) {
+        if (now && content_->isAncestorOf(now))
+            ScrollInView(*now);
+    });
+}
+
+TScrollBox::~TScrollBox()
+{
+    QObject::disconnect(focusWatch_);
 }
 
 bool TScrollBox::SingleBorder() const { return area_->frameShape() != QFrame::NoFrame; }
@@ -105,6 +130,15 @@ QSize TScrollBox::Room() const
 {
     // A hidden area lays out its viewport only when shown.
     return area_->isVisible() ? area_->maximumViewportSize() : area_->contentsRect().size();
+}
+
+void TScrollBox::ScrollInView(const QWidget& widget)
+{
+    const QRect placed(widget.mapTo(content_, QPoint(0, 0)), widget.size());
+    horizontal_.SetPosition(
+        PositionShowing(horizontal_.Position(), ClientWidth(), placed.left(), placed.left() + placed.width()));
+    vertical_.SetPosition(
+        PositionShowing(vertical_.Position(), ClientHeight(), placed.top(), placed.top() + placed.height()));
 }
 
 TRect TScrollBox::ClientRectWithoutBars() const

@@ -4,7 +4,8 @@
 // scrolled content. The scroll range follows the children (their farthest
 // right and bottom edges) unless DisableAutoRange holds it, and the bars
 // show or go at once, so the client area is final as soon as a child is
-// placed.
+// placed. A control in it that takes the keyboard focus is scrolled into
+// view.
 #pragma once
 
 #include <QScrollArea>
@@ -30,6 +31,7 @@ private:
 class TScrollBox : public TWinControl {
 public:
     TScrollBox();
+    ~TScrollBox() override;
     std::string ClassName() const override { return "TScrollBox"; }
 
     // bsNone: no frame; bsSingle (the default): a sunken frame.
@@ -60,10 +62,12 @@ protected:
 private:
     void CalcAutoRange();
     QSize Room() const;
+    void ScrollInView(const QWidget& widget);
 
     QScrollArea* area_;
     QWidget* content_;
     TControlScrollBar vertical_;
     TControlScrollBar horizontal_;
     int autoRangeHeld_ = 0;
+    QMetaObject::Connection focusWatch_;
 };

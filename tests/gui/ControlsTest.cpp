@@ -294,6 +294,37 @@ TEST_F(ControlsTest, ScrollBoxClientAreaIsFinalOnceAChildIsPlaced)
     EXPECT_EQ(box->ClientHeight(), 391);
 }
 
+// As a grid's caption edits take the focus, the box scrolls just enough to
+// show the whole edit: from below, from above, and from the right.
+TEST_F(ControlsTest, ScrollBoxScrollsAControlThatTakesTheFocusIntoView)
+{
+    TScrollBox* box = NewComponent<TScrollBox>(form);
+    box->SetParent(&form);
+    box->SetSingleBorder(false);
+    box->SetAlign(alClient);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+    const auto edit = [&](int left, int top) {
+        TEdit* made = NewComponent<TEdit>(form);
+        made->SetParent(box);
+        made->SetBounds(left, top, 105, 21);
+        return made;
+    };
+    TEdit* low = edit(18, 2000);
+    TEdit* high = edit(18, 121);
+    TEdit* right = edit(1500, 273);
+    low->SetFocus();
+    EXPECT_TRUE(low->Focused());
+    EXPECT_EQ(box->VertScrollBar().Position(), 2000 + 21 - box->ClientHeight());
+    EXPECT_EQ(low->Top() + low->Height(), box->ClientHeight()) << "its bottom edge at the box's";
+    high->SetFocus();
+    EXPECT_EQ(box->VertScrollBar().Position(), 121);
+    EXPECT_EQ(high->Top(), 0);
+    right->SetFocus();
+    EXPECT_EQ(box->HorzScrollBar().Position(), 1500 + 105 - box->ClientWidth());
+    EXPECT_EQ(box->VertScrollBar().Position(), 121) << "already in view from top to bottom";
+}
+
 TEST_F(ControlsTest, NewEditsAndCheckBoxesHaveTheWindowsSizes)
 {
     EXPECT_EQ(NewComponent<TEdit>(form)->BoundsRect(), Bounds(0, 0, 121, 21));
