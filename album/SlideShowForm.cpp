@@ -145,9 +145,18 @@ TSlideSize TForm2::PictureSize() const
     return {Image1->Picture().Width(), Image1->Picture().Height()};
 }
 
+// The area the picture is centred in: what the scroll box's bars leave.
 TSlideSize TForm2::ClientSize() const
 {
     return {ScrollBox1->ClientWidth(), ScrollBox1->ClientHeight()};
+}
+
+// The area a picture is fitted to: a fitted picture needs no scroll bars,
+// so those of a zoomed one shown before do not narrow it.
+TSlideSize TForm2::WholeArea() const
+{
+    const TRect whole = ScrollBox1->ClientRectWithoutBars();
+    return {whole.Width(), whole.Height()};
 }
 
 // A picture without pixels shows blank.
@@ -159,12 +168,16 @@ void TForm2::ShowSize(std::optional<TSlideSize> size)
 
 void TForm2::SizePicture()
 {
-    ShowSize(zoomFactor_ != 0 ? ZoomedSize(PictureSize(), zoomFactor_) : FittedSize(PictureSize(), ClientSize()));
+    ShowSize(zoomFactor_ != 0 ? ZoomedSize(PictureSize(), zoomFactor_) : FittedSize(PictureSize(), WholeArea()));
     CenterPicture();
 }
 
 void TForm2::CenterPicture()
 {
+    // From the top-left corner the panel makes the box show just the bars
+    // its size needs, and centred it stays within what they leave.
+    Panel2->SetTop(0);
+    Panel2->SetLeft(0);
     const TSlidePosition at = CentredPosition({Panel2->Width(), Panel2->Height()}, ClientSize());
     Panel2->SetTop(at.Top);
     Panel2->SetLeft(at.Left);

@@ -73,6 +73,7 @@ private:
                        const std::string& hint, TNotifyEvent onClick);
     TSlideSize PictureSize() const;
     TSlideSize ClientSize() const;
+    TSlideSize WholeArea() const;
     void ShowSize(std::optional<TSlideSize> size);
     void Zoom(std::optional<TSlideSize> size);
     void Step(int32_t steps);
