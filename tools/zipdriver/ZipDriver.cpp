@@ -2,7 +2,7 @@
 // benchmarks can drive it beside peer tools.
 //
 //   zipdriver list ARCHIVE
-//   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]
+//   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [PATTERN...]
 //   zipdriver create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]...
 //                    [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] FILE...
 //   zipdriver sfx STUB ARCHIVE
@@ -73,33 +73,40 @@ int List(std::span<char* const> arguments)
 struct TExtractOptions {
     std::string Password;
     TUZOverwriteMode Overwrite = Never;
+    // The entries to extract, as the reader's FilesList takes them; none: all.
+    std::vector<std::string> Patterns;
 };
 
 std::optional<TExtractOptions> ParseExtractOptions(std::span<char* const> words)
 {
     TExtractOptions options;
-    for (std::size_t i = 0; i + 1 < words.size(); i += 2) {
-        const std::string_view option = words[i];
-        const std::string_view value = words[i + 1];
-        if (option == "-p")
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = words[i];
+        if (word != "-p" && word != "-o") {
+            options.Patterns.emplace_back(word);
+            continue;
+        }
+        if (++i >= words.size())
+            return std::nullopt;
+        const std::string_view value = words[i];
+        if (word == "-p")
             options.Password = value;
-        else if (option == "-o" && value == "always")
+        else if (value == "always")
             options.Overwrite = Always;
-        else if (option == "-o" && value == "never")
+        else if (value == "never")
             options.Overwrite = Never;
         else
             return std::nullopt;
     }
-    if (words.size() % 2 != 0)
-        return std::nullopt;
     return options;
 }
 
 // Bad options: the usage text, exit status 2.
 class EUsage : public std::exception {};
 
-// Every entry, folders recreated. An entry counts as extracted when it was
-// written with a matching CRC (a folder entry when it was not skipped).
+// Every entry, or those the patterns choose, folders recreated. An entry
+// counts as extracted when it was written with a matching CRC (a folder
+// entry when it was not skipped).
 int Extract(std::span<char* const> arguments)
 {
     const std::optional<TExtractOptions> options = ParseExtractOptions(arguments.subspan(2));
@@ -108,7 +115,7 @@ int Extract(std::span<char* const> arguments)
     TZipReader reader;
     reader.DoProcessMessages = false;
     reader.RecreateDirs = true;
-    reader.DoAll = true;
+    reader.DoAll = options->Patterns.empty();
     reader.OverwriteMode = options->Overwrite;
     reader.Password = options->Password;
     std::set<int> done;
@@ -123,6 +130,7 @@ int Extract(std::span<char* const> arguments)
     };
     reader.SetZipName(ArchiveToRead(arguments[0]));
     reader.SetDestDir(arguments[1]);
+    reader.SetFilesList(options->Patterns);
     try {
         reader.UnZipToDestDir();
     } catch (const ECantWriteUCF& error) {
@@ -132,6 +140,9 @@ int Extract(std::span<char* const> arguments)
     int result = 0;
     for (int i = 0; i < reader.GetCount(); ++i) {
         const TZipHeaderInfo& entry = reader.GetEntry(i);
+        // Entries the patterns did not choose were not asked for.
+        if (!entry.ChosenForRun)
+            continue;
         const bool extracted = entry.Filename().empty() ? failed.count(i) == 0 : done.count(i) != 0;
         if (!extracted) {
             const auto why = failed.find(i);
@@ -236,7 +247,7 @@ constexpr std::size_t Unlimited = std::numeric_limits<std::size_t>::max();
 
 constexpr TSubcommand Subcommands[] = {
     {"list", "list ARCHIVE", 1, 1, List},
-    {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]", 2, 6, Extract},
+    {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [PATTERN...]", 2, Unlimited, Extract},
     {"create",
      "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] FILE...", 2,
      Unlimited, Create},
