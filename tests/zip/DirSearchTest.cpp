@@ -217,6 +217,24 @@ TEST_F(DirSearchTree, FillsTheRecordOfEveryEntry)
     EXPECT_GT(seen, 15);
 }
 
+// A folder whose name holds wildcard characters is walked as that folder;
+// the components after the first that names no folder are patterns.
+TEST(DirSearch, AFolderNamedWithPatternCharactersIsThatFolder)
+{
+    TempDir dir;
+    for (const char* name : {"Best <2024>/in.txt", "Best <2024>/day1/a.txt", "Best <2024>/day2/b.txt",
+                             "Best 12024>/other.txt", "Kids?/k.txt", "KidsA/not.txt"})
+        dir.Write(name, name);
+    const std::string best = dir.File("Best <2024>");
+    EXPECT_EQ(Walk(best, true, "*"),
+              (std::vector<std::string>{best + "/day1/", best + "/day1/a.txt", best + "/day2/", best + "/day2/b.txt",
+                                        best + "/in.txt"}));
+    EXPECT_EQ(Walk(best + "/day?/", false, "*.txt"),
+              (std::vector<std::string>{best + "/day1/a.txt", best + "/day2/b.txt"}));
+    EXPECT_EQ(Walk(dir.File("Kids?"), false, "*"), std::vector<std::string>{dir.File("Kids?/k.txt")});
+    EXPECT_EQ(Walk(dir.File("Kid?<A>"), false, "*"), std::vector<std::string>{dir.File("KidsA/not.txt")});
+}
+
 TEST(DirSearch, AnEmptyOrMissingStartFolderEndsAtOnce)
 {
     TempDir dir;

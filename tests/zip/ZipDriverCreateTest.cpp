@@ -61,6 +61,22 @@ TEST(ZipDriverCreate, AddsToAnExistingArchive)
                                                   {"later.txt", "later"}}));
 }
 
+// Names as Linux allows them: a file or folder named with the characters of
+// wildcard patterns is zipped as itself.
+TEST(ZipDriverCreate, ZipsFilesAndFoldersNamedWithPatternCharacters)
+{
+    TempDir dir;
+    dir.Write("a<b>.txt", "angle");
+    dir.Write("ab.txt", "plain");
+    dir.Write("Best <2024>/day?/in.txt", "deep");
+    dir.Write("Best 12024>/out.txt", "other");
+    const TCommandResult result = Create(dir, "out.zip -r 'a<b>.txt' 'Best <2024>'");
+    ASSERT_EQ(result.ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    ExpectPeersAccept(dir, dir.File("out.zip"));
+    EXPECT_EQ(PythonEntries(dir, dir.File("out.zip")),
+              (std::map<std::string, std::string>{{"a<b>.txt", "angle"}, {"Best <2024>/day?/in.txt", "deep"}}));
+}
+
 TEST(ZipDriverCreate, ErrorsExitWithStatusTwo)
 {
     TempDir dir;

@@ -41,6 +41,18 @@ std::string NameForMatching(const std::string& name)
     return name.find('.') == std::string::npos ? name + "." : name;
 }
 
+// The base folder of a start path that ends in "/": its components up to the
+// first that holds a wildcard character and names no folder. A folder named
+// "Best <2024>" is that folder, not a pattern.
+std::size_t BaseFolderLength(const std::string& startPath)
+{
+    std::size_t length = 0;
+    for (std::size_t end; (end = startPath.find('/', length)) != std::string::npos; length = end + 1)
+        if (WildcardPos(startPath.substr(length, end - length)) && !LFNDirectoryExists(startPath.substr(0, end)))
+            break;
+    return length;
+}
+
 } // namespace
 
 TSearchData::TSearchData(std::string folder, std::string mask) : folder_(std::move(folder)), mask_(std::move(mask))
@@ -62,16 +74,12 @@ TDirSearch::TDirSearch(std::string startPath, bool recurse, std::string fileMask
 {
     if (!startPath.empty() && startPath.back() != '/')
         startPath += '/';
-    std::size_t baseLength = startPath.size();
-    if (WildcardPos(startPath)) {
-        const std::size_t slash = startPath.rfind('/', startPath.find_first_of(WildcardChars));
-        baseLength = slash == std::string::npos ? 0 : slash + 1;
-        for (std::size_t from = baseLength; from < startPath.size();) {
-            const std::size_t end = startPath.find('/', from);
-            if (end > from)
-                folderPatterns_.push_back(startPath.substr(from, end - from));
-            from = end + 1;
-        }
+    const std::size_t baseLength = BaseFolderLength(startPath);
+    for (std::size_t from = baseLength; from < startPath.size();) {
+        const std::size_t end = startPath.find('/', from);
+        if (end > from)
+            folderPatterns_.push_back(startPath.substr(from, end - from));
+        from = end + 1;
     }
     levels_.push_back(std::make_unique<TSearchData>(startPath.substr(0, baseLength), MaskOfLevel(0)));
 }

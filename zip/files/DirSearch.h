@@ -6,6 +6,8 @@
 // folder patterns ("20*", "day?"): the walk enters only the subfolders that
 // match the pattern of their level, and matches the files of the last level
 // against the file mask; with recurse it then enters every subfolder below.
+// A component with wildcard characters that names an existing folder, such
+// as "Best <2024>", belongs to the base folder.
 //
 // Every level is listed in byte order of the names, so a walk over the same
 // tree gives the same paths on every run. Only regular files and folders are
