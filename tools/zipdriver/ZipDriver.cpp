@@ -82,10 +82,13 @@ std::optional<TExtractOptions> ParseExtractOptions(std::span<char* const> words)
     TExtractOptions options;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string_view word = words[i];
-        if (word != "-p" && word != "-o") {
+        // Any other word beginning with "-" is an option this driver lacks.
+        if (!word.starts_with('-')) {
             options.Patterns.emplace_back(word);
             continue;
         }
+        if (word != "-p" && word != "-o")
+            return std::nullopt;
         if (++i >= words.size())
             return std::nullopt;
         const std::string_view value = words[i];
