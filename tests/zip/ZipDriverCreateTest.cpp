@@ -6,9 +6,11 @@
 #include <map>
 #include <string>
 
+#include "ExtractSupport.h"
 #include "PeerCheck.h"
 #include "RunCommand.h"
 #include "TempDir.h"
+#include "ZipReader.h"
 
 namespace {
 
@@ -75,6 +77,60 @@ TEST(ZipDriverCreate, ZipsFilesAndFoldersNamedWithPatternCharacters)
     ExpectPeersAccept(dir, dir.File("out.zip"));
     EXPECT_EQ(PythonEntries(dir, dir.File("out.zip")),
               (std::map<std::string, std::string>{{"a<b>.txt", "angle"}, {"Best <2024>/day?/in.txt", "deep"}}));
+}
+
+// Names as Linux allows them: "\\" is a character of a name, and a name's
+// bytes need not be UTF-8. Each reads back as it was written by this
+// reader, Info-ZIP's unzip and 7-Zip, and by Python where it is UTF-8
+// (Python reads other unflagged bytes as CP437). An ASCII name without "\\"
+// is still made on MS-DOS, as every album entry always was.
+TEST(ZipDriverCreate, ALinuxNameReadsBackAsItWasWritten)
+{
+    TempDir dir;
+    const std::map<std::string, std::string> files = {
+        {"a\\b.txt", "backslash"}, {"x\\y/z.txt", "in a folder with a backslash"},
+        {"naïve.txt", "UTF-8"},     {"caf\xE9.txt", "Latin-1 byte"},
+        {"plain.txt", "ASCII"},
+    };
+    for (const auto& [name, contents] : files)
+        dir.Write("src/" + name, contents);
+    const TCommandResult result = Create(dir, "out.zip -r src");
+    ASSERT_EQ(result.ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    const std::string archive = dir.File("out.zip");
+    ExpectPeersAccept(dir, archive);
+
+    TZipReader reader;
+    reader.DoProcessMessages = false;
+    reader.SetZipName(archive);
+    reader.ReadZip();
+    ASSERT_EQ(reader.GetCount(), static_cast<int>(files.size()));
+    for (int i = 0; i < reader.GetCount(); ++i) {
+        const TZipHeaderInfo& entry = reader.GetEntry(i);
+        SCOPED_TRACE(entry.FullName());
+        ASSERT_TRUE(files.contains(entry.FullName().substr(4)));
+        EXPECT_EQ(entry.HostSystem(), entry.FullName() == "src/plain.txt" ? HostMsDos : HostUnix);
+    }
+
+    const auto namesAndBytes = [](const TTree& tree) {
+        std::map<std::string, std::string> found;
+        for (const auto& [name, item] : tree)
+            if (!item.Folder)
+                found[name] = item.Bytes;
+        return found;
+    };
+    std::map<std::string, std::string> expected;
+    for (const auto& [name, contents] : files)
+        expected["src/" + name] = contents;
+    RunChecked(std::string(ZIPDRIVER_PATH) + " extract " + ShellQuote(archive) + " " + ShellQuote(dir.File("ours")));
+    EXPECT_EQ(namesAndBytes(ReadTree(dir.File("ours"))), expected);
+    RunChecked("unzip -q " + ShellQuote(archive) + " -d " + ShellQuote(dir.File("unzip")));
+    EXPECT_EQ(namesAndBytes(ReadTree(dir.File("unzip"))), expected);
+    RunChecked("7zz x -bd -y -o" + ShellQuote(dir.File("7zip")) + " " + ShellQuote(archive) + " >/dev/null");
+    EXPECT_EQ(namesAndBytes(ReadTree(dir.File("7zip"))), expected);
+    std::map<std::string, std::string> python = PythonEntries(dir, archive);
+    EXPECT_EQ(python.erase("src/caf\u0398.txt"), 1u) << "0xE9 is CP437's capital theta";
+    expected.erase("src/caf\xE9.txt");
+    EXPECT_EQ(python, expected);
 }
 
 TEST(ZipDriverCreate, ErrorsExitWithStatusTwo)

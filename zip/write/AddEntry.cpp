@@ -90,6 +90,7 @@ bool TZipWriter::AddOneEntry(const std::string& Name, const TStreamEntry* stream
     newEntry_->DiskNumberStart = static_cast<std::uint16_t>(currentDisk_);
     if (storePaths_)
         newEntry_->SetDirectory(StoredPathOf(Name));
+    newEntry_->SetHostForName();
     // A folder entry without a stored path would have an empty name, which
     // no reader can use.
     if (newEntry_->FullName().empty())
@@ -130,6 +131,7 @@ bool TZipWriter::AddStoredEntry(const std::string& Name, const TStoredEntry& sto
     newEntry_->CentralExtraLength = 0;
     newEntry_->SetFilename(ExtractFileName(Name));
     newEntry_->SetDirectory(StoredPathOf(Name));
+    newEntry_->SetHostForName();
     newEntry_->DiskNumberStart = static_cast<std::uint16_t>(currentDisk_);
     sourceSize_ = static_cast<std::int64_t>(stored.Bytes.size());
     int index = 0;
