@@ -2,11 +2,14 @@
 // levels and passwords, checked by the peers; exit status 2 on errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <map>
 #include <string>
 
 #include "ExtractSupport.h"
+#include "FolderChain.h"
 #include "PeerCheck.h"
 #include "RunCommand.h"
 #include "TempDir.h"
@@ -131,6 +134,46 @@ TEST(ZipDriverCreate, ALinuxNameReadsBackAsItWasWritten)
     EXPECT_EQ(python.erase("src/caf\u0398.txt"), 1u) << "0xE9 is CP437's capital theta";
     expected.erase("src/caf\xE9.txt");
     EXPECT_EQ(python, expected);
+}
+
+// A tree deeper than any fixed limit is stored whole, as "zip -r" stores it.
+TEST(ZipDriverCreate, StoresATreeAsDeepAsItGoes)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("src"));
+    MakeFolderChain(dir.File("src"), 120, 1);
+    const TCommandResult result = Create(dir, "out.zip -r src");
+    ASSERT_EQ(result.ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    ExpectPeersAccept(dir, dir.File("out.zip"));
+    RunChecked("cd " + ShellQuote(dir.Folder()) + " && zip -q -r -D peer.zip src");
+    const std::map<std::string, std::string> ours = PythonEntries(dir, dir.File("out.zip"));
+    EXPECT_EQ(ours.size(), 121u);
+    EXPECT_EQ(ours, PythonEntries(dir, dir.File("peer.zip")));
+}
+
+// Where a path passes what the system takes, the files below cannot be
+// read: they are left out, the folder is named with the system's reason,
+// and the exit status says that something is missing.
+TEST(ZipDriverCreate, NamesTheFolderTooDeepForTheSystem)
+{
+    TempDir dir;
+    const std::string chain = dir.File("chain");
+    std::filesystem::create_directory(chain);
+    MakeFolderChain(chain, 30, 200);
+    const TCommandResult result = Create(dir, "out.zip -r chain");
+    const std::string errors = ReadFileBytes(dir.File("stderr.txt"));
+    const std::map<std::string, std::string> stored = PythonEntries(dir, dir.File("out.zip"));
+    RemoveDeepTree(chain);
+
+    EXPECT_EQ(result.ExitCode, 1);
+    const std::string folder(200, 'd');
+    std::string tooDeep = "chain/";
+    while (tooDeep.size() + folder.size() <= PATH_MAX)
+        tooDeep += folder + "/";
+    tooDeep += folder;
+    EXPECT_EQ(errors, "not zipped: " + tooDeep + " (File name too long)\n");
+    // The file of each folder above the one named.
+    EXPECT_EQ(stored.size(), static_cast<std::size_t>(std::count(tooDeep.begin(), tooDeep.end(), '/')));
 }
 
 TEST(ZipDriverCreate, ErrorsExitWithStatusTwo)

@@ -12,6 +12,9 @@
 // CRC, a size mismatch, an existing file, a file that cannot be made); on an
 // error the exception's message goes to standard error and the status is 2.
 // A file that extract cannot write is named there with the system's reason.
+// create exits with status 1 when it left a file out (each named on
+// standard error: a name that names nothing, a file or folder it cannot
+// read, a name already stored).
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -220,10 +223,19 @@ int Create(std::span<char* const> arguments)
         if (writer.Recurse)
             file += '*';
     }
+    int result = ExitSuccess;
+    writer.OnNoSuchFile = [&](TZipWriter&, const std::string& name) {
+        std::fprintf(stderr, "not zipped: %s (no such file)\n", name.c_str());
+        result = ExitIncomplete;
+    };
+    writer.OnSkippingFile = [&](TZipReader& sender, TSkipReason, const std::string& name, int, bool&) {
+        std::fprintf(stderr, "not zipped: %s (%s)\n", name.c_str(), sender.EntryFailure().c_str());
+        result = ExitIncomplete;
+    };
     writer.SetZipName(arguments[0]);
     writer.SetFilesList(files);
     writer.ZipListedFiles();
-    return ExitSuccess;
+    return result;
 }
 
 // Makes the self-extracting program ARCHIVE's name with ".EXE" from the stub

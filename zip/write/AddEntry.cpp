@@ -180,7 +180,8 @@ bool TZipWriter::OpenSourceFile(const std::string& Name)
         try {
             ownedSource_ = std::make_unique<TLFNFileStream>(Name, sourceShareMode_, false, StreamBufferSize);
             break;
-        } catch (const EFOpenError&) {
+        } catch (const EFOpenError& error) {
+            entryFailure_ = error.what();
             bool retry = false;
             if (OnSkippingFile)
                 OnSkippingFile(*this, srSourceUnavailable, Name, -1, retry);
@@ -203,6 +204,7 @@ bool TZipWriter::OpenSourceFile(const std::string& Name)
 bool TZipWriter::Refused(const std::string& Name, bool duplicate)
 {
     if (duplicate && OnSkippingFile) {
+        entryFailure_ = "an entry of the same name is already in the archive";
         bool retry = false;
         OnSkippingFile(*this, srNoOverwrite, Name, -1, retry);
     }

@@ -14,12 +14,17 @@
 // make up the run's total for the progress events.
 //
 // The walk follows no links to folders and yields only regular files and
-// folders (files/DirSearch.h); dot-files are files like any other. The
+// folders (files/DirSearch.h); dot-files are files like any other. What it
+// cannot read (a folder it may not list, a path too long for the system)
+// goes to OnSkippingFile (srSourceUnavailable) with the system's reason in
+// EntryFailure. The
 // archive is recognised by its device and inode, so no other spelling of its
 // path gets it into itself.
 #include "ZipWriter.h"
 
 #include <sys/stat.h>
+
+#include <cstring>
 
 #include "files/DirSearch.h"
 #include "files/FileNameParts.h"
@@ -107,7 +112,12 @@ void TZipWriter::ExpandWildcardName(std::string name)
     std::string mask = ExtractFileName(name);
     if (mask == "*.*")
         mask = "*";
-    TDirSearch search(folder, recurse, mask);
+    TDirSearch search(folder, recurse, mask, [this](const std::string& path, int error) {
+        entryFailure_ = std::strerror(error);
+        bool retry = false;
+        if (OnSkippingFile)
+            OnSkippingFile(*this, srSourceUnavailable, path, -1, retry);
+    });
     TSearchRec record;
     std::string path;
     for (search.NextFile(record, path); !path.empty(); search.NextFile(record, path)) {
