@@ -180,8 +180,8 @@ bool TZipWriter::OpenSourceFile(const std::string& Name)
         try {
             ownedSource_ = std::make_unique<TLFNFileStream>(Name, sourceShareMode_, false, StreamBufferSize);
             break;
-        } catch (const EFOpenError& error) {
-            entryFailure_ = error.what();
+        } catch (const EFOpenError&) {
+            entryFailure_ = "the file cannot be opened";
             bool retry = false;
             if (OnSkippingFile)
                 OnSkippingFile(*this, srSourceUnavailable, Name, -1, retry);
