@@ -228,8 +228,7 @@ public:
     // extracted, in a few words: "wrong password", "exists", "refused name:"
     // and the reason, "bad CRC", "size mismatch:" and the sizes, or why its
     // file or folder cannot be made. When ECantWriteUCF leaves a run, the
-    // file that refused bytes and the system's reason. In the writer, why
-    // the file OnSkippingFile is firing for is not zipped.
+    // file that refused bytes and the system's reason.
     const std::string& EntryFailure() const { return entryFailure_; }
 
     // The entry at index as the archive stores it, to be put into another

@@ -128,6 +128,10 @@ public:
     // Kept for programs that assign it; no operation fires it.
     TDeleteEvent OnDeleteEntry;
     TNoSuchFileEvent OnNoSuchFile;
+    // (The reader's OnSkippingFile also tells of each file the writer leaves
+    // out, EntryFailure saying why: a source that cannot be opened, a folder
+    // or file the walk cannot read with the system's reason, a name already
+    // stored.)
     TUpdateEvent OnUpdate;
     TPrepareNextDisk OnPrepareNextDisk;
     TOnRecursingFile OnRecursingFile;
