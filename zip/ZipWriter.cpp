@@ -61,6 +61,7 @@ void TZipWriter::Assign(const TZipWriter& source)
     TZipReader::Assign(source);
     PackLevel = source.PackLevel;
     Recurse = source.Recurse;
+    ExpandWildcards = source.ExpandWildcards;
     Dispose = source.Dispose;
     storePaths_ = source.storePaths_;
     relativePaths_ = source.relativePaths_;

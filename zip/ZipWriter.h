@@ -58,6 +58,11 @@ public:
     int PackLevel = 6;
     // Wildcard names walk their subfolders too.
     bool Recurse = false;
+    // A name of FilesList that names a file or folder is that one, whatever
+    // characters it holds; one that holds "*", "?", "<", ">" or "|" and
+    // names nothing is a wildcard pattern. Off, every name is taken as it is
+    // (one that names nothing goes to OnNoSuchFile).
+    bool ExpandWildcards = true;
     // Deletes each source file after a successful build.
     bool Dispose = false;
 
@@ -126,6 +131,10 @@ public:
     // Kept for programs that assign it; no operation fires it.
     TDeleteEvent OnDeleteEntry;
     TNoSuchFileEvent OnNoSuchFile;
+    // (The reader's OnSkippingFile also tells of each file the writer leaves
+    // out, EntryFailure saying why: a source that cannot be opened, a folder
+    // or file the walk cannot read with the system's reason, a name already
+    // stored.)
     TUpdateEvent OnUpdate;
     TPrepareNextDisk OnPrepareNextDisk;
     TOnRecursingFile OnRecursingFile;
@@ -244,6 +253,7 @@ private:
 
     // ---- File list expansion (write/FileListExpansion.cpp) ----
     void ExpandFilesList();
+    bool IsWildcardName(const std::string& name) const;
     bool KeepPlainName(std::size_t index);
     void ExpandWildcardName(std::string name);
     bool KeepFoundFile(const std::string& path, const TSearchRec& record, bool recurse);

@@ -131,4 +131,22 @@ TEST(ZipDriverExtract, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason)
     EXPECT_EQ(TreeNames(ReadTree(dest)), "small.txt ");
 }
 
+// Patterns after the options choose the entries, as the reader's FilesList
+// takes them; a pattern of many stars is decided at once even against a
+// name as long as an archive holds, and the entries it leaves are not
+// reported as left out.
+TEST(ZipDriverExtract, PatternsChooseTheEntries)
+{
+    TempDir dir;
+    const std::string archive = dir.Write(
+        "in.zip", BuildStoredArchive({{std::string(0xFFF0, 'a'), "long"}, {"aaaaa.jpg", "pic"}, {"sub/b.JPG", "b"},
+                                      {"notes.txt", "notes"}}));
+    const std::string dest = dir.File("dest");
+    const TCommandResult result = RunCommand(Driver() + " extract " + ShellQuote(archive) + " " + ShellQuote(dest) +
+                                             " -o never '*a*a*a*a*a*.jpg' 'sub/*' 2>" + ShellQuote(dir.File("err")));
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("err")), "");
+    EXPECT_EQ(TreeNames(ReadTree(dest)), "aaaaa.jpg sub/ sub/b.JPG ");
+}
+
 } // namespace

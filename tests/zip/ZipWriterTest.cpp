@@ -104,6 +104,7 @@ TEST(ZipWriter, AssignCopiesSettingsAndMostEvents)
     source.PackLevel = 9;
     source.SetRelativePaths(true);
     source.ZipAction = zaFreshen;
+    source.ExpandWildcards = false;
     source.MultiZipInfo().BlockSize = 1000;
     source.SetExcludeList({"*.tmp"});
     source.SetNoCompressList({"*.jpg"});
@@ -117,6 +118,7 @@ TEST(ZipWriter, AssignCopiesSettingsAndMostEvents)
     EXPECT_EQ(copy.PackLevel, 9);
     EXPECT_TRUE(copy.RelativePaths() && copy.StorePaths() && copy.Recurse);
     EXPECT_EQ(copy.ZipAction, zaFreshen);
+    EXPECT_FALSE(copy.ExpandWildcards);
     EXPECT_EQ(copy.MultiZipInfo().BlockSize, 1000);
     EXPECT_EQ(copy.ExcludeList(), std::vector<std::string>{"*.tmp"});
     EXPECT_EQ(copy.NoCompressList(), std::vector<std::string>{"*.jpg"});

@@ -86,6 +86,11 @@ public:
     // The name as it is written: the bytes read from the archive while the
     // name is unchanged, else the encoding of the in-memory name.
     TStoredName StoredName() const;
+    // A new or changed name: makes the entry one made on the host the name
+    // needs (HostOfNewName), giving an entry made on Unix the Unix mode that
+    // its DOS attributes stand for when it has none. A name as read stays
+    // with the host it was read with.
+    void SetHostForName();
     std::size_t FilenameLength() const { return StoredName().bytes.size(); }
 
     // The relative path extraction may use, computed when the name is set.

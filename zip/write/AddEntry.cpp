@@ -91,6 +91,7 @@ bool TZipWriter::AddOneEntry(const std::string& Name, const TStreamEntry* stream
     newEntry_->DiskNumberStart = static_cast<std::uint16_t>(currentDisk_);
     if (storePaths_)
         newEntry_->SetDirectory(StoredPathOf(Name));
+    newEntry_->SetHostForName();
     // A folder entry without a stored path would have an empty name, which
     // no reader can use.
     if (newEntry_->FullName().empty())
@@ -131,6 +132,7 @@ bool TZipWriter::AddStoredEntry(const std::string& Name, const TStoredEntry& sto
     newEntry_->CentralExtraLength = 0;
     newEntry_->SetFilename(ExtractFileName(Name));
     newEntry_->SetDirectory(StoredPathOf(Name));
+    newEntry_->SetHostForName();
     newEntry_->DiskNumberStart = static_cast<std::uint16_t>(currentDisk_);
     sourceSize_ = static_cast<std::int64_t>(stored.Bytes.size());
     int index = 0;
@@ -180,6 +182,7 @@ bool TZipWriter::OpenSourceFile(const std::string& Name)
             ownedSource_ = std::make_unique<TLFNFileStream>(Name, sourceShareMode_, false, StreamBufferSize);
             break;
         } catch (const EFOpenError&) {
+            entryFailure_ = "the file cannot be opened";
             bool retry = false;
             if (OnSkippingFile)
                 OnSkippingFile(*this, srSourceUnavailable, Name, -1, retry);
@@ -202,6 +205,7 @@ bool TZipWriter::OpenSourceFile(const std::string& Name)
 bool TZipWriter::Refused(const std::string& Name, bool duplicate)
 {
     if (duplicate && OnSkippingFile) {
+        entryFailure_ = "an entry of the same name is already in the archive";
         bool retry = false;
         OnSkippingFile(*this, srNoOverwrite, Name, -1, retry);
     }
