@@ -26,16 +26,15 @@ std::string AlbumSettingsFileText(const TAlbumSettingsText& settings)
     for (std::size_t i = 0; i < settings.Pictures.size(); ++i) {
         const TAlbumSettingsPicture& picture = settings.Pictures[i];
         text += "[Image" + std::to_string(i + 1) + "]" + LineEnd;
-        text += "Picture=" + picture.Source + LineEnd;
-        // A scrambled caption's awkward bytes travel in its companion key.
-        text += "Caption=" + LineOf(picture.Caption) + LineEnd;
-        if (!SurvivesIniValue(picture.Caption))
-            text += CompanionKey("Caption") + "=" + HexOf(picture.Caption) + LineEnd;
+        // Awkward bytes of a file name or a scrambled caption travel in the
+        // companion key: raw, a line break would start a line of its own.
+        text += CarriedValueLines("Picture", picture.Source);
+        text += CarriedValueLines("Caption", picture.Caption);
         text += LineEnd;
     }
     text += "[Settings]" + LineEnd;
     text += "AllowSave=" + Flag(settings.AllowSave) + LineEnd;
-    text += "Title=" + settings.Title + LineEnd;
+    text += CarriedValueLines("Title", settings.Title);
     text += "ShowSlide=" + Flag(settings.ShowSlide) + LineEnd;
     return text;
 }

@@ -6,10 +6,11 @@
 //
 // The settings text is INI text, CRLF line ends, the last line too: per
 // picture "[Image<n>]", "Picture=", "Caption=" and an empty line, then
-// "[Settings]" with AllowSave, Title and ShowSlide, in that order. A caption
-// that a line cannot carry whole also goes, in hexadecimal, under
-// "CaptionHex" (CarriedValue.h). It holds no password: a reader knows a
-// protected picture by its entry's encryption.
+// "[Settings]" with AllowSave, Title and ShowSlide, in that order. A source,
+// caption or title that a line cannot carry whole also goes, in hexadecimal,
+// under its companion key "PictureHex", "CaptionHex" or "TitleHex"
+// (CarriedValue.h). It holds no password: a reader knows a protected picture
+// by its entry's encryption.
 #pragma once
 
 #include <cstdint>

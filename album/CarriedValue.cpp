@@ -53,11 +53,28 @@ std::optional<std::string> BytesOfHex(const std::string& hex)
     return bytes;
 }
 
+void WriteCarriedValue(TIniFile& ini, const std::string& section, const std::string& ident, const std::string& value)
+{
+    ini.WriteString(section, ident, LineOf(value));
+    if (SurvivesIniValue(value))
+        ini.DeleteKey(section, CompanionKey(ident));
+    else
+        ini.WriteString(section, CompanionKey(ident), HexOf(value));
+}
+
+std::string CarriedValueLines(const std::string& ident, const std::string& value)
+{
+    std::string lines = ident + "=" + LineOf(value) + "\r\n";
+    if (!SurvivesIniValue(value))
+        lines += CompanionKey(ident) + "=" + HexOf(value) + "\r\n";
+    return lines;
+}
+
 std::string ReadCarriedValue(const TIniFile& ini, const std::string& section, const std::string& ident,
                              const std::string& defaultValue)
 {
     if (ini.ValueExists(section, CompanionKey(ident)))
-        if (auto bytes = BytesOfHex(ini.ReadString(section, CompanionKey(ident), "")))
+        if (auto bytes = BytesOfHex(ini.ReadWholeString(section, CompanionKey(ident), "")))
             return *bytes;
     return ini.ReadString(section, ident, defaultValue);
 }

@@ -1,5 +1,6 @@
 #include "SlideShowForm.h"
 
+#include "ScopeExit.h"
 #include "SlideShowGlyphs.h"
 
 namespace pictoalbum {
@@ -40,8 +41,13 @@ TForm2::TForm2(TSlideShowHost& host) : host_(host)
 
     OnActivate = [this](TObject* Sender) { FormActivate(Sender); };
     TForm::OnDeactivate = [this](TObject* Sender) { OnDeactivate(Sender); };
-    // Closed by the system's close too, the window stops its timer.
-    OnClose = [this](TObject*, TCloseAction&) { StopTimer(); };
+    // Closed by the system's close too, the window stops its timer and
+    // forgets the steps still waiting.
+    OnClose = [this](TObject*, TCloseAction&) {
+        StopTimer();
+        waitingSteps_ = 0;
+    };
+    ScaleDesign();
 }
 
 TPanel* TForm2::NewPanel(TWinControl* parent, const std::string& name, TAlign align)
@@ -139,9 +145,18 @@ TSlideSize TForm2::PictureSize() const
     return {Image1->Picture().Width(), Image1->Picture().Height()};
 }
 
+// The area the picture is centred in: what the scroll box's bars leave.
 TSlideSize TForm2::ClientSize() const
 {
     return {ScrollBox1->ClientWidth(), ScrollBox1->ClientHeight()};
+}
+
+// The area a picture is fitted to: a fitted picture needs no scroll bars,
+// so those of a zoomed one shown before do not narrow it.
+TSlideSize TForm2::WholeArea() const
+{
+    const TRect whole = ScrollBox1->ClientRectWithoutBars();
+    return {whole.Width(), whole.Height()};
 }
 
 // A picture without pixels shows blank.
@@ -153,12 +168,16 @@ void TForm2::ShowSize(std::optional<TSlideSize> size)
 
 void TForm2::SizePicture()
 {
-    ShowSize(zoomFactor_ != 0 ? ZoomedSize(PictureSize(), zoomFactor_) : FittedSize(PictureSize(), ClientSize()));
+    ShowSize(zoomFactor_ != 0 ? ZoomedSize(PictureSize(), zoomFactor_) : FittedSize(PictureSize(), WholeArea()));
     CenterPicture();
 }
 
 void TForm2::CenterPicture()
 {
+    // From the top-left corner the panel makes the box show just the bars
+    // its size needs, and centred it stays within what they leave.
+    Panel2->SetTop(0);
+    Panel2->SetLeft(0);
     const TSlidePosition at = CentredPosition({Panel2->Width(), Panel2->Height()}, ClientSize());
     Panel2->SetTop(at.Top);
     Panel2->SetLeft(at.Left);
@@ -190,32 +209,57 @@ void TForm2::BitBtn3Click(TObject*)
     SizePicture();
 }
 
+// The shown picture, its caption and the current image change together,
+// once the new picture is at hand.
 void TForm2::ShowPictureNumber(int32_t n)
 {
     TImage* image = host_.GetTImageofX(n);
+    const std::unique_ptr<TGraphic> picture = host_.SlidePicture(*image);
     host_.SetSlideCurrentImage(image);
-    Image1->Picture().Assign(image->Picture());
+    Image1->Picture().SetGraphic(picture.get());
     Panel4->SetCaption(host_.SlideCaption(n));
     SizePicture();
 }
 
+// Getting a step's picture may process waiting messages: a click handled
+// meanwhile waits for that step, so the picture it is getting is never
+// replaced under it, and the steps that waited are then taken together.
+void TForm2::Step(int32_t steps)
+{
+    waitingSteps_ += steps;
+    if (stepping_)
+        return;
+    stepping_ = true;
+    const TScopeExit done([this] {
+        stepping_ = false;
+        waitingSteps_ = 0;
+    });
+    while (waitingSteps_ != 0) {
+        const int32_t count = host_.SlidePictureCount();
+        int32_t n = host_.GetXofTImage(*host_.SlideCurrentImage());
+        for (; waitingSteps_ > 0; --waitingSteps_)
+            n = n >= count || n < 1 ? 1 : n + 1;
+        for (; waitingSteps_ < 0; ++waitingSteps_)
+            n = n <= 1 || n > count ? count : n - 1;
+        ShowPictureNumber(n);
+    }
+}
+
 void TForm2::PreviousClick(TObject*)
 {
-    const int32_t count = host_.SlidePictureCount();
-    const int32_t n = host_.GetXofTImage(*host_.SlideCurrentImage());
-    ShowPictureNumber(n <= 1 || n > count ? count : n - 1);
+    Step(-1);
 }
 
 void TForm2::NextClick(TObject*)
 {
-    const int32_t count = host_.SlidePictureCount();
-    const int32_t n = host_.GetXofTImage(*host_.SlideCurrentImage());
-    ShowPictureNumber(n >= count || n < 1 ? 1 : n + 1);
+    Step(1);
 }
 
+// A tick while a step gets its picture is that step's advance.
 void TForm2::OnTimer(TObject* Sender)
 {
-    NextClick(Sender);
+    if (!stepping_)
+        NextClick(Sender);
 }
 
 void TForm2::ShowSpeedHint()

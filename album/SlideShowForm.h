@@ -73,14 +73,20 @@ private:
                        const std::string& hint, TNotifyEvent onClick);
     TSlideSize PictureSize() const;
     TSlideSize ClientSize() const;
+    TSlideSize WholeArea() const;
     void ShowSize(std::optional<TSlideSize> size);
     void Zoom(std::optional<TSlideSize> size);
+    void Step(int32_t steps);
     void ShowPictureNumber(int32_t n);
     void ShowSpeedHint();
     void StopTimer();
 
     TSlideShowHost& host_;
     double zoomFactor_ = 0;
+    // A step is getting its picture; the steps asked for meanwhile (Next
+    // +1, Previous -1) wait for it.
+    bool stepping_ = false;
+    int32_t waitingSteps_ = 0;
 };
 
 extern TForm2* Form2;

@@ -29,6 +29,7 @@ TForm5::TForm5()
     Label1->Font().SetHeight(-16);
     Label1->Font().SetStyle(fsBold);
     Label1->SetCaption("Loading Album...");
+    ScaleDesign();
 }
 
 } // namespace pictoalbum

@@ -64,6 +64,7 @@ void TForm1::CreateComponents()
     CreateAlbumComponents();
     BindDocumentCommands();
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
+    ScaleDesign();
 }
 
 void TForm1::CreateTopBar()
@@ -231,14 +232,20 @@ void TForm1::FormShow(TObject*)
 }
 
 // A registration that fails is reported and start-up goes on: the album
-// still opens, whatever the desktop thinks of its files.
+// still opens, whatever the desktop thinks of its files. Each type stands
+// alone, so albums failing to register never keeps projects from it.
 void TForm1::RegisterFileTypes()
 {
     const std::string folder = std::filesystem::path(programPath_).parent_path().string() + "/";
+    if (parameters_.empty() && std::filesystem::exists(folder + "pictoview.exe"))
+        RegisterFileType(AlbumFileTypeKeys(folder));
+    RegisterFileType(ProjectFileTypeKeys(programPath_));
+}
+
+void TForm1::RegisterFileType(const std::vector<TFileTypeKey>& keys)
+{
     try {
-        if (parameters_.empty() && std::filesystem::exists(folder + "pictoview.exe"))
-            registrar_->Register(AlbumFileTypeKeys(folder));
-        registrar_->Register(ProjectFileTypeKeys(programPath_));
+        registrar_->Register(keys);
     } catch (const Exception&) {
         Application->HandleException(this);
     }

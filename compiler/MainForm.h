@@ -225,6 +225,7 @@ private:
     void AddSeparator(TMenuItem& parent);
 
     void RegisterFileTypes();
+    void RegisterFileType(const std::vector<TFileTypeKey>& keys);
     void LoadProjectPicture(int32_t n, const TProjectPicture& picture, const std::string& albumPassword,
                             TAlbumOpening& opening);
     std::unique_ptr<TGraphic> ReadAlbumEntry(int32_t n, const std::string& storedCaption, TAlbumOpening& opening);

@@ -160,6 +160,8 @@ void TForm1::MakeAlbumProgram()
         ZipWriter1.SetZipName(WithExtension(ProjectFileName, ".zip"));
         ZipWriter1.Password = "";
         ZipWriter1.FilesList().clear();
+        // The viewer and the album are these files, whatever their names hold.
+        ZipWriter1.ExpandWildcards = false;
         if (!FileExists(viewer))
             throw ENotFoundException("PICTOVIEW.EXE" + NotMadeText);
         ZipWriter1.FilesList().push_back(viewer);

@@ -65,7 +65,8 @@ void TForm1::CreatePictUnit(int32_t n)
     TEdit* edit = NewComponent<TEdit>(*this);
     edit->SetParent(ScrollBox1);
     edit->SetText(ProjectFileName == UntitledProject ? "Put Caption Here" : "");
-    edit->SetBounds(panel->Left(), place.EditTop, panel->ClientWidth(), edit->Height());
+    // A new edit's and check box's heights are the Windows ones at 96 pixels per inch.
+    edit->SetBounds(panel->Left(), place.EditTop, panel->ClientWidth(), ScaleByPPI(edit->Height(), ppi));
     edit->SetName("Edit" + number);
     edit->OnChange = [this](TObject* Sender) { EditChange(Sender); };
 
@@ -73,7 +74,7 @@ void TForm1::CreatePictUnit(int32_t n)
     checkBox->SetParent(ScrollBox1);
     checkBox->SetName("CheckBox" + number);
     checkBox->SetCaption("Password Protect");
-    checkBox->SetBounds(panel->Left(), place.CheckBoxTop, panel->ClientWidth(), checkBox->Height());
+    checkBox->SetBounds(panel->Left(), place.CheckBoxTop, panel->ClientWidth(), ScaleByPPI(checkBox->Height(), ppi));
     checkBox->SetChecked(project && project->ReadBool("Image" + number, "Encrypt", false));
     // Bound once checked, so building a unit does not mark the album changed.
     checkBox->OnClick = [this](TObject* Sender) { CheckBoxClick(Sender); };

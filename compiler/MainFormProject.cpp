@@ -10,6 +10,7 @@
 #include "HeldPicture.h"
 #include "Jpeg.h"
 #include "MainForm.h"
+#include "PasswordForms.h"
 #include "ScopeExit.h"
 #include "SettingsForm.h"
 #include "Stream.h"
@@ -108,13 +109,13 @@ void TForm1::LoadProjectPicture(int32_t n, const TProjectPicture& picture, const
     PictureCount = n;
 
     std::unique_ptr<TGraphic> graphic;
-    // Captions are scrambled with the password that the album's entries were
-    // locked with; without the album file, the album's own.
+    // Captions are scrambled with the bytes that locked the album's entries:
+    // those that opened the entry; without the album file, the album's own.
     std::string captionPassword = albumPassword;
     if (opening.AlbumRead && n < ZipWriter1.GetCount()) {
         graphic = ReadAlbumEntry(n, picture.Caption, opening);
         if (ZipWriter1.GetEncrypted(n) && opening.TypedPassword)
-            captionPassword = *opening.TypedPassword;
+            captionPassword = ZipWriter1.Password;
     } else if (IsRegularFile(picture.Source)) {
         try {
             CurrentImage->Picture().LoadFromFile(picture.Source);
@@ -148,17 +149,21 @@ std::unique_ptr<TGraphic> TForm1::ReadAlbumEntry(int32_t n, const std::string& s
     const bool encrypted = ZipWriter1.GetEncrypted(n);
     if (encrypted && !opening.TypedPassword && !AskPassword("Please Enter the Password Here", opening))
         return held(THeldPicture::TReason::Locked);
-    ZipWriter1.Password = encrypted ? *opening.TypedPassword : "";
 
-    // The engine checks the password against the entry's check byte and
-    // asks again through OnBadPassword while the answer changes.
+    // The engine checks each form of the typed password against the entry's
+    // check byte, leaving the one that opened it in ZipWriter1.Password, and
+    // asks again through OnBadPassword once every form failed, while the
+    // answer changes.
+    pictoalbum::TPasswordForms forms(encrypted ? *opening.TypedPassword : "");
+    ZipWriter1.Password = forms.Current();
     bool refused = false;
     ZipWriter1.OnBadPassword = [&](TZipReader&, int, std::string& newPassword) {
-        do {
-            refused = !AskPassword("Wrong Password. Please Enter the Password Here", opening);
-        } while (!refused && *opening.TypedPassword == newPassword);
+        refused = !forms.Advance([&] {
+            return AskPassword("Wrong Password. Please Enter the Password Here", opening) ? opening.TypedPassword
+                                                                                         : std::nullopt;
+        });
         if (!refused)
-            newPassword = *opening.TypedPassword;
+            newPassword = forms.Current();
     };
     TScopeExit unhook([this] { ZipWriter1.OnBadPassword = nullptr; });
 

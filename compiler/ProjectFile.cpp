@@ -26,16 +26,22 @@ bool SurvivesQuoted(const std::string& value)
     return value.find_first_of(std::string("\0\r\n", 3)) == std::string::npos && value.size() <= MaxIniValueLength;
 }
 
-// Under its own key as far as a line carries it; in full in the companion
-// key when that is not all of it.
-void WriteScrambled(TIniFile& ini, const std::string& section, const std::string& ident,
-                    const std::string& writtenValue, const std::string& value, bool survives)
+// The scrambled password in quotes as far as a line carries it; in full in
+// its companion key when that is not all of it.
+void WritePassword(TIniFile& ini, const std::string& password)
 {
-    ini.WriteString(section, ident, writtenValue);
-    if (survives)
-        ini.DeleteKey(section, pictoalbum::CompanionKey(ident));
+    const std::string ident = "Password";
+    ini.WriteString(SettingsSection, ident, "\"" + password + "\"");
+    if (SurvivesQuoted(password))
+        ini.DeleteKey(SettingsSection, pictoalbum::CompanionKey(ident));
     else
-        ini.WriteString(section, pictoalbum::CompanionKey(ident), pictoalbum::HexOf(value));
+        ini.WriteString(SettingsSection, pictoalbum::CompanionKey(ident), pictoalbum::HexOf(password));
+}
+
+// A picture's source; empty at the end of the list.
+std::string SourceOf(const TIniFile& ini, std::size_t n)
+{
+    return pictoalbum::ReadCarriedValue(ini, PictureSection(n), "Picture", "");
 }
 
 } // namespace
@@ -49,7 +55,7 @@ std::vector<TProjectPicture> TProjectFile::Pictures() const
     for (std::size_t n = 1;; ++n) {
         const std::string section = PictureSection(n);
         TProjectPicture picture;
-        picture.Source = ini.ReadString(section, "Picture", "");
+        picture.Source = SourceOf(ini, n);
         if (picture.Source.empty())
             return pictures;
         picture.Caption = pictoalbum::ReadCarriedValue(ini, section, "Caption", DefaultCaption);
@@ -65,7 +71,7 @@ TAlbumSettings TProjectFile::Settings() const
     settings.Password =
         pictoalbum::Decrypt(pictoalbum::ReadCarriedValue(ini, SettingsSection, "Password", ""), pictoalbum::PasswordKeyWord);
     settings.AllowSave = ini.ReadBool(SettingsSection, "AllowSave", true);
-    settings.Title = ini.ReadString(SettingsSection, "Title", "");
+    settings.Title = pictoalbum::ReadCarriedValue(ini, SettingsSection, "Title", "");
     settings.ShowSlide = ini.ReadBool(SettingsSection, "ShowSlide", false);
     return settings;
 }
@@ -90,19 +96,16 @@ void TProjectFile::Write(TMemIniFile& ini, const std::vector<TProjectPicture>& p
     for (std::size_t n = 1; n <= pictures.size(); ++n) {
         const TProjectPicture& picture = pictures[n - 1];
         const std::string section = PictureSection(n);
-        ini.WriteString(section, "Picture", picture.Source);
-        WriteScrambled(ini, section, "Caption", picture.Caption, picture.Caption,
-                       SurvivesIniValue(picture.Caption));
+        pictoalbum::WriteCarriedValue(ini, section, "Picture", picture.Source);
+        pictoalbum::WriteCarriedValue(ini, section, "Caption", picture.Caption);
         ini.WriteBool(section, "Encrypt", picture.Protected);
     }
     // In quotes, so blanks at its ends survive.
-    const std::string password = pictoalbum::Encrypt(settings.Password, pictoalbum::PasswordKeyWord);
-    const std::string quoted = "\"" + password + "\"";
-    WriteScrambled(ini, SettingsSection, "Password", quoted, password, SurvivesQuoted(password));
+    WritePassword(ini, pictoalbum::Encrypt(settings.Password, pictoalbum::PasswordKeyWord));
     ini.WriteBool(SettingsSection, "AllowSave", settings.AllowSave);
-    ini.WriteString(SettingsSection, "Title", settings.Title);
+    pictoalbum::WriteCarriedValue(ini, SettingsSection, "Title", settings.Title);
     ini.WriteBool(SettingsSection, "ShowSlide", settings.ShowSlide);
-    for (std::size_t k = pictures.size() + 1; !ini.ReadString(PictureSection(k), "Picture", "").empty(); ++k)
+    for (std::size_t k = pictures.size() + 1; !SourceOf(ini, k).empty(); ++k)
         ini.EraseSection(PictureSection(k));
     ini.UpdateFile();
 }

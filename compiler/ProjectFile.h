@@ -4,11 +4,12 @@
 // "AllowSave", "Title", "ShowSlide"). The password is scrambled with a fixed
 // key word, the captions of protected pictures with the password's.
 //
-// Scrambled text can hold bytes an INI line cannot carry (a zero byte, line
-// breaks, blanks or quotes at its ends). Such a value is still written under
-// its own key, as far as the line takes it, for other programs that read
-// these files; beside it goes a companion key ("CaptionHex", "PasswordHex")
-// holding its bytes in hexadecimal, which this reader prefers.
+// Scrambled text, file names and titles can hold bytes an INI line cannot
+// carry (a zero byte, line breaks, blanks or quotes at its ends). Such a
+// value is still written under its own key, as far as the line takes it,
+// for other programs that read these files; beside it goes a companion key
+// ("PictureHex", "CaptionHex", "TitleHex", "PasswordHex") holding its bytes
+// in hexadecimal, which this reader prefers.
 #pragma once
 
 #include <string>

@@ -53,6 +53,7 @@ TForm3::TForm3()
     BitBtn1 = NewButton("BitBtn1", bkOK, 112);
     BitBtn1->OnClick = [this](TObject* Sender) { BitBtn1Click(Sender); };
     BitBtn2 = NewButton("BitBtn2", bkCancel, 200);
+    ScaleDesign();
 }
 
 void TForm3::BitBtn1Click(TObject*)

@@ -20,16 +20,6 @@ QImage SmallCopyOf(const TJPEGImage& picture)
     return image;
 }
 
-// image drawn at size with the picture's own reduced decode.
-QImage Rendered(const TGraphic& picture, QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    picture.Draw(painter, image.rect());
-    return image;
-}
-
 } // namespace
 
 TAlbumPicture::TAlbumPicture(const TJPEGImage& picture, TAlbumPictureSource source)
@@ -73,7 +63,6 @@ void TAlbumPicture::Assign(const TGraphic& source)
     height_ = picture->height_;
     smallCopy_ = picture->smallCopy_;
     source_ = picture->source_;
-    lastDrawn_ = QImage();
     Changed();
 }
 
@@ -90,18 +79,9 @@ QImage TAlbumPicture::ToImage() const
     return whole ? whole->ToImage() : smallCopy_;
 }
 
-QImage TAlbumPicture::PixelsToDraw(const QPainter& painter, const QRect& target) const
+QImage TAlbumPicture::PixelsToDraw(const QPainter&, const QRect&) const
 {
-    const QSize size = DeviceSize(painter, target);
-    if (size.width() <= smallCopy_.width() && size.height() <= smallCopy_.height())
-        return smallCopy_;
-    if (lastDrawn_.size() == size)
-        return lastDrawn_;
-    const std::unique_ptr<TJPEGImage> whole = Whole();
-    if (!whole)
-        return smallCopy_;
-    lastDrawn_ = Rendered(*whole, size);
-    return lastDrawn_;
+    return smallCopy_;
 }
 
 } // namespace pictoview

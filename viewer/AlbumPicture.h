@@ -1,9 +1,11 @@
 // TAlbumPicture: a picture of the open album as the film strip holds it: its
 // size and a small copy for the thumbnail, not its data, so that an album
-// far larger than memory opens. Whatever needs the whole picture (the slide
-// show's full-screen drawing, copying, saving, printing) reads its entry
-// from the album again through the source it was made with; once the album
-// is closed, that source gives nothing and the picture draws its small copy.
+// far larger than memory opens. Drawing it draws the small copy and reads
+// nothing: reading an entry pumps the message queue, which no paint handler
+// may do. Whatever needs the whole picture (the slide show, copying, saving,
+// printing) asks for it (Whole) before it shows or uses it; that reads the
+// entry from the album again through the source the picture was made with.
+// Once the album is closed, the source gives nothing.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +21,8 @@
 
 namespace pictoview {
 
-// The entry's JPEG bytes as the album holds them now; empty when the album
-// is closed.
+// The entry's JPEG bytes as the album was opened with them; empty when the
+// album is closed. Raises when they cannot be read again.
 using TAlbumPictureSource = std::function<std::vector<std::uint8_t>()>;
 
 class TAlbumPicture : public TGraphic {
@@ -43,24 +45,24 @@ public:
     std::unique_ptr<TGraphic> Clone() const override;
     // The whole picture at full size, read again from the album.
     QImage ToImage() const override;
+    // The whole picture, read again from the album; nullptr once the album
+    // is closed. The read may process waiting messages.
+    std::unique_ptr<TJPEGImage> Whole() const;
 
     // The longest side of the small copy.
     static constexpr int SmallCopySide = 256;
 
 protected:
-    // The small copy while it covers the target; else the picture read again,
-    // decoded at the smallest scale that covers it (kept for repaints).
+    // The small copy, whatever the target.
     QImage PixelsToDraw(const QPainter& painter, const QRect& target) const override;
 
 private:
     TAlbumPicture() = default;
-    std::unique_ptr<TJPEGImage> Whole() const;
 
     int width_ = 0;
     int height_ = 0;
     QImage smallCopy_;
     std::shared_ptr<const TAlbumPictureSource> source_;
-    mutable QImage lastDrawn_;
 };
 
 } // namespace pictoview

@@ -38,6 +38,7 @@ TForm3::TForm3()
 
     Button1 = NewButton("Button1", "&Yes", 64, mrYes);
     Button2 = NewButton("Button2", "&No", 168, mrNo);
+    ScaleDesign();
 }
 
 void TForm3::AskAbout(const std::string& albumTitle)

@@ -56,6 +56,7 @@ void TForm1::CreateComponents()
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
     OnCloseQuery = [this](TObject* Sender, bool& CanClose) { FormCloseQuery(Sender, CanClose); };
+    ScaleDesign();
 }
 
 void TForm1::CreateTopBar()

@@ -9,6 +9,12 @@
 // splash goes, every frame it built is freed and the next opening starts
 // clean. While an album opens, the window's commands do nothing and a close
 // request waits for the opening to end.
+//
+// The open album's file is held open until the album closes: a new album
+// renamed over it (the compiler's save) leaves the viewer showing, copying
+// and saving the album it opened. A picture read again from a file changed
+// in place raises that the album has changed. While a picture is read again
+// (the reader processes waiting messages), the window's commands do nothing.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +29,7 @@
 #include "Forms.h"
 #include "Image.h"
 #include "IniFiles.h"
+#include "Jpeg.h"
 #include "KeyWordScrambling.h"
 #include "Menus.h"
 #include "PrivateFolder.h"
@@ -109,9 +116,22 @@ public:
     void SetSlideCurrentImage(TImage* image) override { CurrentImage = image; }
     int32_t SlidePictureCount() const override { return PictureCount; }
     std::string SlideCaption(int32_t n) const override;
+    std::unique_ptr<TGraphic> SlidePicture(const TImage& image) override;
     void PrintSlide(const TGraphic* picture, const std::string& caption) override;
 
 private:
+    // What tells an entry from another: a file changed in place holds other
+    // entries, or the same ones at other places.
+    struct TEntryFacts {
+        std::string Name;
+        std::uint32_t CRC32 = 0;
+        std::uint64_t CompressedSize = 0;
+        std::uint64_t UncompressedSize = 0;
+        std::uint64_t LocalHeaderOffset = 0;
+
+        bool operator==(const TEntryFacts&) const = default;
+    };
+
     void CreateComponents();
     void CreateTopBar();
     void CreatePopupMenu();
@@ -126,13 +146,18 @@ private:
     void LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional<std::string>& typedPassword);
     bool ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std::string>& typedPassword);
     void ShowPictureFrom(int32_t p, TMemoryStream& stream, const std::string& password);
-    std::vector<std::uint8_t> ReadEntryAgain(int32_t p, const std::string& password);
+    TEntryFacts EntryFacts(int32_t p) const;
+    std::vector<std::uint8_t> ReadEntryAgain(int32_t p, const std::string& password, const TEntryFacts& opened);
     void ShowLocked(int32_t p);
     void EndOpening();
     void RemoveSettingsFiles();
 
     TLabel* GetTLabelofX(int32_t n) const;
     bool ShowsPicture(const TImage* image) const;
+    // The whole picture of a thumbnail that shows one, read from the album.
+    std::unique_ptr<TJPEGImage> WholePicture(const TImage& image);
+    // An opening or a picture's read is running: commands do nothing then.
+    bool Busy() const { return opening_ || reading_; }
     // Fills the slide-show window with image and its caption, maximised.
     void FillSlideShow(const TImage& image);
 
@@ -145,6 +170,7 @@ private:
     // again only while it is.
     std::shared_ptr<bool> albumOpen_;
     bool opening_ = false;
+    bool reading_ = false;
     bool closeRequested_ = false;
     // The engine's questions reach the user as dialogs for as long as the
     // window lives.

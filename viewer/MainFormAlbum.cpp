@@ -12,6 +12,7 @@
 #include "Format.h"
 #include "Jpeg.h"
 #include "MainForm.h"
+#include "PasswordForms.h"
 #include "ScopeExit.h"
 #include "SlideShowForm.h"
 #include "SplashForm.h"
@@ -76,6 +77,9 @@ void TForm1::EndOpening()
 void TForm1::OpenAlbumSteps()
 {
     ZipReader1.SetZipName(AlbumFileName);
+    // Every later read sees the file as it was opened, whatever is renamed
+    // over its name meanwhile.
+    ZipReader1.KeepZipOpen = true;
     ZipReader1.OverwriteMode = Always;
     ZipReader1.ReadZip();
     ZipReader1.SetSelected(0, true);
@@ -87,7 +91,7 @@ void TForm1::OpenAlbumSteps()
     ReadSettingsEntry();
 
     const TIniFile settings(TempFolder + SettingsFileName);
-    AlbumTitle = FileTextToUtf8(settings.ReadString("Settings", "Title", "Untitled"));
+    AlbumTitle = FileTextToUtf8(pictoalbum::ReadCarriedValue(settings, "Settings", "Title", "Untitled"));
     AutoSlideShow = settings.ReadBool("Settings", "ShowSlide", false);
     SetCaption(AlbumTitle + " - Pictoria");
     if (Form3)
@@ -193,28 +197,32 @@ void TForm1::LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional
         ShowLocked(p);
         return;
     }
-    const std::string shown = encrypted ? Decrypt(caption, GetWordPass(*typedPassword)) : caption;
+    // The bytes that opened the entry scrambled its caption.
+    const std::string opened = ZipReader1.Password;
+    const std::string shown = encrypted ? Decrypt(caption, GetWordPass(opened)) : caption;
     GetTLabelofX(p)->SetCaption(FileTextToUtf8(shown));
-    ShowPictureFrom(p, stream, encrypted ? *typedPassword : "");
+    ShowPictureFrom(p, stream, opened);
 }
 
-// True when entry p's data is in stream, false when it stays locked (no
-// password given); raises when the entry yields no data. The engine checks
-// a password against the entry's check byte and asks again through
-// OnBadPassword while the answer changes.
+// True when entry p's data is in stream, with the password form that
+// opened it in ZipReader1.Password; false when it stays locked (no password
+// given); raises when the entry yields no data. The engine checks each form
+// of the typed password against the entry's check byte, and asks again
+// through OnBadPassword once every form failed, while the answer changes.
 bool TForm1::ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std::string>& typedPassword)
 {
     const bool encrypted = ZipReader1.GetEncrypted(p);
     if (encrypted && !typedPassword && !AskPassword(PasswordPrompt, typedPassword))
         return false;
-    ZipReader1.Password = encrypted ? *typedPassword : "";
+    pictoalbum::TPasswordForms forms(encrypted ? *typedPassword : "");
+    ZipReader1.Password = forms.Current();
     bool refused = false;
     ZipReader1.OnBadPassword = [&](TZipReader&, int, std::string& newPassword) {
-        do {
-            refused = !AskPassword(WrongPasswordPrompt, typedPassword);
-        } while (!refused && *typedPassword == newPassword);
+        refused = !forms.Advance([&] {
+            return AskPassword(WrongPasswordPrompt, typedPassword) ? typedPassword : std::nullopt;
+        });
         if (!refused)
-            newPassword = *typedPassword;
+            newPassword = forms.Current();
     };
     const TScopeExit unhook([this] { ZipReader1.OnBadPassword = nullptr; });
     const bool extracted = ZipReader1.UnZipToStreamByIndex(&stream, p) > 0;
@@ -240,23 +248,37 @@ void TForm1::ShowPictureFrom(int32_t p, TMemoryStream& stream, const std::string
     if (!albumOpen_)
         albumOpen_ = std::make_shared<bool>(true);
     const std::weak_ptr<bool> open = albumOpen_;
-    const TAlbumPicture picture(jpeg, [this, open, p, password] {
-        return open.expired() ? std::vector<std::uint8_t>() : ReadEntryAgain(p, password);
+    const TAlbumPicture picture(jpeg, [this, open, p, password, opened = EntryFacts(p)] {
+        return open.expired() ? std::vector<std::uint8_t>() : ReadEntryAgain(p, password, opened);
     });
     GetTImageofX(p)->Picture().SetGraphic(&picture);
 }
 
-// Entry p's bytes without asking anything: empty when they cannot be read.
-std::vector<std::uint8_t> TForm1::ReadEntryAgain(int32_t p, const std::string& password)
+TForm1::TEntryFacts TForm1::EntryFacts(int32_t p) const
 {
+    const TZipHeaderInfo& entry = ZipReader1.GetEntry(p);
+    return {entry.FullName(), entry.CRC32, entry.CompressedSize, entry.UncompressedSize, entry.LocalHeaderOffset};
+}
+
+// Entry p's bytes without asking anything, as the album was opened with
+// them. The file is held open, so they are gone only when it was changed in
+// place: the reader then reads its directory again, and what it finds at p,
+// if anything, is another entry, or data that fails its check.
+std::vector<std::uint8_t> TForm1::ReadEntryAgain(int32_t p, const std::string& password, const TEntryFacts& opened)
+{
+    reading_ = true;
+    const TScopeExit read([this] { reading_ = false; });
+    TMemoryStream stream;
+    bool same = false;
     try {
         ZipReader1.Password = password;
-        TMemoryStream stream;
-        if (ZipReader1.UnZipToStreamByIndex(&stream, p) > 0)
-            return stream.Bytes();
+        same = ZipReader1.UnZipToStreamByIndex(&stream, p) > 0 && EntryFacts(p) == opened;
     } catch (const Exception&) {
     }
-    return {};
+    if (!same)
+        throw Exception(Format("Couldn't Read Picture %d from %s: the album file has changed since it was opened",
+                               {IntToStr(p), AlbumFileName}));
+    return stream.Bytes();
 }
 
 // An empty frame marked as locked; its caption stays hidden, as it would
@@ -281,6 +303,8 @@ void TForm1::CloseAlbum()
     }
     framesBuilt_ = 0;
     albumOpen_.reset();
+    // Lets go of the album's file.
+    ZipReader1.ClearZip();
     PictureCount = 0;
     CurrentImage = nullptr;
     RemoveSettingsFiles();

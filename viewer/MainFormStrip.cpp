@@ -1,9 +1,12 @@
 // The film strip's picture commands: looking pictures up by number and
 // back, fitting a thumbnail, the picture menu (copy, save, print, full
 // screen), the slide show and the Open and Close Album buttons. None runs
-// while an album opens.
+// while an album opens or a picture is read. Those that act on a picture
+// act on the whole picture, read from the album first.
 #include <charconv>
 
+#include "AlbumPicture.h"
+#include "CarriedValue.h"
 #include "Clipbrd.h"
 #include "Format.h"
 #include "Jpeg.h"
@@ -51,26 +54,43 @@ bool TForm1::ShowsPicture(const TImage* image) const
     return image && image->Picture().Width() > 0 && image->Picture().Height() > 0;
 }
 
+std::unique_ptr<TJPEGImage> TForm1::WholePicture(const TImage& image)
+{
+    const auto* picture = dynamic_cast<const TAlbumPicture*>(image.Picture().Graphic());
+    std::unique_ptr<TJPEGImage> whole = picture ? picture->Whole() : nullptr;
+    if (!whole)
+        throw EInvalidGraphic("The picture's album is closed");
+    return whole;
+}
+
+std::unique_ptr<TGraphic> TForm1::SlidePicture(const TImage& image)
+{
+    if (!ShowsPicture(&image))
+        return nullptr;
+    return WholePicture(image);
+}
+
 void TForm1::ImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState, int X, int Y)
 {
-    if (Button != mbRight || opening_)
+    if (Button != mbRight || Busy())
         return;
     CurrentImage = dynamic_cast<TImage*>(Sender);
     const TPoint point = CurrentImage->ClientToScreen(TPoint{X, Y});
     PopupMenu1->Popup(point.X, point.Y);
 }
 
+// The whole picture is read before the window shows it.
 void TForm1::FillSlideShow(const TImage& image)
 {
     pictoalbum::TForm2& slides = *pictoalbum::Form2;
-    slides.Image1->Picture().Assign(image.Picture());
+    slides.Image1->Picture().SetGraphic(SlidePicture(image).get());
     slides.SetWindowState(wsMaximized);
     slides.Panel4->SetCaption(SlideCaption(GetXofTImage(image)));
 }
 
 void TForm1::ShowPicture1Click(TObject* Sender)
 {
-    if (opening_)
+    if (Busy())
         return;
     if (Sender != ShowPicture1)
         CurrentImage = dynamic_cast<TImage*>(Sender);
@@ -88,7 +108,7 @@ void TForm1::ShowPicture1Click(TObject* Sender)
 void TForm1::BitBtn2Click(TObject*)
 {
     TImage* first = GetTImageofX(1);
-    if (opening_ || !ShowsPicture(first) || !pictoalbum::Form2)
+    if (Busy() || !ShowsPicture(first) || !pictoalbum::Form2)
         return;
     CurrentImage = first;
     FillSlideShow(*first);
@@ -97,7 +117,7 @@ void TForm1::BitBtn2Click(TObject*)
 
 void TForm1::BitBtn4Click(TObject*)
 {
-    if (opening_ || !OpenDialog1->Execute())
+    if (Busy() || !OpenDialog1->Execute())
         return;
     AlbumFileName = OpenDialog1->FileName;
     CloseAlbum();
@@ -106,30 +126,30 @@ void TForm1::BitBtn4Click(TObject*)
 
 void TForm1::BitBtn1Click(TObject*)
 {
-    if (!opening_)
+    if (!Busy())
         CloseAlbum();
 }
 
 void TForm1::CopyPicturetoClipboard1Click(TObject*)
 {
-    if (!opening_ && ShowsPicture(CurrentImage))
-        Clipboard().Assign(*CurrentImage->Picture().Graphic());
+    if (!Busy() && ShowsPicture(CurrentImage))
+        Clipboard().Assign(*WholePicture(*CurrentImage));
 }
 
 // Suggests the file the picture was made from, as the album remembers it.
 void TForm1::LoadPicture1Click(TObject*)
 {
-    if (opening_ || !ShowsPicture(CurrentImage))
+    if (Busy() || !ShowsPicture(CurrentImage))
         return;
     const TIniFile settings(TempFolder + SettingsFileName);
-    SavePictureDialog1->FileName = settings.ReadString(CurrentImage->Name(), "Picture", "");
+    SavePictureDialog1->FileName = pictoalbum::ReadCarriedValue(settings, CurrentImage->Name(), "Picture", "");
     if (SavePictureDialog1->Execute())
-        CurrentImage->Picture().SaveToFile(SavePictureDialog1->FileName);
+        WholePicture(*CurrentImage)->SaveToFile(SavePictureDialog1->FileName);
 }
 
 void TForm1::PrintPicture1Click(TObject* Sender)
 {
-    if (opening_)
+    if (Busy())
         return;
     if (Sender != PrintPicture1) {
         if (!pictoalbum::Form2)
@@ -139,7 +159,7 @@ void TForm1::PrintPicture1Click(TObject* Sender)
         return;
     }
     if (ShowsPicture(CurrentImage))
-        PrintSlide(CurrentImage->Picture().Graphic(), SlideCaption(GetXofTImage(*CurrentImage)));
+        PrintSlide(WholePicture(*CurrentImage).get(), SlideCaption(GetXofTImage(*CurrentImage)));
 }
 
 std::string TForm1::SlideCaption(int32_t n) const

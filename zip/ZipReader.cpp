@@ -61,11 +61,51 @@ void TZipReader::SetZipName(const std::string& value)
             throw EUserCanceled(LoadStr(IDS_CANCELZIPNAME));
         name = *chosen;
     }
+    UseZipName(name);
+}
+
+void TZipReader::UseZipName(const std::string& name)
+{
     zipName_ = name;
     DropDirectory();
     endRecord_.Clear();
     archiveStream_.reset();
     rebuilt_ = false;
+}
+
+void TZipReader::Assign(const TZipReader& source)
+{
+    if (&source == this)
+        return;
+    // Plain values: no dialog for a name ending in "?"; a directory read
+    // from another archive is not kept under the new name.
+    if (source.zipName_ != zipName_)
+        UseZipName(source.zipName_);
+    destDir_ = source.destDir_;
+    rootDir_ = source.rootDir_;
+    SortMode = source.SortMode;
+    RecreateDirs = source.RecreateDirs;
+    OverwriteMode = source.OverwriteMode;
+    filesList_ = source.filesList_;
+    DoAll = source.DoAll;
+    IncompleteZipMode = source.IncompleteZipMode;
+    KeepZipOpen = source.KeepZipOpen;
+    DoProcessMessages = source.DoProcessMessages;
+    RetainAttributes = source.RetainAttributes;
+    ReplaceReadOnly = source.ReplaceReadOnly;
+    OnStartUnZipInfo = source.OnStartUnZipInfo;
+    OnFilePercentDone = source.OnFilePercentDone;
+    OnTotalPercentDone = source.OnTotalPercentDone;
+    OnStartUnZip = source.OnStartUnZip;
+    OnEndUnZip = source.OnEndUnZip;
+    OnPromptForOverwrite = source.OnPromptForOverwrite;
+    OnSkippingFile = source.OnSkippingFile;
+    OnBadPassword = source.OnBadPassword;
+    OnBadCRC = source.OnBadCRC;
+    OnInCompleteZip = source.OnInCompleteZip;
+    OnGetNextDisk = source.OnGetNextDisk;
+    OnUnZipComplete = source.OnUnZipComplete;
+    OnGetNextBuffer = source.OnGetNextBuffer;
 }
 
 void TZipReader::SetDestDir(const std::string& value)

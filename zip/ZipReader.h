@@ -55,6 +55,12 @@ public:
     TZipReader& operator=(const TZipReader&) = delete;
     virtual ~TZipReader() = default;
 
+    // Copies the settings of extraction and the events, but OnDecrypt,
+    // OEMConvert, FlushFilesOnClose and Password. ZipName, DestDir and
+    // RootDir are taken as plain values: no dialog; another name drops the
+    // loaded directory.
+    void Assign(const TZipReader& source);
+
     // ---- Settings ----------------------------------------------------------
 
     // The component's version: always 223; writing changes nothing.
@@ -201,12 +207,15 @@ public:
     // A file that nothing stands in the way of is written under its name; an
     // existing one is replaced only by a complete file of the size and CRC
     // stored. Folders below DestDir are entered without following symbolic
-    // links. An entry that is damaged (TZipHeaderInfo::DamageReason), whose
-    // name would lead outside DestDir, whose way passes a symbolic link, that
-    // cannot be created, or whose method is not supported is skipped (reason
-    // srCannotCreateOutput) and the run goes on. EFatalUnzipError (the data
-    // end early), ECantWriteUCF (the output refuses bytes) and EUserCanceled
-    // end the run; what the failing entry had begun is gone.
+    // links. An entry that is damaged (TZipHeaderInfo::DamageReason), that
+    // has no local header where the directory says, whose name would lead
+    // outside DestDir, whose way passes a symbolic link, that cannot be
+    // created, or whose method is not supported is skipped (reason
+    // srCannotCreateOutput) and the run goes on. An entry whose data end
+    // early (the archive is cut short) fails as a bad CRC does: OnBadCRC, or
+    // the bad-password path for an encrypted one, and the run goes on.
+    // ECantWriteUCF (the output refuses bytes) and EUserCanceled end the run;
+    // what the failing entry had begun is gone.
 
     // Extracts the chosen entries of the directory, reading archive (the
     // open archive stream); returns the number extracted. FilesList is empty
@@ -226,8 +235,9 @@ public:
 
     // Why the entry that OnSkippingFile or OnBadCRC is firing for was not
     // extracted, in a few words: "wrong password", "exists", "refused name:"
-    // and the reason, "bad CRC", "size mismatch:" and the sizes, or why its
-    // file or folder cannot be made. When ECantWriteUCF leaves a run, the
+    // and the reason, "bad CRC", "size mismatch:" and the sizes, "Premature
+    // end of file reached", "no local header at offset" and the offset, or
+    // why its file or folder cannot be made. When ECantWriteUCF leaves a run, the
     // file that refused bytes and the system's reason.
     const std::string& EntryFailure() const { return entryFailure_; }
 
@@ -252,12 +262,17 @@ private:
     TEntryOutcome UnZipOneFile(TExtractRun& run, int index);
     void UnZipDirectoryEntry(TExtractRun& run, int index);
     std::string OutputFolder() const;
+    // The entry's name below DestDir as the options make it: without RootDir
+    // and a drive, or without its folder; not yet checked.
+    std::string OutputNameOf(const TZipHeaderInfo& entry) const;
     // None when the entry's name would lead outside DestDir.
     TSafePath OutputPathOf(const TZipHeaderInfo& entry) const;
     struct TOutputPlace;
     TDestinationFolders& DestinationOf(TExtractRun& run) const;
     TOutputPlace OutputPlaceOf(TExtractRun& run, const std::string& outputName) const;
-    std::uint64_t LocateEntryData(TStream& archive, const TZipHeaderInfo& entry);
+    // Where the entry's data begin, after its local header; none when no
+    // local header lies at its offset.
+    std::optional<std::uint64_t> LocateEntryData(TStream& archive, const TZipHeaderInfo& entry);
     bool CheckPassword(TExtractRun& run, int index);
     // Reads and decrypts the current entry's encryption header with
     // Password; true when its check byte is the expected one.
@@ -277,6 +292,8 @@ private:
     TEntryOutcome EntryFailed(TExtractRun& run, int index, std::uint32_t crc);
     struct TCentralReadState;
 
+    // ZipName := name, dropping the loaded directory.
+    void UseZipName(const std::string& name);
     TSortedZip* SortedView() const { return sortedView_ ? sortedView_.get() : entryList_.get(); }
     TZipHeaderInfo& EntryAt(int index) const;
     void DropDirectory();
@@ -306,6 +323,7 @@ private:
 
     // The steps of ReadCentralDirectory.
     bool EndRecordPlausible(TStream& stream) const;
+    void FitCentralSize();
     void PositionAtCentralDirectory(TStream& stream, bool sideFile);
     void HandleMissingEndRecord(TStream& stream);
     void ReadCentralHeaders(TStream& stream);
@@ -321,6 +339,7 @@ private:
     TLocalRun ReadLocalRun(TStream& stream, std::optional<std::int64_t> limit, std::set<std::int64_t>& visited);
     bool SkipEntryData(TStream& stream, TZipHeaderInfo& entry, std::int64_t limit);
     std::uint64_t ArchiveBaseOf(TStream& stream) const;
+    void CheckArchiveBase(TStream& archive, TStream& stream);
     // Where the central directory begins when it lies right before the end
     // record, as it does in every single-file archive.
     std::uint64_t CentralDirectoryBeforeEndRecord() const;

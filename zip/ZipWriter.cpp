@@ -58,8 +58,10 @@ void TZipWriter::Assign(const TZipWriter& source)
 {
     if (&source == this)
         return;
+    TZipReader::Assign(source);
     PackLevel = source.PackLevel;
     Recurse = source.Recurse;
+    ExpandWildcards = source.ExpandWildcards;
     Dispose = source.Dispose;
     storePaths_ = source.storePaths_;
     relativePaths_ = source.relativePaths_;

@@ -58,6 +58,11 @@ public:
     int PackLevel = 6;
     // Wildcard names walk their subfolders too.
     bool Recurse = false;
+    // A name of FilesList that names a file or folder is that one, whatever
+    // characters it holds; one that holds "*", "?", "<", ">" or "|" and
+    // names nothing is a wildcard pattern. Off, every name is taken as it is
+    // (one that names nothing goes to OnNoSuchFile).
+    bool ExpandWildcards = true;
     // Deletes each source file after a successful build.
     bool Dispose = false;
 
@@ -106,8 +111,11 @@ public:
     bool GetCheckDiskLabels() const override { return multiZipInfo_.CheckDiskLabels; }
     void SetCheckDiskLabels(bool value) override;
 
-    // Copies the writer's settings and its events but OnPrepareNextDisk,
-    // OnRecursingFile and OnEncrypt; the coupled settings as they are.
+    // Copies the reader's half (TZipReader::Assign), then the writer's
+    // settings and its events but OnPrepareNextDisk, OnRecursingFile and
+    // OnEncrypt; the coupled settings as they are. From a plain reader, the
+    // reader's half alone.
+    using TZipReader::Assign;
     void Assign(const TZipWriter& source);
     // After MultiZipInfo's fields were set directly: brings the reader's
     // copies of the mode and of the check-labels flag up to date.
@@ -123,6 +131,10 @@ public:
     // Kept for programs that assign it; no operation fires it.
     TDeleteEvent OnDeleteEntry;
     TNoSuchFileEvent OnNoSuchFile;
+    // (The reader's OnSkippingFile also tells of each file the writer leaves
+    // out, EntryFailure saying why: a source that cannot be opened, a folder
+    // or file the walk cannot read with the system's reason, a name already
+    // stored.)
     TUpdateEvent OnUpdate;
     TPrepareNextDisk OnPrepareNextDisk;
     TOnRecursingFile OnRecursingFile;
@@ -241,6 +253,7 @@ private:
 
     // ---- File list expansion (write/FileListExpansion.cpp) ----
     void ExpandFilesList();
+    bool IsWildcardName(const std::string& name) const;
     bool KeepPlainName(std::size_t index);
     void ExpandWildcardName(std::string name);
     bool KeepFoundFile(const std::string& path, const TSearchRec& record, bool recurse);

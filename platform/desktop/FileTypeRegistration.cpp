@@ -4,6 +4,9 @@
 
 namespace {
 
+const std::string AlbumTypeName = "Pictoria.Viewer.file";
+const std::string ProjectTypeName = "Pictoria.Compiler.file";
+
 std::string Quoted(const std::string& text)
 {
     return "\"" + text + "\"";
@@ -20,17 +23,26 @@ std::vector<TFileTypeKey> AlbumFileTypeKeys(const std::string& folder)
 {
     const std::string viewer = folder + "pictoview.exe";
     return {
-        {"/.pxa", "Pictoria.Viewer.file"},
-        {"/Pictoria.Viewer.file/shell/open/command", Quoted(viewer) + " " + Quoted("%1")},
-        {"/Pictoria.Viewer.file/DefaultIcon", Quoted(viewer) + ",0"},
+        {"/.pxa", AlbumTypeName},
+        {"/" + AlbumTypeName + "/shell/open/command", Quoted(viewer) + " " + Quoted("%1")},
+        {"/" + AlbumTypeName + "/DefaultIcon", Quoted(viewer) + ",0"},
     };
 }
 
 std::vector<TFileTypeKey> ProjectFileTypeKeys(const std::string& program)
 {
     return {
-        {"/.pxp", "Pictoria.Compiler.file"},
-        {"/Pictoria.Compiler.file/shell/open/command", Quoted(program) + " " + Quoted("%1")},
-        {"/Pictoria.Compiler.file/DefaultIcon", Quoted(program) + ",0"},
+        {"/.pxp", ProjectTypeName},
+        {"/" + ProjectTypeName + "/shell/open/command", Quoted(program) + " " + Quoted("%1")},
+        {"/" + ProjectTypeName + "/DefaultIcon", Quoted(program) + ",0"},
     };
+}
+
+std::string FileTypeDescription(const std::string& typeName)
+{
+    if (typeName == AlbumTypeName)
+        return "Pictoria album";
+    if (typeName == ProjectTypeName)
+        return "Pictoria album project";
+    return typeName;
 }

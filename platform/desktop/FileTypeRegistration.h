@@ -28,6 +28,10 @@ public:
 std::vector<TFileTypeKey> AlbumFileTypeKeys(const std::string& folder);
 // The project type's three keys; program is the compiler's full path.
 std::vector<TFileTypeKey> ProjectFileTypeKeys(const std::string& program);
+// What a person reads as the kind of a file of the type, where a file
+// manager shows it: "Pictoria album" for the album type, "Pictoria album
+// project" for the project type; any other type's name as it stands.
+std::string FileTypeDescription(const std::string& typeName);
 
 class TFileTypeRegistrar {
 public:

@@ -105,7 +105,7 @@ std::string MimePackage(const TXdgFileType& type)
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
            "  <mime-type type=\"" + MimeTypeOf(type.TypeName) + "\">\n"
-           "    <comment>" + type.TypeName + "</comment>\n"
+           "    <comment>" + FileTypeDescription(type.TypeName) + "</comment>\n"
            "    <icon name=\"" + IconNameOf(type.TypeName) + "\"/>\n"
            "    <glob pattern=\"*" + type.Extension + "\"/>\n"
            "  </mime-type>\n"

@@ -1,6 +1,6 @@
 // TXdgFileTypeRegistrar: file types as the Linux desktop knows them. Each
 // type becomes an XDG MIME package (mime/packages/<type>.xml, a glob on its
-// extension), a hidden .desktop entry (applications/<type>.desktop) named for
+// extension, and the type's description as its comment), a hidden .desktop entry (applications/<type>.desktop) named for
 // its program ("Pictoria Compiler" for Pictoria.Compiler.file) whose Exec
 // line quotes the program that opens it, and that program's icon
 // (icons/hicolor/scalable/apps/pictoria-compiler.svg), which the entry and

@@ -12,8 +12,9 @@ TApplication* Application = nullptr;
 
 namespace {
 
-// Lengths are scaled by the programs from Screen->PixelsPerInch; Qt must
-// not scale them a second time.
+// Lengths are scaled from Screen->PixelsPerInch, the forms' designs by the
+// layer and run-time components by the programs; Qt must not scale them a
+// second time.
 void SwitchOffQtScaling()
 {
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");

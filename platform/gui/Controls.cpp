@@ -306,6 +306,29 @@ void TControl::ApplyFont()
     widget_->setPalette(palette);
 }
 
+void TControl::ChangeScale(int ppi)
+{
+    // A font taken from the parent is scaled there.
+    if (!parentFont_)
+        font_.SetHeight(ScaleByPPI(font_.Height(), ppi));
+    const TRect design = BoundsRect();
+    const int width = ScaleByPPI(design.Width(), ppi);
+    const int height = ScaleByPPI(design.Height(), ppi);
+    switch (align_) {
+    case alNone:
+        if (SizesItself())
+            SetBounds(ScaleByPPI(design.Left, ppi), ScaleByPPI(design.Top, ppi), Width(), Height());
+        else
+            SetBounds(ScaleByPPI(design.Left, ppi), ScaleByPPI(design.Top, ppi), width, height);
+        break;
+    case alTop:
+    case alBottom: SetHeight(height); break;
+    case alLeft:
+    case alRight: SetWidth(width); break;
+    case alClient: break;
+    }
+}
+
 void TControl::SetHint(const std::string& hint)
 {
     hint_ = hint;
@@ -373,6 +396,18 @@ void TWinControl::Remove(TControl* control)
 }
 
 void TWinControl::ChildrenChanged() { Realign(); }
+
+void TWinControl::ChangeScale(int ppi)
+{
+    TControl::ChangeScale(ppi);
+    ScaleChildren(ppi);
+}
+
+void TWinControl::ScaleChildren(int ppi)
+{
+    for (TControl* child : controls_)
+        child->ChangeScale(ppi);
+}
 
 void TWinControl::SetFocus() { Widget()->setFocus(Qt::OtherFocusReason); }
 

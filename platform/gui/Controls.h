@@ -142,6 +142,13 @@ protected:
 
     virtual void ApplyColor();
     virtual void ApplyFont();
+    // Takes the control from its design at 96 pixels per inch to ppi: its
+    // own font, and its place and size as far as its alignment leaves them
+    // to it (TForm::ScaleDesign).
+    virtual void ChangeScale(int ppi);
+    // A control that sizes itself to its content (an auto-sized label) is
+    // only moved when scaled; its font gives the size.
+    virtual bool SizesItself() const { return false; }
     // The client area changed size.
     virtual void Resized() {}
     // Visible changed; a child shows or hides in its parent.
@@ -210,6 +217,8 @@ protected:
     // A child was placed, shown, hidden, added or removed.
     virtual void ChildrenChanged();
     void Resized() override { Realign(); }
+    void ChangeScale(int ppi) override;
+    void ScaleChildren(int ppi);
 
 private:
     friend class TControl;

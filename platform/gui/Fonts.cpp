@@ -60,7 +60,7 @@ void TFont::Changed()
 QFont TFont::ToQFont() const
 {
     QFont font(QString::fromStdString(MapFontFamily(name_)));
-    font.setPixelSize(std::max(1, std::abs(height_)));
+    font.setPixelSize(MapFontPixelSize(name_, height_));
     font.setBold((style_ & fsBold) != 0);
     font.setItalic((style_ & fsItalic) != 0);
     font.setUnderline((style_ & fsUnderline) != 0);
@@ -68,11 +68,35 @@ QFont TFont::ToQFont() const
     return font;
 }
 
+QFont ScreenDefaultFont()
+{
+    TFont font;
+    font.SetHeight(ScaleByPPI(font.Height(), Screen ? Screen->PixelsPerInch() : 96));
+    return font.ToQFont();
+}
+
+namespace {
+
+const char* const DialogFont = "MS Sans Serif";
+
+} // namespace
+
 std::string MapFontFamily(const std::string& windowsName)
 {
     // The Windows dialog font. DejaVu Sans Condensed (fonts-dejavu-extra)
-    // is about as wide, so captions wrap where the designs expect them to.
-    if (windowsName == "MS Sans Serif")
+    // has its proportions, so captions wrap where the designs expect them to.
+    if (windowsName == DialogFont)
         return "DejaVu Sans Condensed";
     return windowsName;
+}
+
+int MapFontPixelSize(const std::string& windowsName, int height)
+{
+    int pixels = std::abs(height);
+    // At the same height DejaVu runs about a tenth wider than the bitmap
+    // font the windows were laid out in; ten elevenths of it keeps every
+    // designed caption inside its control.
+    if (windowsName == DialogFont)
+        pixels = static_cast<int>(DivRoundHalfEven(int64_t{pixels} * 10, 11));
+    return std::max(1, pixels);
 }

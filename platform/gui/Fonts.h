@@ -1,7 +1,8 @@
 // The font of a control or form. Windows font names the programs were
 // designed with map to fonts a Debian desktop has ("MS Sans Serif" becomes
-// DejaVu Sans Condensed). Height is in pixels: negative for the character height
-// without internal leading (how the designs give it), positive for the cell.
+// DejaVu Sans Condensed, drawn a little smaller). Height is in pixels:
+// negative for the character height without internal leading (how the
+// designs give it), positive for the cell.
 #pragma once
 
 #include <functional>
@@ -47,5 +48,11 @@ private:
     TColor color_ = clWindowText;
 };
 
+// The layer's default font at the screen's pixels per inch, for the windows
+// the layer makes itself (message and input boxes).
+QFont ScreenDefaultFont();
+
 // The installed family that stands in for a Windows font name.
 std::string MapFontFamily(const std::string& windowsName);
+// The pixel size the stand-in is drawn at for a font of that name and height.
+int MapFontPixelSize(const std::string& windowsName, int height);

@@ -77,6 +77,19 @@ TForm::~TForm()
 
 TFormWindow& TForm::Window() const { return static_cast<TFormWindow&>(*Widget()); }
 
+void TForm::ScaleDesign()
+{
+    if (designScaled_)
+        return;
+    designScaled_ = true;
+    const int width = ClientWidth();
+    const int height = ClientHeight();
+    Font().SetHeight(ScaleByPPI(Font().Height(), pixelsPerInch_));
+    ScaleChildren(pixelsPerInch_);
+    SetClientWidth(ScaleByPPI(width, pixelsPerInch_));
+    SetClientHeight(ScaleByPPI(height, pixelsPerInch_));
+}
+
 void TForm::SetCaption(const std::string& caption)
 {
     caption_ = caption;

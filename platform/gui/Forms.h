@@ -46,6 +46,12 @@ public:
     void SetWindowState(TWindowState state);
     // The screen's pixels per inch when the form was made.
     int PixelsPerInch() const { return pixelsPerInch_; }
+    // A form is built as designed, at 96 pixels per inch; its constructor
+    // ends with this call, which sets every length and font given so far
+    // (the form's client size, its controls' places and sizes, their own
+    // fonts) at the form's pixels per inch, rounded half to even. What is
+    // placed afterwards is placed in the form's own pixels. Once only.
+    void ScaleDesign();
 
     TMainMenu* Menu() const { return menu_; }
     void SetMenu(TMainMenu* menu);
@@ -101,6 +107,7 @@ private:
     TPosition position_ = poDesigned;
     TWindowState windowState_ = wsNormal;
     int pixelsPerInch_;
+    bool designScaled_ = false;
     TMainMenu* menu_ = nullptr;
     TModalResult modalResult_ = mrNone;
     QEventLoop* modalLoop_ = nullptr;

@@ -53,13 +53,18 @@ bool KeyName(const std::string& line, std::string& key)
 }
 
 // A zero byte ends a value, as it ends the profile functions' strings.
-std::string ValueOf(const std::string& line)
+std::string WholeValueOf(const std::string& line)
 {
     const auto start = line.find('=') + 1;
     std::string value = Trim(line.substr(start, line.find('\0', start) - start));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
-    return value.substr(0, MaxIniValueLength);
+    return value;
+}
+
+std::string ValueOf(const std::string& line)
+{
+    return WholeValueOf(line).substr(0, MaxIniValueLength);
 }
 
 // A value ends at a zero byte or a line break, as it would in the file.
@@ -111,6 +116,16 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     if (!FindSection(section, range) || !FindKey(range, ident, line))
         return defaultValue;
     return ValueOf(lines_[line]);
+}
+
+std::string TIniFile::ReadWholeString(const std::string& section, const std::string& ident,
+                                      const std::string& defaultValue) const
+{
+    Range range{};
+    std::size_t line = 0;
+    if (!FindSection(section, range) || !FindKey(range, ident, line))
+        return defaultValue;
+    return WholeValueOf(lines_[line]);
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& ident, int defaultValue) const

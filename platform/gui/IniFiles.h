@@ -39,6 +39,10 @@ public:
     // The default when the key is missing; at most 2047 bytes of the value.
     std::string ReadString(const std::string& section, const std::string& ident,
                            const std::string& defaultValue) const;
+    // The same without that limit: for keys that only this system writes,
+    // such as the companion that carries a long value in hexadecimal.
+    std::string ReadWholeString(const std::string& section, const std::string& ident,
+                                const std::string& defaultValue) const;
     // The default when missing or not a decimal 32-bit number.
     int ReadInteger(const std::string& section, const std::string& ident, int defaultValue) const;
     // Read as an integer: non-zero is true.

@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "Fonts.h"
+
 namespace {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
@@ -83,18 +85,22 @@ QString QtNameFilters(const std::string& filter)
 int TQtDialogs::MessageBox(const std::string& text, const std::string& caption, unsigned flags)
 {
     QMessageBox box(IconOf(flags), ToQt(caption), ToQt(text), ButtonsOf(flags), QApplication::activeWindow());
+    box.setFont(ScreenDefaultFont());
     box.exec();
     return ResultOf(box.standardButton(box.clickedButton()));
 }
 
 bool TQtDialogs::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
-    bool ok = false;
-    QString typed = QInputDialog::getText(QApplication::activeWindow(), ToQt(caption), ToQt(prompt),
-                                          QLineEdit::Normal, ToQt(value), &ok);
-    if (ok)
-        value = typed.toStdString();
-    return ok;
+    QInputDialog box(QApplication::activeWindow());
+    box.setFont(ScreenDefaultFont());
+    box.setWindowTitle(ToQt(caption));
+    box.setLabelText(ToQt(prompt));
+    box.setTextValue(ToQt(value));
+    if (box.exec() != QDialog::Accepted)
+        return false;
+    value = box.textValue().toStdString();
+    return true;
 }
 
 bool TQtDialogs::ExecuteOpen(TOpenDialog& dialog)

@@ -2,7 +2,10 @@
 // Children are placed in the visible area's coordinates, so a child placed
 // at Top t while the box is scrolled down by V sits at t + V in the
 // scrolled content. The scroll range follows the children (their farthest
-// right and bottom edges) unless DisableAutoRange holds it.
+// right and bottom edges) unless DisableAutoRange holds it, and the bars
+// show or go at once, so the client area is final as soon as a child is
+// placed. A control in it that takes the keyboard focus is scrolled into
+// view.
 #pragma once
 
 #include <QScrollArea>
@@ -28,6 +31,7 @@ private:
 class TScrollBox : public TWinControl {
 public:
     TScrollBox();
+    ~TScrollBox() override;
     std::string ClassName() const override { return "TScrollBox"; }
 
     // bsNone: no frame; bsSingle (the default): a sunken frame.
@@ -37,6 +41,10 @@ public:
     TControlScrollBar& HorzScrollBar() { return horizontal_; }
     void SetVertScrollBarVisible(bool visible);
     void SetHorzScrollBarVisible(bool visible);
+
+    // The client area as it is while no scroll bar shows: all the room a
+    // child gets that does not reach beyond it.
+    TRect ClientRectWithoutBars() const;
 
     // Calls pair up and may nest; the last EnableAutoRange recalculates.
     void DisableAutoRange() { ++autoRangeHeld_; }
@@ -53,10 +61,13 @@ protected:
 
 private:
     void CalcAutoRange();
+    QSize Room() const;
+    void ScrollInView(const QWidget& widget);
 
     QScrollArea* area_;
     QWidget* content_;
     TControlScrollBar vertical_;
     TControlScrollBar horizontal_;
     int autoRangeHeld_ = 0;
+    QMetaObject::Connection focusWatch_;
 };

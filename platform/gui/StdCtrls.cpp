@@ -107,6 +107,10 @@ void TEdit::SetMaxLength(int length)
 void TEdit::SetPasswordChar(char passwordChar)
 {
     edit_->setEchoMode(passwordChar ? QLineEdit::Password : QLineEdit::Normal);
+    // Qt's styles show a bullet of their own otherwise.
+    edit_->setStyleSheet(passwordChar ? QString("QLineEdit { lineedit-password-character: %1; }")
+                                            .arg(static_cast<unsigned char>(passwordChar))
+                                      : QString());
 }
 
 void TEdit::Change()

@@ -50,6 +50,7 @@ public:
 protected:
     void ApplyFont() override;
     void ApplyColor() override {} // drawn over the parent's colour
+    bool SizesItself() const override { return autoSize_ && !label_->wordWrap(); }
 
 private:
     void ApplyAlignment();

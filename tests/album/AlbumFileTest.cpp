@@ -1,7 +1,11 @@
-// The album settings text, byte for byte, and the entry names.
+// The album settings text, byte for byte, the values it carries whole
+// whatever their bytes, and the entry names.
 #include <gtest/gtest.h>
 
 #include "AlbumFile.h"
+#include "CarriedValue.h"
+#include "IniFiles.h"
+#include "TempDir.h"
 
 namespace pictoalbum {
 
@@ -23,6 +27,49 @@ TEST(AlbumFileTest, SettingsTextHasAPictureSectionEachThenTheSettingsLast)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(AlbumSettingsFileText(c.settings), c.expected);
     }
+}
+
+// Names a Linux file may have and a title may hold. The first shows the
+// fault of old: written raw, its line breaks became a "[Settings]" section
+// of its own, which the viewer read first.
+const std::string HostileValues[] = {
+    "/photos/evil\n[Settings]\nTitle=Injected\nAllowSave=0\nz.jpg",
+    "/photos/two words.jpg",
+    "/photos/\"quoted\" and 'single'.jpg",
+    "/photos/* ? < > | \\.jpg",
+    "/photos/caf\xE9 \xFF\xFE.jpg",
+    "/photos/trailing blank ",
+    "\"/photos/in quotes.jpg\"",
+    "/photos/cr\rlf\r\n.jpg",
+    "/photos" + std::string(4000, 'x') + ".jpg",
+};
+
+TEST(AlbumFileTest, NoSourceOrTitleBreaksALineOfTheSettingsFile)
+{
+    for (const std::string& value : HostileValues) {
+        SCOPED_TRACE(value);
+        TAlbumSettingsText settings{{{value, "Caption"}}, true, "Trip", false};
+        const TempDir dir;
+        const TIniFile ini(dir.Write("pictoview.ini", AlbumSettingsFileText(settings)));
+        EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Image1", "Settings"}));
+        EXPECT_EQ(ReadCarriedValue(ini, "Image1", "Picture", ""), value);
+        EXPECT_EQ(ini.ReadString("Settings", "Title", ""), "Trip");
+        EXPECT_TRUE(ini.ReadBool("Settings", "AllowSave", false));
+
+        settings.Title = value;
+        const TIniFile titled(dir.Write("pictoview.ini", AlbumSettingsFileText(settings)));
+        EXPECT_EQ(ReadCarriedValue(titled, "Settings", "Title", ""), value);
+        EXPECT_EQ(titled.ReadSections(), (std::vector<std::string>{"Image1", "Settings"}));
+    }
+}
+
+TEST(AlbumFileTest, AValueALineCarriesKeepsItsPlainKeyAlone)
+{
+    // What Windows-made readers take: the plain key, with no companion.
+    const TAlbumSettingsText settings{{{"/photos/a b.jpg", "Beach"}}, true, "Trip", false};
+    const std::string text = AlbumSettingsFileText(settings);
+    EXPECT_NE(text.find("Picture=/photos/a b.jpg\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("Hex="), std::string::npos);
 }
 
 TEST(AlbumFileTest, EntryNamesFollowThePictureNumber)

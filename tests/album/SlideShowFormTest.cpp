@@ -3,6 +3,7 @@
 // wrap-around, the speed and the timer, the button bar, and printing.
 #include "SlideShowForm.h"
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -12,6 +13,12 @@
 #include "GuiTestApp.h"
 #include "RecordingPrinter.h"
 #include "ScriptedDialogs.h"
+
+// Failures name the rectangle's place and size.
+static void PrintTo(const TRect& rect, std::ostream* out)
+{
+    *out << rect.Width() << " x " << rect.Height() << " at " << rect.Left << ", " << rect.Top;
+}
 
 namespace pictoalbum {
 
@@ -224,6 +231,130 @@ TEST_F(SlideShowTest, PrintGoesToTheMainWindowWithTheCaption)
     form.Image1->Picture().SetGraphic(nullptr);
     form.BitBtn9Click(nullptr);
     EXPECT_EQ(host.printed, (std::vector<std::string>{"caption 1", "caption 1 (no picture)"}));
+}
+
+// The window as its main window shows it: maximised on the screen over the
+// main window, picture 1 in it, activated by the window system. The scroll
+// box fills the window above the caption bar, without scroll bars while the
+// picture does not reach beyond it.
+class ShownSlideShowTest : public ::testing::Test {
+protected:
+    static TSlideSize Sizes(int n)
+    {
+        const TSlideSize sizes[] = {{400, 200}, {80, 60}, {442, 419}};
+        return sizes[n - 1];
+    }
+
+    ShownSlideShowTest() : host(3, Sizes) {}
+    ~ShownSlideShowTest() override
+    {
+        form.Hide();
+        host.owner.Hide();
+    }
+
+    void Show()
+    {
+        if (!host.owner.Visible()) {
+            host.owner.Show();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(host.owner.Widget()));
+        }
+        form.Image1->Picture().Assign(host.current->Picture());
+        form.Panel4->SetCaption(host.SlideCaption(Current()));
+        form.SetWindowState(wsMaximized);
+        form.Show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+    }
+    static void Click(TControl* control)
+    {
+        ASSERT_TRUE(control->Widget()->isVisible());
+        QTest::mouseClick(control->Widget(), Qt::LeftButton);
+        QCoreApplication::processEvents(); // as between a person's clicks
+    }
+    // The whole area for the picture: the window's client height less the
+    // bars shown below the scroll box.
+    TSlideSize Area() const
+    {
+        const int bars = form.Panel4->Height() + (form.Panel1->Visible() ? form.Panel1->Height() : 0);
+        return {form.ClientWidth(), form.ClientHeight() - bars};
+    }
+    // Where a panel of this size sits centred in the whole area.
+    TRect Centred(TSlideSize size) const
+    {
+        return Bounds((Area().Width - size.Width) / 2, (Area().Height - size.Height) / 2, size.Width, size.Height);
+    }
+    // Width over height: the 400 x 200 picture fills the area's width.
+    TRect FittedFirst() const { return Centred({Area().Width, Area().Width / 2}); }
+    // A picture of this size at the zoom in force.
+    TSlideSize Zoomed(TSlideSize picture) const
+    {
+        return {static_cast<int>(std::nearbyint(picture.Width * form.ZoomFactor())),
+                static_cast<int>(std::nearbyint(picture.Height * form.ZoomFactor()))};
+    }
+    TRect Shown() const { return form.Panel2->BoundsRect(); }
+    int Current() const { return host.GetXofTImage(*host.current); }
+
+    TApplication& application = TestApplication();
+    PictureHost host;
+    TForm2 form{host};
+};
+
+TEST_F(ShownSlideShowTest, FullAfterAZoomBeyondTheWindowFitsTheWholeArea)
+{
+    Show();
+    Click(form.BitBtn11);
+    ASSERT_LT(Area().Width / 2, Area().Height) << "the width limits the fit";
+    EXPECT_EQ(Shown(), FittedFirst());
+    Click(form.BitBtn4);
+    Click(form.BitBtn4);
+    ASSERT_GT(Shown().Width(), Area().Width) << "scrolled";
+    Click(form.BitBtn3);
+    EXPECT_EQ(Shown(), FittedFirst());
+    EXPECT_EQ(form.ScrollBox1->ClientWidth(), Area().Width) << "no scroll bar left";
+    EXPECT_EQ(form.ScrollBox1->ClientHeight(), Area().Height);
+}
+
+TEST_F(ShownSlideShowTest, ASmallPictureAfterAZoomBeyondTheWindowIsCentredInTheWholeArea)
+{
+    Show();
+    Click(form.BitBtn11);
+    Click(form.BitBtn4);
+    ASSERT_GT(Shown().Width(), Area().Width) << "scrolled";
+    Click(form.BitBtn7);
+    EXPECT_EQ(Current(), 2);
+    EXPECT_EQ(Shown(), Centred(Zoomed({80, 60})));
+}
+
+// Where the small picture stood, the next one would reach beyond the window
+// and call for scroll bars that it does not need once centred.
+TEST_F(ShownSlideShowTest, APictureThatFitsOnlyOnceCentredIsCentredInTheWholeArea)
+{
+    Show();
+    Click(form.BitBtn11);
+    Click(form.BitBtn5);
+    const TSlideSize size = Zoomed({442, 419});
+    ASSERT_GT(Shown().Top + size.Height, Area().Height) << "beyond the window where the last one stands";
+    ASSERT_LE(size.Height, Area().Height);
+    Click(form.BitBtn8);
+    EXPECT_EQ(Current(), 3);
+    EXPECT_EQ(Shown(), Centred(size));
+}
+
+TEST_F(ShownSlideShowTest, EveryShowingStartsFittedToTheWholeArea)
+{
+    Show();
+    EXPECT_EQ(Shown(), FittedFirst());
+    Click(form.BitBtn11);
+    Click(form.BitBtn4);
+    Click(form.BitBtn4);
+    Click(form.BitBtn1);
+    ASSERT_FALSE(form.Visible());
+    // The window system hands the activation back to the main window.
+    host.owner.Widget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.owner.Widget()));
+    Show();
+    EXPECT_FALSE(form.Panel1->Visible());
+    EXPECT_EQ(form.ZoomFactor(), 0);
+    EXPECT_EQ(Shown(), FittedFirst());
 }
 
 TEST(SlideShowDesign, ButtonsCarryTheirHintsAndGlyphs)

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <map>
 
 #include "AlbumProgram.h"
 #include "AlbumWindowFixture.h"
@@ -101,6 +102,33 @@ TEST_F(CreateExeTest, AMissingFileIsNamedAndNothingAfterItIsMade)
         }
         EXPECT_EQ(Exists("trip.zip"), c.archiveMade);
         EXPECT_FALSE(Exists("trip.EXE"));
+    }
+}
+
+// Linux names may hold the characters of wildcard patterns: the album
+// program carries its own album, however it is named, and nothing beside it.
+TEST_F(CreateExeTest, AnAlbumNamedWithPatternCharactersIsCarriedAsItIs)
+{
+    InstallViewer();
+    InstallStub();
+    dir.Write("KidsA.pxa", "another album");
+    for (const std::string album : {"Best <2024>", "Kids?"}) {
+        SCOPED_TRACE(album);
+        NamedAlbum(dir.File(album + ".pxp"));
+        form->Save1Click(nullptr);
+        RecordingShell shell;
+        ScriptedDialogs dialogs;
+        ExpectCompiled(dialogs, IDNO);
+        form->Compile1Click(nullptr);
+        dialogs.Verify();
+
+        const std::map<std::string, std::string> entries = PythonEntries(dir, dir.File(album + ".zip"));
+        std::vector<std::string> names;
+        for (const auto& [name, data] : entries)
+            names.push_back(name);
+        EXPECT_EQ(names, (std::vector<std::string>{dir.File(album + ".pxa"), dir.File("pictoria/pictoview.exe")}));
+        EXPECT_TRUE(entries.contains(dir.File(album + ".pxa")) &&
+                    entries.at(dir.File(album + ".pxa")) == ReadFileBytes(dir.File(album + ".pxa")));
     }
 }
 

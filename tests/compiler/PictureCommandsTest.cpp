@@ -216,6 +216,37 @@ TEST(PictureAdd, KindsFollowTheExtension)
     EXPECT_NE(dynamic_cast<TBitmap*>(grid.Image(2).Picture().Graphic()), nullptr);
 }
 
+// The grid follows the focus to the caption edit of the picture last
+// added, so what the user types next lands where they see it.
+TEST(PictureAdd, TheGridScrollsToTheLastAddedPicturesCaption)
+{
+    TempDir dir;
+    std::vector<std::string> paths;
+    for (int n = 1; n <= 40; ++n)
+        paths.push_back(WritePicture(dir, "p" + IntToStr(n) + ".bmp", 30, 20));
+    TitledGrid grid(0);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(grid.form.Widget()));
+    ScriptedDialogs dialogs;
+    dialogs.ExpectOpen("", OpenFilter, paths);
+    grid.form.AddFile1->Click();
+    ASSERT_EQ(grid.form.PictureCount, 40);
+
+    const TEdit& caption = grid.Edit(40);
+    TScrollBox& box = *grid.form.ScrollBox1;
+    ASSERT_TRUE(caption.Focused());
+    EXPECT_GT(box.VertScrollBar().Position(), 0);
+    EXPECT_GE(caption.Top(), 0);
+    EXPECT_LE(caption.Top() + caption.Height(), box.ClientHeight()) << "the whole edit in view";
+    QTest::keyClicks(QApplication::focusWidget(), " harbour");
+    EXPECT_EQ(grid.Edit(40).Text(), "p40 harbour");
+    for (int n : {1, 6, 21, 40}) {
+        SCOPED_TRACE(n);
+        const int row = ScaleByPPI(16 + (n - 1) / 5 * 152, grid.form.PixelsPerInch());
+        EXPECT_EQ(grid.Panel(n).Top() + box.VertScrollBar().Position(), row)
+            << "units made while scrolled in their rows";
+    }
+}
+
 TEST(PictureAdd, ACancelledDialogAddsNothingAndChangesNothing)
 {
     TitledGrid grid(2);
@@ -340,6 +371,9 @@ TEST_P(PictureMoveByMenuTest, MovePictureThenAClickPutsItThere)
 
     grid.form.MovePicture1->Action()->trigger();
     QCoreApplication::processEvents();
+    // The grid shows the current picture; the user scrolls to the target.
+    TControlScrollBar& bar = grid.form.ScrollBox1->VertScrollBar();
+    bar.SetPosition(bar.Position() + grid.Panel(row.onto).Top());
     TImage& target = grid.Image(row.onto);
     QTest::mouseClick(target.Widget(), Qt::LeftButton, {}, QPoint(5, 5));
 

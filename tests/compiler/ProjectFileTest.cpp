@@ -79,6 +79,39 @@ TEST(ProjectFileTest, ScrambledBytesAnIniLineCannotCarrySurviveInTheCompanionKey
     }
 }
 
+TEST(ProjectFileTest, SourcesAndTitlesOfAnyBytesComeBackWhole)
+{
+    // The first used to be cut at its line break, its source lost.
+    const std::string hostile[] = {
+        "/photos/evil\n[Settings]\nTitle=Injected\nAllowSave=0\nz.jpg",
+        "/photos/two words.jpg",
+        "/photos/\"quoted\" and 'single'.jpg",
+        "/photos/* ? < > | \\.jpg",
+        "/photos/caf\xE9 \xFF\xFE.jpg",
+        "/photos/trailing blank ",
+        "\"/photos/in quotes.jpg\"",
+        std::string("\n/photos/starts with a line break.jpg"),
+        // As long as a Linux path may be, past what a line's read hands out.
+        "/photos" + std::string(4000, 'x') + ".jpg",
+    };
+    for (const std::string& value : hostile) {
+        SCOPED_TRACE(value);
+        TempDir dir;
+        const TProjectFile project(dir.File("trip.pxp"));
+        const std::vector<TProjectPicture> pictures = {{"/photos/a.jpg", "a", false}, {value, "caption", false}};
+        const TAlbumSettings settings{"secret", true, value, false};
+        project.Save(pictures, settings);
+        EXPECT_EQ(project.Pictures(), pictures);
+        EXPECT_EQ(project.Settings(), settings);
+        EXPECT_EQ(TIniFile(dir.File("trip.pxp")).ReadSections(),
+                  (std::vector<std::string>{"Image1", "Image2", "Settings"}));
+        // Saved again with one picture fewer, the left-over section goes.
+        project.Save({pictures[0]}, settings);
+        EXPECT_EQ(project.Pictures(), (std::vector<TProjectPicture>{pictures[0]}));
+        EXPECT_FALSE(TIniFile(dir.File("trip.pxp")).SectionExists("Image2"));
+    }
+}
+
 TEST(ProjectFileTest, APasswordThatScramblesToAZeroByteSurvives)
 {
     // The fixed key word's high byte is '5', so a password starting with it

@@ -12,8 +12,10 @@
 #include "GuiTestApp.h"
 #include "HeldPicture.h"
 #include "Jpeg.h"
+#include "CarriedValue.h"
 #include "KeyWordScrambling.h"
 #include "MainForm.h"
+#include "PeerCheck.h"
 #include "ProjectFile.h"
 #include "ScriptedDialogs.h"
 #include "SettingsDialogScope.h"
@@ -278,6 +280,42 @@ TEST_F(ProjectWindowTest, AProjectFromWindowsOpens)
     EXPECT_EQ(form->PictureSources.at(0), "C:\\Photos\\caf\xE9.jpg");
     EXPECT_EQ(form->Title->Text(), "F\xC3\xAAte");
     EXPECT_EQ(settings.dialog.Settings().Password, "pw");
+}
+
+// Typed here, "péx" is UTF-8; the Windows programs locked the album with its
+// Windows-1252 bytes and scrambled the caption with their key word.
+TEST_F(ProjectWindowTest, AWindowsAlbumWithANonAsciiPasswordOpensAndSavesInUtf8)
+{
+    const std::string windows = "p\xE9x";
+    const std::string typed = "p\xC3\xA9x";
+    WriteAlbum(dir.File("trip.pxa"), {{JpegBytes(41, 30), ""}, {JpegBytes(42, 30), windows}});
+    const std::string scrambled = pictoalbum::Encrypt("S\xE9" "ance", pictoalbum::GetWordPass(windows));
+    const std::string password = pictoalbum::Encrypt(windows, pictoalbum::PasswordKeyWord);
+    dir.Write("trip.pxp", "[Image1]\r\nPicture=Image1\r\nCaption=Open\r\nEncrypt=0\r\n\r\n"
+                          "[Image2]\r\nPicture=Image2\r\nCaption=" + scrambled + "\r\nEncrypt=1\r\n\r\n"
+                          "[Settings]\r\nPassword=\"" + password + "\"\r\nAllowSave=1\r\nTitle=Trip\r\n");
+    NewWindow();
+    ScriptedDialogs dialogs;
+    dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", typed);
+    form->OpenProject(dir.File("trip.pxp"));
+    dialogs.Verify();
+    ASSERT_EQ(form->PictureCount, 2);
+    ASSERT_NE(Graphic(2), nullptr);
+    EXPECT_EQ(Graphic(2)->Width(), 42);
+    EXPECT_EQ(Edit(2).Text(), "S\xC3\xA9" "ance");
+    EXPECT_EQ(settings.dialog.Settings().Password, typed);
+
+    // Saved, everything is locked and scrambled with the UTF-8 bytes, which
+    // the peers on Linux take for the typed text.
+    form->Save1Click(nullptr);
+    ExpectPeersAccept(dir, dir.File("trip.pxa"), typed);
+    std::map<std::string, std::string> entries = PythonEntries(dir, dir.File("trip.pxa"), typed);
+    EXPECT_EQ(entries["/Image2.jpg"].substr(0, 2), "\xFF\xD8");
+    const std::string saved = pictoalbum::Encrypt("S\xC3\xA9" "ance", pictoalbum::GetWordPass(typed));
+    EXPECT_NE(entries["/pictoview.ini"].find("Caption=" + pictoalbum::LineOf(saved)), std::string::npos);
+    const TProjectFile project(dir.File("trip.pxp"));
+    EXPECT_EQ(project.Settings().Password, typed);
+    EXPECT_EQ(project.Pictures().at(1).Caption, saved);
 }
 
 TEST_F(ProjectWindowTest, SettingsDialogOkConfirmsAndCancelPutsTheConfirmedBack)

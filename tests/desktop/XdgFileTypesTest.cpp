@@ -25,18 +25,18 @@ TEST(XdgFileTypesTest, AMimePackageAndADesktopEntryPerType)
     EXPECT_NE(entry.find("MimeType=application/x-pictoria-compiler-file;\n"), std::string::npos);
 }
 
-TEST(XdgFileTypesTest, EntriesAreNamedForTheirProgramAndShowItsIcon)
+TEST(XdgFileTypesTest, EntriesAreNamedForTheirProgramAndShowItsIconAndKind)
 {
     TestApplication();
     struct Case {
         std::vector<TFileTypeKey> keys;
-        std::string typeName, mimeType, name, icon;
+        std::string typeName, mimeType, name, icon, kind;
     };
     const Case cases[] = {
         {ProjectFileTypeKeys("/opt/Pictomake"), "Pictoria.Compiler.file", "application/x-pictoria-compiler-file",
-         "Pictoria Compiler", "pictoria-compiler"},
+         "Pictoria Compiler", "pictoria-compiler", "Pictoria album project"},
         {AlbumFileTypeKeys("/opt/"), "Pictoria.Viewer.file", "application/x-pictoria-viewer-file", "Pictoria Viewer",
-         "pictoria-viewer"},
+         "pictoria-viewer", "Pictoria album"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typeName);
@@ -50,6 +50,8 @@ TEST(XdgFileTypesTest, EntriesAreNamedForTheirProgramAndShowItsIcon)
         const std::string package = ReadFileBytes(dataHome.File("mime/packages/" + c.typeName + ".xml"));
         EXPECT_NE(package.find("<mime-type type=\"" + c.mimeType + "\">"), std::string::npos);
         EXPECT_NE(package.find("<icon name=\"" + c.icon + "\"/>"), std::string::npos) << package;
+        // The kind of file a file manager shows, in words.
+        EXPECT_NE(package.find("<comment>" + c.kind + "</comment>"), std::string::npos) << package;
         const std::string icon = ReadFileBytes(dataHome.File("icons/hicolor/scalable/apps/" + c.icon + ".svg"));
         EXPECT_NE(icon.find("<svg "), std::string::npos);
         EXPECT_NE(icon.find("</svg>"), std::string::npos);

@@ -272,10 +272,76 @@ TEST_F(ControlsTest, ScrollBoxShowsOnlyTheBarsItsChildrenNeed)
     }
 }
 
+// The bars show or go as soon as a child is placed, not at the next turn
+// of the event loop, so what is placed next sees the final client area.
+TEST_F(ControlsTest, ScrollBoxClientAreaIsFinalOnceAChildIsPlaced)
+{
+    TScrollBox* box = NewComponent<TScrollBox>(form);
+    box->SetParent(&form);
+    box->SetSingleBorder(false);
+    box->SetAlign(alClient);
+    form.Show();
+    QCoreApplication::processEvents();
+    const int bar = dynamic_cast<QScrollArea&>(*box->Widget()).verticalScrollBar()->sizeHint().width();
+    TPanel* child = NewComponent<TPanel>(form);
+    child->SetParent(box);
+    child->SetBounds(0, 0, 1000, 1000);
+    EXPECT_EQ(box->ClientWidth(), 633 - bar);
+    EXPECT_EQ(box->ClientHeight(), 391 - bar);
+    EXPECT_EQ(box->ClientRectWithoutBars(), Bounds(0, 0, 633, 391));
+    child->SetBounds(0, 0, 100, 100);
+    EXPECT_EQ(box->ClientWidth(), 633);
+    EXPECT_EQ(box->ClientHeight(), 391);
+}
+
+// As a grid's caption edits take the focus, the box scrolls just enough to
+// show the whole edit: from below, from above, and from the right.
+TEST_F(ControlsTest, ScrollBoxScrollsAControlThatTakesTheFocusIntoView)
+{
+    TScrollBox* box = NewComponent<TScrollBox>(form);
+    box->SetParent(&form);
+    box->SetSingleBorder(false);
+    box->SetAlign(alClient);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+    const auto edit = [&](int left, int top) {
+        TEdit* made = NewComponent<TEdit>(form);
+        made->SetParent(box);
+        made->SetBounds(left, top, 105, 21);
+        return made;
+    };
+    TEdit* low = edit(18, 2000);
+    TEdit* high = edit(18, 121);
+    TEdit* right = edit(1500, 273);
+    low->SetFocus();
+    EXPECT_TRUE(low->Focused());
+    EXPECT_EQ(box->VertScrollBar().Position(), 2000 + 21 - box->ClientHeight());
+    EXPECT_EQ(low->Top() + low->Height(), box->ClientHeight()) << "its bottom edge at the box's";
+    high->SetFocus();
+    EXPECT_EQ(box->VertScrollBar().Position(), 121);
+    EXPECT_EQ(high->Top(), 0);
+    right->SetFocus();
+    EXPECT_EQ(box->HorzScrollBar().Position(), 1500 + 105 - box->ClientWidth());
+    EXPECT_EQ(box->VertScrollBar().Position(), 121) << "already in view from top to bottom";
+}
+
 TEST_F(ControlsTest, NewEditsAndCheckBoxesHaveTheWindowsSizes)
 {
     EXPECT_EQ(NewComponent<TEdit>(form)->BoundsRect(), Bounds(0, 0, 121, 21));
     EXPECT_EQ(NewComponent<TCheckBox>(form)->BoundsRect(), Bounds(0, 0, 97, 17));
+}
+
+TEST_F(ControlsTest, APasswordEditShowsItsPasswordCharacter)
+{
+    TEdit* edit = NewComponent<TEdit>(form);
+    edit->SetParent(&form);
+    edit->SetPasswordChar('*');
+    auto* shown = static_cast<QLineEdit*>(edit->Widget());
+    QTest::keyClicks(shown, "secret");
+    EXPECT_EQ(edit->Text(), "secret");
+    EXPECT_EQ(shown->displayText(), "******");
+    edit->SetPasswordChar(0);
+    EXPECT_EQ(shown->displayText(), "secret");
 }
 
 TEST_F(ControlsTest, ControlsTakeTheirParentsFontUntilGivenTheirOwn)
@@ -301,5 +367,6 @@ TEST(Fonts, MsSansSerifBecomesAnInstalledSansSerif)
     TFont font;
     QFontInfo shown(font.ToQFont());
     EXPECT_EQ(shown.family(), "DejaVu Sans Condensed");
-    EXPECT_EQ(shown.pixelSize(), 11);
+    // Ten elevenths of the designed 11 pixels.
+    EXPECT_EQ(shown.pixelSize(), 10);
 }

@@ -228,7 +228,10 @@ TEST(IniFile, KeepsEightBitBytes)
     TIniFile ini(file);
     EXPECT_EQ(ini.ReadString("Image1", "Caption", ""), caption);
     EXPECT_EQ(ini.ReadString("Image1", "Long", ""), std::string(2047, 'a'));
+    EXPECT_EQ(ini.ReadWholeString("Image1", "Long", ""), std::string(3000, 'a'));
     EXPECT_EQ(ini.ReadString("Image1", "Zero", ""), "ab");
+    EXPECT_EQ(ini.ReadWholeString("Image1", "Zero", ""), "ab");
+    EXPECT_EQ(ini.ReadWholeString("Image1", "Missing", "none"), "none");
     ini.WriteString("Image1", "Caption", "\xE9\xE8");
     EXPECT_EQ(ReadFileBytes(file).substr(0, 22), "[Image1]\r\nCaption=\xE9\xE8\r\n");
 }

@@ -1,6 +1,6 @@
-// The strip's pictures hold a small copy, not the album's data: what needs
-// the whole picture reads it again, once per size drawn, and a closed album
-// leaves the small copy.
+// The strip's pictures hold a small copy, not the album's data: drawing
+// draws the small copy, what needs the whole picture asks for it and reads
+// it again, and a closed album leaves the small copy.
 #include "AlbumPicture.h"
 
 #include <QPainter>
@@ -61,13 +61,15 @@ TEST_F(AlbumPictureTest, ThumbnailsNeedNoRead)
     EXPECT_EQ(reads, 0);
 }
 
-TEST_F(AlbumPictureTest, TheWholePictureIsReadAgainOncePerSize)
+TEST_F(AlbumPictureTest, DrawingReadsNothingTheWholePictureIsReadWhenAskedFor)
 {
-    const std::unique_ptr<TGraphic> shown = picture.Clone(); // as the slide show holds it
-    Draw(*shown, {800, 600});
-    Draw(*shown, {800, 600});
+    const std::unique_ptr<TGraphic> copy = picture.Clone();
+    Draw(*copy, {800, 600});
+    EXPECT_EQ(reads, 0) << "a paint never reads the album";
+    const std::unique_ptr<TJPEGImage> whole = picture.Whole();
+    ASSERT_NE(whole, nullptr);
     EXPECT_EQ(reads, 1);
-    EXPECT_EQ(shown->ToImage().size(), QSize(1200, 900));
+    EXPECT_EQ(whole->ToImage().size(), QSize(1200, 900));
     TMemoryStream saved;
     picture.SaveToStream(saved);
     EXPECT_EQ(saved.Bytes(), bytes) << "the entry's own bytes";
@@ -76,6 +78,7 @@ TEST_F(AlbumPictureTest, TheWholePictureIsReadAgainOncePerSize)
 TEST_F(AlbumPictureTest, AClosedAlbumLeavesTheSmallCopy)
 {
     albumOpen = false;
+    EXPECT_EQ(picture.Whole(), nullptr);
     Draw(picture, {800, 600});
     EXPECT_EQ(picture.ToImage().width(), TAlbumPicture::SmallCopySide);
     TMemoryStream saved;

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "FolderChain.h"
 #include "TempDir.h"
 
 namespace {
@@ -217,6 +220,24 @@ TEST_F(DirSearchTree, FillsTheRecordOfEveryEntry)
     EXPECT_GT(seen, 15);
 }
 
+// A folder whose name holds wildcard characters is walked as that folder;
+// the components after the first that names no folder are patterns.
+TEST(DirSearch, AFolderNamedWithPatternCharactersIsThatFolder)
+{
+    TempDir dir;
+    for (const char* name : {"Best <2024>/in.txt", "Best <2024>/day1/a.txt", "Best <2024>/day2/b.txt",
+                             "Best 12024>/other.txt", "Kids?/k.txt", "KidsA/not.txt"})
+        dir.Write(name, name);
+    const std::string best = dir.File("Best <2024>");
+    EXPECT_EQ(Walk(best, true, "*"),
+              (std::vector<std::string>{best + "/day1/", best + "/day1/a.txt", best + "/day2/", best + "/day2/b.txt",
+                                        best + "/in.txt"}));
+    EXPECT_EQ(Walk(best + "/day?/", false, "*.txt"),
+              (std::vector<std::string>{best + "/day1/a.txt", best + "/day2/b.txt"}));
+    EXPECT_EQ(Walk(dir.File("Kids?"), false, "*"), std::vector<std::string>{dir.File("Kids?/k.txt")});
+    EXPECT_EQ(Walk(dir.File("Kid?<A>"), false, "*"), std::vector<std::string>{dir.File("KidsA/not.txt")});
+}
+
 TEST(DirSearch, AnEmptyOrMissingStartFolderEndsAtOnce)
 {
     TempDir dir;
@@ -225,28 +246,64 @@ TEST(DirSearch, AnEmptyOrMissingStartFolderEndsAtOnce)
     EXPECT_EQ(Walk(dir.File("missing/a*/"), true, "*.*"), std::vector<std::string>{});
 }
 
-TEST(DirSearch, StaysWithinItsDepthLimit)
+// A tree far deeper than any fixed stack of levels is walked to its bottom.
+TEST(DirSearch, WalksAsDeepAsTheTreeGoes)
 {
     TempDir dir;
-    std::string relative;
-    for (int level = 0; level <= TDirSearch::MaxDepth + 5; ++level) {
-        dir.Write(relative + "f", "x");
-        relative += "d/";
-    }
+    const int depth = 300;
+    MakeFolderChain(dir.Folder(), depth, 1);
     std::vector<std::string> folders;
     std::vector<std::string> files;
-    for (const std::string& path : Walk(dir.Folder(), true, "*.*"))
+    std::vector<std::string> reported;
+    TDirSearch search(dir.Folder(), true, "*.*",
+        [&](const std::string& path, int) { reported.push_back(path); });
+    TSearchRec record;
+    std::string path;
+    for (search.NextFile(record, path); !path.empty(); search.NextFile(record, path))
         (path.back() == '/' ? folders : files).push_back(path);
 
-    // The start folder is level 0; levels 1 to 50 are entered, level 51 is not.
-    ASSERT_EQ(folders.size(), static_cast<std::size_t>(TDirSearch::MaxDepth));
-    EXPECT_EQ(files.size(), static_cast<std::size_t>(TDirSearch::MaxDepth + 1));
     std::string deepest = dir.Folder();
-    for (int level = 0; level < TDirSearch::MaxDepth; ++level)
+    for (int level = 0; level < depth; ++level)
         deepest += "d/";
+    ASSERT_EQ(folders.size(), static_cast<std::size_t>(depth));
     EXPECT_EQ(folders.back(), deepest);
+    EXPECT_EQ(files.size(), static_cast<std::size_t>(depth + 1));
     EXPECT_EQ(std::count(files.begin(), files.end(), deepest + "f"), 1);
-    EXPECT_EQ(std::count(files.begin(), files.end(), deepest + "d/f"), 0);
+    EXPECT_TRUE(reported.empty());
+}
+
+// Below the depth at which a path passes what the system takes, nothing can
+// be opened: the walk names the folder it cannot go into, and every file it
+// does not give lies below that folder.
+TEST(DirSearch, NamesWhatLiesTooDeepForTheSystem)
+{
+    TempDir dir;
+    const std::string root = dir.File("chain");
+    std::filesystem::create_directory(root);
+    MakeFolderChain(root, 30, 200);
+    std::vector<std::pair<std::string, int>> reported;
+    std::vector<std::string> files;
+    {
+        TDirSearch search(root, true, "*",
+            [&](const std::string& path, int error) { reported.emplace_back(path, error); });
+        TSearchRec record;
+        std::string path;
+        for (search.NextFile(record, path); !path.empty(); search.NextFile(record, path))
+            if (path.back() != '/')
+                files.push_back(path);
+    }
+    RemoveDeepTree(root);
+
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0].second, ENAMETOOLONG);
+    const std::string& tooDeep = reported[0].first;
+    EXPECT_TRUE(tooDeep.ends_with(std::string(200, 'd')));
+    EXPECT_GT(tooDeep.size(), static_cast<std::size_t>(PATH_MAX));
+    // The file of each folder above the one named.
+    EXPECT_EQ(files.size(), static_cast<std::size_t>(std::count(tooDeep.begin() + root.size(), tooDeep.end(), '/')));
+    EXPECT_TRUE(std::all_of(files.begin(), files.end(), [&](const std::string& file) {
+        return file.size() < tooDeep.size();
+    }));
 }
 
 TEST(DirSearch, SearchDataListsEveryEntryButDotAndDotDot)

@@ -127,4 +127,34 @@ TEST(ExtractNames, FolderEntriesWithHostileNamesAreSkipped)
     EXPECT_NE(log.Text().find("skip 0 reason 3 ../up/"), std::string::npos) << log.Text();
 }
 
+TEST(ExtractNames, AFolderEntryThatNamesNoFolderBelowTheDestinationIsTheDestination)
+{
+    struct Case {
+        const char* Label;
+        const char* RootDir;
+        std::vector<TTestEntry> Entries;
+        const char* Tree;
+    };
+    const std::vector<Case> cases = {
+        {"the root folder itself", "photos/", {{"photos/", ""}, {"photos/sub/", ""}, {"photos/sub/a.txt", "a"}},
+         "sub/ sub/a.txt "},
+        {"the root folder in other letters", "Photos/", {{"photos/", ""}, {"photos/b.txt", "b"}}, "b.txt "},
+        {"a lone slash", "", {{"/", ""}, {"c.txt", "c"}}, "c.txt "},
+        {"a dot", "", {{"./", ""}, {"d.txt", "d"}}, "d.txt "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Label);
+        TempDir dir;
+        const std::string dest = dir.File("dest");
+        const std::string archive = dir.Write("in.zip", BuildStoredArchive(c.Entries));
+        TZipReader reader;
+        SetUpExtraction(reader, archive, dest);
+        reader.SetRootDir(c.RootDir);
+        TEventLog log(reader);
+        EXPECT_EQ(reader.UnZipToDestDir(), static_cast<int>(c.Entries.size()));
+        EXPECT_EQ(log.Text().find("skip"), std::string::npos) << log.Text();
+        EXPECT_EQ(TreeNames(ReadTree(dest)), c.Tree);
+    }
+}
+
 } // namespace

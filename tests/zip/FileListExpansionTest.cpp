@@ -123,6 +123,48 @@ TEST(FileListExpansion, PlainNamesGetRootDirAndMissingOnesAreReported)
     ExpectPeersAccept(dir, dir.File("out.zip"));
 }
 
+// On Linux "*", "?", "<", ">" and "|" are characters of ordinary names: a
+// name that names a file or folder is that one, and only a name that names
+// nothing is a pattern. With ExpandWildcards off, no name is a pattern.
+TEST(FileListExpansion, ANameThatNamesAFileIsThatFileWhateverItHolds)
+{
+    TempDir dir;
+    for (const char* name : {"Best <2024>.pxa", "Kids?.pxa", "KidsA.pxa", "a<b>.txt", "ab.txt", "x|y", "|z",
+                             "Best <2024>/in.txt"})
+        dir.Write(std::string("tree/") + name, name);
+    const struct {
+        bool expand;
+        std::vector<std::string> zipped;
+        std::vector<std::string> missing;
+    } cases[] = {
+        {true, {"Best <2024>.pxa", "Kids?.pxa", "a<b>.txt", "x|y", "|z", "Best <2024>/", "KidsA.pxa"}, {}},
+        {false, {"Best <2024>.pxa", "Kids?.pxa", "a<b>.txt", "x|y", "|z", "Best <2024>/"}, {"K*A.pxa"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expand);
+        TZipWriter writer;
+        writer.DoProcessMessages = false;
+        writer.SetZipName(dir.File("out.zip"));
+        fs::remove(dir.File("out.zip"));
+        writer.SetRelativePaths(true);
+        writer.SetRootDir(dir.Folder() + "tree/");
+        writer.ExpandWildcards = c.expand;
+        std::vector<std::string> missing;
+        writer.OnNoSuchFile = [&](TZipWriter&, const std::string& name) { missing.push_back(name); };
+        writer.FilesList() = {"Best <2024>.pxa", "Kids?.pxa", "a<b>.txt", "x|y", "|z", "Best <2024>/", "K*A.pxa"};
+        writer.ZipListedFiles();
+        std::vector<std::string> names;
+        for (int i = 0; i < writer.GetCount(); ++i)
+            names.push_back(writer.GetEntry(i).FullName());
+        EXPECT_EQ(names, c.zipped);
+        std::vector<std::string> expectedMissing;
+        for (const std::string& name : c.missing)
+            expectedMissing.push_back(dir.Folder() + "tree/" + name);
+        EXPECT_EQ(missing, expectedMissing);
+        ExpectPeersAccept(dir, dir.File("out.zip"));
+    }
+}
+
 TEST(FileListExpansion, FreshenTakesOnlyNamesAlreadyInTheArchive)
 {
     TempDir dir;

@@ -211,6 +211,31 @@ TEST(HostileArchive, ALocalHeaderNamedManyTimesIsListedOnceAndToldAbout)
     EXPECT_EQ(ReadFileBytes(dir.File("dest/shared.txt")), "the only data");
 }
 
+TEST(HostileArchive, ACentralHeaderNamingAnotherEntrysLocalHeaderGivesNoEntryAnotherName)
+{
+    TempDir dir;
+    std::string bytes = BuildStoredArchive({{"a.txt", "first"}, {"b.txt", "second"}, {"c.txt", "third"}});
+    // b.txt's central header names a.txt's local header.
+    const std::size_t secondCentral = bytes.find("PK\x01\x02", bytes.find("PK\x01\x02") + 4);
+    PutU32(reinterpret_cast<std::uint8_t*>(bytes.data()) + secondCentral + 42, 0);
+    const std::string archive = dir.Write("named-twice.zip", bytes);
+    TZipReader reader;
+    SetUpExtraction(reader, archive, dir.File("dest"));
+    TAnsweringUI ui(TMsgResult::Ok);
+    TZipUIScope scope(ui);
+    reader.ReadZip();
+    ASSERT_EQ(reader.GetCount(), 3);
+    EXPECT_EQ(reader.GetEntry(0).FullName(), "a.txt");
+    EXPECT_EQ(reader.GetEntry(1).FullName(), "b.txt");
+    EXPECT_EQ(reader.GetEntry(2).FullName(), "c.txt");
+    EXPECT_EQ(ui.Boxes, std::vector<std::string>{"Zip Error: The central directory names the local header of "
+                                                 "a.txt more than once; each entry is listed once"});
+    EXPECT_EQ(reader.UnZipToDestDir(), 3);
+    EXPECT_EQ(ReadFileBytes(dir.File("dest/a.txt")), "first");
+    EXPECT_EQ(ReadFileBytes(dir.File("dest/b.txt")), "second");
+    EXPECT_EQ(ReadFileBytes(dir.File("dest/c.txt")), "third");
+}
+
 TEST(HostileArchive, EntriesOverlapWhenOneBeginsBeforeAnotherEnds)
 {
     // Each entry: volume, local header offset, compressed size; every name

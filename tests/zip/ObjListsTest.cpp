@@ -555,15 +555,55 @@ TEST_F(ObjLists, MalformedStreamsRaiseCleanly)
     }
 }
 
-TEST_F(ObjLists, OnlyAnOwningListLoads)
+TEST_F(ObjLists, TheLoadedOwnershipFlagReplacesTheListsOwn)
 {
-    TMemoryStream stream(Concat({{1}, Int32Bytes(0)}));
-    TObjectList referencing(false);
-    EXPECT_EQ(ErrorText([&] { referencing.LoadFromStream(stream); }),
-              "A list that does not own its items cannot take one over");
-    TKeyedList sortedReferencing(dupIgnore, false);
-    EXPECT_EQ(ErrorText([&] { sortedReferencing.LoadFromStream(stream); }),
-              "A list that does not own its items cannot take one over");
-    EXPECT_EQ(sortedReferencing.Duplicates(), dupIgnore);
-    EXPECT_EQ(stream.Position(), 0);
+    const Bytes oneItem = Concat({Int32Bytes(1), {9}, Text("TTestItem"), Int32Bytes(5), {4}, Text("load")});
+    struct Case {
+        const char* name;
+        bool sorted;
+        bool ownsBefore;
+        std::uint8_t storedFlag;
+    };
+    const Case cases[] = {
+        {"referencing list, owning stream", false, false, 1},
+        {"owning list, referencing stream", false, true, 0},
+        {"sorted referencing list, owning stream", true, false, 1},
+        {"sorted owning list, referencing stream", true, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTestItem referenced(1, "ref");
+        {
+            std::unique_ptr<TObjectList> list;
+            if (c.sorted)
+                list = std::make_unique<TKeyedList>(dupAccept, c.ownsBefore);
+            else
+                list = std::make_unique<TObjectList>(c.ownsBefore);
+            if (c.ownsBefore)
+                list->Add(Item(2, "own"));
+            else
+                list->Add(&referenced);
+            TMemoryStream stream(c.sorted ? Concat({{dupAccept, c.storedFlag}, oneItem})
+                                          : Concat({{c.storedFlag}, oneItem}));
+            list->LoadFromStream(stream);
+            EXPECT_EQ(list->OwnsItems(), c.storedFlag == 1);
+            EXPECT_EQ(list->Count(), 2);
+            EXPECT_EQ(TTestItem::alive, c.ownsBefore ? 3 : 2);
+
+            // New items follow the new flag.
+            if (list->OwnsItems()) {
+                EXPECT_EQ(ErrorText([&] { list->Add(&referenced); }),
+                          c.ownsBefore ? "A list that owns its items takes new ones only as unique_ptr" : "no EListError");
+            } else {
+                EXPECT_EQ(ErrorText([&] { list->Add(Item(3)); }),
+                          "A list that does not own its items cannot take one over");
+            }
+            TMemoryStream saved;
+            list->SaveToStream(saved);
+            EXPECT_EQ(saved.Bytes()[c.sorted ? 1 : 0], c.storedFlag);
+        }
+        // The loaded item and the one the list took over are freed with it;
+        // the referenced one is left to its owner.
+        EXPECT_EQ(TTestItem::alive, 1);
+    }
 }

@@ -83,6 +83,23 @@ std::string DecoyProgram()
     return header + RandomByteString(10 + 2000, 4) + std::string("PK\x03\x04\x0a\x00", 6) + RandomByteString(3000, 5);
 }
 
+// The end record's field at offset (16: central offset, 12: central size)
+// set to value.
+std::string WithEndField(std::string bytes, std::size_t offset, std::uint32_t value)
+{
+    PutU32(reinterpret_cast<std::uint8_t*>(bytes.data() + bytes.rfind("PK\x05\x06") + offset), value);
+    return bytes;
+}
+
+// Every central header's local header offset moved by shift.
+std::string WithLocalOffsetsMoved(std::string bytes, std::uint32_t shift)
+{
+    auto* data = reinterpret_cast<std::uint8_t*>(bytes.data());
+    for (std::size_t at = bytes.find("PK\x01\x02"); at != std::string::npos; at = bytes.find("PK\x01\x02", at + 4))
+        PutU32(data + at + 42, GetU32(data + at + 42) + shift);
+    return bytes;
+}
+
 // The archive with the signature of its first central header broken.
 std::string BreakFirstCentralHeader(std::string bytes, std::uint64_t centralStart)
 {
@@ -181,6 +198,17 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
     const std::uint64_t centralStart = decoy.size() + CentralOffsetOf(*original_);
     ASSERT_EQ(CentralOffsetOf(adjusted), centralStart);
 
+    // Programs whose archive lost its end record: the scan passes over the
+    // program's look-alike headers, and over an archive stored in an entry,
+    // to the run of headers that link up.
+    const std::vector<TTestEntry> single = {{"only.txt", "the only entry"}};
+    // The inner archive lacks its end record too, which would be found first.
+    const std::string inner = BuildStoredArchive(tricky).substr(0, CentralOffsetOf(BuildStoredArchive(tricky)) + 60);
+    const std::vector<TTestEntry> nesting = {{"inner.zip", inner}, {"after.txt", "after"}};
+    const auto cutProgram = [&](const std::string& archive) {
+        return (decoy + archive).substr(0, decoy.size() + CentralOffsetOf(archive) + 60);
+    };
+
     struct Case {
         const char* name;
         std::string bytes;
@@ -204,6 +232,15 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
          original},
         {"adjusted-broken-central.exe", BreakFirstCentralHeader(adjusted, centralStart), original, original,
          original},
+        {"appended-cut-central.exe", cutProgram(*original_), Incomplete, original, NotAZip},
+        {"adjusted-cut-central.exe", adjusted.substr(0, centralStart + 60), Incomplete, original, NotAZip},
+        {"single-cut-central.exe", cutProgram(BuildStoredArchive(single)), Incomplete, StoredListing(single),
+         NotAZip},
+        {"nesting-cut-central.exe", cutProgram(BuildStoredArchive(nesting)), Incomplete, StoredListing(nesting),
+         NotAZip},
+        // The central headers are where the end record says, its size alone
+        // is wrong.
+        {"central-size-too-large.zip", WithEndField(*original_, 12, 0x10000), original, original, original},
         // The last volume of a set alone: the volume holding the directory
         // is asked for and, missing, ends the read, whatever its number.
         {"last-volume.zip", lastVolume, MissingVolume, MissingVolume, MissingVolume},
@@ -252,6 +289,42 @@ TEST_F(ReadZip, AnArchiveBehindAProgramIsReadAsItsOwnWhicheverWayItCountsOffsets
         TMemoryStream data;
         EXPECT_EQ(reader.UnZipToStreamByIndex(&data, 0), 1);
         EXPECT_EQ(data.Text(), std::string(3000, 'a') + "end\n");
+    }
+}
+
+TEST_F(ReadZip, AWrongCentralOffsetIsFoundOutByTheLocalHeaders)
+{
+    const std::uint32_t centralOffset = static_cast<std::uint32_t>(CentralOffsetOf(*original_));
+    const std::string program = RandomByteString(4097, 6);
+    struct Case {
+        const char* Label;
+        std::string Bytes;
+        bool Rebuilt;
+        std::uint64_t FirstOffset;
+    };
+    const Case cases[] = {
+        // The central headers' offsets are right: they stay.
+        {"offset wrong", WithEndField(*original_, 16, centralOffset / 2), false, 0},
+        {"offset wrong behind a program", WithEndField(Adjusted(program + *original_), 16, centralOffset),
+         false, program.size()},
+        // The central headers' offsets are wrong too: the local headers tell.
+        {"offset and local offsets wrong", WithEndField(WithLocalOffsetsMoved(*original_, 7), 16, centralOffset / 2),
+         true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Label);
+        TZipReader reader;
+        reader.SetZipName(Write("wrong-offset.zip", c.Bytes));
+        reader.ReadZip();
+        EXPECT_EQ(reader.Rebuilt(), c.Rebuilt);
+        ASSERT_EQ(ListingOf(reader), Listing("original.zip"));
+        EXPECT_EQ(reader.GetEntry(0).LocalHeaderOffset, c.FirstOffset);
+        for (int i = 0; i < reader.GetCount(); ++i) {
+            if (reader.GetEntry(i).Filename().empty())
+                continue;
+            TMemoryStream data;
+            EXPECT_EQ(reader.UnZipToStreamByIndex(&data, i), 1) << reader.GetEntry(i).FullName();
+        }
     }
 }
 

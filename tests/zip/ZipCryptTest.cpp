@@ -13,6 +13,7 @@
 
 #include "RunCommand.h"
 #include "TempDir.h"
+#include "ZipWriter.h"
 #include "crc/Crc32.h"
 
 namespace {
@@ -218,7 +219,7 @@ struct TCountingSource {
 
 constexpr std::uint32_t SampleCRC = 0xD77F2A25;
 
-// Header bytes 0..10 and SampleCRC's high byte, encrypted with "secret".
+// Header bytes 0..9 and SampleCRC's two high bytes, encrypted with "secret".
 TEncryptionHeader FixedHeader()
 {
     TZipCrypt crypt;
@@ -309,19 +310,20 @@ TEST(ZipCrypt, CountsOfZeroOrLessDoNothing)
     EXPECT_EQ(crypt.DecryptByte(), keystream);
 }
 
-TEST(ZipCrypt, HeaderHoldsElevenRandomBytesThenTheCRCHighByte)
+TEST(ZipCrypt, HeaderHoldsTenRandomBytesThenTheCRCsTwoHighBytes)
 {
     TZipCrypt crypt;
     TCountingSource source;
     const TEncryptionHeader header = crypt.MakeEncryptionHeader("secret", SampleCRC, std::ref(source));
-    EXPECT_EQ(source.Requested, 11u);
+    EXPECT_EQ(source.Requested, 10u);
 
     TZipCrypt reader;
     reader.InitKeys("secret");
     TEncryptionHeader plain = header;
     reader.DecryptBuffer(plain.data(), EncryptionHeaderSize);
-    for (int i = 0; i < 11; ++i)
+    for (int i = 0; i < 10; ++i)
         EXPECT_EQ(plain[i], i);
+    EXPECT_EQ(plain[10], 0x7F);
     EXPECT_EQ(plain[11], 0xD7);
     EXPECT_EQ(TZipCrypt().CheckDecryptHeader("secret", header), 0xD7);
     // Both sides' keys continue alike into the data.
@@ -362,8 +364,14 @@ TEST(ZipCrypt, WrongPasswordThatPassesTheCheckByteFailsTheCRC)
     entry.Data.assign(header.begin(), header.end());
     PutBytes(entry.Data, data);
 
-    const std::string falselyAccepted = "wrong38";
-    ASSERT_EQ(TZipCrypt().CheckDecryptHeader(falselyAccepted, header), crc >> 24);
+    // The first of "wrong0", "wrong1", ... that the check byte lets through.
+    std::string falselyAccepted;
+    for (int i = 0; falselyAccepted.empty() && i < 10000; ++i) {
+        const std::string candidate = "wrong" + std::to_string(i);
+        if (TZipCrypt().CheckDecryptHeader(candidate, header) == crc >> 24)
+            falselyAccepted = candidate;
+    }
+    ASSERT_FALSE(falselyAccepted.empty());
     const auto opened = OpenEntry(entry, falselyAccepted);
     ASSERT_TRUE(opened.has_value());
     EXPECT_NE(CRC32Of(*opened), crc);
@@ -416,6 +424,32 @@ TEST(ZipCrypt, OpensWhatThePeersEncrypt)
 }
 
 // Our header and data in an archive made by hand, read by the peers.
+TEST(ZipCrypt, TheWritersEntriesCarryTheCRCsTwoHighBytesInTheirHeader)
+{
+    TempDir dir;
+    const Bytes plain = SampleData();
+    for (const int level : {0, 9}) {
+        SCOPED_TRACE(level);
+        TZipWriter writer;
+        writer.DoProcessMessages = false;
+        writer.PackLevel = level;
+        writer.Password = "secret";
+        const std::string archive = dir.File("level" + std::to_string(level) + ".zip");
+        writer.SetZipName(archive);
+        TMemoryStream source(plain);
+        ASSERT_EQ(writer.AddStreamEntry(&source, "sample.txt"), 1);
+
+        const TPeerEntry entry = ReadOnlyEntry(ReadFileBytes(archive));
+        ASSERT_GE(entry.Data.size(), EncryptionHeaderSize);
+        TZipCrypt crypt;
+        crypt.InitKeys("secret");
+        Bytes header(entry.Data.begin(), entry.Data.begin() + EncryptionHeaderSize);
+        crypt.DecryptBuffer(header.data(), EncryptionHeaderSize);
+        EXPECT_EQ(header[10], std::uint8_t(entry.CRC32 >> 16));
+        EXPECT_EQ(header[11], std::uint8_t(entry.CRC32 >> 24));
+    }
+}
+
 TEST(ZipCrypt, PeersOpenWhatWeEncrypt)
 {
     TempDir dir;

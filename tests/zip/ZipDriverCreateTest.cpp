@@ -2,13 +2,18 @@
 // levels and passwords, checked by the peers; exit status 2 on errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <map>
 #include <string>
 
+#include "ExtractSupport.h"
+#include "FolderChain.h"
 #include "PeerCheck.h"
 #include "RunCommand.h"
 #include "TempDir.h"
+#include "ZipReader.h"
 
 namespace {
 
@@ -59,6 +64,116 @@ TEST(ZipDriverCreate, AddsToAnExistingArchive)
               (std::map<std::string, std::string>{{"src/readme.txt", files["src/readme.txt"]},
                                                   {"src/photos/a.jpg", files["src/photos/a.jpg"]},
                                                   {"later.txt", "later"}}));
+}
+
+// Names as Linux allows them: a file or folder named with the characters of
+// wildcard patterns is zipped as itself.
+TEST(ZipDriverCreate, ZipsFilesAndFoldersNamedWithPatternCharacters)
+{
+    TempDir dir;
+    dir.Write("a<b>.txt", "angle");
+    dir.Write("ab.txt", "plain");
+    dir.Write("Best <2024>/day?/in.txt", "deep");
+    dir.Write("Best 12024>/out.txt", "other");
+    const TCommandResult result = Create(dir, "out.zip -r 'a<b>.txt' 'Best <2024>'");
+    ASSERT_EQ(result.ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    ExpectPeersAccept(dir, dir.File("out.zip"));
+    EXPECT_EQ(PythonEntries(dir, dir.File("out.zip")),
+              (std::map<std::string, std::string>{{"a<b>.txt", "angle"}, {"Best <2024>/day?/in.txt", "deep"}}));
+}
+
+// Names as Linux allows them: "\\" is a character of a name, and a name's
+// bytes need not be UTF-8. Each reads back as it was written by this
+// reader, Info-ZIP's unzip and 7-Zip, and by Python where it is UTF-8
+// (Python reads other unflagged bytes as CP437). An ASCII name without "\\"
+// is still made on MS-DOS, as every album entry always was.
+TEST(ZipDriverCreate, ALinuxNameReadsBackAsItWasWritten)
+{
+    TempDir dir;
+    const std::map<std::string, std::string> files = {
+        {"a\\b.txt", "backslash"}, {"x\\y/z.txt", "in a folder with a backslash"},
+        {"naïve.txt", "UTF-8"},     {"caf\xE9.txt", "Latin-1 byte"},
+        {"plain.txt", "ASCII"},
+    };
+    for (const auto& [name, contents] : files)
+        dir.Write("src/" + name, contents);
+    const TCommandResult result = Create(dir, "out.zip -r src");
+    ASSERT_EQ(result.ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    const std::string archive = dir.File("out.zip");
+    ExpectPeersAccept(dir, archive);
+
+    TZipReader reader;
+    reader.DoProcessMessages = false;
+    reader.SetZipName(archive);
+    reader.ReadZip();
+    ASSERT_EQ(reader.GetCount(), static_cast<int>(files.size()));
+    for (int i = 0; i < reader.GetCount(); ++i) {
+        const TZipHeaderInfo& entry = reader.GetEntry(i);
+        SCOPED_TRACE(entry.FullName());
+        ASSERT_TRUE(files.contains(entry.FullName().substr(4)));
+        EXPECT_EQ(entry.HostSystem(), entry.FullName() == "src/plain.txt" ? HostMsDos : HostUnix);
+    }
+
+    const auto namesAndBytes = [](const TTree& tree) {
+        std::map<std::string, std::string> found;
+        for (const auto& [name, item] : tree)
+            if (!item.Folder)
+                found[name] = item.Bytes;
+        return found;
+    };
+    std::map<std::string, std::string> expected;
+    for (const auto& [name, contents] : files)
+        expected["src/" + name] = contents;
+    RunChecked(std::string(ZIPDRIVER_PATH) + " extract " + ShellQuote(archive) + " " + ShellQuote(dir.File("ours")));
+    EXPECT_EQ(namesAndBytes(ReadTree(dir.File("ours"))), expected);
+    RunChecked("unzip -q " + ShellQuote(archive) + " -d " + ShellQuote(dir.File("unzip")));
+    EXPECT_EQ(namesAndBytes(ReadTree(dir.File("unzip"))), expected);
+    RunChecked("7zz x -bd -y -o" + ShellQuote(dir.File("7zip")) + " " + ShellQuote(archive) + " >/dev/null");
+    EXPECT_EQ(namesAndBytes(ReadTree(dir.File("7zip"))), expected);
+    std::map<std::string, std::string> python = PythonEntries(dir, archive);
+    EXPECT_EQ(python.erase("src/caf\u0398.txt"), 1u) << "0xE9 is CP437's capital theta";
+    expected.erase("src/caf\xE9.txt");
+    EXPECT_EQ(python, expected);
+}
+
+// A tree deeper than any fixed limit is stored whole, as "zip -r" stores it.
+TEST(ZipDriverCreate, StoresATreeAsDeepAsItGoes)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("src"));
+    MakeFolderChain(dir.File("src"), 120, 1);
+    const TCommandResult result = Create(dir, "out.zip -r src");
+    ASSERT_EQ(result.ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    ExpectPeersAccept(dir, dir.File("out.zip"));
+    RunChecked("cd " + ShellQuote(dir.Folder()) + " && zip -q -r -D peer.zip src");
+    const std::map<std::string, std::string> ours = PythonEntries(dir, dir.File("out.zip"));
+    EXPECT_EQ(ours.size(), 121u);
+    EXPECT_EQ(ours, PythonEntries(dir, dir.File("peer.zip")));
+}
+
+// Where a path passes what the system takes, the files below cannot be
+// read: they are left out, the folder is named with the system's reason,
+// and the exit status says that something is missing.
+TEST(ZipDriverCreate, NamesTheFolderTooDeepForTheSystem)
+{
+    TempDir dir;
+    const std::string chain = dir.File("chain");
+    std::filesystem::create_directory(chain);
+    MakeFolderChain(chain, 30, 200);
+    const TCommandResult result = Create(dir, "out.zip -r chain");
+    const std::string errors = ReadFileBytes(dir.File("stderr.txt"));
+    const std::map<std::string, std::string> stored = PythonEntries(dir, dir.File("out.zip"));
+    RemoveDeepTree(chain);
+
+    EXPECT_EQ(result.ExitCode, 1);
+    const std::string folder(200, 'd');
+    std::string tooDeep = "chain/";
+    while (tooDeep.size() + folder.size() <= PATH_MAX)
+        tooDeep += folder + "/";
+    tooDeep += folder;
+    EXPECT_EQ(errors, "not zipped: " + tooDeep + " (File name too long)\n");
+    // The file of each folder above the one named.
+    EXPECT_EQ(stored.size(), static_cast<std::size_t>(std::count(tooDeep.begin(), tooDeep.end(), '/')));
 }
 
 TEST(ZipDriverCreate, ErrorsExitWithStatusTwo)

@@ -11,6 +11,7 @@
 #include "ArchiveBuilder.h"
 #include "ExtractSupport.h"
 #include "FileSizeLimit.h"
+#include "PeerArchives.h"
 #include "RunCommand.h"
 #include "TempDir.h"
 
@@ -71,6 +72,23 @@ const std::vector<TLeftOutCase> LeftOutCases = {
                       Patched(BuildStoredArchive({{"f.txt", "abcdef"}, {"ok.txt", "ok"}}), UncompressedSizeField, 10));
      },
      "", "not extracted: f.txt (size mismatch: 6 bytes, 10 stored)\n"},
+    {"deflated data cut short",
+     [](const TempDir& dir) {
+         // Three entries from Python's zipfile; the first one's compressed
+         // size halved in both its headers, so its data end early.
+         RunChecked(PythonCommand(dir, "make.py", R"(import random, sys, zipfile
+random.seed(5)
+text = "".join(random.choice("abcdefgh ") for _ in range(60000))
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
+    for name in ("a.txt", "b.txt", "c.txt"):
+        z.writestr(name, text)
+)",
+                                  {dir.File("in.zip")}));
+         std::string archive = ReadFileBytes(dir.File("in.zip"));
+         const auto* size = reinterpret_cast<const std::uint8_t*>(archive.data()) + CompressedSizeField.Local;
+         WriteArchive(dir, Patched(archive, CompressedSizeField, GetU32(size) / 2));
+     },
+     "", "not extracted: a.txt (Premature end of file reached)\n"},
     {"exists",
      [](const TempDir& dir) {
          WriteArchive(dir, BuildStoredArchive({{"f.txt", "new"}, {"ok.txt", "ok"}}));
@@ -111,6 +129,24 @@ TEST(ZipDriverExtract, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason)
     EXPECT_EQ(ReadFileBytes(dir.File("err")),
               "Cant write uncompressed file (cannot write \"" + dest + "/big.bin\": File too large)\n");
     EXPECT_EQ(TreeNames(ReadTree(dest)), "small.txt ");
+}
+
+// Patterns after the options choose the entries, as the reader's FilesList
+// takes them; a pattern of many stars is decided at once even against a
+// name as long as an archive holds, and the entries it leaves are not
+// reported as left out.
+TEST(ZipDriverExtract, PatternsChooseTheEntries)
+{
+    TempDir dir;
+    const std::string archive = dir.Write(
+        "in.zip", BuildStoredArchive({{std::string(0xFFF0, 'a'), "long"}, {"aaaaa.jpg", "pic"}, {"sub/b.JPG", "b"},
+                                      {"notes.txt", "notes"}}));
+    const std::string dest = dir.File("dest");
+    const TCommandResult result = RunCommand(Driver() + " extract " + ShellQuote(archive) + " " + ShellQuote(dest) +
+                                             " -o never '*a*a*a*a*a*.jpg' 'sub/*' 2>" + ShellQuote(dir.File("err")));
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("err")), "");
+    EXPECT_EQ(TreeNames(ReadTree(dest)), "aaaaa.jpg sub/ sub/b.JPG ");
 }
 
 } // namespace

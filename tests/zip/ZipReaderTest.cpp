@@ -153,6 +153,98 @@ TEST(ZipReader, AQuestionMarkFolderAsksForTheDestination)
     EXPECT_EQ(reader.GetDestDir(), dir.Folder() + "made");
 }
 
+TEST(ZipReader, AssignCopiesTheSettingsAndEventsButThePassword)
+{
+    TZipReader source;
+    source.SetZipName("/albums/holiday.zip");
+    source.SetDestDir("/tmp/out");
+    source.SetRootDir("pictures");
+    source.SortMode = ByName;
+    source.RecreateDirs = true;
+    source.OverwriteMode = Always;
+    source.FilesList() = {"*.jpg", "notes.txt"};
+    source.DoAll = true;
+    source.IncompleteZipMode = izAssumeBad;
+    source.KeepZipOpen = true;
+    source.DoProcessMessages = false;
+    source.RetainAttributes = false;
+    source.ReplaceReadOnly = true;
+    // Not copied:
+    source.Password = "secret";
+    source.OEMConvert = false;
+    source.FlushFilesOnClose = true;
+    source.OnDecrypt = [](auto&&...) {};
+    // Each lambda is a type of its own, so a copied handler shows by its type.
+    source.OnStartUnZipInfo = [](auto&&...) {};
+    source.OnFilePercentDone = [](auto&&...) {};
+    source.OnTotalPercentDone = [](auto&&...) {};
+    source.OnStartUnZip = [](auto&&...) {};
+    source.OnEndUnZip = [](auto&&...) {};
+    source.OnPromptForOverwrite = [](auto&&...) {};
+    source.OnSkippingFile = [](auto&&...) {};
+    source.OnBadPassword = [](auto&&...) {};
+    source.OnBadCRC = [](auto&&...) {};
+    source.OnInCompleteZip = [](auto&&...) {};
+    source.OnGetNextDisk = [](auto&&...) {};
+    source.OnUnZipComplete = [](auto&&...) {};
+    source.OnGetNextBuffer = [](auto&&...) {};
+
+    TZipReader copy;
+    copy.Assign(source);
+    EXPECT_EQ(copy.GetZipName(), "/albums/holiday.zip");
+    EXPECT_EQ(copy.GetDestDir(), "/tmp/out");
+    EXPECT_EQ(copy.RootDir(), "pictures/");
+    EXPECT_EQ(copy.SortMode, ByName);
+    EXPECT_TRUE(copy.RecreateDirs);
+    EXPECT_EQ(copy.OverwriteMode, Always);
+    EXPECT_EQ(copy.FilesList(), source.FilesList());
+    EXPECT_TRUE(copy.DoAll);
+    EXPECT_EQ(copy.IncompleteZipMode, izAssumeBad);
+    EXPECT_TRUE(copy.KeepZipOpen);
+    EXPECT_FALSE(copy.DoProcessMessages);
+    EXPECT_FALSE(copy.RetainAttributes);
+    EXPECT_TRUE(copy.ReplaceReadOnly);
+    EXPECT_EQ(copy.Password, "");
+    EXPECT_TRUE(copy.OEMConvert);
+    EXPECT_FALSE(copy.FlushFilesOnClose);
+    EXPECT_FALSE(copy.OnDecrypt);
+    EXPECT_EQ(copy.OnStartUnZipInfo.target_type(), source.OnStartUnZipInfo.target_type());
+    EXPECT_EQ(copy.OnFilePercentDone.target_type(), source.OnFilePercentDone.target_type());
+    EXPECT_EQ(copy.OnTotalPercentDone.target_type(), source.OnTotalPercentDone.target_type());
+    EXPECT_EQ(copy.OnStartUnZip.target_type(), source.OnStartUnZip.target_type());
+    EXPECT_EQ(copy.OnEndUnZip.target_type(), source.OnEndUnZip.target_type());
+    EXPECT_EQ(copy.OnPromptForOverwrite.target_type(), source.OnPromptForOverwrite.target_type());
+    EXPECT_EQ(copy.OnSkippingFile.target_type(), source.OnSkippingFile.target_type());
+    EXPECT_EQ(copy.OnBadPassword.target_type(), source.OnBadPassword.target_type());
+    EXPECT_EQ(copy.OnBadCRC.target_type(), source.OnBadCRC.target_type());
+    EXPECT_EQ(copy.OnInCompleteZip.target_type(), source.OnInCompleteZip.target_type());
+    EXPECT_EQ(copy.OnGetNextDisk.target_type(), source.OnGetNextDisk.target_type());
+    EXPECT_EQ(copy.OnUnZipComplete.target_type(), source.OnUnZipComplete.target_type());
+    EXPECT_EQ(copy.OnGetNextBuffer.target_type(), source.OnGetNextBuffer.target_type());
+}
+
+TEST(ZipReader, AssignTakesNamesAsTheyAreAndDropsADirectoryOfAnotherArchive)
+{
+    TempDir dir;
+    TZipReader reader;
+    reader.SetZipName(dir.Write("a.zip", BuildStoredArchive({{"one.txt", "1"}, {"two.txt", "2"}})));
+    reader.ReadZip();
+    ASSERT_EQ(reader.GetCount(), 2);
+
+    TZipReader same;
+    same.SetZipName(reader.GetZipName());
+    reader.Assign(same);
+    EXPECT_EQ(reader.GetCount(), 2);
+
+    // Entries read from a.zip are not listed under b.zip's name.
+    TZipReader other;
+    other.SetZipName(dir.Write("b.zip", BuildStoredArchive({{"only.txt", "x"}})));
+    reader.Assign(other);
+    EXPECT_EQ(reader.GetCount(), 0);
+    reader.ReadZip();
+    EXPECT_EQ(reader.GetFilename(0), "only.txt");
+}
+
 class ZipReaderWithArchive : public ::testing::Test {
 protected:
     void SetUp() override

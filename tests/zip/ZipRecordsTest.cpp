@@ -396,9 +396,56 @@ TEST(ZipHeaderInfo, RefusesWhatTheRecordsCannotHold)
         EXPECT_THROW(entry.SaveCentralToStream(stream), EWriteError);
         EXPECT_EQ(entry.LocalHeaderOffset, 0u);
         EXPECT_EQ(stream.written, 0);
+        // 0xFFFFFFFF itself means "see the zip64 record" to every reader.
         stream.Seek(0xFFFFFFFF, soFromBeginning);
+        EXPECT_THROW(entry.SaveLocalToStream(stream), EWriteError);
+        stream.Seek(0xFFFFFFFE, soFromBeginning);
         EXPECT_NO_THROW(entry.SaveLocalToStream(stream));
-        EXPECT_EQ(entry.LocalHeaderOffset, 0xFFFFFFFFu);
+        EXPECT_EQ(entry.LocalHeaderOffset, 0xFFFFFFFEu);
+    }
+}
+
+// Each field at 0xFFFFFFFF is refused on writing, with the field named;
+// one less is written and read back as a plain (not zip64) entry.
+TEST(ZipHeaderInfo, TheZip64MarkerValueIsNeverWritten)
+{
+    struct Case {
+        const char* name;
+        std::uint64_t TZipHeaderInfo::*field;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"compressed size", &TZipHeaderInfo::CompressedSize,
+         "A compressed size of 4294967295 or more cannot be stored in a zip archive"},
+        {"uncompressed size", &TZipHeaderInfo::UncompressedSize,
+         "An uncompressed size of 4294967295 or more cannot be stored in a zip archive"},
+        {"local header offset", &TZipHeaderInfo::LocalHeaderOffset,
+         "A local header position of 4294967295 or more cannot be stored in a zip archive"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TZipHeaderInfo entry;
+        entry.SetFilename("big.bin");
+        entry.*c.field = 0xFFFFFFFF;
+        TMemoryStream stream;
+        try {
+            entry.SaveCentralToStream(stream);
+            ADD_FAILURE() << "written";
+        } catch (const EWriteError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+        if (c.field != &TZipHeaderInfo::LocalHeaderOffset) {
+            EXPECT_THROW(entry.SaveLocalToStream(stream), EWriteError);
+        }
+        EXPECT_EQ(stream.Size(), 0);
+
+        entry.*c.field = 0xFFFFFFFE;
+        entry.SaveCentralToStream(stream);
+        stream.SetPosition(0);
+        TZipHeaderInfo read;
+        ASSERT_TRUE(read.ReadCentralFromStream(stream));
+        EXPECT_EQ(read.*c.field, 0xFFFFFFFEu);
+        EXPECT_FALSE(read.IsZip64());
     }
 }
 
@@ -632,15 +679,20 @@ TEST(EndCentral, EmptyStreamIsAnEmptyArchiveAndAShortOneIsNot)
     EXPECT_EQ(noRecord.Position(), 7);
 }
 
+// Written by hand where it holds the zip64 marker, which TEndCentral refuses
+// to write.
 std::string EndRecordWith(std::uint32_t centralSize, std::uint32_t centralOffset, const std::string& comment)
 {
     TEndCentral end;
-    end.CentralSize = centralSize;
-    end.CentralOffset = centralOffset;
     end.SetComment(comment);
     TMemoryStream stream;
     end.SaveToStream(stream);
-    return stream.Text();
+    std::string record = stream.Text();
+    for (int i = 0; i < 4; ++i) {
+        record[12 + i] = static_cast<char>(centralSize >> (8 * i));
+        record[16 + i] = static_cast<char>(centralOffset >> (8 * i));
+    }
+    return record;
 }
 
 TEST(EndCentral, ARecordInsideTheCommentIsNotTakenForTheRealOne)

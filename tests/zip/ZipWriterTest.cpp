@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -97,9 +98,13 @@ TEST(ZipWriter, LoadedMirrorsMultiZipInfoIntoTheReader)
 TEST(ZipWriter, AssignCopiesSettingsAndMostEvents)
 {
     TZipWriter source;
+    source.SetZipName("/albums/holiday.zip");
+    source.KeepZipOpen = true;
+    source.OnBadCRC = [](auto&&...) {};
     source.PackLevel = 9;
     source.SetRelativePaths(true);
     source.ZipAction = zaFreshen;
+    source.ExpandWildcards = false;
     source.MultiZipInfo().BlockSize = 1000;
     source.SetExcludeList({"*.tmp"});
     source.SetNoCompressList({"*.jpg"});
@@ -107,14 +112,82 @@ TEST(ZipWriter, AssignCopiesSettingsAndMostEvents)
     source.OnEncrypt = [](TZipWriter&, std::uint8_t*, int, const std::string&) {};
     TZipWriter copy;
     copy.Assign(source);
+    EXPECT_EQ(copy.GetZipName(), "/albums/holiday.zip");
+    EXPECT_TRUE(copy.KeepZipOpen);
+    EXPECT_TRUE(copy.OnBadCRC);
     EXPECT_EQ(copy.PackLevel, 9);
     EXPECT_TRUE(copy.RelativePaths() && copy.StorePaths() && copy.Recurse);
     EXPECT_EQ(copy.ZipAction, zaFreshen);
+    EXPECT_FALSE(copy.ExpandWildcards);
     EXPECT_EQ(copy.MultiZipInfo().BlockSize, 1000);
     EXPECT_EQ(copy.ExcludeList(), std::vector<std::string>{"*.tmp"});
     EXPECT_EQ(copy.NoCompressList(), std::vector<std::string>{"*.jpg"});
     EXPECT_TRUE(copy.OnZipComplete);
     EXPECT_FALSE(copy.OnEncrypt);
+
+    // From a plain reader, only the reader's half.
+    TZipReader reader;
+    reader.SetZipName("/albums/other.zip");
+    copy.Assign(reader);
+    EXPECT_EQ(copy.GetZipName(), "/albums/other.zip");
+    EXPECT_FALSE(copy.KeepZipOpen);
+    EXPECT_EQ(copy.PackLevel, 9);
+}
+
+// The level's flag bits describe how hard deflate tried; they stay when the
+// data would not shrink and the entry falls back to storing.
+TEST(ZipWriter, TheLevelFlagsStayWhenAnEntryFallsBackToStoring)
+{
+    std::string noise(20000, '\0');
+    std::uint32_t seed = 12345;
+    for (char& c : noise)
+        c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 24);
+    const std::string text = std::string(20000, 'a');
+    const struct {
+        int level;
+        std::uint16_t flags;
+    } cases[] = {{0, 0}, {1, 4}, {2, 4}, {3, 0}, {6, 0}, {7, 0}, {8, 2}, {9, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.level);
+        TWriterFixture f;
+        f.writer.PackLevel = c.level;
+        TMemoryStream noiseStream = MemoryOf(noise);
+        TMemoryStream textStream = MemoryOf(text);
+        f.writer.AddStreamEntry(&noiseStream, "noise.bin");
+        f.writer.AddStreamEntry(&textStream, "text.txt");
+        const auto reader = f.Read();
+        for (int i = 0; i < reader->GetCount(); ++i) {
+            const TZipHeaderInfo& entry = reader->GetEntry(i);
+            SCOPED_TRACE(entry.Filename());
+            EXPECT_EQ(entry.CompressionMethod, entry.Filename() == "noise.bin" || c.level == 0 ? 0 : 8);
+            EXPECT_EQ(entry.Flags & 0x0006, c.flags);
+            // The local header says the same.
+            std::ifstream file(f.archive, std::ios::binary);
+            file.seekg(static_cast<std::streamoff>(entry.LocalHeaderOffset) + 6);
+            std::uint8_t local[2] = {};
+            file.read(reinterpret_cast<char*>(local), 2);
+            EXPECT_EQ(local[0] & 0x06, c.flags);
+        }
+        ExpectPeersAccept(f.dir, f.archive);
+    }
+}
+
+// A file of 0xFFFFFFFF bytes would be written with the zip64 marker as its
+// size; it is refused before a byte is read, and nothing is left behind.
+TEST(ZipWriter, AFileOfTheZip64MarkerSizeIsRefused)
+{
+    TWriterFixture f;
+    const std::string big = f.dir.File("big.bin");
+    { std::ofstream create(big); }
+    std::filesystem::resize_file(big, 0xFFFFFFFF); // sparse: no disk used
+    f.writer.FilesList() = {big};
+    try {
+        f.writer.ZipListedFiles();
+        ADD_FAILURE() << "written";
+    } catch (const EWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), big + " is 4294967295 bytes or larger and cannot be stored in a zip archive");
+    }
+    EXPECT_FALSE(std::filesystem::exists(f.archive));
 }
 
 TEST(ZipWriter, StreamEntryWithBlankNameOrNoStreamDoesNothing)

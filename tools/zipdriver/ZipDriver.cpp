@@ -2,16 +2,20 @@
 // benchmarks can drive it beside peer tools.
 //
 //   zipdriver list ARCHIVE
-//   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]
+//   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [PATTERN...]
 //   zipdriver create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]...
 //                    [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] FILE...
 //   zipdriver sfx STUB ARCHIVE
 //
 // Exit status 0 on success; 1 when extract left entries out (each named on
 // standard error with the reason: a refused name, a wrong password, a bad
-// CRC, a size mismatch, an existing file, a file that cannot be made); on an
+// CRC, a size mismatch, data that end early, a missing local header, an
+// existing file, a file that cannot be made); on an
 // error the exception's message goes to standard error and the status is 2.
 // A file that extract cannot write is named there with the system's reason.
+// create exits with status 1 when it left a file out (each named on
+// standard error: a name that names nothing, a file or folder it cannot
+// read, a name already stored).
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -73,33 +77,43 @@ int List(std::span<char* const> arguments)
 struct TExtractOptions {
     std::string Password;
     TUZOverwriteMode Overwrite = Never;
+    // The entries to extract, as the reader's FilesList takes them; none: all.
+    std::vector<std::string> Patterns;
 };
 
 std::optional<TExtractOptions> ParseExtractOptions(std::span<char* const> words)
 {
     TExtractOptions options;
-    for (std::size_t i = 0; i + 1 < words.size(); i += 2) {
-        const std::string_view option = words[i];
-        const std::string_view value = words[i + 1];
-        if (option == "-p")
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = words[i];
+        // Any other word beginning with "-" is an option this driver lacks.
+        if (!word.starts_with('-')) {
+            options.Patterns.emplace_back(word);
+            continue;
+        }
+        if (word != "-p" && word != "-o")
+            return std::nullopt;
+        if (++i >= words.size())
+            return std::nullopt;
+        const std::string_view value = words[i];
+        if (word == "-p")
             options.Password = value;
-        else if (option == "-o" && value == "always")
+        else if (value == "always")
             options.Overwrite = Always;
-        else if (option == "-o" && value == "never")
+        else if (value == "never")
             options.Overwrite = Never;
         else
             return std::nullopt;
     }
-    if (words.size() % 2 != 0)
-        return std::nullopt;
     return options;
 }
 
 // Bad options: the usage text, exit status 2.
 class EUsage : public std::exception {};
 
-// Every entry, folders recreated. An entry counts as extracted when it was
-// written with a matching CRC (a folder entry when it was not skipped).
+// Every entry, or those the patterns choose, folders recreated. An entry
+// counts as extracted when it was written with a matching CRC (a folder
+// entry when it was not skipped).
 int Extract(std::span<char* const> arguments)
 {
     const std::optional<TExtractOptions> options = ParseExtractOptions(arguments.subspan(2));
@@ -108,7 +122,7 @@ int Extract(std::span<char* const> arguments)
     TZipReader reader;
     reader.DoProcessMessages = false;
     reader.RecreateDirs = true;
-    reader.DoAll = true;
+    reader.DoAll = options->Patterns.empty();
     reader.OverwriteMode = options->Overwrite;
     reader.Password = options->Password;
     std::set<int> done;
@@ -123,6 +137,7 @@ int Extract(std::span<char* const> arguments)
     };
     reader.SetZipName(ArchiveToRead(arguments[0]));
     reader.SetDestDir(arguments[1]);
+    reader.SetFilesList(options->Patterns);
     try {
         reader.UnZipToDestDir();
     } catch (const ECantWriteUCF& error) {
@@ -132,6 +147,9 @@ int Extract(std::span<char* const> arguments)
     int result = 0;
     for (int i = 0; i < reader.GetCount(); ++i) {
         const TZipHeaderInfo& entry = reader.GetEntry(i);
+        // Entries the patterns did not choose were not asked for.
+        if (!entry.ChosenForRun)
+            continue;
         const bool extracted = entry.Filename().empty() ? failed.count(i) == 0 : done.count(i) != 0;
         if (!extracted) {
             const auto why = failed.find(i);
@@ -206,10 +224,19 @@ int Create(std::span<char* const> arguments)
         if (writer.Recurse)
             file += '*';
     }
+    int result = ExitSuccess;
+    writer.OnNoSuchFile = [&](TZipWriter&, const std::string& name) {
+        std::fprintf(stderr, "not zipped: %s (no such file)\n", name.c_str());
+        result = ExitIncomplete;
+    };
+    writer.OnSkippingFile = [&](TZipReader& sender, TSkipReason, const std::string& name, int, bool&) {
+        std::fprintf(stderr, "not zipped: %s (%s)\n", name.c_str(), sender.EntryFailure().c_str());
+        result = ExitIncomplete;
+    };
     writer.SetZipName(arguments[0]);
     writer.SetFilesList(files);
     writer.ZipListedFiles();
-    return ExitSuccess;
+    return result;
 }
 
 // Makes the self-extracting program ARCHIVE's name with ".EXE" from the stub
@@ -236,7 +263,7 @@ constexpr std::size_t Unlimited = std::numeric_limits<std::size_t>::max();
 
 constexpr TSubcommand Subcommands[] = {
     {"list", "list ARCHIVE", 1, 1, List},
-    {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never]", 2, 6, Extract},
+    {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [PATTERN...]", 2, Unlimited, Extract},
     {"create",
      "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] FILE...", 2,
      Unlimited, Create},

@@ -67,7 +67,9 @@ TEncryptionHeader TZipCrypt::MakeEncryptionHeader(const std::string& password, s
     const TRandomSource& random)
 {
     TEncryptionHeader header;
-    random(header.data(), EncryptionHeaderSize - 1);
+    // Early readers check both high bytes of the CRC, later ones the last.
+    random(header.data(), EncryptionHeaderSize - 2);
+    header[EncryptionHeaderSize - 2] = std::uint8_t(crc32 >> 16);
     header[EncryptionHeaderSize - 1] = std::uint8_t(crc32 >> 24);
     InitKeys(password);
     EncryptBuffer(header.data(), EncryptionHeaderSize);

@@ -58,7 +58,8 @@ public:
     // password is not an error here. The keys are left ready for the data.
     std::uint8_t CheckDecryptHeader(const std::string& password, TEncryptionHeader header);
     // Keys from the password, then the encrypted header for an entry whose
-    // CRC-32 is crc32: 11 bytes from random, then the CRC's high byte. The
+    // CRC-32 is crc32: 10 bytes from random, then the CRC's two high bytes
+    // (bits 16 to 23, then 24 to 31). The
     // keys are left ready for the data.
     TEncryptionHeader MakeEncryptionHeader(const std::string& password, std::uint32_t crc32,
         const TRandomSource& random = SystemRandomBytes);

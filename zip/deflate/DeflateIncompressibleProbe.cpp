@@ -15,6 +15,13 @@ constexpr double BytesPerHit = RememberEvery;
 // A repeated byte coded in a match saves about half its cost, as a guess
 // that errs towards compressing.
 constexpr double SavingPerRepeatedByte = 0.5;
+// The look for short matches (see the header).
+constexpr std::size_t ShortStringBytes = 3;
+constexpr std::size_t ShortRememberStride = 16;
+constexpr std::size_t ShortProbeStride = 32;
+constexpr std::size_t ShortProbeOffset = 3; // never a remembered position
+constexpr double SavingPerShortMatchedByte = 0.5;
+constexpr std::uint32_t ShortStringMarker = 0x01000000;
 // Deflating pays when it saves at least 1 byte in this many.
 constexpr double WorthwhileShare = 50;
 
@@ -25,19 +32,25 @@ std::uint64_t Load64(const std::uint8_t* p)
     return v;
 }
 
+std::uint32_t Load24(const std::uint8_t* p)
+{
+    return ShortStringMarker | p[0] | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16;
+}
+
 }  // namespace
 
 bool TIncompressibleProbe::LooksIncompressible(std::span<const std::uint8_t> data)
 {
     if (stale_) {
         strings_.fill(0);
+        shortStrings_.fill(0);
         stale_ = false;
     }
     counts_.fill(0);
     for (std::size_t i = 0; i < data.size(); i += ByteStride)
         counts_[data[i]]++;
     const double saving = LiteralSavingBytes(data.size()) +
-                          CountRepeats(data) * BytesPerHit * SavingPerRepeatedByte;
+                          CountRepeats(data) * BytesPerHit * SavingPerRepeatedByte + ShortMatchSavingBytes(data);
     return saving < static_cast<double>(data.size()) / WorthwhileShare;
 }
 
@@ -77,4 +90,26 @@ unsigned TIncompressibleProbe::CountRepeats(std::span<const std::uint8_t> data)
         }
     }
     return hits;
+}
+
+// In each stretch of 32 bytes: first the probe, then the two strings
+// remembered.
+double TIncompressibleProbe::ShortMatchSavingBytes(std::span<const std::uint8_t> data)
+{
+    const auto slot = [](std::uint32_t s) { return static_cast<std::size_t>((s * 0x9E3779B1u) >> (32 - TableBits)); };
+    unsigned probes = 0;
+    unsigned hits = 0;
+    for (std::size_t start = 0; start + ShortProbeStride + ShortStringBytes <= data.size(); start += ShortProbeStride) {
+        const std::uint8_t* p = data.data() + start;
+        const std::uint32_t probed = Load24(p + ShortProbeOffset);
+        hits += shortStrings_[slot(probed)] == probed;
+        ++probes;
+        for (std::size_t i = 0; i < ShortProbeStride; i += ShortRememberStride) {
+            const std::uint32_t s = Load24(p + i);
+            shortStrings_[slot(s)] = s;
+        }
+    }
+    if (probes == 0)
+        return 0;
+    return static_cast<double>(hits) / probes * static_cast<double>(data.size()) * SavingPerShortMatchedByte;
 }

@@ -15,14 +15,22 @@
 //                   per 256 repeated bytes, whatever its alignment. Strings
 //                   are remembered by value, so repeats of earlier stretches
 //                   count too.
-// Both estimates lean towards compressing: the entropy ignores the cost of
+//   short matches - records of a few bytes drawn from a set (tables, sampled
+//                   signals) repeat as strings too short for the 8-byte look.
+//                   Every 32nd position looks up its next 3 bytes among the
+//                   3-byte strings of every 16th position seen; the share of
+//                   hits estimates the share of bytes that short matches
+//                   cover, and half of each such byte is taken as saved.
+//                   Photographs hit about 1 probe in 200, such records 1 in
+//                   10 or more.
+// The estimates lean towards compressing: the entropy ignores the cost of
 // sending the codes, and a hit is taken for 256 repeated bytes. A stretch is
 // judged incompressible when together they promise less than 1 byte in 50:
 // JPEG photographs straight from libjpeg promise about 1 in 90, and the full
 // search gets them under 1 in 130.
 //
 // The probe reads about one byte in four and costs a few per cent of a search.
-// Owns a 32 KB table of remembered strings, cleared for each entry.
+// Owns a 32 KB and a 16 KB table of remembered strings, cleared for each entry.
 #pragma once
 
 #include <array>
@@ -49,9 +57,13 @@ public:
 private:
     double LiteralSavingBytes(std::size_t size) const;
     unsigned CountRepeats(std::span<const std::uint8_t> data);
+    double ShortMatchSavingBytes(std::span<const std::uint8_t> data);
 
     static constexpr unsigned TableBits = 12;
     std::array<std::uint64_t, 1u << TableBits> strings_{};
+    // 3-byte strings with a marker byte above them, so that no string reads
+    // as an empty slot.
+    std::array<std::uint32_t, 1u << TableBits> shortStrings_{};
     bool stale_ = false;
     std::array<std::uint32_t, 256> counts_{};
 };

@@ -13,13 +13,16 @@
 // concatenation) may count its offsets from its own start instead of the
 // file's. Its central directory then lies right before the end record rather
 // than where the record says; every offset is moved by the difference, so
-// that in memory each offset is a position in the file.
+// that in memory each offset is a position in the file. The local headers
+// must bear that out: when they lie where the central headers say, only the
+// record's offset was wrong, and when they lie at neither place, the
+// directory is rebuilt from them.
 //
 // Entries that overlap one another, as in a zip bomb, are listed but marked
 // damaged, so extraction refuses them; a local header that the central
-// directory names more than once is listed once. Both are told in a message
-// box. An encrypted entry too short for its encryption header is listed as
-// damaged too: it spoils only itself.
+// directory names more than once is listed once, under its own name. Both
+// are told in a message box. An encrypted entry too short for its
+// encryption header is listed as damaged too: it spoils only itself.
 //
 // Whatever the bytes, a read ends in a directory or in an exception: a file
 // that is not an archive never reads as an empty one (only an empty file is
@@ -57,11 +60,27 @@ void Notice(const std::string& text)
     ZipUI().MessageBox(text, LoadStr(IDS_ZIPERROR), TMsgButtons::Ok);
 }
 
+bool SignatureAt(TStream& stream, std::uint64_t position, std::uint32_t signature)
+{
+    std::array<std::uint8_t, 4> bytes{};
+    stream.Seek(static_cast<std::int64_t>(position), soFromBeginning);
+    return stream.Read(bytes.data(), 4) == 4 && GetU32(bytes.data()) == signature;
+}
+
 bool CentralHeaderAt(TStream& stream, std::uint64_t position)
 {
-    std::array<std::uint8_t, 4> signature{};
-    stream.Seek(static_cast<std::int64_t>(position), soFromBeginning);
-    return stream.Read(signature.data(), 4) == 4 && GetU32(signature.data()) == CentralSignature();
+    return SignatureAt(stream, position, CentralSignature());
+}
+
+// Whether every entry's local header lies less bytes before its offset.
+bool LocalHeadersLieBefore(TStream& stream, const TSortedZip& entries, std::uint64_t less)
+{
+    for (int i = 0; i < entries.Count(); ++i) {
+        const std::uint64_t offset = entries.Entry(i)->LocalHeaderOffset;
+        if (offset < less || !SignatureAt(stream, offset - less, LocalSignature()))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -205,6 +224,8 @@ void TZipReader::ReadCentralDirectory(TStream& stream)
     if (found && endRecord_.IsZip64())
         RaiseBadZip(Zip64NotSupported);
     found = found && EndRecordPlausible(stream);
+    if (found)
+        FitCentralSize();
     // The first volume of a set may have the directory in a ".zfc" side file.
     const std::unique_ptr<TStream> sideFile = found ? nullptr : OpenZipConfigFile();
     TVolumeStream volumes(*this, stream);
@@ -216,6 +237,8 @@ void TZipReader::ReadCentralDirectory(TStream& stream)
     if (!entryList_)
         NewEntryList();
     ReadCentralHeaders(in);
+    if (archiveBase_ > 0 && !rebuilt_)
+        CheckArchiveBase(stream, in);
     if (const int overlapping = MarkOverlappingEntries(*entryList_))
         Notice(Format(OverlappingEntries, {IntToStr(overlapping)}));
     // The archive comment of a single file is read on demand (GetZipComment).
@@ -226,7 +249,9 @@ void TZipReader::ReadCentralDirectory(TStream& stream)
 }
 
 // An end record found in random bytes, or one whose central directory cannot
-// lie before it, is taken for no end record at all.
+// lie before it, is taken for no end record at all. One whose central size
+// alone is too large, its central headers where its offset says, is read
+// (FitCentralSize).
 bool TZipReader::EndRecordPlausible(TStream& stream) const
 {
     const TEndCentral& end = endRecord_;
@@ -237,7 +262,18 @@ bool TZipReader::EndRecordPlausible(TStream& stream) const
     if (end.TotalEntries == 0 && end.CentralSize != 0)
         return false;
     const std::uint64_t recordPosition = end.CommentPosition - EndRecordSize;
-    return end.ThisDisk != end.CentralDirDisk || end.CentralOffset + end.CentralSize <= recordPosition;
+    return end.ThisDisk != end.CentralDirDisk || end.CentralOffset + end.CentralSize <= recordPosition ||
+           (end.CentralOffset < recordPosition && CentralHeaderAt(stream, end.CentralOffset));
+}
+
+// A central directory that the end record says reaches past the record ends
+// at the record.
+void TZipReader::FitCentralSize()
+{
+    TEndCentral& end = endRecord_;
+    const std::uint64_t recordPosition = end.CommentPosition - EndRecordSize;
+    if (end.ThisDisk == end.CentralDirDisk && end.CentralOffset + end.CentralSize > recordPosition)
+        end.CentralSize = recordPosition - end.CentralOffset;
 }
 
 void TZipReader::PositionAtCentralDirectory(TStream& stream, bool sideFile)
@@ -272,6 +308,30 @@ std::uint64_t TZipReader::ArchiveBaseOf(TStream& stream) const
     if (actual <= stated || CentralHeaderAt(stream, stated) || !CentralHeaderAt(stream, actual))
         return 0;
     return actual - stated;
+}
+
+// The central directory lies before the end record, not where the record
+// says: either a program in front of the archive makes the difference (each
+// local header lies that much further on than its central header says), or
+// the record's offset alone is wrong (each lies where its central header
+// says). The local headers tell which; when they bear out neither, the
+// directory is rebuilt from them.
+void TZipReader::CheckArchiveBase(TStream& archive, TStream& stream)
+{
+    const std::int64_t position = stream.Position();
+    if (LocalHeadersLieBefore(archive, *entryList_, 0)) {
+        stream.Seek(position, soFromBeginning);
+        return;
+    }
+    if (LocalHeadersLieBefore(archive, *entryList_, archiveBase_)) {
+        for (int i = 0; i < entryList_->Count(); ++i)
+            entryList_->Entry(i)->LocalHeaderOffset -= archiveBase_;
+        archiveBase_ = 0;
+        stream.Seek(position, soFromBeginning);
+        return;
+    }
+    RecoverByScan(stream);
+    ReadCentralHeaders(stream);
 }
 
 std::uint64_t TZipReader::CentralDirectoryBeforeEndRecord() const
@@ -316,9 +376,11 @@ void TZipReader::ReadCentralHeaders(TStream& stream)
             stream.Seek(entry->CentralExtraLength + static_cast<std::int64_t>(entry->CommentLength()), soFromCurrent);
         if (rebuilt_) {
             CompleteScannedEntry(*entry);
-        } else if (entryList_->IndexOf(entry.get()) >= 0) {
+        } else if (const int listed = entryList_->IndexOf(entry.get()); listed >= 0) {
+            // The local header is the listed entry's, not this one's.
+            const std::string name = entryList_->Entry(listed)->FullName();
             RecoverByScan(stream);
-            Notice(Format(DuplicateLocalHeader, {entry->FullName()}));
+            Notice(Format(DuplicateLocalHeader, {name}));
             i = 0;
             continue;
         } else {
@@ -358,11 +420,13 @@ bool TZipReader::ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCent
 }
 
 // A central header read after a scan completes the entry found at its local
-// header; one that names no entry found is passed over.
+// header when it names that entry; one that names no entry found, or names
+// another than the local header does (a central header pointing at another
+// entry's local header), is passed over, so no entry takes another's name.
 void TZipReader::CompleteScannedEntry(const TZipHeaderInfo& read)
 {
     const int index = entryList_->IndexOf(&read);
-    if (index < 0)
+    if (index < 0 || entryList_->Entry(index)->FullName() != read.FullName())
         return;
     TZipHeaderInfo& listed = *entryList_->Entry(index);
     const std::uint64_t offset = listed.LocalHeaderOffset;

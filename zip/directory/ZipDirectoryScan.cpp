@@ -6,14 +6,22 @@
 // self-extractor, which may itself hold bytes that look like a local header.
 // When the end record survived, it tells where the central directory begins,
 // and the run of local headers taken is the first that ends exactly there.
-// Otherwise (or when no run ends there) it is the run from the first
-// signature found.
+// Otherwise (or when no run ends there) every signature found starts a run,
+// and the one taken is the most consistent: the one whose entries' data most
+// often end where another record begins (the next local header, the central
+// directory, the end record or the end of the file). A look-alike header in
+// a program links to nothing. The data of a consistent run's entries start
+// no run of their own: an archive stored in an archive is an entry's bytes.
+#include <algorithm>
+#include <array>
 #include <limits>
 #include <set>
 
+#include "LittleEndian.h"
 #include "ZipMessages.h"
 #include "ZipReader.h"
 #include "directory/LocalHeaderScan.h"
+#include "records/ZipSignatures.h"
 
 namespace {
 
@@ -30,7 +38,36 @@ struct TZipReader::TLocalRun {
     std::int64_t End = 0;
     // Why the entry the run stopped at cannot be read, when that stopped it.
     std::optional<std::string> Unreadable;
+    // How many of its entries' data end where another record begins.
+    int Links = 0;
+
+    // A run this engine cannot read comes first: the archive is refused
+    // rather than read in part.
+    bool BetterThan(const TLocalRun& other) const
+    {
+        if (Unreadable.has_value() != other.Unreadable.has_value())
+            return Unreadable.has_value();
+        return Links != other.Links ? Links > other.Links : Entries->Count() > other.Entries->Count();
+    }
 };
+
+namespace {
+
+// Whether a central header or the end record begins at position, or the
+// stream ends there.
+bool RecordOrEndAt(TStream& stream, std::int64_t position)
+{
+    if (position == stream.Size())
+        return true;
+    std::array<std::uint8_t, 4> bytes{};
+    stream.Seek(position, soFromBeginning);
+    if (stream.Read(bytes.data(), 4) != 4)
+        return false;
+    const std::uint32_t signature = GetU32(bytes.data());
+    return signature == CentralSignature() || signature == EndSignature();
+}
+
+} // namespace
 
 void TZipReader::RecoverByScan(TStream& stream)
 {
@@ -72,7 +109,7 @@ bool TZipReader::ScanLocalHeaders(TStream& stream, std::optional<std::int64_t> c
 std::optional<TZipReader::TLocalRun> TZipReader::FindLocalRun(TStream& stream,
                                                               std::optional<std::int64_t> centralStart)
 {
-    std::optional<TLocalRun> first;
+    std::optional<TLocalRun> best;
     // A header met inside an earlier run starts only what remained of it.
     std::set<std::int64_t> visited;
     std::int64_t from = 0;
@@ -90,12 +127,12 @@ std::optional<TZipReader::TLocalRun> TZipReader::FindLocalRun(TStream& stream,
         TLocalRun run = ReadLocalRun(stream, centralStart, visited);
         if (centralStart && run.End == *centralStart)
             return run;
-        if (!first)
-            first = std::move(run);
-        if (!centralStart)
-            break;
+        if (run.Links > 0)
+            from = std::max(from, run.End);
+        if (!best || run.BetterThan(*best))
+            best = std::move(run);
     }
-    return first;
+    return best;
 }
 
 // The entries whose local headers follow each other from the stream's
@@ -107,11 +144,15 @@ TZipReader::TLocalRun TZipReader::ReadLocalRun(TStream& stream, std::optional<st
     run.Entries = std::make_unique<TSortedZip>(dupError);
     run.Entries->SortMode = ByNone;
     const std::int64_t end = limit.value_or(std::numeric_limits<std::int64_t>::max());
+    // Where the data of the last entry listed end.
+    std::optional<std::int64_t> lastEnd;
     while (stream.Position() < end) {
         const std::int64_t position = stream.Position();
         std::unique_ptr<TZipHeaderInfo> entry = NewHeaderInfo();
         if (!entry->ReadLocalFromStream(stream))
             break;
+        if (lastEnd)
+            ++run.Links;
         visited.insert(position);
         if (entry->IsZip64()) {
             run.Unreadable = UnreadableReason(*entry);
@@ -122,8 +163,12 @@ TZipReader::TLocalRun TZipReader::ReadLocalRun(TStream& stream, std::optional<st
         if ((run.Unreadable = UnreadableReason(*entry)))
             break;
         run.Entries->Add(std::move(entry));
+        lastEnd = stream.Position();
     }
     run.End = stream.Position();
+    if (lastEnd == run.End && RecordOrEndAt(stream, run.End))
+        ++run.Links;
+    stream.Seek(run.End, soFromBeginning);
     return run;
 }
 

@@ -10,6 +10,8 @@
 #include <array>
 #include <cctype>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "Exceptions.h"
@@ -24,6 +26,7 @@
 #include "files/OutputFile.h"
 #include "files/WildMatch.h"
 #include "files/ZipLib.h"
+#include "records/ZipSignatures.h"
 #include "volumes/VolumeStream.h"
 
 struct TZipReader::TExtractRun {
@@ -73,6 +76,12 @@ bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix)
 bool HasDrivePrefix(const std::string& name)
 {
     return name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
+}
+
+// A name whose parts are all empty or ".": "", "/", "./".
+bool NamesNoSubfolder(std::string_view name)
+{
+    return name.find_first_not_of("/.") == std::string_view::npos && name.find("..") == std::string_view::npos;
 }
 
 std::string FolderPartOf(const std::string& fileName)
@@ -233,7 +242,13 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
             return TEntryOutcome::Done;
         }
     }
-    run.dataStart = LocateEntryData(run.archive, entry);
+    const std::optional<std::uint64_t> dataStart = LocateEntryData(run.archive, entry);
+    if (!dataStart) {
+        SkipEntry(run, srCannotCreateOutput, entry.FullName(), index,
+                  "no local header at offset " + std::to_string(entry.LocalHeaderOffset));
+        return TEntryOutcome::Done;
+    }
+    run.dataStart = *dataStart;
     if (entry.Encrypted()) {
         if (!CheckPassword(run, index))
             return TEntryOutcome::Done;
@@ -244,7 +259,9 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
 
 void TZipReader::UnZipDirectoryEntry(TExtractRun& run, int index)
 {
-    if (!targetStream_ && RecreateDirs) {
+    // A folder entry that names no folder below DestDir (RootDir itself,
+    // "/") is DestDir, which the run has made.
+    if (!targetStream_ && RecreateDirs && !NamesNoSubfolder(OutputNameOf(*currentEntry_))) {
         const TSafePath folder = OutputPathOf(*currentEntry_);
         if (!folder.unsafeReason.empty()) {
             SkipEntry(run, srCannotCreateOutput, currentEntry_->FullName(), index,
@@ -298,7 +315,7 @@ std::string TZipReader::OutputFolder() const
     return destDir_.back() == '/' ? destDir_ : destDir_ + "/";
 }
 
-TSafePath TZipReader::OutputPathOf(const TZipHeaderInfo& entry) const
+std::string TZipReader::OutputNameOf(const TZipHeaderInfo& entry) const
 {
     std::string name = entry.Filename();
     if (RecreateDirs) {
@@ -309,19 +326,25 @@ TSafePath TZipReader::OutputPathOf(const TZipHeaderInfo& entry) const
             folder.erase(0, 2);
         name = folder + name;
     }
+    return name;
+}
+
+TSafePath TZipReader::OutputPathOf(const TZipHeaderInfo& entry) const
+{
     // Leading "/" parts go; a ".." part or a NUL would leave the folder.
-    TSafePath safe = SafeExtractionPath(name);
+    TSafePath safe = SafeExtractionPath(OutputNameOf(entry));
     if (safe.unsafeReason.empty())
         safe.path.insert(0, OutputFolder());
     return safe;
 }
 
-std::uint64_t TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo& entry)
+std::optional<std::uint64_t> TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo& entry)
 {
     std::array<std::uint8_t, LocalHeaderSize> header{};
     LoadVolumeOf(entry);
     archive.Seek(static_cast<std::int64_t>(entry.LocalHeaderOffset), soFromBeginning);
-    archive.ReadBuffer(header.data(), LocalHeaderSize);
+    if (archive.Read(header.data(), LocalHeaderSize) != LocalHeaderSize || GetU32(header.data()) != LocalSignature())
+        return std::nullopt;
     // The local header's own name and extra lengths: its extra field may
     // differ from the central one.
     const std::uint16_t nameLength = GetU16(header.data() + 26);  // file name length
@@ -333,8 +356,13 @@ std::uint64_t TZipReader::LocateEntryData(TStream& archive, const TZipHeaderInfo
 bool TZipReader::CheckPassword(TExtractRun& run, int index)
 {
     for (;;) {
-        if (ReadDecryptHeader(run))
-            return true;
+        try {
+            if (ReadDecryptHeader(run))
+                return true;
+        } catch (const EFatalUnzipError& error) {
+            SkipEntry(run, srCannotCreateOutput, currentEntry_->FullName(), index, error.what());
+            return false;
+        }
         if (OnBadPassword) {
             std::string newPassword = Password;
             OnBadPassword(*this, index, newPassword);
@@ -513,6 +541,9 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
         }
     } catch (const EBiggerThanUncompressed&) {
         entryFailure_ = "size mismatch: more than the " + std::to_string(entry.UncompressedSize) + " bytes stored";
+    } catch (const EFatalUnzipError& error) {
+        // Data that end early spoil only their own entry.
+        entryFailure_ = error.what();
     }
     crc = sink.CRC();
     return complete;

@@ -2,7 +2,16 @@
 // folder being listed. Levels above the last folder pattern only lead the way
 // down through matching subfolders; the levels from there on give the files
 // (and, with recurse, the subfolders) to the caller.
+//
+// The stack has no depth limit of its own: a tree is walked as deep as the
+// system can name its folders, and a folder or file it cannot (a path longer
+// than the system takes, a folder that may not be read) is reported by
+// name. Links to folders are never followed, so only a folder mounted
+// inside itself could lead the walk round in a loop; such a folder is
+// reported and not entered again.
 #include "files/DirSearch.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,21 +26,33 @@ struct TDirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-// The regular files and folders of folder, sorted by name; 0, or the error
-// of the listing, or ENOENT when it has no such entry.
-int ListFolder(const std::string& folder, std::vector<TSearchRec>& entries)
+// The regular files and folders of folder, sorted by name, the entries
+// whose kind could not be told (with the error) and the folder's identity.
+// The error of opening the folder, or 0.
+int ListFolder(const std::string& folder, std::vector<TSearchRec>& entries, std::vector<TUnreadable>& unreadable,
+    TFolderId& id)
 {
     const std::unique_ptr<DIR, TDirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
     if (!dir)
         return errno;
+    struct stat info {};
+    if (::fstat(::dirfd(dir.get()), &info) == 0)
+        id = {info.st_dev, info.st_ino};
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
         TSearchRec record;
-        if (name != "." && name != ".." && ReadSearchRec(folder, name, record))
+        // ReadSearchRec refuses other kinds of entry without an error, and a
+        // dangling link with ENOENT: neither is a file to report.
+        errno = 0;
+        if (ReadSearchRec(folder, name, record))
             entries.push_back(std::move(record));
+        else if (errno != 0 && errno != ENOENT)
+            unreadable.push_back({folder + name, name, errno});
     }
     std::sort(entries.begin(), entries.end(), [](const TSearchRec& a, const TSearchRec& b) { return a.Name < b.Name; });
-    return entries.empty() ? ENOENT : 0;
+    return 0;
 }
 
 // A name without an extension is matched with a "." added, so that "*.*"
@@ -41,13 +62,26 @@ std::string NameForMatching(const std::string& name)
     return name.find('.') == std::string::npos ? name + "." : name;
 }
 
+// The base folder of a start path that ends in "/": its components up to the
+// first that holds a wildcard character and names no folder. A folder named
+// "Best <2024>" is that folder, not a pattern.
+std::size_t BaseFolderLength(const std::string& startPath)
+{
+    std::size_t length = 0;
+    for (std::size_t end; (end = startPath.find('/', length)) != std::string::npos; length = end + 1)
+        if (WildcardPos(startPath.substr(length, end - length)) && !LFNDirectoryExists(startPath.substr(0, end)))
+            break;
+    return length;
+}
+
 } // namespace
 
 TSearchData::TSearchData(std::string folder, std::string mask) : folder_(std::move(folder)), mask_(std::move(mask))
 {
     if (!folder_.empty() && folder_.back() != '/')
         folder_ += '/';
-    status_ = ListFolder(folder_, entries_);
+    listError_ = ListFolder(folder_, entries_, unreadable_, id_);
+    status_ = listError_ != 0 ? listError_ : entries_.empty() ? ENOENT : 0;
     nothingFound_ = status_ != 0;
 }
 
@@ -57,23 +91,19 @@ void TSearchData::FindNext()
         status_ = ENOENT;
 }
 
-TDirSearch::TDirSearch(std::string startPath, bool recurse, std::string fileMask)
-    : fileMask_(std::move(fileMask)), recurse_(recurse)
+TDirSearch::TDirSearch(std::string startPath, bool recurse, std::string fileMask, TUnreadableEvent onUnreadable)
+    : fileMask_(std::move(fileMask)), recurse_(recurse), onUnreadable_(std::move(onUnreadable))
 {
     if (!startPath.empty() && startPath.back() != '/')
         startPath += '/';
-    std::size_t baseLength = startPath.size();
-    if (WildcardPos(startPath)) {
-        const std::size_t slash = startPath.rfind('/', startPath.find_first_of(WildcardChars));
-        baseLength = slash == std::string::npos ? 0 : slash + 1;
-        for (std::size_t from = baseLength; from < startPath.size();) {
-            const std::size_t end = startPath.find('/', from);
-            if (end > from)
-                folderPatterns_.push_back(startPath.substr(from, end - from));
-            from = end + 1;
-        }
+    const std::size_t baseLength = BaseFolderLength(startPath);
+    for (std::size_t from = baseLength; from < startPath.size();) {
+        const std::size_t end = startPath.find('/', from);
+        if (end > from)
+            folderPatterns_.push_back(startPath.substr(from, end - from));
+        from = end + 1;
     }
-    levels_.push_back(std::make_unique<TSearchData>(startPath.substr(0, baseLength), MaskOfLevel(0)));
+    PushLevel(startPath.substr(0, baseLength));
 }
 
 const std::string& TDirSearch::MaskOfLevel(int depth) const
@@ -94,10 +124,42 @@ void TDirSearch::NextFile(TSearchRec& record, std::string& path)
     }
 }
 
-void TDirSearch::Enter(const TSearchRec& folder)
+void TDirSearch::PushLevel(const std::string& folder)
 {
-    const int depth = Depth() + 1;
-    levels_.push_back(std::make_unique<TSearchData>(Level().Folder() + folder.Name, MaskOfLevel(depth)));
+    const int depth = static_cast<int>(levels_.size());
+    levels_.push_back(std::make_unique<TSearchData>(folder, MaskOfLevel(depth)));
+    const TSearchData& level = Level();
+    // A folder that has gone since its parent was listed was never there.
+    if (level.ListError() != 0 && level.ListError() != ENOENT)
+        Report(level.Folder(), level.ListError());
+    if (!AtFolderPatternLevel())
+        for (const TUnreadable& entry : level.Unreadable())
+            if (recurse_ || IsWildcardMatch(fileMask_, NameForMatching(entry.Name)))
+                Report(entry.Path, entry.Error);
+}
+
+bool TDirSearch::Enter(const TSearchRec& folder)
+{
+    const std::string path = Level().Folder() + folder.Name;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && InsideItself({info.st_dev, info.st_ino})) {
+        Report(path + "/", ELOOP);
+        return false;
+    }
+    PushLevel(path);
+    return true;
+}
+
+bool TDirSearch::InsideItself(const TFolderId& folder) const
+{
+    return std::any_of(levels_.begin(), levels_.end(),
+        [&](const std::unique_ptr<TSearchData>& level) { return level->Id() == folder; });
+}
+
+void TDirSearch::Report(const std::string& path, int error) const
+{
+    if (onUnreadable_)
+        onUnreadable_(path, error);
 }
 
 void TDirSearch::LeaveLevel()
@@ -113,10 +175,8 @@ void TDirSearch::EnterMatchingFolder()
     const std::string& pattern = folderPatterns_[static_cast<std::size_t>(Depth())];
     for (; level.Status() == 0; level.FindNext()) {
         const TSearchRec& entry = level.SearchRec();
-        if (IsRealDirectory(entry) && IsWildcardMatch(pattern, entry.Name) && Depth() < MaxDepth) {
-            Enter(entry);
+        if (IsRealDirectory(entry) && IsWildcardMatch(pattern, entry.Name) && Enter(entry))
             return;
-        }
     }
 }
 
@@ -125,10 +185,9 @@ bool TDirSearch::NextEntryOfFileLevel(TSearchRec& record, std::string& path)
     TSearchData& level = Level();
     const TSearchRec& entry = level.SearchRec();
     if (IsDirectory(entry)) {
-        if (recurse_ && IsRealDirectory(entry) && Depth() < MaxDepth) {
+        if (recurse_ && IsRealDirectory(entry) && Enter(entry)) {
             record = entry;
             path = level.Folder() + entry.Name + "/";
-            Enter(entry);
             return true;
         }
         level.FindNext();

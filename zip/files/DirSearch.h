@@ -6,18 +6,41 @@
 // folder patterns ("20*", "day?"): the walk enters only the subfolders that
 // match the pattern of their level, and matches the files of the last level
 // against the file mask; with recurse it then enters every subfolder below.
+// A component with wildcard characters that names an existing folder, such
+// as "Best <2024>", belongs to the base folder.
 //
 // Every level is listed in byte order of the names, so a walk over the same
 // tree gives the same paths on every run. Only regular files and folders are
-// returned; links to folders are not followed.
+// returned; links to folders are not followed. The walk goes as deep as the
+// tree does; what it cannot read (a folder it may not list, a path longer
+// than the system takes, a folder mounted inside itself) it names to its
+// unreadable event and leaves out.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "files/SearchRec.h"
+
+// An entry the walk could not look at: its path (a folder's with a final
+// "/" when it would not be entered) and the system's error.
+struct TUnreadable {
+    std::string Path;
+    std::string Name;
+    int Error = 0;
+};
+
+// A folder's identity on its file system.
+struct TFolderId {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    bool operator==(const TFolderId&) const = default;
+};
 
 // One folder being listed. The listing is read whole when the level is made,
 // without "." and "..".
@@ -39,11 +62,19 @@ public:
     const TSearchRec& SearchRec() const { return entries_[index_]; }
     // True when the folder could not be listed or is empty.
     bool NothingFound() const { return nothingFound_; }
+    // The error of opening the folder; 0 when it was listed.
+    int ListError() const { return listError_; }
+    // The entries whose kind the listing could not tell.
+    const std::vector<TUnreadable>& Unreadable() const { return unreadable_; }
+    const TFolderId& Id() const { return id_; }
 
 private:
     std::string folder_;
     std::string mask_;
     std::vector<TSearchRec> entries_;
+    std::vector<TUnreadable> unreadable_;
+    TFolderId id_;
+    int listError_ = 0;
     std::size_t index_ = 0;
     int status_ = 0;
     bool nothingFound_ = false;
@@ -51,13 +82,15 @@ private:
 
 class TDirSearch {
 public:
-    // The start folder and 50 levels below it; a deeper folder is skipped.
-    static constexpr int MaxDepth = 50;
+    // Told of each folder or file the walk leaves out because it cannot be
+    // read, with the system's error (ELOOP for a folder inside itself).
+    using TUnreadableEvent = std::function<void(const std::string& path, int error)>;
 
     // A start path whose first component holds a wildcard ("a*/") has the
     // current folder as its base, and its paths come out relative to it; so
-    // does an empty start path.
-    TDirSearch(std::string startPath, bool recurse, std::string fileMask);
+    // does an empty start path. A start folder that does not exist is not
+    // reported: the walk simply finds nothing.
+    TDirSearch(std::string startPath, bool recurse, std::string fileMask, TUnreadableEvent onUnreadable = {});
 
     // The next path of the walk in path, or an empty path when the walk is
     // over. A file comes as folder + name; with recurse, each folder comes
@@ -71,8 +104,13 @@ private:
     bool AtFolderPatternLevel() const { return Depth() < FolderPatternCount(); }
     // The folder pattern of a folder-pattern level, the file mask below.
     const std::string& MaskOfLevel(int depth) const;
-    // Pushes the level of a subfolder of the current level.
-    void Enter(const TSearchRec& folder);
+    // Lists a folder as the next level and reports what it could not read.
+    void PushLevel(const std::string& folder);
+    // Pushes the level of a subfolder of the current level; false, and
+    // reported, when that folder is one of the levels already open.
+    bool Enter(const TSearchRec& folder);
+    bool InsideItself(const TFolderId& folder) const;
+    void Report(const std::string& path, int error) const;
     // Frees the used-up current level and moves its parent past it.
     void LeaveLevel();
     // Enters the next subfolder that matches the current level's pattern, or
@@ -86,4 +124,5 @@ private:
     std::string fileMask_;
     bool recurse_;
     std::vector<std::string> folderPatterns_;
+    TUnreadableEvent onUnreadable_;
 };

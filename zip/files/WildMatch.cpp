@@ -1,9 +1,12 @@
 // The matcher walks pattern and name side by side. A plain character, "?" or
 // a set item consumes one character of each; a star hands the rest to
-// MatchAfterStar, which lets the star take characters one at a time and, at
-// each position where the next pattern item could start, tries the rest of the
-// pattern there. Every look-ahead is checked against the end of the pattern.
+// MatchAfterStar, which decides all the stars that are left together, in
+// time proportional to the name's length times the pattern's (see "After a
+// star" below). Every look-ahead is checked against the end of the pattern.
 #include "files/WildMatch.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -109,6 +112,150 @@ int MatchItems(std::string_view pattern, std::string_view name, bool noSubfolder
     return j == name.size() ? mpMatch : LeftOver(name.substr(j), noSubfolders);
 }
 
+// ---- After a star ------------------------------------------------------------
+//
+// Trying every run a star could take, and under each try every run of the
+// next star, costs a power of the name's length for each star: "*a*a*.jpg"
+// against a few thousand characters takes seconds, against the longest name
+// an archive holds, days. Instead the pattern after a star is cut into star
+// groups (a star with its set and the "?" folded into it, then the items up
+// to the next star), and the groups are decided from the last to the first:
+// one pass over the name tells, for every position, whether the pattern from
+// this group on matches the name from there, using the answers of the group
+// after it. A pass looks at each position once per item of its group, so a
+// whole match costs at most the name's length times the pattern's, and the
+// verdicts are those of trying every run.
+
+// One star group. A star without a set of its own that follows a star with
+// one is folded into it, so it takes only what that set accepts; "?" folded
+// into a star takes any one character before the star's run.
+struct TStarGroup {
+    std::optional<TCharSet> Set; // what the star may take; none: anything
+    bool TakesNothing = false;   // its set has no member: no name matches
+    std::size_t QuestionMarks = 0;
+    bool EndsPattern = false;    // nothing follows the star (or its set)
+    std::string_view Items;      // the items after the star, up to the next star
+    bool StarFollows = false;
+    bool OnlyStarsFollow = false; // what follows the items is all "*"
+
+    bool Accepts(unsigned char c) const { return !Set || Set->Accepts(c); }
+};
+
+// The position after the item at i: a set item reaches to its ">", or to the
+// end of a pattern that has none (such an item never accepts a character).
+std::size_t ItemEnd(std::string_view pattern, std::size_t i)
+{
+    if (pattern[i] != '<')
+        return i + 1;
+    const std::size_t close = pattern.find('>', i + 1);
+    return close == std::string_view::npos ? pattern.size() : close + 1;
+}
+
+// The group whose star (or its set) ends just before i; i moves to the next star.
+TStarGroup ReadStarGroup(std::string_view pattern, std::size_t& i, const std::optional<TCharSet>& set)
+{
+    TStarGroup group;
+    group.Set = set;
+    group.EndsPattern = i >= pattern.size();
+    for (; i < pattern.size() && (pattern[i] == '*' || pattern[i] == '?'); ++i)
+        group.QuestionMarks += pattern[i] == '?' ? 1 : 0;
+    const std::size_t from = i;
+    while (i < pattern.size() && pattern[i] != '*')
+        i = ItemEnd(pattern, i);
+    group.Items = pattern.substr(from, i - from);
+    group.StarFollows = i < pattern.size();
+    group.OnlyStarsFollow = group.StarFollows && AllStars(pattern.substr(i));
+    return group;
+}
+
+std::vector<TStarGroup> StarGroups(std::string_view pattern, const std::optional<TCharSet>& starSet)
+{
+    std::size_t i = 0;
+    std::vector<TStarGroup> groups{ReadStarGroup(pattern, i, starSet)};
+    while (groups.back().StarFollows) {
+        if (i + 1 < pattern.size() && pattern[i + 1] == '<') {
+            const TCharSet set = ParseCharSet(pattern, i);
+            if (set.Members.none()) {
+                TStarGroup takesNothing;
+                takesNothing.TakesNothing = true;
+                groups.push_back(takesNothing);
+                break;
+            }
+            groups.push_back(ReadStarGroup(pattern, i, set));
+        } else {
+            groups.push_back(ReadStarGroup(pattern, i, std::nullopt));
+        }
+    }
+    return groups;
+}
+
+// The items of a group against the name from k; true with k moved past them.
+bool MatchGroupItems(std::string_view items, std::string_view name, std::size_t& k)
+{
+    for (std::size_t i = 0; i < items.size(); ++k) {
+        if (k >= name.size())
+            return false;
+        const char c = name[k];
+        if (items[i] == '<') {
+            if (MatchSetItem(items, i, static_cast<unsigned char>(c)) != 0)
+                return false;
+        } else {
+            if (items[i] != '?' && items[i] != c)
+                return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
+// Whether the group's items, and the groups after them, match the name from k.
+bool ItemsMatchFrom(const TStarGroup& group, std::string_view name, std::size_t k, const std::vector<char>& nextFrom)
+{
+    if (!MatchGroupItems(group.Items, name, k))
+        return false;
+    if (!group.StarFollows)
+        return k == name.size();
+    if (k >= name.size())
+        return group.OnlyStarsFollow;
+    return nextFrom[k] != 0;
+}
+
+// For every position j of the name (0 to its length): whether the group and
+// the groups after it (their answers in nextFrom) match the name from j.
+std::vector<char> GroupMatchesFrom(const TStarGroup& group, std::string_view name, bool noSubfolders,
+    const std::vector<char>& nextFrom)
+{
+    const std::size_t size = name.size();
+    std::vector<char> matches(size + 1, 0);
+    if (group.TakesNothing)
+        return matches;
+    // From x on the star's run finds the items: they match at x, or the
+    // star takes name[x] and finds them later.
+    std::vector<char> fromRun(size + 1, 0);
+    if (group.Items.empty()) {
+        // The star takes the rest of the name: no "/" under the "|" rule and,
+        // when it ends the pattern, only characters of its set.
+        std::size_t firstTakable = 0;
+        for (std::size_t x = 0; x < size; ++x) {
+            const auto c = static_cast<unsigned char>(name[x]);
+            if ((noSubfolders && c == separator) || (group.EndsPattern && !group.Accepts(c)))
+                firstTakable = x + 1;
+        }
+        std::fill(fromRun.begin() + static_cast<std::ptrdiff_t>(firstTakable), fromRun.end(), 1);
+    } else {
+        for (std::size_t x = size; x-- > 0;) {
+            const auto c = static_cast<unsigned char>(name[x]);
+            const bool itemsHere =
+                (group.Items[0] == '<' || group.Items[0] == name[x]) && ItemsMatchFrom(group, name, x, nextFrom);
+            fromRun[x] = itemsHere || (group.Accepts(c) && fromRun[x + 1]);
+        }
+    }
+    // The folded "?" come first, one character each.
+    for (std::size_t j = 0; j + group.QuestionMarks <= size; ++j)
+        matches[j] = fromRun[j + group.QuestionMarks];
+    return matches;
+}
+
 } // namespace
 
 bool IsWildcardMatch(const std::string& pattern, const std::string& name)
@@ -128,32 +275,11 @@ int MatchPattern(const std::string& pattern, const std::string& name)
 int MatchAfterStar(std::string_view pattern, std::string_view name, const std::optional<TCharSet>& starSet,
     bool noSubfolders)
 {
-    // Stars add nothing; each "?" takes one character, whatever the set says.
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < pattern.size() && (pattern[i] == '*' || pattern[i] == '?')) {
-        if (pattern[i] == '?' && j++ >= name.size())
-            return mpNoMatch;
-        ++i;
-    }
-    const std::string_view rest = pattern.substr(i);
-    if (!pattern.empty() && rest.empty())
-        return noSubfolders && HasSeparator(name.substr(j)) ? mpNoMatch : mpMatch;
-    if (j >= name.size() && !rest.empty())
-        return mpNoMatch;
-
-    // The star ends the pattern: it must take the whole name, subfolders only
-    // when they are allowed.
-    if (rest.empty() && noSubfolders && HasSeparator(name.substr(j)))
-        return mpNoMatch;
-    for (; j < name.size(); ++j) {
-        const char c = name[j];
-        if (!rest.empty() && (rest[0] == '<' || rest[0] == c) && MatchItems(rest, name.substr(j), noSubfolders) == mpMatch)
-            return mpMatch;
-        if (starSet && !starSet->Accepts(static_cast<unsigned char>(c)))
-            return mpNoMatch;
-    }
-    return rest.empty() ? mpMatch : mpNoMatch;
+    const std::vector<TStarGroup> groups = StarGroups(pattern, starSet);
+    std::vector<char> matchesFrom;
+    for (auto group = groups.rbegin(); group != groups.rend(); ++group)
+        matchesFrom = GroupMatchesFrom(*group, name, noSubfolders, matchesFrom);
+    return matchesFrom[0] ? mpMatch : mpNoMatch;
 }
 
 TCharSet ParseCharSet(std::string_view pattern, std::size_t& position)

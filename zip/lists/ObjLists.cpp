@@ -76,11 +76,22 @@ void TObjectList::CheckCanReference(const TObject* item) const
 int TObjectList::Add(std::unique_ptr<TObject> item)
 {
     CheckCanAdopt();
+    return AdoptByAdd(std::move(item));
+}
+
+int TObjectList::AdoptByAdd(std::unique_ptr<TObject> item)
+{
     const int countBefore = count_;
     const int result = AddItem(item.get());
     if (count_ != countBefore)
-        item.release(); // the list holds it now; a refused item dies with the argument
+        TakeOver(std::move(item)); // a refused item dies with the argument
     return result;
+}
+
+void TObjectList::TakeOver(std::unique_ptr<TObject> item)
+{
+    if (item)
+        owned_.insert(item.release());
 }
 
 int TObjectList::Add(TObject* item)
@@ -95,7 +106,7 @@ void TObjectList::Insert(int index, std::unique_ptr<TObject> item)
     const int countBefore = count_;
     InsertItem(index, item.get());
     if (count_ != countBefore)
-        item.release();
+        TakeOver(std::move(item));
 }
 
 void TObjectList::Insert(int index, TObject* item)
@@ -108,7 +119,7 @@ void TObjectList::Put(int index, std::unique_ptr<TObject> item)
 {
     CheckCanAdopt();
     PutItem(index, item.get());
-    item.release();
+    TakeOver(std::move(item));
 }
 
 void TObjectList::Put(int index, TObject* item)
@@ -212,15 +223,16 @@ void TObjectList::SetCount(int newCount)
     FreeDropped(dropped);
 }
 
-// Frees, once each, the dropped items the list no longer holds in any slot.
+// Frees, once each, the dropped items the list took over and no longer
+// holds in any slot.
 void TObjectList::FreeDropped(const std::vector<TObject*>& dropped)
 {
-    if (!ownsItems_ || dropped.empty())
+    if (owned_.empty() || dropped.empty())
         return;
-    std::unordered_set<TObject*> freedOrKept(slots_.begin(), slots_.begin() + count_);
+    const std::unordered_set<TObject*> kept(slots_.begin(), slots_.begin() + count_);
     for (TObject* item : dropped) {
-        if (item && freedOrKept.insert(item).second)
-            delete item; // the only place an owning list frees an item
+        if (!kept.contains(item) && owned_.erase(item) == 1)
+            delete item; // the only place a list frees an item
     }
 }
 
@@ -234,8 +246,7 @@ void TObjectList::SaveToStream(TStream& stream) const
 
 void TObjectList::LoadFromStream(TStream& stream)
 {
-    CheckCanAdopt();
-    ReadByte(stream); // the saving list's ownership; this list keeps its own
+    ownsItems_ = ReadByte(stream) != 0;
     const std::int64_t itemCount = ReadInt32(stream);
     // The count is untrusted: it only bounds the loop, it reserves nothing.
     if (itemCount < 0)
@@ -243,7 +254,7 @@ void TObjectList::LoadFromStream(TStream& stream)
     if (count_ + itemCount > MaxListSize)
         Error(count_ + itemCount);
     for (std::int64_t i = 0; i < itemCount; ++i)
-        Add(ReadObjectFromStream(stream));
+        AdoptByAdd(ReadObjectFromStream(stream));
 }
 
 TSortedObjectList::TSortedObjectList(TDuplicates duplicates, bool ownsItems)
@@ -329,7 +340,6 @@ void TSortedObjectList::SaveToStream(TStream& stream) const
 
 void TSortedObjectList::LoadFromStream(TStream& stream)
 {
-    CheckCanAdopt();
     const std::uint8_t duplicates = ReadByte(stream);
     if (duplicates > dupError)
         throw EReadError(Format("Invalid duplicates mode (%d)", {IntToStr(duplicates)}));

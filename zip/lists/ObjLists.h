@@ -4,16 +4,19 @@
 // directory derives from the sorted list. Both write themselves to a stream
 // and read themselves back, naming each item's class (see ClassRegistry.h).
 //
-// Ownership is fixed when a list is made:
-// - An owning list (the default) frees every item it drops: on destruction,
-//   Clear, a shrinking SetCount, and the item a Put replaces. It takes new
-//   items as std::unique_ptr. It may also be handed, by plain pointer, nil or
-//   an item it already holds; an object held in several slots is freed once,
-//   when its last slot goes.
-// - A referencing list (ownsItems false) never frees anything. It takes items
-//   by plain pointer only; the caller keeps them alive while they are listed.
+// Ownership is the list's flag, set when it is made and replaced by the flag
+// a loaded stream carries:
+// - An owning list (the default) takes new items as std::unique_ptr. It may
+//   also be handed, by plain pointer, nil or an item it already holds.
+// - A referencing list (ownsItems false) takes items by plain pointer only;
+//   the caller keeps them alive while they are listed.
 // Handing an owning list a foreign plain pointer, or a referencing list a
 // unique_ptr, raises EListError and changes nothing.
+// Whatever the flag, the list frees exactly the items it took over (as
+// unique_ptr, or made by loading) when it drops them: on destruction, Clear,
+// a shrinking SetCount, and the item a Put replaces; an object held in
+// several slots is freed once, when its last slot goes. So a flag changed by
+// a load never frees a referenced item nor leaks a taken one.
 //
 // Accessors return non-owning pointers. Range errors raise EListError "List
 // index out of bounds (%d)" before the list changes.
@@ -21,6 +24,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "Object.h"
@@ -77,11 +81,11 @@ public:
     // Stream form: owns-items flag (1 byte), count (4 bytes, little-endian),
     // then each item as WriteObjectToStream writes it.
     virtual void SaveToStream(TStream& stream) const;
-    // Appends the items of a saved list through Add. Only an owning list can
-    // load, as the items are made here. The stored owns-items flag is read
-    // but the list keeps its own ownership. A negative count, or one that
-    // would take the list past MaxListSize, raises EListError; a failure part
-    // way keeps the items loaded so far.
+    // Appends the items of a saved list through Add; the stored owns-items
+    // flag replaces the list's own. The items made here are the list's to
+    // free. A negative count, or one that would take the list past
+    // MaxListSize, raises EListError; a failure part way keeps the items
+    // loaded so far.
     virtual void LoadFromStream(TStream& stream);
 
 protected:
@@ -94,17 +98,21 @@ protected:
     virtual int NeighbourIndexOf(const TObject* item) const;
 
     int IdentityIndexOf(const TObject* item) const;
-    // Raises unless the list owns its items.
-    void CheckCanAdopt() const;
 
 private:
+    // Raises unless the list owns its items.
+    void CheckCanAdopt() const;
     [[noreturn]] static void Error(std::int64_t value);
     void CheckIndex(int index) const;
     void Grow();
     void CheckCanReference(const TObject* item) const;
+    int AdoptByAdd(std::unique_ptr<TObject> item);
+    void TakeOver(std::unique_ptr<TObject> item);
     void FreeDropped(const std::vector<TObject*>& dropped);
 
     bool ownsItems_;
+    // The items this list frees when their last slot goes.
+    std::unordered_set<TObject*> owned_;
     // Sized to the capacity; slots from count_ on are unused.
     std::vector<TObject*> slots_;
     int count_ = 0;

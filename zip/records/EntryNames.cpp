@@ -29,6 +29,11 @@ TStoredName EncodeStoredName(std::string_view name, bool oemConvert)
     return {std::string(name), IsValidUtf8(name)};
 }
 
+std::uint8_t HostOfNewName(std::string_view name)
+{
+    return IsAscii(name) && name.find('\\') == std::string_view::npos ? HostMsDos : HostUnix;
+}
+
 TNameParts SplitEntryName(std::string_view name)
 {
     const auto slash = name.rfind('/');

@@ -18,10 +18,20 @@
 // character. ":" is an ordinary character too: there are no drive letters.
 //
 // Writing a new name: pure ASCII is stored as it is; with OEM convert on, a
-// name whose every character has a CP437 form is stored as CP437; any other
-// name that is valid UTF-8 is stored as UTF-8 with bit 11 set. An entry read
-// from an archive keeps its stored bytes (see TZipHeaderInfo) so it is
-// written back exactly.
+// name whose every character has a CP437 form is stored as CP437 on an
+// MS-DOS made entry; any other name that is valid UTF-8 is stored as UTF-8
+// with bit 11 set. An entry read from an archive keeps its stored bytes
+// (see TZipHeaderInfo) so it is written back exactly.
+//
+// The writer makes a new entry on MS-DOS when its name is ASCII without
+// "" (every album entry is such), as the engine always has, and on Unix
+// otherwise: only in a Unix made name do readers (this one, Info-ZIP's
+// unzip, 7-Zip) keep "" as a character, where an MS-DOS made name uses it
+// between folders; and only there does unzip take the bytes as they are,
+// where it reads an MS-DOS made name as CP437 even when it is flagged UTF-8.
+// So a Linux name reads back as it was written; Python, which decodes an
+// unflagged name as CP437 whatever its host, reads back every name that is
+// valid UTF-8.
 //
 // Length: a record holds at most 65535 name bytes, and the stored bytes of
 // an entry read never pass that. Its in-memory name may: a CP437 byte above
@@ -52,6 +62,8 @@ std::string DecodeStoredName(std::string_view stored, std::uint16_t flags, std::
                              bool oemConvert);
 // The stored form of a new in-memory name.
 TStoredName EncodeStoredName(std::string_view name, bool oemConvert);
+// The host system a new entry of this in-memory name is made on.
+std::uint8_t HostOfNewName(std::string_view name);
 
 // The directory part (empty, or up to and including the last "/") and the
 // file name part (the rest) of an in-memory name.

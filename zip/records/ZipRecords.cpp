@@ -4,6 +4,8 @@
 #include <array>
 #include <cassert>
 
+#include <sys/stat.h>
+
 #include "Exceptions.h"
 #include "LittleEndian.h"
 #include "records/DosDateTime.h"
@@ -15,10 +17,12 @@ constexpr std::uint64_t Max32 = 0xFFFFFFFF;
 constexpr std::size_t Max16 = 0xFFFF;
 constexpr std::uint64_t Zip64LocatorSize = 20;
 
+// 0xFFFFFFFF itself is the zip64 marker: a reader takes it to mean that the
+// true value lies in a zip64 record, which this engine does not write.
 std::uint32_t Fits32(std::uint64_t value, const char* what)
 {
-    if (value > Max32)
-        throw EWriteError(std::string(what) + " beyond 4 GiB cannot be stored in a zip archive");
+    if (value >= Max32)
+        throw EWriteError(std::string(what) + " of 4294967295 or more cannot be stored in a zip archive");
     return static_cast<std::uint32_t>(value);
 }
 
@@ -300,7 +304,22 @@ TStoredName TZipHeaderInfo::StoredName() const
 {
     if (readName_)
         return *readName_;
-    return EncodeStoredName(FullName(), OEMConvert);
+    return EncodeStoredName(FullName(), OEMConvert && HostSystem() == HostMsDos);
+}
+
+void TZipHeaderInfo::SetHostForName()
+{
+    if (readName_ || HostOfNewName(FullName()) != HostUnix || HostSystem() == HostUnix)
+        return;
+    VersionMadeBy = static_cast<std::uint16_t>((HostUnix << 8) | (VersionMadeBy & 0xFF));
+    if ((ExternalAttributes >> 16) != 0)
+        return;
+    constexpr std::uint32_t DosReadOnly = 0x01;
+    constexpr std::uint32_t DosDirectory = 0x10;
+    std::uint32_t mode = (ExternalAttributes & DosDirectory) != 0 ? S_IFDIR | 0755 : S_IFREG | 0644;
+    if ((ExternalAttributes & DosReadOnly) != 0)
+        mode &= ~std::uint32_t{0222};
+    ExternalAttributes |= mode << 16;
 }
 
 void TZipHeaderInfo::SetStoredName(std::string_view storedName, std::optional<std::uint8_t> host)

@@ -8,7 +8,8 @@
 // false and puts the stream back where it was; the directory reader decides
 // what to raise. Writes raise EWriteError when the stream refuses bytes or
 // when a value does not fit its field (a name or comment over 65535 bytes, a
-// size or position beyond 4 GiB - 1: this engine writes no zip64 records).
+// size or position of 0xFFFFFFFF or more, the zip64 marker: this engine
+// writes no zip64 records).
 // Records that need zip64 are recognised (IsZip64) but not interpreted.
 #pragma once
 
@@ -85,6 +86,11 @@ public:
     // The name as it is written: the bytes read from the archive while the
     // name is unchanged, else the encoding of the in-memory name.
     TStoredName StoredName() const;
+    // A new or changed name: makes the entry one made on the host the name
+    // needs (HostOfNewName), giving an entry made on Unix the Unix mode that
+    // its DOS attributes stand for when it has none. A name as read stays
+    // with the host it was read with.
+    void SetHostForName();
     std::size_t FilenameLength() const { return StoredName().bytes.size(); }
 
     // The relative path extraction may use, computed when the name is set.

@@ -32,7 +32,8 @@
 namespace {
 
 constexpr std::size_t CopyBufferSize = 0x8000;
-constexpr std::int64_t MaxEntrySize = 0xFFFFFFFF;
+// 0xFFFFFFFF would read as the zip64 marker.
+constexpr std::int64_t MaxEntrySize = 0xFFFFFFFE;
 
 } // namespace
 
@@ -79,7 +80,7 @@ bool TZipWriter::AddOneEntry(const std::string& Name, const TStreamEntry* stream
         return false;
     }
     if (sourceSize_ > MaxEntrySize)
-        throw EWriteError(Name + " is 4 GiB or larger and cannot be stored in a zip archive");
+        throw EWriteError(Name + " is 4294967295 bytes or larger and cannot be stored in a zip archive");
     newEntry_->UncompressedSize = static_cast<std::uint64_t>(sourceSize_);
 
     // Names are stored as they are: a name outside code page 437 is stored
@@ -90,6 +91,7 @@ bool TZipWriter::AddOneEntry(const std::string& Name, const TStreamEntry* stream
     newEntry_->DiskNumberStart = static_cast<std::uint16_t>(currentDisk_);
     if (storePaths_)
         newEntry_->SetDirectory(StoredPathOf(Name));
+    newEntry_->SetHostForName();
     // A folder entry without a stored path would have an empty name, which
     // no reader can use.
     if (newEntry_->FullName().empty())
@@ -130,6 +132,7 @@ bool TZipWriter::AddStoredEntry(const std::string& Name, const TStoredEntry& sto
     newEntry_->CentralExtraLength = 0;
     newEntry_->SetFilename(ExtractFileName(Name));
     newEntry_->SetDirectory(StoredPathOf(Name));
+    newEntry_->SetHostForName();
     newEntry_->DiskNumberStart = static_cast<std::uint16_t>(currentDisk_);
     sourceSize_ = static_cast<std::int64_t>(stored.Bytes.size());
     int index = 0;
@@ -179,6 +182,7 @@ bool TZipWriter::OpenSourceFile(const std::string& Name)
             ownedSource_ = std::make_unique<TLFNFileStream>(Name, sourceShareMode_, false, StreamBufferSize);
             break;
         } catch (const EFOpenError&) {
+            entryFailure_ = "the file cannot be opened";
             bool retry = false;
             if (OnSkippingFile)
                 OnSkippingFile(*this, srSourceUnavailable, Name, -1, retry);
@@ -201,6 +205,7 @@ bool TZipWriter::OpenSourceFile(const std::string& Name)
 bool TZipWriter::Refused(const std::string& Name, bool duplicate)
 {
     if (duplicate && OnSkippingFile) {
+        entryFailure_ = "an entry of the same name is already in the archive";
         bool retry = false;
         OnSkippingFile(*this, srNoOverwrite, Name, -1, retry);
     }
@@ -232,8 +237,8 @@ void TZipWriter::WriteEntryData(const std::string& Name, const std::string& pass
         entry.CompressedSize = static_cast<std::uint64_t>(result.CompressedSize);
         entry.CompressionMethod = static_cast<std::uint16_t>(result.Method);
         entry.InternalAttributes = static_cast<std::uint16_t>(result.InternalAttribute);
-        if (result.Method == 8)
-            entry.Flags |= static_cast<std::uint16_t>(result.GeneralPurposeFlags);
+        // Kept also when the data fell back to storing: they tell the level.
+        entry.Flags |= static_cast<std::uint16_t>(result.GeneralPurposeFlags);
     }
     const std::uint32_t crc = runningCRC_ ^ 0xFFFFFFFF;
     if (!password.empty() && (crc != firstCRC || entryBytesRead_ != firstCount))

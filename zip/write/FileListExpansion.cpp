@@ -1,9 +1,12 @@
 // Turning the caller's FilesList into the exact list of files and folders to
 // zip, before a build opens its output.
 //
-// Folder names (ending in "/") pass unchanged. Wildcard names move aside and
-// are expanded by a folder walk after the plain names: "|" in front walks
-// only its own folder, ">" the subfolders too, otherwise Recurse decides.
+// Folder names (ending in "/") pass unchanged. A name that names a file or
+// folder is that one, whatever it holds: on Linux "Best <2024>.pxa" and
+// "Kids?.pxa" are ordinary names. Only a name with wildcard characters that
+// names nothing is a pattern: such names move aside and are expanded by a
+// folder walk after the plain names: "|" in front walks only its own
+// folder, ">" the subfolders too, otherwise Recurse decides.
 // Plain names without a folder get RootDir in front. Names are dropped when
 // excluded, missing (OnNoSuchFile), without the archive attribute (when
 // asked), when they are the archive itself, or, under zaFreshen, when the
@@ -11,12 +14,17 @@
 // make up the run's total for the progress events.
 //
 // The walk follows no links to folders and yields only regular files and
-// folders (files/DirSearch.h); dot-files are files like any other. The
+// folders (files/DirSearch.h); dot-files are files like any other. What it
+// cannot read (a folder it may not list, a path too long for the system)
+// goes to OnSkippingFile (srSourceUnavailable) with the system's reason in
+// EntryFailure. The
 // archive is recognised by its device and inode, so no other spelling of its
 // path gets it into itself.
 #include "ZipWriter.h"
 
 #include <sys/stat.h>
+
+#include <cstring>
 
 #include "files/DirSearch.h"
 #include "files/FileNameParts.h"
@@ -38,7 +46,7 @@ void TZipWriter::ExpandFilesList()
     for (std::size_t i = 0; i < files.size();) {
         if (files[i].ends_with('/')) {
             ++i;
-        } else if (WildcardPos(files[i])) {
+        } else if (IsWildcardName(files[i])) {
             wildcards.push_back(files[i]);
             files.erase(files.begin() + static_cast<std::ptrdiff_t>(i));
         } else if (KeepPlainName(i)) {
@@ -51,6 +59,15 @@ void TZipWriter::ExpandFilesList()
         ExpandWildcardName(name);
     if (ZipAction == zaFreshen)
         Sort(ByNone);
+}
+
+bool TZipWriter::IsWildcardName(const std::string& name) const
+{
+    if (!ExpandWildcards || !WildcardPos(name))
+        return false;
+    const std::string path = ExtractFilePath(name).empty() ? RootDir() + name : name;
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) != 0;
 }
 
 bool TZipWriter::KeepPlainName(std::size_t index)
@@ -95,7 +112,12 @@ void TZipWriter::ExpandWildcardName(std::string name)
     std::string mask = ExtractFileName(name);
     if (mask == "*.*")
         mask = "*";
-    TDirSearch search(folder, recurse, mask);
+    TDirSearch search(folder, recurse, mask, [this](const std::string& path, int error) {
+        entryFailure_ = std::strerror(error);
+        bool retry = false;
+        if (OnSkippingFile)
+            OnSkippingFile(*this, srSourceUnavailable, path, -1, retry);
+    });
     TSearchRec record;
     std::string path;
     for (search.NextFile(record, path); !path.empty(); search.NextFile(record, path)) {
