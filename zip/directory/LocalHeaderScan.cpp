@@ -9,9 +9,8 @@
 
 namespace {
 
-// The data descriptor's signature (PKWARE application note 4.3.9): optional,
-// but written by most tools that stream their output.
-constexpr std::uint32_t DataDescriptorSignature = 0x08074B50; // "PK\7\8"
+// A data descriptor (PKWARE application note 4.3.9) with and without its
+// optional signature, which most tools that stream their output write.
 constexpr std::int64_t SignedDescriptorSize = 16;
 constexpr std::int64_t UnsignedDescriptorSize = 12;
 

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr std::uint32_t DataDescriptorSignature = 0x08074B50;
 constexpr std::uint64_t SignedDescriptorSize = 16;
 constexpr std::uint64_t UnsignedDescriptorSize = 12;
 

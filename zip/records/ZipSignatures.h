@@ -15,6 +15,9 @@ constexpr std::uint32_t DefaultEndSignature = 0x06054B50;     // "PK\5\6"
 // of an archive that needs zip64 fields. This engine does not read zip64; it
 // only recognises the locator so the directory reader can say so.
 constexpr std::uint32_t Zip64EndLocatorSignature = 0x07064B50; // "PK\6\7"
+// The optional signature in front of a data descriptor (the CRC and sizes
+// that follow an entry's data when its local header could not hold them).
+constexpr std::uint32_t DataDescriptorSignature = 0x08074B50; // "PK\7\8"
 
 // Sets the three signatures; 0 selects that record's default. Also refreshes
 // the cached local signature bytes and first end signature byte.

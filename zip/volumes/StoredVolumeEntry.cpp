@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr std::uint32_t DataDescriptorSignature = 0x08074B50;
 // A descriptor's CRC and sizes, after its optional signature.
 constexpr std::size_t DescriptorFieldsSize = 12;
 constexpr std::uint64_t ReadChunkSize = 1 << 20;
