@@ -4,6 +4,7 @@
 #include "SettingsForm.h"
 #include "SlideShowForm.h"
 #include "SplashForm.h"
+#include "TerminationSignals.h"
 
 int main(int argc, char** argv)
 {
@@ -13,6 +14,9 @@ int main(int argc, char** argv)
     application.CreateForm(pictoalbum::Form2, static_cast<pictoalbum::TSlideShowHost&>(*pictomake::Form1));
     application.CreateForm(pictomake::Form3);
     application.CreateForm(pictoalbum::Form5);
+    // Ended by the system, the compiler leaves as its windows' clean-up
+    // would have it, whatever question is up.
+    const TTerminationSignals endGently([&application] { application.Terminate(); });
     application.Run();
     return 0;
 }

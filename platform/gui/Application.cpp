@@ -7,6 +7,7 @@
 
 #include "Dialogs.h"
 #include "GuardedDispatch.h"
+#include "ModalLoops.h"
 
 TApplication* Application = nullptr;
 
@@ -108,10 +109,15 @@ void TApplication::Run()
         QApplication::exec();
 }
 
+// Whatever window is up, the program ends: its modal loops end first, so
+// that the code waiting on them runs on to the application's loop, which
+// ends then too. Qt's quit would first ask every window to close, and a
+// window that asks its own question (save the changes?) would keep it.
 void TApplication::Terminate()
 {
     terminated_ = true;
-    QCoreApplication::quit();
+    EndModalLoops();
+    QCoreApplication::exit(0);
 }
 
 void TApplication::ProcessMessages()

@@ -11,6 +11,7 @@
 #include "Dialogs.h"
 #include "GuardedDispatch.h"
 #include "Menus.h"
+#include "ModalLoops.h"
 
 namespace {
 
@@ -252,12 +253,22 @@ TModalResult TForm::ShowModal()
 
 TModalResult TForm::ExecuteModalLoop()
 {
+    if (ModalLoopsEnded())
+        return mrCancel;
     QEventLoop loop;
     modalResult_ = mrNone;
     modalLoop_ = &loop;
+    // Ended by the program's end, the form says Cancel whatever its
+    // OnCloseQuery would say, and goes at once.
+    const TRunningModalLoop running([this, &loop] {
+        modalResult_ = mrCancel;
+        loop.quit();
+        Hide();
+    });
     Widget()->setWindowModality(Qt::ApplicationModal);
     Show(); // a result set by OnShow is checked once the loop runs
-    loop.exec();
+    if (!ModalLoopsEnded()) // a loop asked to quit before it runs would not
+        loop.exec();
     modalLoop_ = nullptr;
     Hide();
     Widget()->setWindowModality(Qt::NonModal);

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "Fonts.h"
+#include "ModalLoops.h"
 
 namespace {
 
@@ -50,6 +51,27 @@ int ResultOf(QMessageBox::StandardButton button)
     }
 }
 
+// The answer of a box that nobody answered, because the program ends: the
+// one that does least (Cancel, No or Abort; OK when it is the only button).
+int DismissedAnswer(unsigned flags)
+{
+    switch (flags & MB_BUTTONSMASK) {
+    case MB_OK: return IDOK;
+    case MB_YESNO: return IDNO;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    default: return IDCANCEL;
+    }
+}
+
+// A dialog's modal showing, which the end of the program ends as a Cancel.
+int ExecuteDialog(QDialog& dialog)
+{
+    if (ModalLoopsEnded())
+        return QDialog::Rejected;
+    const TRunningModalLoop running([&dialog] { dialog.reject(); });
+    return dialog.exec();
+}
+
 // The folder to start in: InitialDir, else the preset file's folder.
 QString StartPath(const TOpenDialog& dialog)
 {
@@ -86,7 +108,9 @@ int TQtDialogs::MessageBox(const std::string& text, const std::string& caption, 
 {
     QMessageBox box(IconOf(flags), ToQt(caption), ToQt(text), ButtonsOf(flags), QApplication::activeWindow());
     box.setFont(ScreenDefaultFont());
-    box.exec();
+    ExecuteDialog(box);
+    if (!box.clickedButton())
+        return DismissedAnswer(flags);
     return ResultOf(box.standardButton(box.clickedButton()));
 }
 
@@ -97,7 +121,7 @@ bool TQtDialogs::InputQuery(const std::string& caption, const std::string& promp
     box.setWindowTitle(ToQt(caption));
     box.setLabelText(ToQt(prompt));
     box.setTextValue(ToQt(value));
-    if (box.exec() != QDialog::Accepted)
+    if (ExecuteDialog(box) != QDialog::Accepted)
         return false;
     value = box.textValue().toStdString();
     return true;
@@ -105,19 +129,12 @@ bool TQtDialogs::InputQuery(const std::string& caption, const std::string& promp
 
 bool TQtDialogs::ExecuteOpen(TOpenDialog& dialog)
 {
-    QString filters = QtNameFilters(dialog.Filter);
-    QStringList chosen;
-    if (dialog.Options & ofAllowMultiSelect) {
-        chosen = QFileDialog::getOpenFileNames(QApplication::activeWindow(), ToQt(dialog.Title), StartPath(dialog), filters);
-    } else {
-        QString one = QFileDialog::getOpenFileName(QApplication::activeWindow(), ToQt(dialog.Title), StartPath(dialog), filters);
-        if (!one.isEmpty())
-            chosen << one;
-    }
-    if (chosen.isEmpty())
+    QFileDialog files(QApplication::activeWindow(), ToQt(dialog.Title), StartPath(dialog), QtNameFilters(dialog.Filter));
+    files.setFileMode(dialog.Options & ofAllowMultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (ExecuteDialog(files) != QDialog::Accepted || files.selectedFiles().isEmpty())
         return false;
     dialog.Files.clear();
-    for (const QString& file : chosen)
+    for (const QString& file : files.selectedFiles())
         dialog.Files.push_back(file.toStdString());
     dialog.FileName = dialog.Files.front();
     return true;
@@ -125,22 +142,23 @@ bool TQtDialogs::ExecuteOpen(TOpenDialog& dialog)
 
 bool TQtDialogs::ExecuteSave(TSaveDialog& dialog)
 {
-    QFileDialog::Options options;
-    if (!(dialog.Options & ofOverwritePrompt))
-        options |= QFileDialog::DontConfirmOverwrite;
-    QString chosen = QFileDialog::getSaveFileName(QApplication::activeWindow(), ToQt(dialog.Title), StartPath(dialog),
-                                                  QtNameFilters(dialog.Filter), nullptr, options);
-    if (chosen.isEmpty())
+    QFileDialog files(QApplication::activeWindow(), ToQt(dialog.Title), StartPath(dialog), QtNameFilters(dialog.Filter));
+    files.setAcceptMode(QFileDialog::AcceptSave);
+    files.setFileMode(QFileDialog::AnyFile);
+    files.setOption(QFileDialog::DontConfirmOverwrite, !(dialog.Options & ofOverwritePrompt));
+    if (ExecuteDialog(files) != QDialog::Accepted || files.selectedFiles().isEmpty())
         return false;
-    dialog.FileName = WithDefaultExt(chosen, dialog.DefaultExt).toStdString();
+    dialog.FileName = WithDefaultExt(files.selectedFiles().front(), dialog.DefaultExt).toStdString();
     dialog.Files = {dialog.FileName};
     return true;
 }
 
 std::optional<std::string> TQtDialogs::SelectFolder(const std::string& caption, const std::string& startFolder)
 {
-    QString chosen = QFileDialog::getExistingDirectory(QApplication::activeWindow(), ToQt(caption), ToQt(startFolder));
-    if (chosen.isEmpty())
+    QFileDialog folders(QApplication::activeWindow(), ToQt(caption), ToQt(startFolder));
+    folders.setFileMode(QFileDialog::Directory);
+    folders.setOption(QFileDialog::ShowDirsOnly);
+    if (ExecuteDialog(folders) != QDialog::Accepted || folders.selectedFiles().isEmpty())
         return std::nullopt;
-    return chosen.toStdString();
+    return folders.selectedFiles().front().toStdString();
 }

@@ -1,8 +1,9 @@
 // Ending a program gently when the system asks it to (SIGTERM, SIGHUP when
-// the session ends, SIGINT): the signal is turned into a call on the
-// message loop, which ends the application as closing its main window
-// would, so that the windows' clean-up (temporary folders, open files) runs.
-// One object per program, alive while its message loop runs.
+// the session ends, SIGINT): the signal is turned into a call on whichever
+// message loop runs, the application's own or a modal window's, and the
+// programs end the application from it (TApplication::Terminate ends the
+// modal windows too), so that the windows' clean-up (temporary folders,
+// open files) runs. One object per program, alive while its windows are up.
 #pragma once
 
 #include <functional>

@@ -1,11 +1,42 @@
 #include "Dialogs.h"
 
+#include <fstream>
+#include <functional>
+#include <vector>
+
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include "QtDialogs.h"
 #include "ScriptedDialogs.h"
 #include "GuiTestApp.h"
+#include "TempDir.h"
+
+namespace {
+
+// What a person does in the dialog about to be shown, once it is up.
+void OnceUp(std::function<void(QWidget& dialog)> act)
+{
+    QTimer::singleShot(0, [act] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+    });
+}
+
+void Type(QWidget& dialog, const QString& text)
+{
+    QWidget* focus = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
+    QTest::keyClicks(focus, text);
+    QTest::keyClick(focus, Qt::Key_Return);
+}
+
+} // namespace
 
 TEST(ScriptedDialogs, AnswersExpectedStepsInOrder)
 {
@@ -98,6 +129,64 @@ TEST(QtDialogs, WindowsFiltersBecomeQtNameFilters)
               "All Picture Types (*.bmp *.jpg);;JPEG (*.jpg)");
     EXPECT_EQ(QtNameFilters("Plain|*.txt").toStdString(), "Plain (*.txt)");
     EXPECT_EQ(QtNameFilters("").toStdString(), "");
+}
+
+// The real dialogs, answered by keys and clicks.
+TEST(QtDialogs, AMessageBoxAnswersWithTheButtonClickedOrEscape)
+{
+    TestApplication();
+    OnceUp([](QWidget& box) {
+        for (QPushButton* button : box.findChildren<QPushButton*>())
+            if (button->text().remove('&') == "No")
+                QTest::mouseClick(button, Qt::LeftButton);
+    });
+    EXPECT_EQ(Application->MessageBox("Replace?", "Replace Album?", MB_YESNO), IDNO);
+    OnceUp([](QWidget& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    EXPECT_EQ(Application->MessageBox("Go on?", "Pictoria", MB_OKCANCEL), IDCANCEL);
+}
+
+TEST(QtDialogs, AnInputBoxGivesTheTypedTextOrKeepsTheValueOnEscape)
+{
+    TestApplication();
+    std::string value = "old";
+    OnceUp([](QWidget& box) {
+        QTest::keyClick(box.focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        Type(box, "secret");
+    });
+    EXPECT_TRUE(InputQuery("Password", "Please Enter the Password Here", value));
+    EXPECT_EQ(value, "secret");
+    OnceUp([](QWidget& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    EXPECT_FALSE(InputQuery("Password", "Please Enter the Password Here", value));
+    EXPECT_EQ(value, "secret");
+}
+
+TEST(QtDialogs, TheFileDialogsGiveTheTypedFile)
+{
+    TestApplication();
+    TempDir dir;
+    const std::string album = dir.File("trip.pxp");
+    {
+        std::ofstream(album) << "[Settings]\n";
+    }
+    TOpenDialog open;
+    open.InitialDir = dir.Path().string();
+    open.Filter = "Album File (*.pxp)|*.pxp";
+    OnceUp([](QWidget& dialog) { Type(dialog, "trip.pxp"); });
+    ASSERT_TRUE(open.Execute());
+    EXPECT_EQ(open.FileName, album);
+    EXPECT_EQ(open.Files, std::vector<std::string>{album});
+
+    TSaveDialog save;
+    save.InitialDir = dir.Path().string();
+    save.Filter = "Album Files (*.pxp)|*.pxp";
+    save.DefaultExt = "pxp";
+    OnceUp([](QWidget& dialog) { Type(dialog, "beach"); });
+    ASSERT_TRUE(save.Execute());
+    EXPECT_EQ(save.FileName, (dir.Path() / "beach.pxp").string());
+
+    OnceUp([](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    EXPECT_FALSE(open.Execute());
+    EXPECT_EQ(open.FileName, album);
 }
 
 TEST(Screen, PixelsPerInchCanBeSetForTests)

@@ -1,22 +1,26 @@
 // The built viewer as the system runs it: ended by a signal (the session
-// ending), it still removes its private folder.
+// ending), whatever window is up, it leaves at once and still removes its
+// private folder.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "AlbumFixture.h"
 #include "GuiTestApp.h"
+#include "ProcessWatch.h"
 #include "TempDir.h"
 
 namespace pictoview {
 
 namespace {
+
+using namespace std::chrono_literals;
 
 // The private folders a viewer made under folder.
 int PrivateFolders(const std::filesystem::path& folder)
@@ -27,47 +31,58 @@ int PrivateFolders(const std::filesystem::path& folder)
     return count;
 }
 
-// Waits, up to a deadline, for the viewer to show its album: its settings
-// file is then in its folder.
-bool AlbumShown(const std::filesystem::path& folder)
+pid_t StartViewer(const std::filesystem::path& temp, const std::string& album)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
-            if (std::filesystem::exists(entry.path() / "pictoview.ini"))
-                return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const pid_t viewer = ::fork();
+    if (viewer == 0) {
+        ::setenv("TMPDIR", temp.c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execl(VIEWER_PATH, VIEWER_PATH, album.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
     }
-    return false;
+    return viewer;
 }
 
 } // namespace
 
-TEST(ViewerProcess, EndedByTheSystemItRemovesItsPrivateFolder)
+TEST(ViewerProcess, EndedByTheSystemWhateverWindowIsUpItLeavesAndRemovesItsPrivateFolder)
 {
     TestApplication();
     TempDir dir;
     const std::filesystem::path temp = dir.Path() / "tmp";
     std::filesystem::create_directory(temp);
-    const std::string album = dir.File("trip.pxa");
-    WriteAlbum(album, {{JpegBytes(40, 30), "One", ""}});
+    const std::string plain = dir.File("plain.pxa");
+    WriteAlbum(plain, {{JpegBytes(40, 30), "One", ""}});
+    const std::string slides = dir.File("slides.pxa");
+    WriteAlbum(slides, {{JpegBytes(40, 30), "One", ""}}, FixtureSettings{"Trip", true, true});
+    const std::string locked = dir.File("locked.pxa");
+    WriteAlbum(locked, {{JpegBytes(40, 30), "One", "secret"}});
+    const std::string damaged = dir.File("damaged.pxa");
+    WriteAlbum(damaged, {{JpegBytes(40, 30), "One", ""}, {"not a picture", "Two", ""}});
 
-    for (const int signal : {SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(signal);
-        const pid_t viewer = ::fork();
-        ASSERT_GE(viewer, 0);
-        if (viewer == 0) {
-            ::setenv("TMPDIR", temp.c_str(), 1);
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            ::execl(VIEWER_PATH, VIEWER_PATH, album.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
+    const struct {
+        const char* window;
+        std::string album;
+    } states[] = {
+        {"the film strip", plain},
+        {"the start-up slide show", slides},
+        {"the password prompt", locked},
+        {"a message box", damaged},
+    };
+    for (const auto& state : states) {
+        for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+            SCOPED_TRACE(std::string(state.window) + ", signal " + std::to_string(signal));
+            const pid_t viewer = StartViewer(temp, state.album);
+            ASSERT_GE(viewer, 0);
+            ASSERT_TRUE(WaitsForItsUser(viewer, [&temp] { return PrivateFolders(temp) > 0; }));
+            ::kill(viewer, signal);
+            int status = 0;
+            ASSERT_TRUE(EndsWithin(viewer, 10s, status)) << "held by its window";
+            EXPECT_TRUE(WIFEXITED(status)) << "ended by the signal itself";
+            EXPECT_EQ(PrivateFolders(temp), 0);
+            std::filesystem::remove_all(temp);
+            std::filesystem::create_directory(temp);
         }
-        ASSERT_TRUE(AlbumShown(temp));
-        ::kill(viewer, signal);
-        int status = 0;
-        ASSERT_EQ(::waitpid(viewer, &status, 0), viewer);
-        EXPECT_TRUE(WIFEXITED(status)) << "ended by the signal itself";
-        EXPECT_EQ(PrivateFolders(temp), 0);
     }
 }
 
