@@ -44,6 +44,13 @@ namespace pictoview {
 
 inline const std::string SettingsFileName = "pictoview.ini";
 inline const std::string LockedMark = "Locked";
+inline const std::string DamagedMark = "Damaged";
+
+// A picture of the album that could not be read, and why.
+struct TDamagedPicture {
+    int32_t Number = 0;
+    std::string Why;
+};
 
 class TForm1 : public TForm, public pictoalbum::TSlideShowHost {
 public:
@@ -85,7 +92,8 @@ public:
     void FormCloseQuery(TObject* Sender, bool& CanClose);
 
     // Opens AlbumFileName into an empty strip. A failure raises after
-    // closing the album.
+    // closing the album; pictures that cannot be read stay empty, marked
+    // as damaged, and are named in one message once the album is open.
     void OpenAlbum();
     // Frees the strip, removes the extracted settings file, and leaves no
     // album open.
@@ -98,7 +106,7 @@ public:
     uint16_t GetWordPass(const std::string& P) const { return pictoalbum::GetWordPass(P); }
 
     // The film strip's picture commands. Those that act on a picture do
-    // nothing for a thumbnail without one (a locked picture).
+    // nothing for a thumbnail without one (a locked or damaged picture).
     TImage* GetTImageofX(int32_t n) const override;
     int32_t GetXofTImage(const TImage& image) const override;
     void LoadPicture();
@@ -138,17 +146,19 @@ private:
     TMenuItem* NewMenuItem(const std::string& name, const std::string& caption);
 
     // The steps of an opening.
-    void OpenAlbumSteps();
+    std::vector<TDamagedPicture> OpenAlbumSteps();
     void ReadSettingsEntry();
     void BuildStrip(int32_t pictures);
     void BuildFrame(int32_t p);
     void EnablePictureSaving(bool allow);
-    void LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional<std::string>& typedPassword);
+    std::optional<std::string> LoadAlbumPicture(int32_t p, const TIniFile& settings,
+                                                std::optional<std::string>& typedPassword);
     bool ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std::string>& typedPassword);
     void ShowPictureFrom(int32_t p, TMemoryStream& stream, const std::string& password);
     TEntryFacts EntryFacts(int32_t p) const;
     std::vector<std::uint8_t> ReadEntryAgain(int32_t p, const std::string& password, const TEntryFacts& opened);
     void ShowLocked(int32_t p);
+    void ShowDamaged(int32_t p);
     void EndOpening();
     void RemoveSettingsFiles();
 

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "AlbumPicture.h"
+#include "Application.h"
 #include "CarriedValue.h"
 #include "Dialogs.h"
 #include "ExitForm.h"
@@ -23,6 +24,8 @@ namespace pictoview {
 namespace {
 
 const std::string PasswordPrompt = "Please Enter the Password Here";
+// A box taller than the screen could not be read: the rest are counted.
+constexpr std::size_t DamagedPicturesNamed = 10;
 const std::string WrongPasswordPrompt = "Wrong Password. Please Enter the Password Here";
 
 // The typed password, kept for the entries after; a cancelled or empty
@@ -38,27 +41,49 @@ bool AskPassword(const std::string& prompt, std::optional<std::string>& typedPas
     return true;
 }
 
+// One line per picture with what is wrong with it.
+std::string DamagedPicturesMessage(const std::string& albumFileName, const std::vector<TDamagedPicture>& damaged)
+{
+    if (damaged.size() == 1)
+        return Format("Couldn't Read Picture %d from %s: %s",
+                      {IntToStr(damaged.front().Number), albumFileName, damaged.front().Why});
+    std::string text = Format("Couldn't Read %d Pictures from %s:", {IntToStr(int32_t(damaged.size())), albumFileName});
+    for (std::size_t n = 0; n < damaged.size() && n < DamagedPicturesNamed; ++n)
+        text += Format("\nPicture %d: %s", {IntToStr(damaged[n].Number), damaged[n].Why});
+    if (damaged.size() > DamagedPicturesNamed)
+        text += Format("\nand %d more", {IntToStr(int32_t(damaged.size() - DamagedPicturesNamed))});
+    return text;
+}
+
 } // namespace
 
+// The pictures that could not be read are named once the album is up, the
+// splash gone.
 void TForm1::OpenAlbum()
 {
     if (opening_)
         return;
-    opening_ = true;
-    // Input is held off until the opening ends, however it ends.
-    TopPanel->SetEnabled(false);
-    ScrollBox1->SetEnabled(false);
-    if (pictoalbum::Form5) {
-        pictoalbum::Form5->Show();
-        pictoalbum::Form5->Repaint();
+    std::vector<TDamagedPicture> damaged;
+    {
+        opening_ = true;
+        // Input is held off until the opening ends, however it ends.
+        TopPanel->SetEnabled(false);
+        ScrollBox1->SetEnabled(false);
+        if (pictoalbum::Form5) {
+            pictoalbum::Form5->Show();
+            pictoalbum::Form5->Repaint();
+        }
+        const TScopeExit ended([this] { EndOpening(); });
+        try {
+            damaged = OpenAlbumSteps();
+        } catch (...) {
+            CloseAlbum();
+            throw;
+        }
     }
-    const TScopeExit ended([this] { EndOpening(); });
-    try {
-        OpenAlbumSteps();
-    } catch (...) {
-        CloseAlbum();
-        throw;
-    }
+    if (!damaged.empty() && Application)
+        Application->MessageBox(DamagedPicturesMessage(AlbumFileName, damaged), Application->Title(),
+                                MB_OK | MB_ICONWARNING);
 }
 
 void TForm1::EndOpening()
@@ -74,7 +99,7 @@ void TForm1::EndOpening()
     }
 }
 
-void TForm1::OpenAlbumSteps()
+std::vector<TDamagedPicture> TForm1::OpenAlbumSteps()
 {
     ZipReader1.SetZipName(AlbumFileName);
     // Every later read sees the file as it was opened, whatever is renamed
@@ -101,12 +126,15 @@ void TForm1::OpenAlbumSteps()
     BuildStrip(pictures);
     EnablePictureSaving(settings.ReadBool("Settings", "AllowSave", true));
     std::optional<std::string> typedPassword;
+    std::vector<TDamagedPicture> damaged;
     for (int32_t p = 1; p <= pictures; ++p) {
-        LoadAlbumPicture(p, settings, typedPassword);
+        if (std::optional<std::string> why = LoadAlbumPicture(p, settings, typedPassword))
+            damaged.push_back({p, std::move(*why)});
         CurrentImage = GetTImageofX(p);
         LoadPicture();
         PictureCount = p;
     }
+    return damaged;
 }
 
 // Entry 0, the settings file, written into the private folder by its
@@ -187,28 +215,42 @@ void TForm1::EnablePictureSaving(bool allow)
 }
 
 // Picture p with its caption; a protected one whose password is not given
-// stays locked, its caption hidden.
-void TForm1::LoadAlbumPicture(int32_t p, const TIniFile& settings, std::optional<std::string>& typedPassword)
+// stays locked, its caption hidden. One that cannot be read stays empty,
+// marked as damaged, and the rest of the album loads: the result says why.
+std::optional<std::string> TForm1::LoadAlbumPicture(int32_t p, const TIniFile& settings,
+                                                    std::optional<std::string>& typedPassword)
 {
     const std::string caption = pictoalbum::ReadCarriedValue(settings, "Image" + IntToStr(p), "Caption", "");
     const bool encrypted = ZipReader1.GetEncrypted(p);
+    // The password form that opened the entry scrambled its caption.
+    const auto showCaption = [&] {
+        const std::string shown = encrypted ? Decrypt(caption, GetWordPass(ZipReader1.Password)) : caption;
+        GetTLabelofX(p)->SetCaption(FileTextToUtf8(shown));
+    };
     TMemoryStream stream;
-    if (!ExtractPicture(p, stream, typedPassword)) {
-        ShowLocked(p);
-        return;
+    try {
+        if (!ExtractPicture(p, stream, typedPassword)) {
+            ShowLocked(p);
+            return std::nullopt;
+        }
+        const std::string opened = ZipReader1.Password;
+        showCaption();
+        ShowPictureFrom(p, stream, opened);
+        return std::nullopt;
+    } catch (const Exception& e) {
+        if (!encrypted || typedPassword)
+            showCaption();
+        ShowDamaged(p);
+        return std::string(e.what());
     }
-    // The bytes that opened the entry scrambled its caption.
-    const std::string opened = ZipReader1.Password;
-    const std::string shown = encrypted ? Decrypt(caption, GetWordPass(opened)) : caption;
-    GetTLabelofX(p)->SetCaption(FileTextToUtf8(shown));
-    ShowPictureFrom(p, stream, opened);
 }
 
 // True when entry p's data is in stream, with the password form that
 // opened it in ZipReader1.Password; false when it stays locked (no password
-// given); raises when the entry yields no data. The engine checks each form
-// of the typed password against the entry's check byte, and asks again
-// through OnBadPassword once every form failed, while the answer changes.
+// given); raises when the entry yields no data or cannot be read. The
+// engine checks each form of the typed password against the entry's check
+// byte, and asks again through OnBadPassword once every form failed, while
+// the answer changes.
 bool TForm1::ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std::string>& typedPassword)
 {
     const bool encrypted = ZipReader1.GetEncrypted(p);
@@ -229,8 +271,7 @@ bool TForm1::ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std:
     if (refused)
         return false;
     if (!extracted)
-        throw Exception(
-            Format("Couldn't Read Picture %d from %s: the entry is damaged", {IntToStr(p), AlbumFileName}));
+        throw Exception("the entry is damaged");
     return true;
 }
 
@@ -240,11 +281,7 @@ void TForm1::ShowPictureFrom(int32_t p, TMemoryStream& stream, const std::string
 {
     stream.Seek(0, soFromBeginning);
     TJPEGImage jpeg;
-    try {
-        jpeg.LoadFromStream(stream);
-    } catch (const Exception& e) {
-        throw Exception(Format("Couldn't Read Picture %d from %s: %s", {IntToStr(p), AlbumFileName, e.what()}));
-    }
+    jpeg.LoadFromStream(stream);
     if (!albumOpen_)
         albumOpen_ = std::make_shared<bool>(true);
     const std::weak_ptr<bool> open = albumOpen_;
@@ -286,6 +323,12 @@ std::vector<std::uint8_t> TForm1::ReadEntryAgain(int32_t p, const std::string& p
 void TForm1::ShowLocked(int32_t p)
 {
     dynamic_cast<TPanel&>(*FindComponent("Panel" + IntToStr(p))).SetCaption(LockedMark);
+}
+
+// An empty frame marked as damaged.
+void TForm1::ShowDamaged(int32_t p)
+{
+    dynamic_cast<TPanel&>(*FindComponent("Panel" + IntToStr(p))).SetCaption(DamagedMark);
 }
 
 void TForm1::CloseAlbum()

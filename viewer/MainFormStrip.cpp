@@ -47,8 +47,8 @@ void TForm1::LoadPicture()
                                                             panel.ClientWidth(), panel.ClientHeight()));
 }
 
-// A locked picture has no pixels: nothing to copy, save, print or show
-// (the slide show's fit would divide by its size).
+// A locked or damaged picture has no pixels: nothing to copy, save, print
+// or show on its own.
 bool TForm1::ShowsPicture(const TImage* image) const
 {
     return image && image->Picture().Width() > 0 && image->Picture().Height() > 0;
@@ -105,10 +105,12 @@ void TForm1::ShowPicture1Click(TObject* Sender)
     slides.ShowModal();
 }
 
+// The show starts at picture 1 whatever it holds: a locked or damaged one
+// shows blank, and the show steps on from it.
 void TForm1::BitBtn2Click(TObject*)
 {
     TImage* first = GetTImageofX(1);
-    if (Busy() || !ShowsPicture(first) || !pictoalbum::Form2)
+    if (Busy() || !first || !pictoalbum::Form2)
         return;
     CurrentImage = first;
     FillSlideShow(*first);

@@ -84,4 +84,33 @@ inline void WriteAlbum(const std::string& fileName, const std::vector<FixturePic
     WriteAlbum(fileName, pictures, SettingsText(pictures, settings));
 }
 
+// The album file with a few bytes of picture n's stored data changed, so
+// that its entry no longer passes its CRC check.
+inline std::string WithDamagedPicture(std::string album, int n)
+{
+    const std::string name = "Image" + std::to_string(n) + ".jpg";
+    // Its local header comes before its directory entry.
+    const std::size_t header = album.rfind("PK\x03\x04", album.find(name));
+    const auto field = [&album, header](std::size_t offset) {
+        return std::size_t(static_cast<unsigned char>(album[header + offset])) |
+               std::size_t(static_cast<unsigned char>(album[header + offset + 1])) << 8;
+    };
+    const std::size_t data = header + 30 + field(26) + field(28);
+    for (std::size_t i = data + 12; i < data + 20 && i < album.size(); ++i)
+        album[i] = static_cast<char>(album[i] ^ 0x5A);
+    return album;
+}
+
+// The JPEG decoder's message for bytes that are no picture.
+inline std::string DecoderMessage(const std::string& bytes)
+{
+    TMemoryStream stream(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    try {
+        TJPEGImage().LoadFromStream(stream);
+    } catch (const Exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
 } // namespace pictoview

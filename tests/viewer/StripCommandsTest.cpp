@@ -1,5 +1,6 @@
 // The film strip's picture commands: numbers and images, Save Picture As,
-// printing, full screen, and every command on a locked thumbnail.
+// printing, full screen, the slide show, and every command on a locked or
+// damaged thumbnail.
 #include <memory>
 
 #include <QGuiApplication>
@@ -25,9 +26,14 @@ protected:
     {
         pictoalbum::Form2 = &slides;
         WriteAlbum(dir.File("album.pxa"), {{JpegBytes(41, 30), "Beach", "", "/home/ann/beach.jpg"},
-                                           {JpegBytes(42, 30), "Hut", "secret", "/home/ann/hut.jpg"}});
+                                           {JpegBytes(42, 30), "Hut", "secret", "/home/ann/hut.jpg"},
+                                           {"not a picture", "Rock", "", "/home/ann/rock.jpg"}});
         ScriptedDialogs dialogs;
         dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", std::nullopt);
+        dialogs.ExpectMessageBox(application.Title(),
+                                 "Couldn't Read Picture 3 from " + dir.File("album.pxa") + ": " +
+                                     DecoderMessage("not a picture"),
+                                 IDOK);
         form->AlbumFileName = dir.File("album.pxa");
         form->OpenAlbum();
     }
@@ -44,7 +50,7 @@ protected:
 TEST_F(StripCommandsTest, NumbersAndImages)
 {
     EXPECT_EQ(form->GetTImageofX(0), nullptr);
-    EXPECT_EQ(form->GetTImageofX(3), nullptr);
+    EXPECT_EQ(form->GetTImageofX(4), nullptr);
     ASSERT_NE(form->GetTImageofX(2), nullptr);
     EXPECT_EQ(form->GetXofTImage(*form->GetTImageofX(2)), 2);
     EXPECT_EQ(form->SlideCaption(1), "Beach");
@@ -101,19 +107,48 @@ TEST_F(StripCommandsTest, ADoubleClickShowsThePictureWithoutAdvance)
     EXPECT_EQ(form->CurrentImage, form->GetTImageofX(1));
 }
 
-TEST_F(StripCommandsTest, ALockedThumbnailGivesNothingToCopySavePrintOrShow)
+TEST_F(StripCommandsTest, ALockedOrDamagedThumbnailGivesNothingToCopySavePrintOrShow)
 {
-    QGuiApplication::clipboard()->clear();
-    RecordingPrinter printer;
-    ScriptedDialogs dialogs; // any dialog fails the test
-    form->CurrentImage = form->GetTImageofX(2);
-    form->CopyPicturetoClipboard1Click(form->CopyPicturetoClipboard1);
-    form->LoadPicture1Click(form->LoadPicture1);
-    form->PrintPicture1Click(form->PrintPicture1);
-    form->ShowPicture1Click(form->ShowPicture1);
-    form->ShowPicture1Click(form->GetTImageofX(2));
-    EXPECT_FALSE(Clipboard().HasPicture());
-    EXPECT_TRUE(printer.Log.empty());
+    for (const int n : {2, 3}) {
+        SCOPED_TRACE(n);
+        QGuiApplication::clipboard()->clear();
+        RecordingPrinter printer;
+        ScriptedDialogs dialogs; // any dialog fails the test
+        form->CurrentImage = form->GetTImageofX(n);
+        form->CopyPicturetoClipboard1Click(form->CopyPicturetoClipboard1);
+        form->LoadPicture1Click(form->LoadPicture1);
+        form->PrintPicture1Click(form->PrintPicture1);
+        form->ShowPicture1Click(form->ShowPicture1);
+        form->ShowPicture1Click(form->GetTImageofX(n));
+        EXPECT_FALSE(Clipboard().HasPicture());
+        EXPECT_TRUE(printer.Log.empty());
+    }
+}
+
+// The slide show starts at picture 1 also when it has no picture to show:
+// its window shows it blank and steps on to the others.
+TEST_F(StripCommandsTest, SlideShowStartsAtALockedFirstPictureShownBlank)
+{
+    form->CloseAlbum();
+    WriteAlbum(dir.File("locked.pxa"),
+               {{JpegBytes(41, 30), "Hut", "secret"}, {JpegBytes(42, 30), "Beach", ""}});
+    {
+        ScriptedDialogs dialogs;
+        dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", std::nullopt);
+        form->AlbumFileName = dir.File("locked.pxa");
+        form->OpenAlbum();
+    }
+    ScriptedDialogs dialogs;
+    dialogs.ExpectShowModal(slides.Caption(), mrOk, [&](TForm&) {
+        EXPECT_EQ(slides.Image1->Picture().Graphic(), nullptr);
+        EXPECT_EQ(slides.Panel4->Caption(), "");
+        slides.NextClick(slides.BitBtn7);
+        EXPECT_EQ(slides.Image1->Picture().Width(), 42);
+        EXPECT_EQ(slides.Panel4->Caption(), "Beach");
+    });
+    form->BitBtn2Click(form->BitBtn2);
+    dialogs.Verify();
+    EXPECT_EQ(form->CurrentImage, form->GetTImageofX(2));
 }
 
 TEST_F(StripCommandsTest, SlideShowWithAnEmptyStripDoesNothing)
