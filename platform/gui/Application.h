@@ -54,6 +54,9 @@ public:
     // Shows the main form and runs the message loop until it closes or
     // Terminate is called.
     void Run();
+    // Ends the program: the running modal windows end as with Cancel, no
+    // later one waits for an answer, and Run returns once the handlers
+    // have run back to it (or does not start the loop at all).
     void Terminate() override;
     bool Terminated() const { return terminated_; }
     // Handles the events waiting in the queue, then returns.
