@@ -78,7 +78,7 @@ TEST(ViewerProcess, EndedByTheSystemWhateverWindowIsUpItLeavesAndRemovesItsPriva
             ::kill(viewer, signal);
             int status = 0;
             ASSERT_TRUE(EndsWithin(viewer, 10s, status)) << "held by its window";
-            EXPECT_TRUE(WIFEXITED(status)) << "ended by the signal itself";
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "ended by the signal itself";
             EXPECT_EQ(PrivateFolders(temp), 0);
             std::filesystem::remove_all(temp);
             std::filesystem::create_directory(temp);
