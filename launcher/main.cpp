@@ -26,7 +26,7 @@ namespace {
 const std::string ProgramFile = "/proc/self/exe";
 const std::string ViewerName = "Pictoview";
 
-TViewerFolder UnpackedViewer()
+TViewerFolder UnpackedFolder()
 {
     TBundleArchive archive(ProgramFile);
     return ViewerFolder(archive, CacheRoot());
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
 {
     try {
         // The folder stays held by the viewer this process becomes.
-        const TViewerFolder folder = UnpackedViewer();
+        const TViewerFolder folder = UnpackedFolder();
         BecomeViewer(folder.Path / ViewerName, argc, argv);
     } catch (const std::exception& e) {
         ReportProgramError(argc, argv, "pictoview.exe", e);
