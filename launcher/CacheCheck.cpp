@@ -12,13 +12,6 @@
 
 namespace {
 
-bool IsPrivateFolder(const std::filesystem::path& folder)
-{
-    struct stat status {};
-    return ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
-           (status.st_mode & 07777) == 0700;
-}
-
 // The file's CRC-32 and size, read without following a link.
 bool HasContent(const std::filesystem::path& path, const TBundleFile& expected)
 {
@@ -41,9 +34,15 @@ bool HasContent(const std::filesystem::path& path, const TBundleFile& expected)
 
 } // namespace
 
+bool IsPrivateFolder(const struct stat& status)
+{
+    return S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & 07777) == 0700;
+}
+
 bool IsTrustedCache(const std::filesystem::path& folder, const std::vector<TBundleFile>& files)
 {
-    if (!IsPrivateFolder(folder))
+    struct stat status {};
+    if (::lstat(folder.c_str(), &status) != 0 || !IsPrivateFolder(status))
         return false;
     std::map<std::filesystem::path, const TBundleFile*> expected;
     for (const TBundleFile& file : files)

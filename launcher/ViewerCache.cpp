@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 #include "CacheCheck.h"
+#include "CacheFolders.h"
+#include "CacheSweep.h"
 #include "CacheUnpack.h"
 #include "ScopeExit.h"
 #include "SignalsHeld.h"
@@ -39,23 +42,8 @@ void CheckRoot(const std::filesystem::path& root)
         throw std::system_error(errno, std::generic_category(), "cannot make \"" + root.string() + "\" private");
 }
 
-std::filesystem::path MakePrivateFolder(const std::filesystem::path& root, const std::string& prefix)
-{
-    std::string pattern = (root / (prefix + "XXXXXX")).string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::system_error(errno, std::generic_category(), "cannot make a folder in \"" + root.string() + "\"");
-    return pattern;
-}
-
-void RemoveQuietly(const std::filesystem::path& path)
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
-// An untrusted folder of the cache's name is moved out of the way first:
-// renamed onto an empty private folder, then removed as far as it lets us.
-// Anything else there (a link) is simply removed.
+// An untrusted folder of the cache's name is moved out of the way first,
+// then removed; anything else there (a link) is simply removed.
 void MoveAside(const std::filesystem::path& folder, const std::filesystem::path& root)
 {
     struct stat status {};
@@ -66,14 +54,28 @@ void MoveAside(const std::filesystem::path& folder, const std::filesystem::path&
             throw std::system_error(errno, std::generic_category(), "cannot remove \"" + folder.string() + "\"");
         return;
     }
-    const std::filesystem::path stale = MakePrivateFolder(root, ".stale-");
-    if (::rename(folder.c_str(), stale.c_str()) != 0) {
-        const int error = errno;
-        RemoveQuietly(stale);
-        throw std::system_error(error, std::generic_category(),
-                                "cannot move the untrusted cache folder \"" + folder.string() + "\" aside");
-    }
-    RemoveQuietly(stale);
+    RemoveFolder(folder, root);
+}
+
+// Unpacks archive afresh into folder's place.
+void PutInPlace(TBundleArchive& archive, const std::filesystem::path& folder, const std::filesystem::path& root)
+{
+    const TSignalsHeld held;
+    const std::filesystem::path fresh = MakePrivateFolder(root, ".viewer-" + archive.Key() + "-");
+    const TScopeExit removeFresh([&] { RemoveQuietly(fresh); });
+    UnpackBundle(archive, fresh);
+    // A rename never replaces a folder that holds files: what is there is
+    // the untrusted folder or, where the root cannot be locked, another
+    // run's complete folder, which is used as it is.
+    if (::rename(fresh.c_str(), folder.c_str()) == 0)
+        return;
+    if (errno != ENOTEMPTY && errno != EEXIST && errno != ENOTDIR)
+        throw std::system_error(errno, std::generic_category(), "cannot put \"" + folder.string() + "\" in place");
+    if (IsTrustedCache(folder, archive.Files()))
+        return;
+    MoveAside(folder, root);
+    if (::rename(fresh.c_str(), folder.c_str()) != 0)
+        throw std::system_error(errno, std::generic_category(), "cannot put \"" + folder.string() + "\" in place");
 }
 
 } // namespace
@@ -85,26 +87,20 @@ std::filesystem::path CacheRoot()
     return base / "pictoria";
 }
 
-std::filesystem::path ViewerFolder(TBundleArchive& archive, const std::filesystem::path& root)
+TViewerFolder ViewerFolder(TBundleArchive& archive, const std::filesystem::path& root)
 {
     CheckRoot(root);
     const std::filesystem::path folder = root / ("viewer-" + archive.Key());
-    if (IsTrustedCache(folder, archive.Files()))
-        return folder;
-    const TSignalsHeld held;
-    const std::filesystem::path fresh = MakePrivateFolder(root, ".viewer-" + archive.Key() + "-");
-    const TScopeExit removeFresh([&] { RemoveQuietly(fresh); });
-    UnpackBundle(archive, fresh);
-    // A rename never replaces a folder that holds files: what is there now
-    // may be another run's complete folder, which is used as it is.
-    if (::rename(fresh.c_str(), folder.c_str()) == 0)
-        return folder;
-    if (errno != ENOTEMPTY && errno != EEXIST && errno != ENOTDIR)
-        throw std::system_error(errno, std::generic_category(), "cannot put \"" + folder.string() + "\" in place");
-    if (IsTrustedCache(folder, archive.Files()))
-        return folder;
-    MoveAside(folder, root);
-    if (::rename(fresh.c_str(), folder.c_str()) != 0)
-        throw std::system_error(errno, std::generic_category(), "cannot put \"" + folder.string() + "\" in place");
-    return folder;
+    TFolderLock turn(root);
+    // Other bundles' folders go first, so that their room is free for an
+    // unpacking.
+    if (turn.Lock(TFolderLock::TMode::Exclusive))
+        RemoveUnusedFolders(root, folder.filename());
+    if (!IsTrustedCache(folder, archive.Files()))
+        PutInPlace(archive, folder, root);
+    // Never waits: a sweep, the only one to lock a viewer folder
+    // exclusively, runs only under the root lock this run holds.
+    TFolderLock hold(folder, true);
+    hold.TryLock(TFolderLock::TMode::Shared);
+    return {folder, std::move(hold)};
 }

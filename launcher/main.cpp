@@ -26,10 +26,10 @@ namespace {
 const std::string ProgramFile = "/proc/self/exe";
 const std::string ViewerName = "Pictoview";
 
-std::filesystem::path UnpackedViewer()
+TViewerFolder UnpackedFolder()
 {
     TBundleArchive archive(ProgramFile);
-    return ViewerFolder(archive, CacheRoot()) / ViewerName;
+    return ViewerFolder(archive, CacheRoot());
 }
 
 [[noreturn]] void BecomeViewer(const std::filesystem::path& viewer, int argc, char** argv)
@@ -50,7 +50,9 @@ std::filesystem::path UnpackedViewer()
 int main(int argc, char** argv)
 {
     try {
-        BecomeViewer(UnpackedViewer(), argc, argv);
+        // The folder stays held by the viewer this process becomes.
+        const TViewerFolder folder = UnpackedFolder();
+        BecomeViewer(folder.Path / ViewerName, argc, argv);
     } catch (const std::exception& e) {
         ReportProgramError(argc, argv, "pictoview.exe", e);
         return 1;

@@ -1,6 +1,7 @@
 // What the launcher's tests share: a bundle made by the real packer from a
-// stand-in viewer that records how it was started, and a run of it with its
-// own cache folder, optionally on a full disk.
+// stand-in viewer that records how it was started, a run of it with its own
+// cache folder, optionally on a full disk, and launches that run on, started
+// together if need be, while the test looks at their viewers.
 #pragma once
 
 #include <fcntl.h>
@@ -10,7 +11,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,14 +22,16 @@
 #include "SanitizerSettings.h"
 #include "TempDir.h"
 
-// Records its arguments, its pid and its folder in $LAUNCHER_TEST_RESULTS,
-// then exits with $LAUNCHER_TEST_EXIT, or is killed by SIGTERM when that
-// says "killed".
+// Records its arguments, its pid and its folder in $LAUNCHER_TEST_RESULTS.
+// Held ($LAUNCHER_TEST_HOLD set), it moves into its folder, says "running"
+// and waits for its input to end. Then it exits with $LAUNCHER_TEST_EXIT,
+// or is killed by SIGTERM when that says "killed".
 inline const std::string FakeViewer = R"sh(#!/bin/sh
 results="$LAUNCHER_TEST_RESULTS"
 printf '%s\n' "$@" > "$results/arguments"
 echo $$ > "$results/pid"
 dirname "$0" > "$results/folder"
+if [ -n "$LAUNCHER_TEST_HOLD" ]; then cd "$(dirname "$0")" && echo running && cat >/dev/null; fi
 if [ "$LAUNCHER_TEST_EXIT" = killed ]; then kill -TERM $$; fi
 exit "${LAUNCHER_TEST_EXIT:-0}"
 )sh";
@@ -59,11 +65,97 @@ inline bool SandboxWorks()
     return works;
 }
 
+// Holds the launches started behind it until it opens, so that they start
+// at the same moment. It opens when it ends.
+class TStartGate {
+public:
+    TStartGate()
+    {
+        if (::pipe2(fds_, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe failed");
+    }
+    TStartGate(const TStartGate&) = delete;
+    TStartGate& operator=(const TStartGate&) = delete;
+    ~TStartGate()
+    {
+        ::close(fds_[1]);
+        ::close(fds_[0]);
+    }
+
+    // In a launch's own process: waits until the gate opens.
+    void Pass() const
+    {
+        ::close(fds_[1]);
+        char c = 0;
+        while (::read(fds_[0], &c, 1) < 0 && errno == EINTR) {
+        }
+    }
+
+private:
+    int fds_[2] = {-1, -1};
+};
+
+// A launch whose viewer runs held while the test looks at it. Its end lets
+// the viewer end and waits for it.
+class TRunningLaunch {
+public:
+    TRunningLaunch(pid_t pid, int input, int output, std::string errors)
+        : pid_(pid), input_(input), output_(output), errors_(std::move(errors))
+    {
+    }
+    TRunningLaunch(const TRunningLaunch&) = delete;
+    TRunningLaunch& operator=(const TRunningLaunch&) = delete;
+    ~TRunningLaunch() { Finish(); }
+
+    // Waits until the viewer runs; false when the launch ended without it.
+    bool ViewerRuns() const
+    {
+        std::string said;
+        char c = 0;
+        while (said.size() < 8 && ::read(output_, &c, 1) == 1)
+            said += c;
+        return said == "running\n";
+    }
+
+    // The folder the viewer runs in, as the system sees it now: another
+    // name once moved, " (deleted)" behind it once removed.
+    std::filesystem::path ViewerFolder() const
+    {
+        return std::filesystem::read_symlink("/proc/" + std::to_string(pid_) + "/cwd");
+    }
+
+    TLaunch Finish()
+    {
+        if (input_ >= 0) {
+            ::close(input_);
+            ::close(output_);
+            input_ = -1;
+            ::waitpid(pid_, &launch_.Status, 0);
+            launch_.Pid = pid_;
+            launch_.Errors = ReadFileBytes(errors_);
+        }
+        return launch_;
+    }
+
+private:
+    pid_t pid_;
+    int input_;
+    int output_;
+    std::string errors_;
+    TLaunch launch_;
+};
+
+using TFileList = std::vector<std::pair<std::string, std::string>>;
+
 class TBundleBox {
 public:
-    TBundleBox()
+    // A bundle of the stand-in viewer's files and extraFiles, its cache under
+    // cacheHome, or a cache home of its own when that is empty.
+    explicit TBundleBox(const std::filesystem::path& cacheHome = {}, const TFileList& extraFiles = {})
+        : files_(FakeBundleFiles()), cacheHome_(cacheHome.empty() ? dir_.Path() / "cache" : cacheHome)
     {
-        for (const auto& [name, bytes] : FakeBundleFiles())
+        files_.insert(files_.end(), extraFiles.begin(), extraFiles.end());
+        for (const auto& [name, bytes] : files_)
             dir_.Write("stage/" + name, bytes);
         std::filesystem::create_directories(Results());
         std::filesystem::create_directories(CacheHome());
@@ -71,8 +163,9 @@ public:
                    " " + ShellQuote(Program()) + " 9");
     }
 
+    const TFileList& Files() const { return files_; }
     std::string Program() const { return dir_.File("pictoview.exe"); }
-    std::filesystem::path CacheHome() const { return dir_.Path() / "cache"; }
+    const std::filesystem::path& CacheHome() const { return cacheHome_; }
     std::filesystem::path CacheRoot() const { return CacheHome() / "pictoria"; }
     std::filesystem::path Results() const { return dir_.Path() / "results"; }
     std::string Result(const std::string& name) const { return ReadFileBytes((Results() / name).string()); }
@@ -86,11 +179,13 @@ public:
         return {};
     }
 
+    // The cache's names, in order.
     std::vector<std::string> NamesInCache() const
     {
         std::vector<std::string> names;
         for (const auto& item : std::filesystem::directory_iterator(CacheRoot()))
             names.push_back(item.path().filename().string());
+        std::sort(names.begin(), names.end());
         return names;
     }
 
@@ -110,31 +205,63 @@ public:
         }
         command.push_back(Program());
         command.insert(command.end(), arguments.begin(), arguments.end());
+        const std::vector<std::string> variables = Variables(environment);
+        TLaunch launch;
+        launch.Pid = ::fork();
+        if (launch.Pid == 0) {
+            if (disk == TDisk::FileSizeLimit) {
+                const rlimit limit{65536, 65536};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            Exec(command, variables, ErrorsOf(::getpid()));
+        }
+        ::waitpid(launch.Pid, &launch.Status, 0);
+        launch.Errors = ReadFileBytes(ErrorsOf(launch.Pid));
+        return launch;
+    }
+
+    // Starts the bundle with a held viewer, behind gate when one is given.
+    std::unique_ptr<TRunningLaunch> Start(const std::vector<std::string>& environment = {},
+                                          const TStartGate* gate = nullptr) const
+    {
+        int input[2];
+        int output[2];
+        if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe failed");
+        std::vector<std::string> held = environment;
+        held.push_back("LAUNCHER_TEST_HOLD=1");
+        const std::vector<std::string> variables = Variables(held);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::dup2(input[0], 0);
+            ::dup2(output[1], 1);
+            if (gate)
+                gate->Pass();
+            Exec({Program()}, variables, ErrorsOf(::getpid()));
+        }
+        ::close(input[0]);
+        ::close(output[1]);
+        return std::make_unique<TRunningLaunch>(pid, input[1], output[0], ErrorsOf(pid));
+    }
+
+private:
+    std::vector<std::string> Variables(const std::vector<std::string>& environment) const
+    {
         std::vector<std::string> variables{"PATH=/usr/bin:/bin", "XDG_CACHE_HOME=" + CacheHome().string(),
                                            "LAUNCHER_TEST_RESULTS=" + Results().string()};
         variables.insert(variables.end(), environment.begin(), environment.end());
         const std::vector<std::string> sanitizers = SanitizerSettings();
         variables.insert(variables.end(), sanitizers.begin(), sanitizers.end());
-        const std::string errors = dir_.File("errors");
-        TLaunch launch;
-        launch.Pid = ::fork();
-        if (launch.Pid == 0)
-            Exec(command, variables, errors, disk == TDisk::FileSizeLimit);
-        ::waitpid(launch.Pid, &launch.Status, 0);
-        launch.Errors = ReadFileBytes(errors);
-        return launch;
+        return variables;
     }
 
-private:
+    std::string ErrorsOf(pid_t pid) const { return dir_.File("errors-" + std::to_string(pid)); }
+
     [[noreturn]] static void Exec(const std::vector<std::string>& command, const std::vector<std::string>& variables,
-                                  const std::string& errors, bool limitFileSize)
+                                  const std::string& errors)
     {
         const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(fd, 2);
-        if (limitFileSize) {
-            const rlimit limit{65536, 65536};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
         std::vector<char*> argv;
         for (const std::string& word : command)
             argv.push_back(const_cast<char*>(word.c_str()));
@@ -148,4 +275,6 @@ private:
     }
 
     TempDir dir_;
+    TFileList files_;
+    std::filesystem::path cacheHome_;
 };

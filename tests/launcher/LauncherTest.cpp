@@ -1,13 +1,18 @@
 // The launcher of the self-contained viewer, run with a stand-in viewer: it
 // unpacks once into the user's cache, becomes the viewer (same process, its
 // arguments and exit status), trusts a cache folder only after checking it,
-// and leaves nothing half-unpacked behind on a full disk.
+// takes turns with launchers started at the same moment, removes the folders
+// of other bundles that no running viewer holds and nothing else, and leaves
+// nothing half-unpacked behind on a full disk.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,19 +36,21 @@ mode_t ModeOf(const std::filesystem::path& path)
     return status.st_mode & 07777;
 }
 
-// The viewer folder holds the bundle's files exactly, privately.
-void ExpectIntactCache(const TBundleBox& box)
+// The folder holds the box's bundle files exactly, privately.
+void ExpectIntactFolder(const TBundleBox& box, const std::filesystem::path& folder)
 {
-    const std::filesystem::path folder = box.ViewerFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(ModeOf(folder), 0700);
     std::size_t files = 0;
     for (const auto& item : std::filesystem::recursive_directory_iterator(folder))
         files += item.is_regular_file();
-    EXPECT_EQ(files, FakeBundleFiles().size());
-    for (const auto& [name, bytes] : FakeBundleFiles())
+    EXPECT_EQ(files, box.Files().size());
+    for (const auto& [name, bytes] : box.Files())
         EXPECT_TRUE(ReadFileBytes((folder / name).string()) == bytes) << name;
 }
+
+// The cache's viewer folder holds the bundle's files exactly, privately.
+void ExpectIntactCache(const TBundleBox& box) { ExpectIntactFolder(box, box.ViewerFolder()); }
 
 TEST(Launcher, UnpacksIntoTheCacheAndBecomesTheViewer)
 {
@@ -156,6 +163,182 @@ INSTANTIATE_TEST_SUITE_P(
                       std::filesystem::create_directory_symlink(elsewhere, folder);
                   }}),
     [](const testing::TestParamInfo<TPlanting>& info) { return std::string(info.param.Name); });
+
+// ---- Launchers at the same moment -------------------------------------------
+
+// How many launchers start together in each round, and how many rounds.
+constexpr int TogetherCount = 6;
+constexpr int Rounds = 4;
+
+TEST(Launcher, LaunchersStartedTogetherOnAnUntrustedCacheRunFromOneIntactFolder)
+{
+    const TBundleBox box;
+    ASSERT_EQ(box.Run({}).Status, 0);
+    const std::filesystem::path folder = box.ViewerFolder();
+    for (int round = 0; round < Rounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        AppendTo(folder / "lib/libfake.so.1", "x");
+        std::vector<std::unique_ptr<TRunningLaunch>> launches;
+        {
+            const TStartGate gate;
+            for (int i = 0; i < TogetherCount; ++i)
+                launches.push_back(box.Start({}, &gate));
+        }
+
+        for (const auto& launch : launches)
+            ASSERT_TRUE(launch->ViewerRuns()) << launch->Finish().Errors;
+        for (const auto& launch : launches)
+            EXPECT_EQ(launch->ViewerFolder(), folder);
+        ExpectIntactCache(box);
+        EXPECT_EQ(box.NamesInCache(), TStringList{folder.filename().string()});
+        for (const auto& launch : launches) {
+            const TLaunch end = launch->Finish();
+            EXPECT_EQ(end.Status, 0) << end.Errors;
+        }
+    }
+}
+
+// ---- The folders of other bundles -------------------------------------------
+
+// A second bundle with one file more than box's, sharing its cache.
+TBundleBox AnotherBundle(const TBundleBox& box)
+{
+    return TBundleBox(box.CacheHome(), {{"lib/libextra.so.1", std::string(1000, 'E')}});
+}
+
+// The folder the box's viewer ran in last.
+std::filesystem::path LastFolder(const TBundleBox& box)
+{
+    const std::string folder = box.Result("folder");
+    return folder.substr(0, folder.find('\n'));
+}
+
+TEST(Launcher, RemovesTheFolderOfAnotherBundleThatNoLauncherHolds)
+{
+    const TBundleBox first;
+    const TBundleBox second = AnotherBundle(first);
+    ASSERT_EQ(first.Run({}).Status, 0);
+    const std::filesystem::path firstFolder = LastFolder(first);
+
+    const TLaunch launch = second.Run({});
+
+    ASSERT_EQ(launch.Status, 0) << launch.Errors;
+    const std::filesystem::path secondFolder = LastFolder(second);
+    EXPECT_NE(secondFolder, firstFolder);
+    EXPECT_EQ(second.NamesInCache(), TStringList{secondFolder.filename().string()});
+    ExpectIntactFolder(second, secondFolder);
+}
+
+TEST(Launcher, KeepsTheFolderOfAnotherBundleWhileItsViewerRuns)
+{
+    const TBundleBox first;
+    const TBundleBox second = AnotherBundle(first);
+    const auto running = first.Start();
+    ASSERT_TRUE(running->ViewerRuns()) << running->Finish().Errors;
+    const std::filesystem::path firstFolder = LastFolder(first);
+
+    ASSERT_EQ(second.Run({}).Status, 0);
+
+    const std::filesystem::path secondFolder = LastFolder(second);
+    EXPECT_EQ(running->ViewerFolder(), firstFolder);
+    ExpectIntactFolder(first, firstFolder);
+    TStringList both{firstFolder.filename().string(), secondFolder.filename().string()};
+    std::sort(both.begin(), both.end());
+    EXPECT_EQ(second.NamesInCache(), both);
+    EXPECT_EQ(running->Finish().Status, 0);
+
+    ASSERT_EQ(second.Run({}).Status, 0);
+
+    EXPECT_EQ(second.NamesInCache(), TStringList{secondFolder.filename().string()}) << "gone once its viewer ended";
+}
+
+// Something found in the cache root beside the bundle's own folder.
+struct TCacheItem {
+    const char* Case;
+    const char* Name;
+    // Makes the item under root; gives the path that shows it was kept.
+    std::function<std::filesystem::path(const std::filesystem::path& root, const std::string& name)> Plant;
+    bool Removed;
+    bool NeedsRoot = false;
+};
+
+void PrintTo(const TCacheItem& item, std::ostream* out) { *out << item.Case; }
+
+// A folder with one file "keep", of the given mode.
+std::filesystem::path PlantFolder(const std::filesystem::path& folder, std::filesystem::perms mode)
+{
+    std::filesystem::create_directories(folder / "inner");
+    std::ofstream(folder / "inner/keep") << "keep";
+    std::filesystem::permissions(folder, mode, std::filesystem::perm_options::replace);
+    return folder / "inner/keep";
+}
+
+std::filesystem::path PlantPrivate(const std::filesystem::path& root, const std::string& name)
+{
+    return PlantFolder(root / name, std::filesystem::perms::owner_all);
+}
+
+class CacheItem : public testing::TestWithParam<TCacheItem> {};
+
+TEST_P(CacheItem, IsRemovedOnlyWhenItIsAnUnheldPrivateFolderOfTheCache)
+{
+    const TCacheItem& item = GetParam();
+    if (item.NeedsRoot && ::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    const TBundleBox box;
+    ASSERT_EQ(box.Run({}).Status, 0);
+    const std::filesystem::path shown = item.Plant(box.CacheRoot(), item.Name);
+
+    const TLaunch launch = box.Run({});
+
+    ASSERT_EQ(launch.Status, 0) << launch.Errors;
+    const std::filesystem::path planted = box.CacheRoot() / item.Name;
+    if (item.Removed) {
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(planted)));
+    } else {
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(planted)));
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(shown))) << shown;
+    }
+    ExpectIntactFolder(box, LastFolder(box));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Launcher, CacheItem,
+    testing::Values(TCacheItem{"OtherBundle", "viewer-0123abcd", PlantPrivate, true},
+                    TCacheItem{"LeftoverUnpacking", ".viewer-0123abcd-Ab12Cd", PlantPrivate, true},
+                    TCacheItem{"LeftoverMovedAside", ".stale-Ab12Cd", PlantPrivate, true},
+                    TCacheItem{"OpenToOthers", "viewer-0123abcd",
+                               [](const auto& root, const std::string& name) {
+                                   return PlantFolder(root / name, std::filesystem::perms::owner_all |
+                                                                       std::filesystem::perms::group_read |
+                                                                       std::filesystem::perms::group_exec);
+                               },
+                               false},
+                    TCacheItem{"AnotherOwner", "viewer-0123abcd",
+                               [](const auto& root, const std::string& name) {
+                                   const auto shown = PlantPrivate(root, name);
+                                   ::chown((root / name).c_str(), 65534, 65534);
+                                   return shown;
+                               },
+                               false, true},
+                    TCacheItem{"LinkToAFolder", "viewer-0123abcd",
+                               [](const auto& root, const std::string& name) {
+                                   const auto shown = PlantPrivate(root.parent_path(), "elsewhere");
+                                   std::filesystem::create_directory_symlink(root.parent_path() / "elsewhere",
+                                                                             root / name);
+                                   return shown;
+                               },
+                               false},
+                    TCacheItem{"PlainFile", "viewer-0123abcd",
+                               [](const auto& root, const std::string& name) {
+                                   std::ofstream(root / name) << "keep";
+                                   std::filesystem::permissions(root / name, std::filesystem::perms::owner_all,
+                                                                std::filesystem::perm_options::replace);
+                                   return root / name;
+                               },
+                               false},
+                    TCacheItem{"OtherName", "viewers", PlantPrivate, false}),
+    [](const testing::TestParamInfo<TCacheItem>& info) { return std::string(info.param.Case); });
 
 TEST(Launcher, RefusesACacheRootOfAnotherUser)
 {
