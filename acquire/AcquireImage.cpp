@@ -9,9 +9,9 @@
 #include <QWidget>
 
 #include "DibImage.h"
-#include "Graphics.h"
 #include "QuitRequestWatch.h"
 #include "ScopeExit.h"
+#include "pictures/Graphics.h"
 
 namespace {
 

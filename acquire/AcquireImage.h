@@ -16,11 +16,11 @@
 #include <memory>
 #include <string>
 
-#include "Component.h"
 #include "GlobalHandle.h"
-#include "Jpeg.h"
 #include "SourceManagerLibrary.h"
 #include "TwainTypes.h"
+#include "components/Component.h"
+#include "pictures/Jpeg.h"
 
 // Sender, the TWAIN state the failing step works in, its result code.
 using TTwainErrorEvent = std::function<void(TObject* Sender, int state, int error)>;

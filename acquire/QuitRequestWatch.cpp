@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-#include "Application.h"
+#include "application/Application.h"
 
 QuitRequestWatch::QuitRequestWatch() { QCoreApplication::instance()->installEventFilter(this); }
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "IniFiles.h"
+#include "files/IniFiles.h"
 
 namespace pictoalbum {
 

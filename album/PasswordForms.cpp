@@ -1,6 +1,6 @@
 #include "PasswordForms.h"
 
-#include "TextCodec.h"
+#include "files/TextCodec.h"
 
 namespace pictoalbum {
 

@@ -1,9 +1,9 @@
 #include "PicturePrint.h"
 
-#include "Dialogs.h"
-#include "Graphics.h"
 #include "PrintLayout.h"
-#include "Printers.h"
+#include "dialogs/Dialogs.h"
+#include "pictures/Graphics.h"
+#include "printing/Printers.h"
 
 namespace pictoalbum {
 

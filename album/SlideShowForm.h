@@ -9,15 +9,15 @@
 
 #include <optional>
 
-#include "Buttons.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "Image.h"
-#include "ScrollBox.h"
 #include "SlideShowGeometry.h"
 #include "SlideShowHost.h"
-#include "Timers.h"
-#include "TrackBar.h"
+#include "components/Timers.h"
+#include "controls/Buttons.h"
+#include "controls/ExtCtrls.h"
+#include "controls/Forms.h"
+#include "controls/Image.h"
+#include "controls/ScrollBox.h"
+#include "controls/TrackBar.h"
 
 namespace pictoalbum {
 

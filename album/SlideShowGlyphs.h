@@ -3,7 +3,7 @@
 // ground.
 #pragma once
 
-#include "Graphics.h"
+#include "pictures/Graphics.h"
 
 namespace pictoalbum {
 

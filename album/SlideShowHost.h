@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "Image.h"
+#include "controls/Image.h"
 
 namespace pictoalbum {
 

@@ -2,9 +2,9 @@
 // compiler's project) opens.
 #pragma once
 
-#include "Forms.h"
-#include "StdCtrls.h"
-#include "ExtCtrls.h"
+#include "controls/Forms.h"
+#include "controls/StdCtrls.h"
+#include "controls/ExtCtrls.h"
 
 namespace pictoalbum {
 

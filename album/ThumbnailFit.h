@@ -2,7 +2,7 @@
 // film strip: a picture inside a square frame, as a pure function.
 #pragma once
 
-#include "Geometry.h"
+#include "screen/Geometry.h"
 
 namespace pictoalbum {
 

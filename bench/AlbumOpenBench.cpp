@@ -36,14 +36,14 @@
 
 #include "AlbumFile.h"
 #include "AlbumPicture.h"
-#include "Application.h"
-#include "Dialogs.h"
-#include "Graphics.h"
-#include "Jpeg.h"
 #include "MadePhotograph.h"
 #include "MainForm.h"
 #include "Stream.h"
 #include "ZipWriter.h"
+#include "application/Application.h"
+#include "dialogs/Dialogs.h"
+#include "pictures/Graphics.h"
+#include "pictures/Jpeg.h"
 
 namespace {
 

@@ -25,12 +25,12 @@
 #include <QApplication>
 #include <QImage>
 
-#include "Application.h"
-#include "Forms.h"
-#include "Jpeg.h"
 #include "MainForm.h"
 #include "SettingsForm.h"
 #include "ZipReader.h"
+#include "application/Application.h"
+#include "controls/Forms.h"
+#include "pictures/Jpeg.h"
 
 namespace {
 

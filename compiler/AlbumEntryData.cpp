@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "HeldPicture.h"
-#include "Jpeg.h"
+#include "pictures/Jpeg.h"
 
 namespace pictomake {
 

@@ -10,8 +10,8 @@
 #include <span>
 #include <vector>
 
-#include "Graphics.h"
 #include "ZipReader.h"
+#include "pictures/Graphics.h"
 
 namespace pictomake {
 

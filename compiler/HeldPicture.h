@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "Graphics.h"
 #include "ZipReader.h"
+#include "pictures/Graphics.h"
 
 namespace pictomake {
 

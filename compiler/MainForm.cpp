@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "Application.h"
 #include "Format.h"
 #include "SettingsForm.h"
 #include "SplashForm.h"
 #include "XdgFileTypes.h"
+#include "application/Application.h"
 
 namespace pictomake {
 

@@ -13,21 +13,21 @@
 #include <vector>
 
 #include "AcquireImage.h"
-#include "Buttons.h"
-#include "Dialogs.h"
-#include "ExtCtrls.h"
 #include "FileTypeRegistration.h"
-#include "Forms.h"
-#include "Image.h"
 #include "KeyWordScrambling.h"
-#include "Menus.h"
 #include "PictureRotation.h"
 #include "ProjectFile.h"
 #include "QtZipUI.h"
-#include "ScrollBox.h"
 #include "SlideShowHost.h"
-#include "StdCtrls.h"
 #include "ZipWriter.h"
+#include "controls/Buttons.h"
+#include "controls/ExtCtrls.h"
+#include "controls/Forms.h"
+#include "controls/Image.h"
+#include "controls/Menus.h"
+#include "controls/ScrollBox.h"
+#include "controls/StdCtrls.h"
+#include "dialogs/Dialogs.h"
 
 namespace pictomake {
 

@@ -6,15 +6,15 @@
 
 #include "AlbumEntryData.h"
 #include "AlbumFile.h"
-#include "Dialogs.h"
 #include "Format.h"
 #include "HeldPicture.h"
 #include "MainForm.h"
 #include "NotFoundException.h"
 #include "ScopeExit.h"
-#include "Screen.h"
 #include "SettingsForm.h"
 #include "Shell.h"
+#include "dialogs/Dialogs.h"
+#include "screen/Screen.h"
 
 namespace pictomake {
 

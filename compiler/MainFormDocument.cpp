@@ -6,12 +6,12 @@
 
 #include <QStandardPaths>
 
-#include "Dialogs.h"
 #include "Format.h"
 #include "MainForm.h"
 #include "ScopeExit.h"
-#include "Screen.h"
 #include "Shell.h"
+#include "dialogs/Dialogs.h"
+#include "screen/Screen.h"
 
 namespace pictomake {
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "Format.h"
-#include "IniFiles.h"
+#include "files/IniFiles.h"
 #include "PictureGrid.h"
 #include "MainForm.h"
 #include "ThumbnailFit.h"

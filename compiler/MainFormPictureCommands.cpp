@@ -4,16 +4,16 @@
 #include <filesystem>
 #include <memory>
 
-#include "Application.h"
-#include "Clipbrd.h"
 #include "Format.h"
 #include "HeldPicture.h"
-#include "Jpeg.h"
 #include "MainForm.h"
 #include "PictureRotation.h"
 #include "ScannerFailure.h"
 #include "ScopeExit.h"
-#include "Screen.h"
+#include "application/Application.h"
+#include "pictures/Clipbrd.h"
+#include "pictures/Jpeg.h"
+#include "screen/Screen.h"
 
 namespace pictomake {
 

@@ -5,16 +5,16 @@
 #include <optional>
 #include <system_error>
 
-#include "Dialogs.h"
 #include "Format.h"
 #include "HeldPicture.h"
-#include "Jpeg.h"
 #include "MainForm.h"
 #include "PasswordForms.h"
 #include "ScopeExit.h"
 #include "SettingsForm.h"
 #include "Stream.h"
-#include "TextCodec.h"
+#include "dialogs/Dialogs.h"
+#include "files/TextCodec.h"
+#include "pictures/Jpeg.h"
 
 namespace pictomake {
 

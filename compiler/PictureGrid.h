@@ -4,8 +4,8 @@
 // the window's own resolution. The main window builds its units from these.
 #pragma once
 
-#include "Colors.h"
-#include "Geometry.h"
+#include "screen/Colors.h"
+#include "screen/Geometry.h"
 
 namespace pictomake {
 

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "Jpeg.h"
+#include "pictures/Jpeg.h"
 
 namespace pictomake {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "Graphics.h"
+#include "pictures/Graphics.h"
 
 namespace pictomake {
 

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "CarriedValue.h"
-#include "IniFiles.h"
 #include "KeyWordScrambling.h"
+#include "files/IniFiles.h"
 
 namespace pictomake {
 

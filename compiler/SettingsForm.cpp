@@ -1,6 +1,6 @@
 #include "SettingsForm.h"
 
-#include "Geometry.h"
+#include "screen/Geometry.h"
 
 namespace pictomake {
 

@@ -8,10 +8,10 @@
 
 #include <functional>
 
-#include "Buttons.h"
-#include "Forms.h"
 #include "ProjectFile.h"
-#include "StdCtrls.h"
+#include "controls/Buttons.h"
+#include "controls/Forms.h"
+#include "controls/StdCtrls.h"
 
 namespace pictomake {
 

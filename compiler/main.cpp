@@ -1,10 +1,10 @@
 // Pictomake: the album compiler.
-#include "Application.h"
 #include "MainForm.h"
 #include "SettingsForm.h"
 #include "SlideShowForm.h"
 #include "SplashForm.h"
-#include "TerminationSignals.h"
+#include "application/Application.h"
+#include "dispatch/TerminationSignals.h"
 
 int main(int argc, char** argv)
 {

@@ -9,8 +9,8 @@
 #include <QGuiApplication>
 #include <QPainter>
 
-#include "Graphics.h"
-#include "Jpeg.h"
+#include "pictures/Graphics.h"
+#include "pictures/Jpeg.h"
 
 namespace {
 

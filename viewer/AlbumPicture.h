@@ -16,8 +16,8 @@
 #include <QImage>
 #include <QSize>
 
-#include "Graphics.h"
-#include "Jpeg.h"
+#include "pictures/Graphics.h"
+#include "pictures/Jpeg.h"
 
 namespace pictoview {
 

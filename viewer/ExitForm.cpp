@@ -1,9 +1,9 @@
 #include "ExitForm.h"
 
-#include "Geometry.h"
-#include "Screen.h"
 #include "Shell.h"
 #include "ViewerGlyphs.h"
+#include "screen/Geometry.h"
+#include "screen/Screen.h"
 
 namespace pictoview {
 

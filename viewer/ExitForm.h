@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "Image.h"
-#include "StdCtrls.h"
+#include "controls/ExtCtrls.h"
+#include "controls/Forms.h"
+#include "controls/Image.h"
+#include "controls/StdCtrls.h"
 
 namespace pictoview {
 

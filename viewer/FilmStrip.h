@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Geometry.h"
+#include "screen/Geometry.h"
 
 namespace pictoview {
 

@@ -1,9 +1,9 @@
 #include "MainForm.h"
 
-#include "Application.h"
 #include "ExitForm.h"
 #include "Format.h"
 #include "ViewerGlyphs.h"
+#include "application/Application.h"
 
 namespace pictoview {
 

@@ -23,22 +23,22 @@
 #include <string>
 #include <vector>
 
-#include "Buttons.h"
-#include "Dialogs.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "Image.h"
-#include "IniFiles.h"
-#include "Jpeg.h"
 #include "KeyWordScrambling.h"
-#include "Menus.h"
 #include "PrivateFolder.h"
 #include "QtZipUI.h"
-#include "ScrollBox.h"
 #include "SlideShowHost.h"
-#include "StdCtrls.h"
 #include "Stream.h"
 #include "ZipReader.h"
+#include "controls/Buttons.h"
+#include "controls/ExtCtrls.h"
+#include "controls/Forms.h"
+#include "controls/Image.h"
+#include "controls/Menus.h"
+#include "controls/ScrollBox.h"
+#include "controls/StdCtrls.h"
+#include "dialogs/Dialogs.h"
+#include "files/IniFiles.h"
+#include "pictures/Jpeg.h"
 
 namespace pictoview {
 

@@ -5,19 +5,19 @@
 #include <system_error>
 
 #include "AlbumPicture.h"
-#include "Application.h"
 #include "CarriedValue.h"
-#include "Dialogs.h"
 #include "ExitForm.h"
 #include "FilmStrip.h"
 #include "Format.h"
-#include "Jpeg.h"
 #include "MainForm.h"
 #include "PasswordForms.h"
 #include "ScopeExit.h"
 #include "SlideShowForm.h"
 #include "SplashForm.h"
-#include "TextCodec.h"
+#include "application/Application.h"
+#include "dialogs/Dialogs.h"
+#include "files/TextCodec.h"
+#include "pictures/Jpeg.h"
 
 namespace pictoview {
 

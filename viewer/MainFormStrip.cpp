@@ -7,14 +7,14 @@
 
 #include "AlbumPicture.h"
 #include "CarriedValue.h"
-#include "Clipbrd.h"
 #include "Format.h"
-#include "Jpeg.h"
 #include "MainForm.h"
 #include "PicturePrint.h"
 #include "ScopeExit.h"
 #include "SlideShowForm.h"
 #include "ThumbnailFit.h"
+#include "pictures/Clipbrd.h"
+#include "pictures/Jpeg.h"
 
 namespace pictoview {
 

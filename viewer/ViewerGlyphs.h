@@ -2,7 +2,7 @@
 // needs no image files: 16 x 16, dark strokes on a transparent ground.
 #pragma once
 
-#include "Graphics.h"
+#include "pictures/Graphics.h"
 
 namespace pictoview {
 

@@ -1,10 +1,10 @@
 // Pictoview: the album viewer.
-#include "Application.h"
 #include "ExitForm.h"
 #include "MainForm.h"
 #include "SlideShowForm.h"
 #include "SplashForm.h"
-#include "TerminationSignals.h"
+#include "application/Application.h"
+#include "dispatch/TerminationSignals.h"
 
 int main(int argc, char** argv)
 {

@@ -12,7 +12,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-#include "FileReplace.h"
+#include "files/FileReplace.h"
 
 namespace {
 

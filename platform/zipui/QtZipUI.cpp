@@ -1,8 +1,8 @@
 #include "QtZipUI.h"
 
-#include "Application.h"
-#include "Dialogs.h"
-#include "Screen.h"
+#include "application/Application.h"
+#include "dialogs/Dialogs.h"
+#include "screen/Screen.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "Screen.h"
 #include "ZipUI.h"
+#include "screen/Screen.h"
 
 class TQtZipUI : public TZipUI {
 public:

@@ -4,8 +4,8 @@
 
 #include "AlbumFile.h"
 #include "CarriedValue.h"
-#include "IniFiles.h"
 #include "TempDir.h"
+#include "files/IniFiles.h"
 
 namespace pictoalbum {
 

@@ -6,13 +6,13 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include "Dialogs.h"
 #include "GuiTestApp.h"
 #include "PixelChecks.h"
 #include "RecordingPrinter.h"
 #include "RunCommand.h"
 #include "ScriptedDialogs.h"
 #include "TempDir.h"
+#include "dialogs/Dialogs.h"
 
 namespace pictoalbum {
 

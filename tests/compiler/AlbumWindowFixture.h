@@ -13,12 +13,12 @@
 
 #include "Format.h"
 #include "GuiTestApp.h"
-#include "Jpeg.h"
 #include "MainForm.h"
 #include "PeerArchives.h"
 #include "RunCommand.h"
 #include "SettingsDialogScope.h"
 #include "TempDir.h"
+#include "pictures/Jpeg.h"
 
 namespace pictomake {
 

@@ -11,13 +11,13 @@
 #include <QMenu>
 #include <QTest>
 
-#include "Clipbrd.h"
 #include "GridForm.h"
 #include "HeldPicture.h"
-#include "Jpeg.h"
 #include "PictureRotation.h"
-#include "Screen.h"
 #include "TempDir.h"
+#include "pictures/Clipbrd.h"
+#include "pictures/Jpeg.h"
+#include "screen/Screen.h"
 
 namespace pictomake {
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Jpeg.h"
+#include "pictures/Jpeg.h"
 
 namespace pictomake {
 

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "FileSizeLimit.h"
-#include "IniFiles.h"
 #include "KeyWordScrambling.h"
 #include "TempDir.h"
+#include "files/IniFiles.h"
 
 namespace pictomake {
 

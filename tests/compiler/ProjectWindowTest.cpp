@@ -11,7 +11,7 @@
 #include "Format.h"
 #include "GuiTestApp.h"
 #include "HeldPicture.h"
-#include "Jpeg.h"
+#include "pictures/Jpeg.h"
 #include "CarriedValue.h"
 #include "KeyWordScrambling.h"
 #include "MainForm.h"

@@ -1,13 +1,13 @@
-#include "Buttons.h"
+#include "controls/Buttons.h"
 
 #include <functional>
 
 #include <gtest/gtest.h>
 #include <QImage>
 
-#include "Forms.h"
 #include "GuiTestApp.h"
 #include "PixelChecks.h"
+#include "controls/Forms.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The clipboard on Qt's offscreen platform, which keeps it within the process.
-#include "Clipbrd.h"
+#include "pictures/Clipbrd.h"
 
 #include <gtest/gtest.h>
 
 #include "GuiTestApp.h"
-#include "Jpeg.h"
+#include "pictures/Jpeg.h"
 
 TEST(Clipboard, CarriesAPictureBothWays)
 {

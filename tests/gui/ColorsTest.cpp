@@ -1,4 +1,4 @@
-#include "Colors.h"
+#include "screen/Colors.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>

@@ -1,13 +1,13 @@
-#include "Component.h"
+#include "components/Component.h"
 
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "controls/ExtCtrls.h"
+#include "controls/Forms.h"
+#include "controls/StdCtrls.h"
 #include "GuiTestApp.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "Controls.h"
+#include "controls/Controls.h"
 
 #include <stdexcept>
 #include <string>
@@ -9,11 +9,11 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "ExtCtrls.h"
-#include "Forms.h"
+#include "controls/ExtCtrls.h"
+#include "controls/Forms.h"
 #include "ScriptedDialogs.h"
-#include "ScrollBox.h"
-#include "StdCtrls.h"
+#include "controls/ScrollBox.h"
+#include "controls/StdCtrls.h"
 #include "GuiTestApp.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // screen's pixels per inch once it is built: lengths, alignments, fonts,
 // labels that size themselves; and the layer's own message and input boxes
 // drawn at the screen's pixels per inch.
-#include "Forms.h"
+#include "controls/Forms.h"
 
 #include <functional>
 
@@ -11,12 +11,12 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "Buttons.h"
-#include "ExtCtrls.h"
 #include "GuiTestApp.h"
-#include "QtDialogs.h"
 #include "ScreenResolution.h"
-#include "StdCtrls.h"
+#include "controls/Buttons.h"
+#include "controls/ExtCtrls.h"
+#include "controls/StdCtrls.h"
+#include "dialogs/QtDialogs.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Dialogs.h"
+#include "dialogs/Dialogs.h"
 
 #include <fstream>
 #include <functional>
@@ -12,7 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "QtDialogs.h"
+#include "dialogs/QtDialogs.h"
 #include "ScriptedDialogs.h"
 #include "GuiTestApp.h"
 #include "TempDir.h"

@@ -1,13 +1,13 @@
 // Dragging one control onto another with real mouse events: the events go
 // to the pressed widget, as Qt's implicit grab sends them.
-#include "Controls.h"
+#include "controls/Controls.h"
 
 #include <gtest/gtest.h>
 #include <QTest>
 
-#include "ExtCtrls.h"
-#include "Forms.h"
 #include "GuiTestApp.h"
+#include "controls/ExtCtrls.h"
+#include "controls/Forms.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Forms.h"
+#include "controls/Forms.h"
 
 #include <string>
 #include <vector>
@@ -9,8 +9,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "Buttons.h"
-#include "Menus.h"
+#include "controls/Buttons.h"
+#include "controls/Menus.h"
 #include "ScriptedDialogs.h"
 #include "GuiTestApp.h"
 

@@ -1,4 +1,4 @@
-#include "Geometry.h"
+#include "screen/Geometry.h"
 
 #include <gtest/gtest.h>
 

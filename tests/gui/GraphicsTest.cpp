@@ -1,4 +1,4 @@
-#include "Graphics.h"
+#include "pictures/Graphics.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <QImageWriter>
 #include <QPainter>
 
-#include "Jpeg.h"
-#include "JpegCodec.h"
 #include "TempDir.h"
+#include "pictures/Jpeg.h"
+#include "pictures/JpegCodec.h"
 
 namespace {
 

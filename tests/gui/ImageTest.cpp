@@ -1,10 +1,10 @@
-#include "Image.h"
+#include "controls/Image.h"
 
 #include <gtest/gtest.h>
 #include <QImage>
 
-#include "Forms.h"
 #include "GuiTestApp.h"
+#include "controls/Forms.h"
 
 namespace {
 

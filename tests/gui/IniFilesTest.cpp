@@ -1,11 +1,11 @@
-#include "IniFiles.h"
+#include "files/IniFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "TempDir.h"
-#include "TextCodec.h"
+#include "files/TextCodec.h"
 
 namespace {
 

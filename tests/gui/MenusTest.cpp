@@ -1,11 +1,11 @@
-#include "Menus.h"
+#include "controls/Menus.h"
 
 #include <gtest/gtest.h>
 #include <QTest>
 
-#include "ExtCtrls.h"
-#include "Forms.h"
 #include "GuiTestApp.h"
+#include "controls/ExtCtrls.h"
+#include "controls/Forms.h"
 
 TEST(Menus, APopupCommandRunsAfterTheMouseHandlerReturned)
 {

@@ -1,6 +1,6 @@
 // Metafiles made with libuemf's writer, loaded and drawn by our player; and
 // the same files damaged in every way a byte can damage them.
-#include "Graphics.h"
+#include "pictures/Graphics.h"
 
 #include <gtest/gtest.h>
 

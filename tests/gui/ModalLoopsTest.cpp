@@ -2,7 +2,7 @@
 // is up, before the application's loop runs and inside it, and the program
 // leaves. Ending is for good, so each case runs in a child process of its
 // own.
-#include "ModalLoops.h"
+#include "dispatch/ModalLoops.h"
 
 #include <unistd.h>
 
@@ -18,10 +18,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "Dialogs.h"
-#include "Forms.h"
 #include "GuiTestApp.h"
-#include "TerminationSignals.h"
+#include "controls/Forms.h"
+#include "dialogs/Dialogs.h"
+#include "dispatch/TerminationSignals.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Printers.h"
+#include "printing/Printers.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "Timers.h"
+#include "components/Timers.h"
 
 #include <gtest/gtest.h>
 #include <QTest>

@@ -1,9 +1,9 @@
-#include "TrackBar.h"
+#include "controls/TrackBar.h"
 
 #include <gtest/gtest.h>
 #include <QTest>
 
-#include "Forms.h"
+#include "controls/Forms.h"
 #include "ScriptedDialogs.h"
 #include "GuiTestApp.h"
 

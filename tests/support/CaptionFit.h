@@ -14,8 +14,8 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
-#include "Buttons.h"
-#include "StdCtrls.h"
+#include "controls/Buttons.h"
+#include "controls/StdCtrls.h"
 
 namespace caption_fit {
 

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <QtGlobal>
 
-#include "Application.h"
+#include "application/Application.h"
 
 inline std::unique_ptr<TApplication>& TestApplicationSlot()
 {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Printers.h"
+#include "printing/Printers.h"
 
 class RecordingPrinterCanvas : public TPrinterCanvas {
 public:

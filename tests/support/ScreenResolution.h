@@ -2,7 +2,7 @@
 // take it; 96 comes back at the end.
 #pragma once
 
-#include "Screen.h"
+#include "screen/Screen.h"
 
 class ScreenResolution {
 public:

@@ -18,8 +18,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Dialogs.h"
-#include "Forms.h"
+#include "controls/Forms.h"
+#include "dialogs/Dialogs.h"
 
 class ScriptedDialogs : public TDialogs {
 public:

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "Format.h"
-#include "Graphics.h"
-#include "Jpeg.h"
 #include "KeyWordScrambling.h"
 #include "Stream.h"
 #include "ZipWriter.h"
+#include "pictures/Graphics.h"
+#include "pictures/Jpeg.h"
 
 namespace pictoview {
 

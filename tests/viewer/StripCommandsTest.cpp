@@ -8,13 +8,13 @@
 #include <gtest/gtest.h>
 
 #include "AlbumFixture.h"
-#include "Clipbrd.h"
 #include "GuiTestApp.h"
 #include "MainForm.h"
 #include "RecordingPrinter.h"
 #include "ScriptedDialogs.h"
 #include "SlideShowForm.h"
 #include "TempDir.h"
+#include "pictures/Clipbrd.h"
 
 namespace pictoview {
 

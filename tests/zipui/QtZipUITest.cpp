@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "GuiTestApp.h"
-#include "Screen.h"
 #include "ScriptedDialogs.h"
+#include "screen/Screen.h"
 
 TEST(QtZipUI, TheEnginesDialogsGoThroughTheDialogInterface)
 {
