@@ -73,10 +73,17 @@ std::string CarriedValueLines(const std::string& ident, const std::string& value
 std::string ReadCarriedValue(const TIniFile& ini, const std::string& section, const std::string& ident,
                              const std::string& defaultValue)
 {
-    if (ini.ValueExists(section, CompanionKey(ident)))
-        if (auto bytes = BytesOfHex(ini.ReadWholeString(section, CompanionKey(ident), "")))
-            return *bytes;
-    return ini.ReadString(section, ident, defaultValue);
+    const std::string plain = ini.ReadString(section, ident, defaultValue);
+    if (!ini.ValueExists(section, CompanionKey(ident)))
+        return plain;
+    const std::optional<std::string> bytes = BytesOfHex(ini.ReadWholeString(section, CompanionKey(ident), ""));
+    // A program that knows no companion (the Windows programs, older
+    // versions) may have written the plain key since and left the companion
+    // behind: then the plain key is the newer value.
+    // (The scrambled password goes in quotes, which keep its blanks.)
+    if (!bytes || (IniValueAsRead(LineOf(*bytes)) != plain && IniValueAsRead("\"" + *bytes + "\"") != plain))
+        return plain;
+    return *bytes;
 }
 
 } // namespace pictoalbum

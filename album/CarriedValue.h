@@ -33,7 +33,8 @@ void WriteCarriedValue(TIniFile& ini, const std::string& section, const std::str
 std::string CarriedValueLines(const std::string& ident, const std::string& value);
 
 // The companion key's bytes when it holds well-formed hexadecimal, read
-// whole however long, else the key's own value (defaultValue when missing).
+// whole however long, and the key's own value is still what they put there;
+// else the key's own value (defaultValue when missing).
 std::string ReadCarriedValue(const TIniFile& ini, const std::string& section, const std::string& ident,
                              const std::string& defaultValue);
 

@@ -112,6 +112,29 @@ TEST(ProjectFileTest, SourcesAndTitlesOfAnyBytesComeBackWhole)
     }
 }
 
+// The Windows compiler and our older versions rewrite a plain key in place
+// and leave a companion they do not know: their newer value wins.
+TEST(ProjectFileTest, APlainKeyRewrittenByAProgramThatKnowsNoCompanionWins)
+{
+    TempDir dir;
+    const TProjectFile project(dir.File("trip.pxp"));
+    const std::string oddSource = "/photos/trailing blank ";
+    const TAlbumSettings settings{"secret", true, "\"Quoted Title\"", false};
+    project.Save({{oddSource, "caption", false}}, settings);
+    {
+        TIniFile other(dir.File("trip.pxp"));
+        other.WriteString("Settings", "Title", "Holiday");
+        other.WriteString("Image1", "Picture", "/photos/other.jpg");
+    }
+    EXPECT_EQ(project.Settings().Title, "Holiday");
+    EXPECT_EQ(project.Pictures().at(0).Source, "/photos/other.jpg");
+
+    // Left alone, the companions still give the whole values.
+    project.Save({{oddSource, "caption", false}}, settings);
+    EXPECT_EQ(project.Settings().Title, "\"Quoted Title\"");
+    EXPECT_EQ(project.Pictures().at(0).Source, oddSource);
+}
+
 TEST(ProjectFileTest, APasswordThatScramblesToAZeroByteSurvives)
 {
     // The fixed key word's high byte is '5', so a password starting with it

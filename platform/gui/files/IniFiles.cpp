@@ -91,8 +91,10 @@ std::vector<std::string> SplitLines(const std::string& text)
 
 bool SurvivesIniValue(const std::string& value)
 {
-    return OneLine(value) == value && ValueOf("=" + value) == value;
+    return OneLine(value) == value && IniValueAsRead(value) == value;
 }
+
+std::string IniValueAsRead(const std::string& value) { return ValueOf("=" + OneLine(value)); }
 
 TIniFile::TIniFile(const std::string& fileName) : TIniFile(fileName, true) {}
 

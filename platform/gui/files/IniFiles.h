@@ -27,6 +27,10 @@ inline constexpr std::size_t MaxIniValueLength = 2047;
 // byte or line break, no blank at either end, no enclosing pair of quotes,
 // and within the length a read hands out.
 bool SurvivesIniValue(const std::string& value);
+// What a read gives back for a key written with value, a line's worth of
+// text: blanks at its ends and an enclosing pair of quotes dropped, cut to
+// the length a read hands out.
+std::string IniValueAsRead(const std::string& value);
 
 class TIniFile {
 public:
