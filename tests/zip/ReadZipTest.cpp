@@ -311,6 +311,34 @@ TEST_F(ReadZip, AWrongCentralOffsetIsFoundOutByTheLocalHeaders)
         {"offset and local offsets wrong", WithEndField(WithLocalOffsetsMoved(*original_, 7), 16, centralOffset / 2),
          true, 0},
     };
+    // With one local header damaged as well, the reading the others bear out
+    // still holds: only that entry is lost.
+    const Case damagedCases[] = {
+        {"offset wrong, a local header damaged", WithEndField(*original_, 16, centralOffset / 2), false, 0},
+        {"behind a program, a local header damaged", program + *original_, false, program.size()},
+    };
+    for (const Case& c : damagedCases) {
+        SCOPED_TRACE(c.Label);
+        std::string bytes = c.Bytes;
+        const std::size_t second = bytes.find("PK\3\4", c.FirstOffset + 4);
+        ASSERT_NE(second, std::string::npos);
+        bytes.replace(second, 4, "XXXX");
+        TZipReader reader;
+        reader.SetZipName(Write("wrong-offset-damaged.zip", bytes));
+        reader.ReadZip();
+        EXPECT_FALSE(reader.Rebuilt());
+        ASSERT_EQ(ListingOf(reader), Listing("original.zip"));
+        int files = 0;
+        int extracted = 0;
+        for (int i = 0; i < reader.GetCount(); ++i) {
+            if (reader.GetEntry(i).Filename().empty())
+                continue;
+            TMemoryStream data;
+            ++files;
+            extracted += reader.UnZipToStreamByIndex(&data, i);
+        }
+        EXPECT_EQ(extracted, files - 1);
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Label);
         TZipReader reader;

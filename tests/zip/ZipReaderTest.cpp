@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <fstream>
+#include <filesystem>
+#include <chrono>
 #include <string>
 
 #include "ArchiveBuilder.h"
+#include "Stream.h"
 #include "TempDir.h"
 #include "ZipExceptions.h"
 #include "ZipUI.h"
@@ -366,6 +370,39 @@ TEST_F(ZipReaderWithArchive, TheStreamStaysOpenOnlyWhenAsked)
     reader_.KeepZipOpen = false;
     reader_.CloseZip();
     EXPECT_THROW(reader_.OpenZip(), EFOpenError);
+}
+
+} // namespace
+
+namespace {
+
+// A held-open archive rewritten in place (same size, other names and data) is
+// read afresh, not from what the stream buffered before.
+TEST(ZipReader, AHeldArchiveRewrittenInPlaceIsReadAfresh)
+{
+    TempDir dir;
+    const std::string before = BuildStoredArchive({{"one.txt", "first content"}, {"two.txt", "xx"}});
+    const std::string after = BuildStoredArchive({{"ONE.txt", "other content"}, {"TWO.txt", "yy"}});
+    ASSERT_EQ(before.size(), after.size());
+    const std::string archive = dir.Write("in.zip", before);
+    TZipReader reader;
+    reader.DoProcessMessages = false;
+    reader.SetZipName(archive);
+    reader.KeepZipOpen = true;
+    reader.ReadZip();
+    ASSERT_EQ(reader.GetEntry(0).FullName(), "one.txt");
+    {
+        std::fstream file(archive, std::ios::in | std::ios::out | std::ios::binary);
+        file.write(after.data(), static_cast<std::streamsize>(after.size()));
+    }
+    // Its modification time a second on, whatever the file system's grain.
+    const auto written = std::filesystem::last_write_time(archive);
+    std::filesystem::last_write_time(archive, written + std::chrono::seconds(1));
+
+    TMemoryStream out;
+    EXPECT_EQ(reader.UnZipToStreamByIndex(&out, 0), 1);
+    EXPECT_EQ(reader.GetEntry(0).FullName(), "ONE.txt");
+    EXPECT_EQ(out.Text(), "other content");
 }
 
 } // namespace

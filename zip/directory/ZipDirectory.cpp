@@ -73,14 +73,16 @@ bool CentralHeaderAt(TStream& stream, std::uint64_t position)
 }
 
 // Whether every entry's local header lies less bytes before its offset.
-bool LocalHeadersLieBefore(TStream& stream, const TSortedZip& entries, std::uint64_t less)
+// How many entries have their local header `less` bytes before the offset
+// their central header gives.
+int LocalHeadersLyingBefore(TStream& stream, const TSortedZip& entries, std::uint64_t less)
 {
+    int count = 0;
     for (int i = 0; i < entries.Count(); ++i) {
         const std::uint64_t offset = entries.Entry(i)->LocalHeaderOffset;
-        if (offset < less || !SignatureAt(stream, offset - less, LocalSignature()))
-            return false;
+        count += offset >= less && SignatureAt(stream, offset - less, LocalSignature());
     }
-    return true;
+    return count;
 }
 
 } // namespace
@@ -122,9 +124,16 @@ void TZipReader::OpenZip()
     if (!archiveStream_)
         archiveStream_ = std::make_unique<TLFNFileStream>(zipName_, fmOpenRead | fmShareDenyWrite,
                                                           FlushFilesOnClose, StreamBufferSize);
-    const std::optional<TFileStamp> stamp = FileStampOf(GetFileStreamHandle(*archiveStream_));
+    std::optional<TFileStamp> stamp = FileStampOf(GetFileStreamHandle(*archiveStream_));
     if (entryList_ && stamp && stamp == directoryStamp_)
         return;
+    if (entryList_) {
+        // Changed in place while held open: what the stream buffered is of
+        // the old bytes.
+        archiveStream_ = std::make_unique<TLFNFileStream>(zipName_, fmOpenRead | fmShareDenyWrite,
+                                                          FlushFilesOnClose, StreamBufferSize);
+        stamp = FileStampOf(GetFileStreamHandle(*archiveStream_));
+    }
     ReadCentralDirectory(*archiveStream_);
     // The read may have moved to another volume of a set: the open one counts.
     directoryStamp_ = archiveStream_ ? FileStampOf(GetFileStreamHandle(*archiveStream_)) : stamp;
@@ -314,24 +323,26 @@ std::uint64_t TZipReader::ArchiveBaseOf(TStream& stream) const
 // says: either a program in front of the archive makes the difference (each
 // local header lies that much further on than its central header says), or
 // the record's offset alone is wrong (each lies where its central header
-// says). The local headers tell which; when they bear out neither, the
+// says). The local headers tell which; when none bears out either, the
 // directory is rebuilt from them.
 void TZipReader::CheckArchiveBase(TStream& archive, TStream& stream)
 {
+    // The reading most local headers bear out wins: an entry whose own local
+    // header is damaged then fails alone when it is extracted.
     const std::int64_t position = stream.Position();
-    if (LocalHeadersLieBefore(archive, *entryList_, 0)) {
-        stream.Seek(position, soFromBeginning);
+    const int shifted = LocalHeadersLyingBefore(archive, *entryList_, 0);
+    const int asStated = LocalHeadersLyingBefore(archive, *entryList_, archiveBase_);
+    if (entryList_->Count() > 0 && shifted == 0 && asStated == 0) {
+        RecoverByScan(stream);
+        ReadCentralHeaders(stream);
         return;
     }
-    if (LocalHeadersLieBefore(archive, *entryList_, archiveBase_)) {
+    if (asStated > shifted) {
         for (int i = 0; i < entryList_->Count(); ++i)
             entryList_->Entry(i)->LocalHeaderOffset -= archiveBase_;
         archiveBase_ = 0;
-        stream.Seek(position, soFromBeginning);
-        return;
     }
-    RecoverByScan(stream);
-    ReadCentralHeaders(stream);
+    stream.Seek(position, soFromBeginning);
 }
 
 std::uint64_t TZipReader::CentralDirectoryBeforeEndRecord() const
