@@ -55,6 +55,14 @@ const std::vector<TLeftOutCase> LeftOutCases = {
          std::filesystem::remove(dir.File("f.txt"));
      },
      "-p wrong", "not extracted: f.txt (wrong password)\n"},
+    {"the right password, the archive ending inside the entry",
+     [](const TempDir& dir) {
+         dir.Write("f.txt", "secret text");
+         RunChecked("cd " + ShellQuote(dir.Folder()) + " && " + Driver() + " create in.zip -l 0 -p right f.txt");
+         std::filesystem::remove(dir.File("f.txt"));
+         WriteArchive(dir, Patched(ReadFileBytes(dir.File("in.zip")), CompressedSizeField, 1000000));
+     },
+     "-p right", "not extracted: f.txt (Premature end of file reached)\n"},
     {"bad CRC",
      [](const TempDir& dir) {
          WriteArchive(dir, Patched(BuildStoredArchive({{"f.txt", "abcdef"}, {"ok.txt", "ok"}}), CrcField, 1));

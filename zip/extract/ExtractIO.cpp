@@ -19,8 +19,10 @@ std::size_t TArchiveSource::ReadCompressed(std::uint8_t* buffer, std::size_t cou
         poll_();
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left_, std::min(count, UnzipBlockSize)));
     const std::int64_t got = archive_.Read(buffer, static_cast<std::int64_t>(want));
-    if (got != static_cast<std::int64_t>(want))
+    if (got != static_cast<std::int64_t>(want)) {
+        cutShort_ = true;
         throw EFatalUnzipError(LoadStr(IDS_PREMATUREEOF));
+    }
     left_ -= want;
     if (decrypt_)
         decrypt_(buffer, want);

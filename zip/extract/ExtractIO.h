@@ -22,10 +22,14 @@ public:
 
     TArchiveSource(TStream& archive, std::uint64_t compressedSize, TPoll poll, TDecrypt decrypt);
     std::size_t ReadCompressed(std::uint8_t* buffer, std::size_t count) override;
+    // The archive ended before the entry's stored bytes did: it is damaged,
+    // whatever the password.
+    bool CutShort() const { return cutShort_; }
 
 private:
     TStream& archive_;
     std::uint64_t left_;
+    bool cutShort_ = false;
     TPoll poll_;
     TDecrypt decrypt_;
 };

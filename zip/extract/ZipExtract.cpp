@@ -43,6 +43,8 @@ struct TZipReader::TExtractRun {
     // on the volume where the header ended.
     int afterHeaderDisk = 0;
     std::int64_t afterHeader = 0;
+    // The archive ended inside the current entry's data.
+    bool dataCutShort = false;
     TZipCrypt cipher;
     TEntryDecompressor decompressor;
     // The destination's folders, opened at the first file.
@@ -506,6 +508,7 @@ TZipReader::TEntryOutcome TZipReader::UnZipToTarget(TExtractRun& run, int index,
 bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& crc)
 {
     const TZipHeaderInfo& entry = *currentEntry_;
+    run.dataCutShort = false;
     TArchiveSource::TDecrypt decrypt;
     if (entry.Encrypted()) {
         if (OnDecrypt)
@@ -544,6 +547,7 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
     } catch (const EFatalUnzipError& error) {
         // Data that end early spoil only their own entry.
         entryFailure_ = error.what();
+        run.dataCutShort = source.CutShort();
     }
     crc = sink.CRC();
     return complete;
@@ -572,7 +576,8 @@ TZipReader::TEntryOutcome TZipReader::EntryDone(TExtractRun& run, int index, con
 TZipReader::TEntryOutcome TZipReader::EntryFailed(TExtractRun& run, int index, std::uint32_t crc)
 {
     const TZipHeaderInfo& entry = *currentEntry_;
-    if (!entry.Encrypted()) {
+    // Another password cannot mend an archive that ends inside the entry.
+    if (!entry.Encrypted() || run.dataCutShort) {
         if (OnBadCRC)
             OnBadCRC(*this, crc, entry.CRC32, index);
         return TEntryOutcome::Done;
