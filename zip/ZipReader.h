@@ -202,8 +202,10 @@ public:
 
     // ---- Extraction (extract/ZipExtract.cpp) -------------------------------
     //
-    // Entries are chosen by DoAll, FilesList (wildcards, ignoring case, over
-    // folder + name) or, in the selected-only calls, by their Selected flags.
+    // Entries are chosen by DoAll, FilesList (ignoring case, over folder +
+    // name: a line that names an entry is that entry, whatever characters it
+    // holds; one that names none is a wildcard pattern) or, in the
+    // selected-only calls, by their Selected flags.
     // A file that nothing stands in the way of is written under its name; an
     // existing one is replaced only by a complete file of the size and CRC
     // stored. Folders below DestDir are entered without following symbolic
@@ -258,7 +260,9 @@ private:
 
     // The steps of an extraction run.
     void ChooseEntries(TExtractRun& run);
-    bool EntryChosen(TZipHeaderInfo& entry);
+    struct TListedNames;
+    TListedNames ListedNames() const;
+    bool EntryChosen(TZipHeaderInfo& entry, const TListedNames& listed);
     TEntryOutcome UnZipOneFile(TExtractRun& run, int index);
     void UnZipDirectoryEntry(TExtractRun& run, int index);
     std::string OutputFolder() const;

@@ -157,4 +157,40 @@ TEST(ZipDriverExtract, PatternsChooseTheEntries)
     EXPECT_EQ(TreeNames(ReadTree(dest)), "aaaaa.jpg sub/ sub/b.JPG ");
 }
 
+// A line that names an entry (its folder and name, A to Z in any case) is
+// that entry, whatever characters it holds, as a FILE of `create` is that
+// file; only a line that names no entry is a pattern.
+TEST(ZipDriverExtract, ALineThatNamesAnEntryIsThatEntry)
+{
+    TempDir dir;
+    const std::string archive =
+        dir.Write("in.zip", BuildStoredArchive({{"Best <2024>.jpg", "exact"}, {"Best 2.jpg", "set"},
+                                                {"Kids?.jpg", "kids"}, {"KidsA.jpg", "other kids"},
+                                                {"a*b/c.txt", "starred folder"}, {"aXb/c.txt", "plain folder"}}));
+    const struct {
+        const char* lines;
+        const char* extracted;
+    } cases[] = {
+        {"'Best <2024>.jpg'", "Best <2024>.jpg "},
+        {"'best <2024>.JPG'", "Best <2024>.jpg "},
+        {"'Kids?.jpg'", "Kids?.jpg "},
+        {"'a*b/c.txt'", "a*b/ a*b/c.txt "},
+        // Naming no entry, these stay patterns.
+        {"'Best <0-9>.jpg'", "Best 2.jpg "},
+        {"'Kid?*.jpg'", "Kids?.jpg KidsA.jpg "},
+        {"'Kids?.jpg' 'a?b/*'", "Kids?.jpg a*b/ a*b/c.txt aXb/ aXb/c.txt "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        const std::string dest = dir.File("dest");
+        std::filesystem::remove_all(dest);
+        const TCommandResult result = RunCommand(Driver() + " extract " + ShellQuote(archive) + " " + ShellQuote(dest) +
+                                                 " " + c.lines + " 2>" + ShellQuote(dir.File("err")));
+        EXPECT_EQ(result.ExitCode, 0);
+        EXPECT_EQ(ReadFileBytes(dir.File("err")), "");
+        EXPECT_EQ(TreeNames(ReadTree(dest)), c.extracted);
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("dest/a*b/c.txt")), "starred folder");
+}
+
 } // namespace

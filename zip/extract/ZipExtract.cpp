@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "Exceptions.h"
@@ -23,6 +24,7 @@
 #include "extract/EntryDecompressor.h"
 #include "extract/ExtractIO.h"
 #include "files/DestinationFolders.h"
+#include "files/FileNameParts.h"
 #include "files/OutputFile.h"
 #include "files/WildMatch.h"
 #include "files/ZipLib.h"
@@ -170,11 +172,44 @@ int TZipReader::UnZipFiles(TStream& archive)
     return run.extractedCount;
 }
 
+// FilesList as the run reads it, lines in the case the matcher ignores: a
+// line that names an entry is that entry's name, whatever characters it
+// holds, as the writer takes a line that names a file; only a line that
+// names no entry is a pattern.
+struct TZipReader::TListedNames {
+    std::unordered_set<std::string> Names;
+    std::vector<std::string> Patterns;
+
+    bool Chooses(const std::string& fullName) const
+    {
+        const std::string name = AsciiLowerCase(fullName);
+        const auto matches = [&](const std::string& pattern) { return IsWildcardMatch(pattern, name); };
+        return Names.contains(name) || std::any_of(Patterns.begin(), Patterns.end(), matches);
+    }
+};
+
+TZipReader::TListedNames TZipReader::ListedNames() const
+{
+    std::unordered_set<std::string> entryNames;
+    for (int i = 0; i < GetCount(); ++i)
+        entryNames.insert(AsciiLowerCase(EntryAt(i).FullName()));
+    TListedNames listed;
+    for (const std::string& line : filesList_) {
+        std::string lowered = AsciiLowerCase(line);
+        if (entryNames.contains(lowered))
+            listed.Names.insert(std::move(lowered));
+        else
+            listed.Patterns.push_back(std::move(lowered));
+    }
+    return listed;
+}
+
 void TZipReader::ChooseEntries(TExtractRun& run)
 {
+    const TListedNames listed = ListedNames();
     for (int i = 0; i < GetCount(); ++i) {
         TZipHeaderInfo& entry = EntryAt(i);
-        entry.ChosenForRun = EntryChosen(entry);
+        entry.ChosenForRun = EntryChosen(entry, listed);
         if (entry.ChosenForRun) {
             ++run.filesToExtract;
             totalBytes_ += static_cast<std::int64_t>(entry.UncompressedSize);
@@ -182,7 +217,7 @@ void TZipReader::ChooseEntries(TExtractRun& run)
     }
 }
 
-bool TZipReader::EntryChosen(TZipHeaderInfo& entry)
+bool TZipReader::EntryChosen(TZipHeaderInfo& entry, const TListedNames& listed)
 {
     if (entry.Filename().empty() && !RecreateDirs)
         return false;
@@ -195,9 +230,7 @@ bool TZipReader::EntryChosen(TZipHeaderInfo& entry)
     }
     if (DoAll)
         return true;
-    const std::string name = LowerCase(entry.FullName());
-    return std::any_of(filesList_.begin(), filesList_.end(),
-                       [&](const std::string& line) { return IsWildcardMatch(LowerCase(line), name); });
+    return listed.Chooses(entry.FullName());
 }
 
 // ---- One entry -------------------------------------------------------------
