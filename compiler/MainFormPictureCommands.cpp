@@ -11,6 +11,7 @@
 #include "ScannerFailure.h"
 #include "ScopeExit.h"
 #include "application/Application.h"
+#include "files/TextCodec.h"
 #include "pictures/Clipbrd.h"
 #include "pictures/Jpeg.h"
 #include "screen/Screen.h"
@@ -21,11 +22,13 @@ namespace {
 
 const std::string NewCaption = "Put Caption Here";
 
-// The file name without folder, up to its first ".".
+// The file name without folder, up to its first ".", as text: a Linux name
+// need not be UTF-8, and bytes that are not are read as Windows-1252, as any
+// other 8-bit text here, rather than lost to the edit.
 std::string CaptionOfFile(const std::string& fileName)
 {
     const std::string name = std::filesystem::path(fileName).filename().string();
-    return name.substr(0, name.find('.'));
+    return FileTextToUtf8(name.substr(0, name.find('.')));
 }
 
 std::string FileNamePart(const std::string& path)

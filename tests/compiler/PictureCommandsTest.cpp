@@ -104,6 +104,7 @@ void PrintTo(const AddCase& row, std::ostream* out)
 const AddCase AddCases[] = {
     {"one of each kind, captions up to the first dot", {"a.jpg", "b.bmp", "c.photo.jpg"}, {"a", "b", "c"}},
     {"a name with several dots", {"trip.2026.summer.bmp"}, {"trip"}},
+    {"a name whose bytes are not UTF-8, read as Windows-1252", {"caf\xE9 cr\xE8me.jpg"}, {"café crème"}},
     {"an unreadable file among good ones", {"a.jpg", "broken.jpg", "c.bmp"}, {"a", "c"}},
     {"a file of an unknown kind", {"notes.txt", "b.bmp"}, {"b"}},
     {"only unreadable files", {"broken.jpg", "broken.bmp"}, {}},
