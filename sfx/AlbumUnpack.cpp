@@ -25,11 +25,13 @@ std::runtime_error EntryError(const std::string& name, const std::string& proble
     return std::runtime_error("entry \"" + name + "\" " + problem);
 }
 
-// The part after the last separator: the compiler stores full paths with "/",
-// archives made on Windows may use "\".
+// The part after the last "/": the compiler stores full paths with "/", and
+// the reader gives the "\" between the folders of a name made on Windows as
+// "/". A "\" in a name made on Unix is a character of the name: an album
+// called "Kids \ Ann" keeps its whole name.
 std::string BaseNameOf(const std::string& name)
 {
-    const std::size_t separator = name.find_last_of("/\\");
+    const std::size_t separator = name.rfind('/');
     return separator == std::string::npos ? name : name.substr(separator + 1);
 }
 

@@ -92,7 +92,9 @@ public:
         return names;
     }
 
-    // A zip archive written by Python's zipfile, names kept exactly.
+    // A zip archive written by Python's zipfile, names kept exactly. A name
+    // with "\" is made on MS-DOS, as Windows tools make theirs, so its "\"
+    // separates folders; other names are made on Unix.
     std::string PythonArchive(const std::vector<TArchiveEntry>& entries) const
     {
         const std::string script = dir_.Write("make_archive.py", R"(import sys, zipfile
@@ -103,6 +105,8 @@ with zipfile.ZipFile(sys.argv[1], "w") as archive:
         info = zipfile.ZipInfo(name)
         info.compress_type = methods[method]
         info.external_attr = 0o644 << 16
+        if "\\" in name:
+            info.create_system = 0
         with open(source, "rb") as data:
             archive.writestr(info, data.read())
 )");
