@@ -8,6 +8,12 @@
 // past the room) move to the front to become the history; that move costs a
 // fraction of what a ring buffer's modulo on every copy would.
 //
+// A sink that lends its memory spares both the move and its own copy: the
+// decoder writes straight into that memory, its history the bytes before,
+// and hands it over 128 KB at a time while it is still in the cache. Only
+// the last bytes, where the lent memory leaves less than the slack, go
+// through the window, which takes the last 32 KB along as its history.
+//
 // Symbols are decoded through the tables of BuildInflateTable, whose 32-bit
 // entries carry everything a symbol needs: one lookup of the root bits, a
 // second for long codes; a root entry may hold two short literals at once.
@@ -207,7 +213,7 @@ struct TInflater::TCodesState {
     TBitReader bits;
     std::uint8_t* out;
     const std::uint8_t* historyStart; // the entry's oldest byte still in the window
-    std::uint8_t* flushAt;            // where the window's room for new bytes ends
+    std::uint8_t* flushAt;            // where the room for new bytes ends
     TInflateEntry entry;              // the next entry, looked up ahead
 };
 
@@ -217,8 +223,7 @@ TInflateStatus TInflater::Inflate(TUnzipIO& io)
 {
     io_ = &io;
     bits_ = TBitReader::Start(io);
-    out_ = window_.get() + HistorySize;
-    historyStart_ = out_;
+    StartOutput(io.LendOutput());
 
     TInflateStatus status = TInflateStatus::Ok;
     bool last = false;
@@ -230,10 +235,35 @@ TInflateStatus TInflater::Inflate(TUnzipIO& io)
     if (status != TInflateStatus::Ok)
         return status;
 
-    std::uint8_t* const start = window_.get() + HistorySize;
-    io.WriteOutput(start, static_cast<std::size_t>(out_ - start));
+    const auto count = static_cast<std::size_t>(out_ - handedOver_);
+    if (lentEnd_ != nullptr)
+        io.HandOverLentOutput(handedOver_, count);
+    else
+        io.WriteOutput(handedOver_, count);
     io.FlushOutput();
     return TInflateStatus::Ok;
+}
+
+void TInflater::StartOutput(std::span<std::uint8_t> lent)
+{
+    if (lent.size() > SlackSize) {
+        out_ = lent.data();
+        lentEnd_ = lent.data() + lent.size();
+        flushAt_ = LentFlushAt(out_);
+    } else {
+        out_ = window_.get() + HistorySize;
+        lentEnd_ = nullptr;
+        flushAt_ = out_ + FlushSize;
+    }
+    historyStart_ = out_;
+    handedOver_ = out_;
+}
+
+// Where the bytes written from out on are next handed over: after 128 KB, or
+// where the lent memory leaves only the slack.
+std::uint8_t* TInflater::LentFlushAt(std::uint8_t* out) const
+{
+    return out + std::min(FlushSize, static_cast<std::size_t>(lentEnd_ - out) - SlackSize);
 }
 
 TInflateStatus TInflater::InflateBlock(bool& last)
@@ -253,7 +283,28 @@ TInflateStatus TInflater::InflateBlock(bool& last)
     }
 }
 
-[[gnu::noinline]] std::uint8_t* TInflater::FlushWindow(std::uint8_t* out)
+[[gnu::noinline]] std::uint8_t* TInflater::Flush(std::uint8_t* out)
+{
+    if (lentEnd_ == nullptr)
+        return FlushWindow(out);
+    io_->HandOverLentOutput(handedOver_, static_cast<std::size_t>(out - handedOver_));
+    handedOver_ = out;
+    if (static_cast<std::size_t>(lentEnd_ - out) > SlackSize) {
+        flushAt_ = LentFlushAt(out);
+        return out;
+    }
+    // The lent memory is used up: the window goes on, the last bytes its history.
+    std::uint8_t* const start = window_.get() + HistorySize;
+    const std::size_t kept = std::min(static_cast<std::size_t>(out - historyStart_), HistorySize);
+    std::memcpy(start - kept, out - kept, kept);
+    historyStart_ = start - kept;
+    lentEnd_ = nullptr;
+    handedOver_ = start;
+    flushAt_ = start + FlushSize;
+    return start;
+}
+
+std::uint8_t* TInflater::FlushWindow(std::uint8_t* out)
 {
     std::uint8_t* const window = window_.get();
     io_->WriteOutput(window + HistorySize, FlushSize);
@@ -272,11 +323,10 @@ TInflateStatus TInflater::InflateStored()
     if (length != (~complement & 0xFFFF))
         return TInflateStatus::BadData;
 
-    std::uint8_t* const flushAt = window_.get() + HistorySize + FlushSize;
     // First the whole bytes the bit buffer has read ahead.
     for (; length > 0 && bits_.count >= 8; --length) {
-        if (out_ >= flushAt)
-            out_ = FlushWindow(out_);
+        if (out_ >= flushAt_)
+            out_ = Flush(out_);
         *out_++ = static_cast<std::uint8_t>(bits_.TakeBits(8));
     }
     if (length == 0)
@@ -286,12 +336,12 @@ TInflateStatus TInflater::InflateStored()
     // Then straight from the input; the buffer's copies of the bytes at next go.
     bits_.buffer = 0;
     while (length > 0) {
-        if (out_ >= flushAt)
-            out_ = FlushWindow(out_);
+        if (out_ >= flushAt_)
+            out_ = Flush(out_);
         if (bits_.next == bits_.end && !bits_.NextBlock(*io_))
             return TInflateStatus::Truncated;
         const std::size_t k = std::min({std::size_t{length}, static_cast<std::size_t>(bits_.end - bits_.next),
-                                        static_cast<std::size_t>(flushAt - out_)});
+                                        static_cast<std::size_t>(flushAt_ - out_)});
         std::memcpy(out_, bits_.next, k);
         out_ += k;
         bits_.next += k;
@@ -416,7 +466,7 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 {
     const TLookup literals(literalTable);
     const TLookup distances(distanceTable);
-    TCodesState state{bits_, out_, historyStart_, window_.get() + HistorySize + FlushSize, 0};
+    TCodesState state{bits_, out_, historyStart_, flushAt_, 0};
     TInflateStatus status = state.bits.Refill(*io_) ? TInflateStatus::Ok : TInflateStatus::Truncated;
     state.entry = literals.Root(state.bits);
     while (status == TInflateStatus::Ok) {
@@ -501,8 +551,9 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 [[gnu::always_inline]] inline void TInflater::FlushWhenFull(TCodesState& state)
 {
     if (state.out >= state.flushAt) [[unlikely]] {
-        state.out = FlushWindow(state.out);
+        state.out = Flush(state.out);
         state.historyStart = historyStart_;
+        state.flushAt = flushAt_;
     }
 }
 
