@@ -56,6 +56,7 @@ struct TCodeSet {
 // The entries of THuffmanTable.
 struct THuffmanFormat {
     using TEntry = THuffmanEntry;
+    static constexpr bool RootBeyondLongestCode = false;
 
     static TEntry Invalid() { return {HuffmanInvalid, 0, 0}; }
 
@@ -82,6 +83,7 @@ struct THuffmanFormat {
 // The packed entries of TInflateTable.
 struct TInflateFormat {
     using TEntry = TInflateEntry;
+    static constexpr bool RootBeyondLongestCode = true;
 
     static TEntry Invalid() { return InflateInvalidFlag; }
 
@@ -166,7 +168,8 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typen
         if (set.lengths[symbol] != 0)
             sorted[offset[set.lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
 
-    rootBits = std::clamp(lookupBits, minLength, maxLength);
+    rootBits = TFormat::RootBeyondLongestCode ? std::max(lookupBits, minLength)
+                                              : std::clamp(lookupBits, minLength, maxLength);
     const std::size_t rootSize = std::size_t{1} << rootBits;
     std::size_t used = rootSize;
     if (entries.size() < used)
@@ -221,6 +224,9 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typen
             --remaining[length];
         }
     }
+    // A root wider than the longest code repeats all of them.
+    for (; width < rootSize; width *= 2)
+        std::copy_n(entries.begin(), width, entries.begin() + static_cast<std::ptrdiff_t>(width));
     entries.resize(used);
     return incomplete && maxLength > 1 ? THuffmanResult::Incomplete : THuffmanResult::Ok;
 }

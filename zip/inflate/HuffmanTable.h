@@ -77,7 +77,9 @@ constexpr TInflateEntry InflateKindFlags =
     InflateLiteralFlag | InflateLinkFlag | InflateEndOfBlockFlag | InflateInvalidFlag;
 using TInflateTable = TDecodeTable<TInflateEntry>;
 
-// The same code in inflate's entries; its invalid entries drop no bits.
+// The same code in inflate's entries; its invalid entries drop no bits, and
+// its root covers lookupBits also where every code is shorter (a usable
+// inflate code always has one no longer), so that its mask is known ahead.
 THuffmanResult BuildInflateTable(std::span<const std::uint8_t> lengths, unsigned simpleCount,
                                  std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
                                  unsigned lookupBits, TInflateTable& table);

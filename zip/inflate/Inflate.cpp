@@ -53,20 +53,27 @@ constexpr std::size_t WindowCapacity = HistorySize + FlushSize + SlackSize;
 // Root bits of the dynamic tables, and of the fixed ones, which cover every
 // fixed code in one lookup. A wide literal root pays where two literal codes
 // fit in it together (text, mostly); elsewhere the narrow one, half the size,
-// is built in half the time and covers nearly every code as well.
+// is built in half the time and covers nearly every code as well. Every
+// distance root, the fixed one too, has the same bits: the hot loop masks
+// with a constant.
 constexpr unsigned WideLiteralLookupBits = 11;
 constexpr unsigned NarrowLiteralLookupBits = 10;
 constexpr unsigned DistanceLookupBits = 8;
 constexpr unsigned FixedLiteralLookupBits = 9;
-constexpr unsigned FixedDistanceLookupBits = 5;
 constexpr unsigned CodeLengthLookupBits = 7;
 // The hot loop decodes four root literals from one refill of 56 bits.
 constexpr unsigned MaxLookupBits = 11;
 static_assert(WideLiteralLookupBits <= MaxLookupBits && FixedLiteralLookupBits <= MaxLookupBits);
 static_assert(56 - 4 * MaxLookupBits >= MaxLookupBits);
 
+constexpr std::size_t DistanceRootSize = std::size_t{1} << DistanceLookupBits;
+
 // Stands in for a table without codes: every lookup finds an invalid code.
-constexpr TInflateEntry NoCodes[1] = {InflateInvalidFlag};
+constexpr auto NoCodes = [] {
+    std::array<TInflateEntry, DistanceRootSize> entries{};
+    entries.fill(InflateInvalidFlag);
+    return entries;
+}();
 
 TInflateTable BuildFixedLiteralTable()
 {
@@ -89,7 +96,7 @@ TInflateTable BuildFixedDistanceTable()
     TInflateTable table;
     // 30 codes of 5 bits leave two bit strings unused: incomplete, usable.
     [[maybe_unused]] const auto result =
-        BuildInflateTable(lengths, 0, DistanceBase, DistanceExtraBits, FixedDistanceLookupBits, table);
+        BuildInflateTable(lengths, 0, DistanceBase, DistanceExtraBits, DistanceLookupBits, table);
     assert(result == THuffmanResult::Incomplete);
     return table;
 }
@@ -188,7 +195,7 @@ struct TInflater::TLookup {
     std::uint64_t mask;
 
     explicit TLookup(const TInflateTable& table)
-        : entries(table.Empty() ? NoCodes : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
+        : entries(table.Empty() ? NoCodes.data() : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
     {
     }
 
@@ -524,7 +531,8 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
     TBitReader& bits = state.bits;
     const unsigned length = BaseAndExtra(state.entry, bits.buffer);
     bits.DumpBits(EntryBits(state.entry));
-    TInflateEntry entry = distances.Root(bits);
+    // Every distance root, NoCodes too, covers the same bits.
+    TInflateEntry entry = distances.entries[bits.buffer & Mask(DistanceLookupBits)];
     if (entry & InflateKindFlags) [[unlikely]] {
         entry = distances.Follow(entry, bits);
         if (entry & InflateInvalidFlag)
