@@ -187,6 +187,34 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
     }
 }
 
+// The hot loop drops an entry's bits with the whole entry: the shift takes
+// its count modulo 64, and the bit count, never above 63, is kept modulo 64
+// too, so the entry's upper fields only leave garbage above the count's low
+// six bits. HeldBits reads the count; a refill keeps the garbage as it is.
+[[gnu::always_inline]] inline void DropBits(TBitReader& bits, TInflateEntry entry)
+{
+    static_assert(MaxCodeLength + 13 < 64, "a code and its extra bits fit the low six bits");
+    bits.buffer >>= entry & 63;
+    bits.count -= entry;
+}
+
+[[gnu::always_inline]] inline unsigned HeldBits(const TBitReader& bits)
+{
+    return bits.count & 63;
+}
+
+[[gnu::always_inline]] inline bool RefillLoopBits(TBitReader& bits, TUnzipIO& io)
+{
+    if (bits.end - bits.next >= 8) [[likely]] {
+        bits.buffer |= TBitReader::LoadLittleEndian64(bits.next) << HeldBits(bits);
+        bits.next += 7 - ((bits.count >> 3) & 7);
+        bits.count |= 56;
+        return true;
+    }
+    bits.count = HeldBits(bits);
+    return bits.Refill(io);
+}
+
 } // namespace
 
 // The table's entries and root mask, or those of NoCodes.
@@ -207,7 +235,7 @@ struct TInflater::TLookup {
     TInflateEntry Follow(TInflateEntry entry, TBitReader& bits) const
     {
         if (entry & InflateLinkFlag) [[unlikely]] {
-            bits.DumpBits(EntryBits(entry));
+            DropBits(bits, entry);
             entry = entries[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
         }
         return entry;
@@ -474,7 +502,7 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
     const TLookup literals(literalTable);
     const TLookup distances(distanceTable);
     TCodesState state{bits_, out_, historyStart_, flushAt_, 0};
-    TInflateStatus status = state.bits.Refill(*io_) ? TInflateStatus::Ok : TInflateStatus::Truncated;
+    TInflateStatus status = RefillLoopBits(state.bits, *io_) ? TInflateStatus::Ok : TInflateStatus::Truncated;
     state.entry = literals.Root(state.bits);
     while (status == TInflateStatus::Ok) {
         // Here at least 56 bits are held and entry is the root entry of them,
@@ -492,21 +520,22 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
             // a root entry would be; a subtable's literals come single.
             if (!(state.entry & InflateLiteralFlag))
                 continue;
-            state.bits.DumpBits(EntryBits(state.entry));
+            DropBits(state.bits, state.entry);
             *state.out++ = static_cast<std::uint8_t>(EntryValue(state.entry));
             state.entry = literals.Root(state.bits);
         } else if (entry & InflateEndOfBlockFlag) {
-            state.bits.DumpBits(EntryBits(entry));
+            DropBits(state.bits, entry);
             break;
         } else {
             status = TInflateStatus::BadData;
             break;
         }
         FlushWhenFull(state);
-        if (!state.bits.Refill(*io_))
+        if (!RefillLoopBits(state.bits, *io_))
             status = TInflateStatus::Truncated;
     }
     bits_ = state.bits;
+    bits_.count = HeldBits(state.bits);
     out_ = state.out;
     return status;
 }
@@ -516,7 +545,7 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 [[gnu::always_inline]] inline void TInflater::DecodeRootLiterals(TCodesState& state, const TLookup& literals)
 {
     for (int i = 0; i < 4 && (state.entry & InflateLiteralFlag); ++i) {
-        state.bits.DumpBits(EntryBits(state.entry));
+        DropBits(state.bits, state.entry);
         StoreLiterals(state.out, state.entry);
         state.out += EntryCodeBits(state.entry);
         state.entry = literals.Root(state.bits);
@@ -530,7 +559,7 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 {
     TBitReader& bits = state.bits;
     const unsigned length = BaseAndExtra(state.entry, bits.buffer);
-    bits.DumpBits(EntryBits(state.entry));
+    DropBits(bits, state.entry);
     // Every distance root, NoCodes too, covers the same bits.
     TInflateEntry entry = distances.entries[bits.buffer & Mask(DistanceLookupBits)];
     if (entry & InflateKindFlags) [[unlikely]] {
@@ -539,15 +568,15 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
             return TInflateStatus::BadData;
     }
     const std::size_t distance = BaseAndExtra(entry, bits.buffer);
-    bits.DumpBits(EntryBits(entry));
+    DropBits(bits, entry);
     if (distance > static_cast<std::size_t>(state.out - state.historyStart))
         return TInflateStatus::BadData;
     // A match may leave as few as 8 bits, fewer than a lookup needs; but
     // mostly enough are left to look up the next entry before the refill,
     // off the refill's path.
     state.entry = literals.Root(bits);
-    const bool lookedUp = bits.count >= MaxLookupBits;
-    if (!bits.Refill(*io_))
+    const bool lookedUp = HeldBits(bits) >= MaxLookupBits;
+    if (!RefillLoopBits(bits, *io_))
         return TInflateStatus::Truncated;
     if (!lookedUp)
         state.entry = literals.Root(bits);
