@@ -184,7 +184,7 @@ TEST(InflateTable, RootLiteralsThatFitTogetherDecodeAsAPair)
     lengths['a'] = 1;
     lengths['b'] = lengths[256] = 2;
     TInflateTable table;
-    ASSERT_EQ(BuildInflateTable(lengths, 257, {}, {}, 2, table), THuffmanResult::Ok);
+    ASSERT_EQ(BuildInflateTable(lengths, 257, {}, {}, 9, table), THuffmanResult::Ok);
     ASSERT_EQ(table.LookupBits(), 2u);
     const struct {
         unsigned index;
@@ -201,9 +201,9 @@ TEST(InflateTable, RootLiteralsThatFitTogetherDecodeAsAPair)
     }
 }
 
-// Inflate's roots cover the bits asked for even where every code is shorter,
+// An exact root covers the bits asked for even where every code is shorter,
 // so that the decoder masks the distance bits with a constant.
-TEST(InflateTable, RootWiderThanTheLongestCodeRepeatsEveryCode)
+TEST(InflateTable, ExactRootWiderThanTheLongestCodeRepeatsEveryCode)
 {
     const TLengths lengths{1, 2, 0, 2};
     const std::uint16_t base[] = {1, 2, 3, 4};
@@ -212,7 +212,7 @@ TEST(InflateTable, RootWiderThanTheLongestCodeRepeatsEveryCode)
     ASSERT_EQ(BuildInflateTable(lengths, 0, base, extra, 2, narrow), THuffmanResult::Ok);
     ASSERT_EQ(narrow.Size(), 4u);
     TInflateTable wide;
-    ASSERT_EQ(BuildInflateTable(lengths, 0, base, extra, 8, wide), THuffmanResult::Ok);
+    ASSERT_EQ(BuildInflateTable(lengths, 0, base, extra, 8, wide, TRootBits::Exact), THuffmanResult::Ok);
     ASSERT_EQ(wide.LookupBits(), 8u);
     ASSERT_EQ(wide.Size(), 256u);
     for (unsigned index = 0; index < 256; ++index) {
@@ -220,7 +220,7 @@ TEST(InflateTable, RootWiderThanTheLongestCodeRepeatsEveryCode)
         EXPECT_EQ(wide.Entries()[index], narrow.Entries()[index & 3]);
     }
     // A single 1-bit code, complete by convention: the other half is invalid.
-    ASSERT_EQ(BuildInflateTable(TLengths{1}, 0, base, extra, 8, wide), THuffmanResult::Ok);
+    ASSERT_EQ(BuildInflateTable(TLengths{1}, 0, base, extra, 8, wide, TRootBits::Exact), THuffmanResult::Ok);
     ASSERT_EQ(wide.Size(), 256u);
     for (unsigned index = 0; index < 256; ++index) {
         SCOPED_TRACE(index);

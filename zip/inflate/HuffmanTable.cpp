@@ -56,7 +56,6 @@ struct TCodeSet {
 // The entries of THuffmanTable.
 struct THuffmanFormat {
     using TEntry = THuffmanEntry;
-    static constexpr bool RootBeyondLongestCode = false;
 
     static TEntry Invalid() { return {HuffmanInvalid, 0, 0}; }
 
@@ -83,7 +82,6 @@ struct THuffmanFormat {
 // The packed entries of TInflateTable.
 struct TInflateFormat {
     using TEntry = TInflateEntry;
-    static constexpr bool RootBeyondLongestCode = true;
 
     static TEntry Invalid() { return InflateInvalidFlag; }
 
@@ -129,8 +127,8 @@ void Fill(std::vector<TEntry>& entries, std::size_t start, unsigned index, unsig
 }
 
 template <typename TFormat>
-THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typename TFormat::TEntry>& entries,
-                     unsigned& rootBits)
+THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, TRootBits rootWidth,
+                     std::vector<typename TFormat::TEntry>& entries, unsigned& rootBits)
 {
     assert(set.lengths.size() <= MaxSymbols);
     std::array<unsigned, MaxLength + 1> count{};
@@ -168,8 +166,8 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typen
         if (set.lengths[symbol] != 0)
             sorted[offset[set.lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
 
-    rootBits = TFormat::RootBeyondLongestCode ? std::max(lookupBits, minLength)
-                                              : std::clamp(lookupBits, minLength, maxLength);
+    rootBits = rootWidth == TRootBits::Exact ? std::max(lookupBits, minLength)
+                                             : std::clamp(lookupBits, minLength, maxLength);
     const std::size_t rootSize = std::size_t{1} << rootBits;
     std::size_t used = rootSize;
     if (entries.size() < used)
@@ -260,11 +258,11 @@ unsigned ShortestLiteralCode(const TCodeSet& set)
 }
 
 template <typename TFormat>
-THuffmanResult BuildTable(const TCodeSet& set, unsigned lookupBits, std::vector<typename TFormat::TEntry>& entries,
-                          unsigned& rootBits)
+THuffmanResult BuildTable(const TCodeSet& set, unsigned lookupBits, TRootBits rootWidth,
+                          std::vector<typename TFormat::TEntry>& entries, unsigned& rootBits)
 {
     try {
-        return Build<TFormat>(set, lookupBits, entries, rootBits);
+        return Build<TFormat>(set, lookupBits, rootWidth, entries, rootBits);
     } catch (const std::bad_alloc&) {
         entries.clear();
         rootBits = 0;
@@ -279,16 +277,17 @@ THuffmanResult BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned
                                  std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
                                  unsigned lookupBits, THuffmanTable& table)
 {
-    return BuildTable<THuffmanFormat>({lengths, simpleCount, base, extraBits}, lookupBits, table.entries_,
-                                      table.lookupBits_);
+    return BuildTable<THuffmanFormat>({lengths, simpleCount, base, extraBits}, lookupBits, TRootBits::Fitted,
+                                      table.entries_, table.lookupBits_);
 }
 
 THuffmanResult BuildInflateTable(std::span<const std::uint8_t> lengths, unsigned simpleCount,
                                  std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
-                                 unsigned lookupBits, TInflateTable& table)
+                                 unsigned lookupBits, TInflateTable& table, TRootBits rootWidth)
 {
     const TCodeSet set{lengths, simpleCount, base, extraBits};
-    const THuffmanResult result = BuildTable<TInflateFormat>(set, lookupBits, table.entries_, table.lookupBits_);
+    const THuffmanResult result =
+        BuildTable<TInflateFormat>(set, lookupBits, rootWidth, table.entries_, table.lookupBits_);
     if (!table.entries_.empty() && 2 * ShortestLiteralCode(set) <= table.lookupBits_)
         PairRootLiterals(table.entries_, table.lookupBits_);
     return result;

@@ -96,7 +96,7 @@ TInflateTable BuildFixedDistanceTable()
     TInflateTable table;
     // 30 codes of 5 bits leave two bit strings unused: incomplete, usable.
     [[maybe_unused]] const auto result =
-        BuildInflateTable(lengths, 0, DistanceBase, DistanceExtraBits, DistanceLookupBits, table);
+        BuildInflateTable(lengths, 0, DistanceBase, DistanceExtraBits, DistanceLookupBits, table, TRootBits::Exact);
     assert(result == THuffmanResult::Incomplete);
     return table;
 }
@@ -418,7 +418,7 @@ TInflateStatus TInflater::InflateDynamic()
                           LiteralLookupBits(all.first(LiteralCount)),
                           literals_) != THuffmanResult::Ok ||
         BuildInflateTable(all.subspan(literalCount), 0, DistanceBase, DistanceExtraBits, DistanceLookupBits,
-                          distances_) != THuffmanResult::Ok)
+                          distances_, TRootBits::Exact) != THuffmanResult::Ok)
         return TInflateStatus::BadData;
     return InflateCodes(literals_, distances_);
 }
