@@ -20,6 +20,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -72,7 +73,9 @@ TBytes MakePictures()
 }
 
 // Our engine as the extraction run uses it: a reused inflater, the input in
-// 32 KB blocks, the output in 32 KB blocks into a buffer of the caller's.
+// 32 KB blocks, the output in 32 KB blocks into a buffer of the caller's,
+// which the sink lends, so that the inflater writes into it in place (as the
+// peers write into the buffer they are given).
 class TBufferSink : public TUnzipSink {
 public:
     explicit TBufferSink(TBytes& buffer) : buffer_(buffer) {}
@@ -80,9 +83,11 @@ public:
     {
         if (count > buffer_.size() - size)
             throw std::runtime_error("output too large");
-        std::memcpy(buffer_.data() + size, data, count);
+        if (data != buffer_.data() + size)
+            std::memcpy(buffer_.data() + size, data, count);
         size += count;
     }
+    std::span<std::uint8_t> LendMemory() override { return std::span(buffer_).subspan(size); }
     std::size_t size = 0;
 
 private:

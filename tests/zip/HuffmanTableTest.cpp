@@ -201,6 +201,33 @@ TEST(InflateTable, RootLiteralsThatFitTogetherDecodeAsAPair)
     }
 }
 
+// An exact root covers the bits asked for even where every code is shorter,
+// so that the decoder masks the distance bits with a constant.
+TEST(InflateTable, ExactRootWiderThanTheLongestCodeRepeatsEveryCode)
+{
+    const TLengths lengths{1, 2, 0, 2};
+    const std::uint16_t base[] = {1, 2, 3, 4};
+    const std::uint8_t extra[] = {0, 1, 2, 3};
+    TInflateTable narrow;
+    ASSERT_EQ(BuildInflateTable(lengths, 0, base, extra, 2, narrow), THuffmanResult::Ok);
+    ASSERT_EQ(narrow.Size(), 4u);
+    TInflateTable wide;
+    ASSERT_EQ(BuildInflateTable(lengths, 0, base, extra, 8, wide, TRootBits::Exact), THuffmanResult::Ok);
+    ASSERT_EQ(wide.LookupBits(), 8u);
+    ASSERT_EQ(wide.Size(), 256u);
+    for (unsigned index = 0; index < 256; ++index) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(wide.Entries()[index], narrow.Entries()[index & 3]);
+    }
+    // A single 1-bit code, complete by convention: the other half is invalid.
+    ASSERT_EQ(BuildInflateTable(TLengths{1}, 0, base, extra, 8, wide, TRootBits::Exact), THuffmanResult::Ok);
+    ASSERT_EQ(wide.Size(), 256u);
+    for (unsigned index = 0; index < 256; ++index) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(wide.Entries()[index], index % 2 == 0 ? (1u << 16 | 1u << 8 | 1u) : InflateInvalidFlag);
+    }
+}
+
 TEST(InflateTable, BaseValuesCarryTheirCodeAndExtraBits)
 {
     // Symbols 0 and 1 literals, 2 and 3 with base values, 4 past the table.

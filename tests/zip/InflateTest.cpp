@@ -234,6 +234,104 @@ TBytes FixedBlockWithMatch(const std::string& literals, unsigned lengthSymbol, u
     return writer.Bytes();
 }
 
+// A sink that lends capacity bytes of its own: what is handed over in place
+// is counted, anything else is copied behind it.
+class TLendingSink : public TUnzipSink {
+public:
+    explicit TLendingSink(std::size_t capacity) : memory_(capacity) {}
+    void WriteDecompressed(const std::uint8_t* data, std::size_t count) override
+    {
+        ASSERT_GE(count, 1u);
+        ASSERT_LE(count, UnzipBlockSize);
+        if (size_ < memory_.size() && data == memory_.data() + size_) {
+            ASSERT_LE(count, memory_.size() - size_);
+            inPlace += count;
+            size_ += count;
+            return;
+        }
+        ASSERT_GE(size_, inPlace);
+        copied.insert(copied.end(), data, data + count);
+    }
+    std::span<std::uint8_t> LendMemory() override { return std::span(memory_).subspan(size_); }
+
+    TBytes Bytes() const
+    {
+        TBytes bytes(memory_.begin(), memory_.begin() + static_cast<std::ptrdiff_t>(size_));
+        bytes.insert(bytes.end(), copied.begin(), copied.end());
+        return bytes;
+    }
+    std::size_t inPlace = 0;
+    TBytes copied;
+
+private:
+    TBytes memory_;
+    std::size_t size_ = 0;
+};
+
+TEST(Inflate, WritesIntoLentMemoryAndGoesOnInTheWindowWhereItEnds)
+{
+    // The window takes over where less than 512 bytes of slack are left, so
+    // lent memory of 512 bytes or less is not used at all.
+    struct TCase {
+        std::size_t capacity;
+        std::size_t inPlace;
+    };
+    constexpr std::size_t Size = 300000;
+    const TCase cases[] = {
+        {0, 0},
+        {512, 0},
+        {513, 1},         // one byte, then the window, its history that byte
+        {1000, 488},      // a match may take the last bytes past the slack
+        {40000, 39488},   // the window's history a full 32 KB of lent memory
+        {131072 + 512, 131072},
+        {200000, 199488}, // handed over after 128 KB, then again
+        {Size, Size - 512},
+        {Size + 511, Size - 1},
+        {Size + 512, Size},
+        {Size + 100000, Size},
+    };
+    for (const TSampleKind kind : AllKinds)
+        for (const int level : {0, 1, 6, 9}) {
+            const TBytes data = MakeSample(kind, Size, 4);
+            const TBytes compressed = ZlibDeflate(data, {.level = level});
+            for (const TCase& test : cases) {
+                SCOPED_TRACE(std::string(SampleKindName(kind)) + " level " + std::to_string(level) + ", " +
+                             std::to_string(test.capacity) + " bytes lent");
+                TMemoryUnzipSource source(compressed);
+                TLendingSink sink(test.capacity);
+                TUnzipIO io(source, sink);
+                TInflater inflater;
+                ASSERT_EQ(inflater.Inflate(io), TInflateStatus::Ok);
+                EXPECT_TRUE(sink.Bytes() == data);
+                // A match or a literal run may end a little past where the
+                // window takes over; never less than that is in place.
+                EXPECT_GE(sink.inPlace, test.inPlace);
+                EXPECT_LE(sink.inPlace, std::min(test.capacity, Size));
+                if (test.inPlace == 0) {
+                    EXPECT_EQ(sink.inPlace, 0u);
+                }
+            }
+        }
+}
+
+TEST(Inflate, LentMemoryHoldsOnlyTheEntrysOwnHistory)
+{
+    TInflater inflater;
+    const TBytes secret = MakeSample(TSampleKind::Text, 50000);
+    const TBytes first = ZlibDeflate(secret, {});
+    TMemoryUnzipSource firstSource(first);
+    TLendingSink firstSink(100000);
+    TUnzipIO firstIO(firstSource, firstSink);
+    ASSERT_EQ(inflater.Inflate(firstIO), TInflateStatus::Ok);
+
+    const TBytes second = FixedBlockWithMatch("a", 257, 1);
+    TMemoryUnzipSource secondSource(second);
+    TLendingSink secondSink(100000);
+    TUnzipIO secondIO(secondSource, secondSink);
+    EXPECT_EQ(inflater.Inflate(secondIO), TInflateStatus::BadData);
+    EXPECT_TRUE(secondSink.Bytes().empty());
+}
+
 TEST(Inflate, ReusedInflaterNeverReachesIntoAnEarlierEntry)
 {
     TInflater inflater;

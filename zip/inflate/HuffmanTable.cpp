@@ -127,8 +127,8 @@ void Fill(std::vector<TEntry>& entries, std::size_t start, unsigned index, unsig
 }
 
 template <typename TFormat>
-THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typename TFormat::TEntry>& entries,
-                     unsigned& rootBits)
+THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, TRootBits rootWidth,
+                     std::vector<typename TFormat::TEntry>& entries, unsigned& rootBits)
 {
     assert(set.lengths.size() <= MaxSymbols);
     std::array<unsigned, MaxLength + 1> count{};
@@ -166,7 +166,8 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typen
         if (set.lengths[symbol] != 0)
             sorted[offset[set.lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
 
-    rootBits = std::clamp(lookupBits, minLength, maxLength);
+    rootBits = rootWidth == TRootBits::Exact ? std::max(lookupBits, minLength)
+                                             : std::clamp(lookupBits, minLength, maxLength);
     const std::size_t rootSize = std::size_t{1} << rootBits;
     std::size_t used = rootSize;
     if (entries.size() < used)
@@ -221,6 +222,9 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, std::vector<typen
             --remaining[length];
         }
     }
+    // A root wider than the longest code repeats all of them.
+    for (; width < rootSize; width *= 2)
+        std::copy_n(entries.begin(), width, entries.begin() + static_cast<std::ptrdiff_t>(width));
     entries.resize(used);
     return incomplete && maxLength > 1 ? THuffmanResult::Incomplete : THuffmanResult::Ok;
 }
@@ -254,11 +258,11 @@ unsigned ShortestLiteralCode(const TCodeSet& set)
 }
 
 template <typename TFormat>
-THuffmanResult BuildTable(const TCodeSet& set, unsigned lookupBits, std::vector<typename TFormat::TEntry>& entries,
-                          unsigned& rootBits)
+THuffmanResult BuildTable(const TCodeSet& set, unsigned lookupBits, TRootBits rootWidth,
+                          std::vector<typename TFormat::TEntry>& entries, unsigned& rootBits)
 {
     try {
-        return Build<TFormat>(set, lookupBits, entries, rootBits);
+        return Build<TFormat>(set, lookupBits, rootWidth, entries, rootBits);
     } catch (const std::bad_alloc&) {
         entries.clear();
         rootBits = 0;
@@ -273,16 +277,17 @@ THuffmanResult BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned
                                  std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
                                  unsigned lookupBits, THuffmanTable& table)
 {
-    return BuildTable<THuffmanFormat>({lengths, simpleCount, base, extraBits}, lookupBits, table.entries_,
-                                      table.lookupBits_);
+    return BuildTable<THuffmanFormat>({lengths, simpleCount, base, extraBits}, lookupBits, TRootBits::Fitted,
+                                      table.entries_, table.lookupBits_);
 }
 
 THuffmanResult BuildInflateTable(std::span<const std::uint8_t> lengths, unsigned simpleCount,
                                  std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
-                                 unsigned lookupBits, TInflateTable& table)
+                                 unsigned lookupBits, TInflateTable& table, TRootBits rootWidth)
 {
     const TCodeSet set{lengths, simpleCount, base, extraBits};
-    const THuffmanResult result = BuildTable<TInflateFormat>(set, lookupBits, table.entries_, table.lookupBits_);
+    const THuffmanResult result =
+        BuildTable<TInflateFormat>(set, lookupBits, rootWidth, table.entries_, table.lookupBits_);
     if (!table.entries_.empty() && 2 * ShortestLiteralCode(set) <= table.lookupBits_)
         PairRootLiterals(table.entries_, table.lookupBits_);
     return result;

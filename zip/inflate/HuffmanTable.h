@@ -39,6 +39,11 @@ enum class THuffmanResult {
     OutOfMemory,
 };
 
+// A table's root covers the bits asked for, Fitted to no more than its
+// longest code (a smaller table, built sooner), or Exactly (its lookups then
+// take a mask known ahead; every code of a usable inflate code set fits).
+enum class TRootBits { Fitted, Exact };
+
 template <typename TEntry>
 class TDecodeTable;
 using THuffmanTable = TDecodeTable<THuffmanEntry>;
@@ -80,7 +85,8 @@ using TInflateTable = TDecodeTable<TInflateEntry>;
 // The same code in inflate's entries; its invalid entries drop no bits.
 THuffmanResult BuildInflateTable(std::span<const std::uint8_t> lengths, unsigned simpleCount,
                                  std::span<const std::uint16_t> base, std::span<const std::uint8_t> extraBits,
-                                 unsigned lookupBits, TInflateTable& table);
+                                 unsigned lookupBits, TInflateTable& table,
+                                 TRootBits rootWidth = TRootBits::Fitted);
 
 // The root table followed by its subtables, in one allocation the table owns.
 // Empty when every code length was 0.
@@ -97,7 +103,7 @@ private:
     friend THuffmanResult BuildHuffmanTable(std::span<const std::uint8_t>, unsigned, std::span<const std::uint16_t>,
                                             std::span<const std::uint8_t>, unsigned, THuffmanTable&);
     friend THuffmanResult BuildInflateTable(std::span<const std::uint8_t>, unsigned, std::span<const std::uint16_t>,
-                                            std::span<const std::uint8_t>, unsigned, TInflateTable&);
+                                            std::span<const std::uint8_t>, unsigned, TInflateTable&, TRootBits);
     std::vector<TEntry> entries_;
     unsigned lookupBits_ = 0;
 };

@@ -8,6 +8,12 @@
 // past the room) move to the front to become the history; that move costs a
 // fraction of what a ring buffer's modulo on every copy would.
 //
+// A sink that lends its memory spares both the move and its own copy: the
+// decoder writes straight into that memory, its history the bytes before,
+// and hands it over 128 KB at a time while it is still in the cache. Only
+// the last bytes, where the lent memory leaves less than the slack, go
+// through the window, which takes the last 32 KB along as its history.
+//
 // Symbols are decoded through the tables of BuildInflateTable, whose 32-bit
 // entries carry everything a symbol needs: one lookup of the root bits, a
 // second for long codes; a root entry may hold two short literals at once.
@@ -47,20 +53,27 @@ constexpr std::size_t WindowCapacity = HistorySize + FlushSize + SlackSize;
 // Root bits of the dynamic tables, and of the fixed ones, which cover every
 // fixed code in one lookup. A wide literal root pays where two literal codes
 // fit in it together (text, mostly); elsewhere the narrow one, half the size,
-// is built in half the time and covers nearly every code as well.
+// is built in half the time and covers nearly every code as well. Every
+// distance root, the fixed one too, has the same bits: the hot loop masks
+// with a constant.
 constexpr unsigned WideLiteralLookupBits = 11;
 constexpr unsigned NarrowLiteralLookupBits = 10;
 constexpr unsigned DistanceLookupBits = 8;
 constexpr unsigned FixedLiteralLookupBits = 9;
-constexpr unsigned FixedDistanceLookupBits = 5;
 constexpr unsigned CodeLengthLookupBits = 7;
 // The hot loop decodes four root literals from one refill of 56 bits.
 constexpr unsigned MaxLookupBits = 11;
 static_assert(WideLiteralLookupBits <= MaxLookupBits && FixedLiteralLookupBits <= MaxLookupBits);
 static_assert(56 - 4 * MaxLookupBits >= MaxLookupBits);
 
+constexpr std::size_t DistanceRootSize = std::size_t{1} << DistanceLookupBits;
+
 // Stands in for a table without codes: every lookup finds an invalid code.
-constexpr TInflateEntry NoCodes[1] = {InflateInvalidFlag};
+constexpr auto NoCodes = [] {
+    std::array<TInflateEntry, DistanceRootSize> entries{};
+    entries.fill(InflateInvalidFlag);
+    return entries;
+}();
 
 TInflateTable BuildFixedLiteralTable()
 {
@@ -83,7 +96,7 @@ TInflateTable BuildFixedDistanceTable()
     TInflateTable table;
     // 30 codes of 5 bits leave two bit strings unused: incomplete, usable.
     [[maybe_unused]] const auto result =
-        BuildInflateTable(lengths, 0, DistanceBase, DistanceExtraBits, FixedDistanceLookupBits, table);
+        BuildInflateTable(lengths, 0, DistanceBase, DistanceExtraBits, DistanceLookupBits, table, TRootBits::Exact);
     assert(result == THuffmanResult::Incomplete);
     return table;
 }
@@ -174,6 +187,34 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
     }
 }
 
+// The hot loop drops an entry's bits with the whole entry: the shift takes
+// its count modulo 64, and the bit count, never above 63, is kept modulo 64
+// too, so the entry's upper fields only leave garbage above the count's low
+// six bits. HeldBits reads the count; a refill keeps the garbage as it is.
+[[gnu::always_inline]] inline void DropBits(TBitReader& bits, TInflateEntry entry)
+{
+    static_assert(MaxCodeLength + 13 < 64, "a code and its extra bits fit the low six bits");
+    bits.buffer >>= entry & 63;
+    bits.count -= entry;
+}
+
+[[gnu::always_inline]] inline unsigned HeldBits(const TBitReader& bits)
+{
+    return bits.count & 63;
+}
+
+[[gnu::always_inline]] inline bool RefillLoopBits(TBitReader& bits, TUnzipIO& io)
+{
+    if (bits.end - bits.next >= 8) [[likely]] {
+        bits.buffer |= TBitReader::LoadLittleEndian64(bits.next) << HeldBits(bits);
+        bits.next += 7 - ((bits.count >> 3) & 7);
+        bits.count |= 56;
+        return true;
+    }
+    bits.count = HeldBits(bits);
+    return bits.Refill(io);
+}
+
 } // namespace
 
 // The table's entries and root mask, or those of NoCodes.
@@ -182,7 +223,7 @@ struct TInflater::TLookup {
     std::uint64_t mask;
 
     explicit TLookup(const TInflateTable& table)
-        : entries(table.Empty() ? NoCodes : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
+        : entries(table.Empty() ? NoCodes.data() : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
     {
     }
 
@@ -194,7 +235,7 @@ struct TInflater::TLookup {
     TInflateEntry Follow(TInflateEntry entry, TBitReader& bits) const
     {
         if (entry & InflateLinkFlag) [[unlikely]] {
-            bits.DumpBits(EntryBits(entry));
+            DropBits(bits, entry);
             entry = entries[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
         }
         return entry;
@@ -207,7 +248,7 @@ struct TInflater::TCodesState {
     TBitReader bits;
     std::uint8_t* out;
     const std::uint8_t* historyStart; // the entry's oldest byte still in the window
-    std::uint8_t* flushAt;            // where the window's room for new bytes ends
+    std::uint8_t* flushAt;            // where the room for new bytes ends
     TInflateEntry entry;              // the next entry, looked up ahead
 };
 
@@ -217,8 +258,7 @@ TInflateStatus TInflater::Inflate(TUnzipIO& io)
 {
     io_ = &io;
     bits_ = TBitReader::Start(io);
-    out_ = window_.get() + HistorySize;
-    historyStart_ = out_;
+    StartOutput(io.LendOutput());
 
     TInflateStatus status = TInflateStatus::Ok;
     bool last = false;
@@ -230,10 +270,35 @@ TInflateStatus TInflater::Inflate(TUnzipIO& io)
     if (status != TInflateStatus::Ok)
         return status;
 
-    std::uint8_t* const start = window_.get() + HistorySize;
-    io.WriteOutput(start, static_cast<std::size_t>(out_ - start));
+    const auto count = static_cast<std::size_t>(out_ - handedOver_);
+    if (lentEnd_ != nullptr)
+        io.HandOverLentOutput(handedOver_, count);
+    else
+        io.WriteOutput(handedOver_, count);
     io.FlushOutput();
     return TInflateStatus::Ok;
+}
+
+void TInflater::StartOutput(std::span<std::uint8_t> lent)
+{
+    if (lent.size() > SlackSize) {
+        out_ = lent.data();
+        lentEnd_ = lent.data() + lent.size();
+        flushAt_ = LentFlushAt(out_);
+    } else {
+        out_ = window_.get() + HistorySize;
+        lentEnd_ = nullptr;
+        flushAt_ = out_ + FlushSize;
+    }
+    historyStart_ = out_;
+    handedOver_ = out_;
+}
+
+// Where the bytes written from out on are next handed over: after 128 KB, or
+// where the lent memory leaves only the slack.
+std::uint8_t* TInflater::LentFlushAt(std::uint8_t* out) const
+{
+    return out + std::min(FlushSize, static_cast<std::size_t>(lentEnd_ - out) - SlackSize);
 }
 
 TInflateStatus TInflater::InflateBlock(bool& last)
@@ -253,7 +318,28 @@ TInflateStatus TInflater::InflateBlock(bool& last)
     }
 }
 
-[[gnu::noinline]] std::uint8_t* TInflater::FlushWindow(std::uint8_t* out)
+[[gnu::noinline]] std::uint8_t* TInflater::Flush(std::uint8_t* out)
+{
+    if (lentEnd_ == nullptr)
+        return FlushWindow(out);
+    io_->HandOverLentOutput(handedOver_, static_cast<std::size_t>(out - handedOver_));
+    handedOver_ = out;
+    if (static_cast<std::size_t>(lentEnd_ - out) > SlackSize) {
+        flushAt_ = LentFlushAt(out);
+        return out;
+    }
+    // The lent memory is used up: the window goes on, the last bytes its history.
+    std::uint8_t* const start = window_.get() + HistorySize;
+    const std::size_t kept = std::min(static_cast<std::size_t>(out - historyStart_), HistorySize);
+    std::memcpy(start - kept, out - kept, kept);
+    historyStart_ = start - kept;
+    lentEnd_ = nullptr;
+    handedOver_ = start;
+    flushAt_ = start + FlushSize;
+    return start;
+}
+
+std::uint8_t* TInflater::FlushWindow(std::uint8_t* out)
 {
     std::uint8_t* const window = window_.get();
     io_->WriteOutput(window + HistorySize, FlushSize);
@@ -272,11 +358,10 @@ TInflateStatus TInflater::InflateStored()
     if (length != (~complement & 0xFFFF))
         return TInflateStatus::BadData;
 
-    std::uint8_t* const flushAt = window_.get() + HistorySize + FlushSize;
     // First the whole bytes the bit buffer has read ahead.
     for (; length > 0 && bits_.count >= 8; --length) {
-        if (out_ >= flushAt)
-            out_ = FlushWindow(out_);
+        if (out_ >= flushAt_)
+            out_ = Flush(out_);
         *out_++ = static_cast<std::uint8_t>(bits_.TakeBits(8));
     }
     if (length == 0)
@@ -286,12 +371,12 @@ TInflateStatus TInflater::InflateStored()
     // Then straight from the input; the buffer's copies of the bytes at next go.
     bits_.buffer = 0;
     while (length > 0) {
-        if (out_ >= flushAt)
-            out_ = FlushWindow(out_);
+        if (out_ >= flushAt_)
+            out_ = Flush(out_);
         if (bits_.next == bits_.end && !bits_.NextBlock(*io_))
             return TInflateStatus::Truncated;
         const std::size_t k = std::min({std::size_t{length}, static_cast<std::size_t>(bits_.end - bits_.next),
-                                        static_cast<std::size_t>(flushAt - out_)});
+                                        static_cast<std::size_t>(flushAt_ - out_)});
         std::memcpy(out_, bits_.next, k);
         out_ += k;
         bits_.next += k;
@@ -333,7 +418,7 @@ TInflateStatus TInflater::InflateDynamic()
                           LiteralLookupBits(all.first(LiteralCount)),
                           literals_) != THuffmanResult::Ok ||
         BuildInflateTable(all.subspan(literalCount), 0, DistanceBase, DistanceExtraBits, DistanceLookupBits,
-                          distances_) != THuffmanResult::Ok)
+                          distances_, TRootBits::Exact) != THuffmanResult::Ok)
         return TInflateStatus::BadData;
     return InflateCodes(literals_, distances_);
 }
@@ -416,8 +501,8 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 {
     const TLookup literals(literalTable);
     const TLookup distances(distanceTable);
-    TCodesState state{bits_, out_, historyStart_, window_.get() + HistorySize + FlushSize, 0};
-    TInflateStatus status = state.bits.Refill(*io_) ? TInflateStatus::Ok : TInflateStatus::Truncated;
+    TCodesState state{bits_, out_, historyStart_, flushAt_, 0};
+    TInflateStatus status = RefillLoopBits(state.bits, *io_) ? TInflateStatus::Ok : TInflateStatus::Truncated;
     state.entry = literals.Root(state.bits);
     while (status == TInflateStatus::Ok) {
         // Here at least 56 bits are held and entry is the root entry of them,
@@ -435,21 +520,22 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
             // a root entry would be; a subtable's literals come single.
             if (!(state.entry & InflateLiteralFlag))
                 continue;
-            state.bits.DumpBits(EntryBits(state.entry));
+            DropBits(state.bits, state.entry);
             *state.out++ = static_cast<std::uint8_t>(EntryValue(state.entry));
             state.entry = literals.Root(state.bits);
         } else if (entry & InflateEndOfBlockFlag) {
-            state.bits.DumpBits(EntryBits(entry));
+            DropBits(state.bits, entry);
             break;
         } else {
             status = TInflateStatus::BadData;
             break;
         }
         FlushWhenFull(state);
-        if (!state.bits.Refill(*io_))
+        if (!RefillLoopBits(state.bits, *io_))
             status = TInflateStatus::Truncated;
     }
     bits_ = state.bits;
+    bits_.count = HeldBits(state.bits);
     out_ = state.out;
     return status;
 }
@@ -459,7 +545,7 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 [[gnu::always_inline]] inline void TInflater::DecodeRootLiterals(TCodesState& state, const TLookup& literals)
 {
     for (int i = 0; i < 4 && (state.entry & InflateLiteralFlag); ++i) {
-        state.bits.DumpBits(EntryBits(state.entry));
+        DropBits(state.bits, state.entry);
         StoreLiterals(state.out, state.entry);
         state.out += EntryCodeBits(state.entry);
         state.entry = literals.Root(state.bits);
@@ -473,23 +559,24 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 {
     TBitReader& bits = state.bits;
     const unsigned length = BaseAndExtra(state.entry, bits.buffer);
-    bits.DumpBits(EntryBits(state.entry));
-    TInflateEntry entry = distances.Root(bits);
+    DropBits(bits, state.entry);
+    // Every distance root, NoCodes too, covers the same bits.
+    TInflateEntry entry = distances.entries[bits.buffer & Mask(DistanceLookupBits)];
     if (entry & InflateKindFlags) [[unlikely]] {
         entry = distances.Follow(entry, bits);
         if (entry & InflateInvalidFlag)
             return TInflateStatus::BadData;
     }
     const std::size_t distance = BaseAndExtra(entry, bits.buffer);
-    bits.DumpBits(EntryBits(entry));
+    DropBits(bits, entry);
     if (distance > static_cast<std::size_t>(state.out - state.historyStart))
         return TInflateStatus::BadData;
     // A match may leave as few as 8 bits, fewer than a lookup needs; but
     // mostly enough are left to look up the next entry before the refill,
     // off the refill's path.
     state.entry = literals.Root(bits);
-    const bool lookedUp = bits.count >= MaxLookupBits;
-    if (!bits.Refill(*io_))
+    const bool lookedUp = HeldBits(bits) >= MaxLookupBits;
+    if (!RefillLoopBits(bits, *io_))
         return TInflateStatus::Truncated;
     if (!lookedUp)
         state.entry = literals.Root(bits);
@@ -501,8 +588,9 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 [[gnu::always_inline]] inline void TInflater::FlushWhenFull(TCodesState& state)
 {
     if (state.out >= state.flushAt) [[unlikely]] {
-        state.out = FlushWindow(state.out);
+        state.out = Flush(state.out);
         state.historyStart = historyStart_;
+        state.flushAt = flushAt_;
     }
 }
 

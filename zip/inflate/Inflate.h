@@ -49,13 +49,21 @@ private:
     void DecodeRootLiterals(TCodesState& state, const TLookup& literals);
     TInflateStatus DecodeMatch(TCodesState& state, const TLookup& literals, const TLookup& distances);
     void FlushWhenFull(TCodesState& state);
+    void StartOutput(std::span<std::uint8_t> lent);
+    std::uint8_t* LentFlushAt(std::uint8_t* out) const;
+    std::uint8_t* Flush(std::uint8_t* out);
     std::uint8_t* FlushWindow(std::uint8_t* out);
 
     std::unique_ptr<std::uint8_t[]> window_;
     TUnzipIO* io_ = nullptr;
     TBitReader bits_;
+    // The bytes go into the window, or into the memory the sink lent while
+    // it has room; the ones from handedOver_ to out_ are not handed over yet.
     std::uint8_t* out_ = nullptr;                // where the next byte goes
-    const std::uint8_t* historyStart_ = nullptr; // the entry's oldest byte still in the window
+    std::uint8_t* flushAt_ = nullptr;            // where they are next handed over
+    std::uint8_t* handedOver_ = nullptr;
+    std::uint8_t* lentEnd_ = nullptr;            // the end of the lent memory; none in the window
+    const std::uint8_t* historyStart_ = nullptr; // the entry's oldest byte still at hand
     THuffmanTable codeLengths_;
     TInflateTable literals_;
     TInflateTable distances_;

@@ -83,6 +83,22 @@ void TUnzipIO::FlushOutput()
     outputCount_ = 0;
 }
 
+std::span<std::uint8_t> TUnzipIO::LendOutput() const
+{
+    return outputCount_ == 0 ? sink_.LendMemory() : std::span<std::uint8_t>();
+}
+
+void TUnzipIO::HandOverLentOutput(const std::uint8_t* data, std::size_t count)
+{
+    assert(outputCount_ == 0);
+    while (count > 0) {
+        const std::size_t k = std::min(count, UnzipBlockSize);
+        sink_.WriteDecompressed(data, k);
+        data += k;
+        count -= k;
+    }
+}
+
 void TUnzipIO::UnStore()
 {
     assert(outputCount_ == 0);

@@ -3,10 +3,11 @@
 // source lends them in place from memory) and are handed out byte by byte,
 // as bits, or as the block itself to a fast bit reader;
 // decompressed bytes gather in a 32 KB output buffer and go to a sink one
-// block at a time. The extraction run plugs in a source that reads the
-// archive (decrypting, changing disks) and a sink that checks the size,
-// writes, updates the CRC and reports progress; tests and benchmarks plug in
-// memory. Only the block calls are virtual, never a byte.
+// block at a time, or are written straight into memory the sink lends. The
+// extraction run plugs in a source that reads the archive (decrypting,
+// changing disks) and a sink that checks the size, writes, updates the CRC
+// and reports progress; tests and benchmarks plug in memory. Only the block
+// calls are virtual, never a byte.
 #pragma once
 
 #include <cstddef>
@@ -39,6 +40,12 @@ public:
     virtual ~TUnzipSink() = default;
     // Takes the next 1 to UnzipBlockSize decompressed bytes.
     virtual void WriteDecompressed(const std::uint8_t* data, std::size_t count) = 0;
+    // Memory where the sink's next bytes go, lent to a decompressor that
+    // writes them there itself and then hands them over, from the start,
+    // with WriteDecompressed at those very addresses, which copies nothing.
+    // Bytes written there but not handed over are the sink's to overwrite.
+    // Empty when the sink lends none.
+    virtual std::span<std::uint8_t> LendMemory() { return {}; }
 };
 
 // One entry's input and output buffers over a source and a sink, which stay
@@ -77,6 +84,11 @@ public:
     }
     void WriteOutput(const std::uint8_t* data, std::size_t count);
     void FlushOutput();
+
+    // The sink's lent memory, while no output waits in the buffer; and
+    // handing over count bytes written there from data on, in blocks.
+    std::span<std::uint8_t> LendOutput() const;
+    void HandOverLentOutput(const std::uint8_t* data, std::size_t count);
 
     // Method 0: the compressed bytes are the entry's bytes. They go from the
     // source straight into the output buffer, one block at a time.
