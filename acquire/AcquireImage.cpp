@@ -1,39 +1,25 @@
 #include "AcquireImage.h"
 
-#include <algorithm>
-#include <cstring>
 #include <span>
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QWidget>
 
 #include "DibImage.h"
 #include "QuitRequestWatch.h"
 #include "ScopeExit.h"
+#include "pictures/Clipbrd.h"
 #include "pictures/Graphics.h"
 
 namespace {
 
 constexpr int NoLibrary = 1;
+constexpr int NoPicture = 1;
 constexpr int Cancelled = 3;
 
-std::string IdentityText(const std::string& text)
-{
-    return text.substr(0, std::min(text.find('\0'), TAcquireImage::IdentityTextLength));
-}
-
-// Fills a fixed identity field, always leaving a terminating zero.
-void CopyIdentityText(char (&field)[TW_STR32_SIZE], const std::string& text)
-{
-    std::memset(field, 0, TW_STR32_SIZE);
-    std::memcpy(field, text.data(), std::min(text.size(), TW_STR32_SIZE - 1));
-}
-
-std::string ReadIdentityText(const char (&field)[TW_STR32_SIZE])
-{
-    return std::string(field, strnlen(field, TW_STR32_SIZE));
-}
+std::string IdentityText(const std::string& text) { return std::string(IdentityFieldText(text)); }
 
 // The window a source's dialogs belong to; on this platform the handle is
 // the active Qt window itself, since source managers run in-process.
@@ -53,7 +39,7 @@ TAcquireImage::TAcquireImage() = default;
 
 TAcquireImage::~TAcquireImage()
 {
-    if (LibraryHandle && state_ > 2)
+    if (HasEntry() && state_ > 2)
         CloseSourceManager();
 }
 
@@ -94,17 +80,20 @@ bool TAcquireImage::LoadSourceManager()
 {
     if (acquiring_)
         return false;
-    if (!LibraryHandle) {
+    if (!HasEntry()) {
         LibraryHandle = SourceManagerLibrary::Load(SourceManagerLibrary::DefaultPath());
         state_ = LibraryHandle ? 2 : 1;
     }
-    return LibraryHandle != nullptr;
+    return HasEntry();
 }
 
 int TAcquireImage::OpenSourceManager()
 {
     if (!LibraryHandle || acquiring_)
         return NoLibrary;
+    firstFailure_ = 0;
+    if (!LibraryHandle->Entry())
+        return Report(2, NoLibrary);
     if (state_ != 2)
         return Report(2, TWRC_FAILURE);
     AppIdentity = TW_IDENTITY{};
@@ -120,8 +109,8 @@ int TAcquireImage::OpenSourceManager()
     CopyIdentityText(AppIdentity.ProductFamily, appProductFamily_);
     CopyIdentityText(AppIdentity.ProductName, appProductName_);
     ParentWindow = ActiveWindow();
-    firstFailure_ = 0;
     selectionCancelled_ = false;
+    namedSource_.clear();
     ClearSourceIdentity();
     const int result = Detailed(Call(nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &ParentWindow));
     if (result == TWRC_SUCCESS)
@@ -132,13 +121,15 @@ int TAcquireImage::OpenSourceManager()
 void TAcquireImage::GetSourceName(bool Default, std::string& Name)
 {
     Name.clear();
-    if (!LibraryHandle || acquiring_ || state_ != 3)
+    namedSource_.clear();
+    if (!HasEntry() || acquiring_ || state_ != 3)
         return;
     ClearSourceIdentity();
     const TW_UINT16 msg = Default ? MSG_GETDEFAULT : MSG_USERSELECT;
     const TW_UINT16 result = Call(nullptr, DG_CONTROL, DAT_IDENTITY, msg, &SourceIdentity);
     if (result == TWRC_SUCCESS) {
-        Name = ReadIdentityText(SourceIdentity.ProductName);
+        Name = namedSource_ = ReadIdentityText(SourceIdentity.ProductName);
+        namedSourceId_ = SourceIdentity.Id;
         return;
     }
     selectionCancelled_ = msg == MSG_USERSELECT && result == TWRC_CANCEL;
@@ -148,7 +139,7 @@ void TAcquireImage::GetSourceName(bool Default, std::string& Name)
 
 int TAcquireImage::SelectSource(const std::string& Name)
 {
-    if (!LibraryHandle || acquiring_)
+    if (!HasEntry() || acquiring_)
         return NoLibrary;
     if (state_ != 3)
         return firstFailure_ ? firstFailure_ : NoLibrary;
@@ -163,16 +154,26 @@ int TAcquireImage::SelectSource(const std::string& Name)
         selectionCancelled_ = result == TWRC_CANCEL;
     } else {
         result = Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GETFIRST, &SourceIdentity);
-        while (result == TWRC_SUCCESS && ReadIdentityText(SourceIdentity.ProductName) != Name)
+        while (result == TWRC_SUCCESS && !IsNamedSource(Name))
             result = Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GETNEXT, &SourceIdentity);
     }
     sourceChosen_ = result == TWRC_SUCCESS;
-    return Report(3, result);
+    return Report(3, Detailed(result));
+}
+
+// Whether SourceIdentity is the source called Name. Names are cut to their
+// field, so several sources may share one; for the name GetSourceName gave,
+// only the source it named will do.
+bool TAcquireImage::IsNamedSource(const std::string& Name) const
+{
+    if (ReadIdentityText(SourceIdentity.ProductName) != Name)
+        return false;
+    return Name != namedSource_ || SourceIdentity.Id == namedSourceId_;
 }
 
 int TAcquireImage::OpenSource()
 {
-    if (!LibraryHandle || acquiring_)
+    if (!HasEntry() || acquiring_)
         return NoLibrary;
     if (state_ != 3 || !sourceChosen_)
         return firstFailure_ ? firstFailure_ : NoLibrary;
@@ -207,7 +208,7 @@ int TAcquireImage::SetTransferCount()
 
 int TAcquireImage::AcquireNative(GlobalHandle& DIB)
 {
-    if (!LibraryHandle || acquiring_)
+    if (!HasEntry() || acquiring_)
         return NoLibrary;
     DIB.reset();
     if (state_ != 4)
@@ -297,20 +298,44 @@ int TAcquireImage::TransferNativeImage(GlobalHandle& DIB, bool& Done)
     }
 }
 
-int TAcquireImage::AcquireJPEG(std::unique_ptr<TJPEGImage>& Jpeg, int Quality)
+// AcquireNative and the pixels of the image it brought; its detailed
+// result stays for AcquireDetail.
+int TAcquireImage::AcquirePicture(QImage& picture)
 {
     GlobalHandle dib;
-    const int result = AcquireNative(dib);
-    if (result != TWRC_SUCCESS)
-        return result;
-    const QImage image = ImageOf(dib);
-    if (image.isNull())
-        return Report(7, TWRC_FAILURE);
-    auto picture = std::make_unique<TJPEGImage>();
-    picture->Assign(TBitmap(image));
-    picture->SetCompressionQuality(Quality);
-    picture->Compress();
-    Jpeg = std::move(picture);
+    int result = AcquireNative(dib);
+    if (result == TWRC_SUCCESS) {
+        picture = ImageOf(dib);
+        if (picture.isNull())
+            result = Report(7, TWRC_FAILURE);
+    }
+    acquireDetail_ = result;
+    return result == TWRC_SUCCESS ? TWRC_SUCCESS : NoPicture;
+}
+
+int TAcquireImage::AcquireToClipboard()
+{
+    QImage picture;
+    if (AcquirePicture(picture) != TWRC_SUCCESS)
+        return NoPicture;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        acquireDetail_ = NoPicture; // no clipboard to take it
+        return NoPicture;
+    }
+    Clipboard().Assign(TBitmap(picture));
+    return TWRC_SUCCESS;
+}
+
+int TAcquireImage::AcquireJPEG(std::unique_ptr<TJPEGImage>& Jpeg, int Quality)
+{
+    QImage picture;
+    if (AcquirePicture(picture) != TWRC_SUCCESS)
+        return NoPicture;
+    auto jpeg = std::make_unique<TJPEGImage>();
+    jpeg->Assign(TBitmap(picture));
+    jpeg->SetCompressionQuality(Quality);
+    jpeg->Compress();
+    Jpeg = std::move(jpeg);
     return TWRC_SUCCESS;
 }
 
@@ -318,7 +343,7 @@ int TAcquireImage::AcquireJPEG(std::unique_ptr<TJPEGImage>& Jpeg, int Quality)
 // disabled, an open one closed: calls the protocol allows in that state.
 int TAcquireImage::CloseSourceManager()
 {
-    if (!LibraryHandle || acquiring_)
+    if (!HasEntry() || acquiring_)
         return NoLibrary;
     TW_PENDINGXFERS pending{};
     if (state_ >= 6)
@@ -348,7 +373,7 @@ bool TAcquireImage::UnloadSourceManager()
 
 int TAcquireImage::GetConditionCode()
 {
-    if (!LibraryHandle)
+    if (!HasEntry())
         return NoLibrary;
     TW_STATUS status{};
     const TW_UINT16 result = Call(nullptr, DG_CONTROL, DAT_STATUS, MSG_GET, &status);

@@ -159,11 +159,10 @@ std::string TForm1::ScanPicture(std::unique_ptr<TJPEGImage>& jpeg)
     const int managerOpened = AcquireImg1->OpenSourceManager();
     std::string source;
     AcquireImg1->GetSourceName(false, source);
-    int selected = AcquireImg1->SelectSource(source);
-    if (selected == 1) // the selection reports no detail of its own
-        selected = AcquireImg1->GetConditionCode();
+    const int selected = AcquireImg1->SelectSource(source);
     const int sourceOpened = AcquireImg1->OpenSource();
-    const int scanned = AcquireImg1->AcquireJPEG(jpeg, 50);
+    AcquireImg1->AcquireJPEG(jpeg, 50);
+    const int scanned = AcquireImg1->AcquireDetail(); // tells a cancel from a failure
     return ScannerFailureText({{ScannerStep::OpenSourceManager, managerOpened},
                                {ScannerStep::SelectSource, selected},
                                {ScannerStep::OpenSource, sourceOpened},

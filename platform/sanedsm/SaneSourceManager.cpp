@@ -3,17 +3,21 @@
 // shows a small settings dialog when the application asks for its user
 // interface. The scan runs when the application asks for the native
 // transfer and arrives as a device-independent bitmap in a global memory
-// block, which the application frees. Events reach the application the
+// block, which the application frees. A source is known by the identity
+// number handed out with it, which stays the device's for as long as the
+// manager is open: product names are cut to their field, so two devices
+// may share one. Events reach the application the
 // protocol's way: the dialog's buttons are handled in the application's own
 // event loop, which then asks MSG_PROCESSEVENT and is told MSG_XFERREADY or
 // MSG_CLOSEDSREQ. One application at a time, on its user-interface thread.
-#include <cstring>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include <QApplication>
 
+#include "IdentityText.h"
 #include "SaneDevices.h"
 #include "SaneScanner.h"
 #include "ScanDib.h"
@@ -25,8 +29,12 @@ namespace {
 
 struct SourceManager {
     std::unique_ptr<SaneSession> session;
-    std::vector<SaneDevice> devices;
-    std::size_t listed = 0;
+    // Every device seen since the manager opened; its identity number is
+    // its place here plus one.
+    std::vector<SaneDevice> known;
+    // The identity numbers of the devices SANE lists now, in its order.
+    std::vector<TW_UINT32> listed;
+    std::size_t enumerated = 0;
     std::unique_ptr<SaneScanner> scanner;
     std::unique_ptr<ScanSettingsDialog> dialog;
     TW_UINT16 pendingMessage = 0;
@@ -45,63 +53,71 @@ TW_UINT16 Fail(TW_UINT16 condition)
     return TWRC_FAILURE;
 }
 
-void CopyText(char (&field)[TW_STR32_SIZE], const std::string& text)
+// Reads SANE's list afresh; a device seen before keeps its number.
+void ListDevices()
 {
-    std::memset(field, 0, TW_STR32_SIZE);
-    std::memcpy(field, text.data(), std::min(text.size(), TW_STR32_SIZE - 1));
+    SourceManager& manager = Manager();
+    manager.listed.clear();
+    for (const SaneDevice& device : manager.session->Devices()) {
+        auto seen = std::find_if(manager.known.begin(), manager.known.end(),
+                                 [&device](const SaneDevice& known) { return known.name == device.name; });
+        if (seen == manager.known.end())
+            seen = manager.known.insert(manager.known.end(), device);
+        manager.listed.push_back(static_cast<TW_UINT32>(seen - manager.known.begin() + 1));
+    }
 }
 
-TW_UINT16 Describe(std::size_t index, TW_IDENTITY& identity)
+// The device an identity number was handed out for.
+const SaneDevice* DeviceNumbered(TW_UINT32 id)
 {
-    const SaneDevice& device = Manager().devices.at(index);
+    const std::vector<SaneDevice>& known = Manager().known;
+    return id >= 1 && id <= known.size() ? &known[id - 1] : nullptr;
+}
+
+TW_UINT16 Describe(TW_UINT32 id, TW_IDENTITY& identity)
+{
+    const SaneDevice& device = *DeviceNumbered(id);
     identity = TW_IDENTITY{};
-    identity.Id = static_cast<TW_UINT32>(index + 1);
+    identity.Id = id;
     identity.ProtocolMajor = 1;
     identity.ProtocolMinor = 8;
     identity.SupportedGroups = DG_CONTROL | DG_IMAGE;
-    CopyText(identity.Manufacturer, device.vendor);
-    CopyText(identity.ProductFamily, device.model);
-    CopyText(identity.ProductName, device.name);
+    CopyIdentityText(identity.Manufacturer, device.vendor);
+    CopyIdentityText(identity.ProductFamily, device.model);
+    CopyIdentityText(identity.ProductName, device.name);
     return TWRC_SUCCESS;
-}
-
-std::optional<std::size_t> DeviceNamed(const char (&productName)[TW_STR32_SIZE])
-{
-    const std::string name(productName, strnlen(productName, TW_STR32_SIZE));
-    const std::vector<SaneDevice>& devices = Manager().devices;
-    for (std::size_t i = 0; i < devices.size(); ++i)
-        if (name.empty() || devices[i].name.substr(0, TW_STR32_SIZE - 1) == name)
-            return i;
-    return std::nullopt;
 }
 
 TW_UINT16 UserSelect(TW_IDENTITY& identity)
 {
     SourceManager& manager = Manager();
-    manager.devices = manager.session->Devices();
-    if (manager.devices.empty())
+    ListDevices();
+    if (manager.listed.empty())
         return Fail(TWCC_NODS);
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return Fail(TWCC_BUMMER);
-    SourceSelectDialog dialog(manager.devices, QApplication::activeWindow());
+    std::vector<SaneDevice> offered;
+    for (TW_UINT32 id : manager.listed)
+        offered.push_back(*DeviceNumbered(id));
+    SourceSelectDialog dialog(offered, QApplication::activeWindow());
     const std::optional<std::size_t> chosen = dialog.Choose();
-    return chosen ? Describe(*chosen, identity) : TWRC_CANCEL;
+    return chosen ? Describe(manager.listed.at(*chosen), identity) : TWRC_CANCEL;
 }
 
+// Only a number this manager handed out names a source: an identity
+// without one (a bare or empty name) opens nothing.
 TW_UINT16 OpenSource(TW_IDENTITY& identity)
 {
     SourceManager& manager = Manager();
     if (manager.scanner)
         return Fail(TWCC_SEQERROR);
-    if (manager.devices.empty())
-        manager.devices = manager.session->Devices();
-    const std::optional<std::size_t> index = DeviceNamed(identity.ProductName);
-    if (!index)
+    const SaneDevice* device = DeviceNumbered(identity.Id);
+    if (!device)
         return Fail(TWCC_NODS);
-    manager.scanner = SaneScanner::Open(manager.devices[*index].name);
+    manager.scanner = SaneScanner::Open(device->name);
     if (!manager.scanner)
         return Fail(TWCC_OPERATIONERROR);
-    return Describe(*index, identity);
+    return Describe(identity.Id, identity);
 }
 
 TW_UINT16 Identity(TW_UINT16 msg, TW_IDENTITY& identity)
@@ -109,16 +125,16 @@ TW_UINT16 Identity(TW_UINT16 msg, TW_IDENTITY& identity)
     SourceManager& manager = Manager();
     switch (msg) {
     case MSG_GETFIRST:
-        manager.devices = manager.session->Devices();
-        manager.listed = 0;
-        return manager.devices.empty() ? TWRC_ENDOFLIST : Describe(0, identity);
+        ListDevices();
+        manager.enumerated = 0;
+        return manager.listed.empty() ? TWRC_ENDOFLIST : Describe(manager.listed[0], identity);
     case MSG_GETNEXT:
-        if (++manager.listed >= manager.devices.size())
+        if (++manager.enumerated >= manager.listed.size())
             return TWRC_ENDOFLIST;
-        return Describe(manager.listed, identity);
+        return Describe(manager.listed[manager.enumerated], identity);
     case MSG_GETDEFAULT:
-        manager.devices = manager.session->Devices();
-        return manager.devices.empty() ? Fail(TWCC_NODS) : Describe(0, identity);
+        ListDevices();
+        return manager.listed.empty() ? Fail(TWCC_NODS) : Describe(manager.listed[0], identity);
     case MSG_USERSELECT: return UserSelect(identity);
     case MSG_OPENDS: return OpenSource(identity);
     case MSG_CLOSEDS:
@@ -237,7 +253,8 @@ TW_UINT16 Parent(TW_UINT16 msg)
         return Fail(TWCC_BADPROTOCOL);
     manager.dialog.reset();
     manager.scanner.reset();
-    manager.devices.clear();
+    manager.known.clear();
+    manager.listed.clear();
     manager.session.reset();
     manager.pendingMessage = 0;
     return TWRC_SUCCESS;

@@ -18,10 +18,6 @@ std::unique_ptr<SourceManagerLibrary> SourceManagerLibrary::Load(const std::stri
     if (!handle)
         return nullptr;
     auto entry = reinterpret_cast<DSMENTRYPROC>(dlsym(handle, DSM_ENTRY_NAME));
-    if (!entry) {
-        dlclose(handle);
-        return nullptr;
-    }
     return std::unique_ptr<SourceManagerLibrary>(new SourceManagerLibrary(handle, entry));
 }
 

@@ -1,7 +1,8 @@
 // SourceManagerLibrary: a TWAIN source manager library loaded at run time
-// and its entry point. Loading fails unless the library loads and exports
-// DSM_Entry; a library without the entry point is unloaded again at once.
-// The library stays loaded while the object lives.
+// and its entry point DSM_Entry. A library that loads but lacks the entry
+// point is still held, so the application can tell a missing library from
+// one that is no source manager. The library stays loaded while the object
+// lives.
 #pragma once
 
 #include <memory>
@@ -11,12 +12,13 @@
 
 class SourceManagerLibrary {
 public:
-    // Null when the library is missing or lacks the entry point.
+    // Null when the library cannot be loaded.
     static std::unique_ptr<SourceManagerLibrary> Load(const std::string& path);
     ~SourceManagerLibrary();
     SourceManagerLibrary(const SourceManagerLibrary&) = delete;
     SourceManagerLibrary& operator=(const SourceManagerLibrary&) = delete;
 
+    // Null when the library does not export DSM_Entry.
     DSMENTRYPROC Entry() const { return entry_; }
 
     // PICTORIA_TWAIN_DSM when set, else our own source manager beside the

@@ -1,6 +1,6 @@
 // TAcquireImage beyond the scenario table: a machine without a source
-// manager, the default source, the identity it announces, and the event
-// loop it runs while the source is enabled.
+// manager, which source is chosen, the identity it announces, and the
+// event loop it runs while the source is enabled.
 #include <QCoreApplication>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -31,6 +31,51 @@ TEST_F(AcquireLoopTest, WithoutSourceManagerEveryStepSaysOneAndReportsNothing)
     EXPECT_FALSE(run.unloaded);
     EXPECT_TRUE(run.errors.empty());
     EXPECT_EQ(scanner.GetConditionCode(), 1);
+}
+
+// A library that loads but is no source manager: loading says false, and
+// opening the manager is the one step that reports it.
+TEST_F(AcquireLoopTest, ALibraryWithoutTheEntryPointIsReportedWhenOpeningTheManager)
+{
+    ::setenv("PICTORIA_TWAIN_DSM", GLOBALMEM_LIBRARY, 1);
+    TAcquireImage scanner;
+    const AcquisitionRun run = AcquisitionRun::Make(scanner);
+    EXPECT_FALSE(run.loaded);
+    EXPECT_FALSE(scanner.LoadSourceManager());
+    ::unsetenv("PICTORIA_TWAIN_DSM");
+    EXPECT_EQ(run.name, "");
+    for (int result : {run.openManager, run.select, run.openSource, run.acquire, run.acquireDetail, run.close})
+        EXPECT_EQ(result, 1);
+    EXPECT_TRUE(run.unloaded);
+    EXPECT_EQ(run.errors, (std::vector<std::pair<int, int>>{{2, 1}}));
+}
+
+// Two sources whose names agree as far as the identity keeps them: the one
+// the user picked is the one opened.
+TEST_F(AcquireLoopTest, TheUsersChoiceIsKeptWhenAnotherSourceSharesItsName)
+{
+    const std::string first = "Flatbed-scanner-in-the-back-office-1";
+    const std::string second = "Flatbed-scanner-in-the-back-office-2";
+    const FakeTwain fake("sources " + first + " " + second + "\nselect " + second +
+                         "\nevent XFERREADY\nxfer done 24 8 6 0\n");
+    TAcquireImage scanner;
+    const AcquisitionRun run = AcquisitionRun::Make(scanner);
+    EXPECT_EQ(run.name, second.substr(0, IdentityTextLength));
+    EXPECT_EQ(run.select, 0);
+    EXPECT_EQ(run.acquire, 0);
+    EXPECT_EQ(fake.Opened(), second);
+}
+
+// A name that was not the user's choice finds the first source of that name.
+TEST_F(AcquireLoopTest, ANameGivenBySelectSourceFindsTheFirstSourceWithIt)
+{
+    const std::string first = "Flatbed-scanner-in-the-back-office-1";
+    const std::string second = "Flatbed-scanner-in-the-back-office-2";
+    const FakeTwain fake("sources Camera " + first + " " + second + "\nselect Camera\nevent CLOSEDSREQ\n");
+    TAcquireImage scanner;
+    const AcquisitionRun run = AcquisitionRun::Make(scanner, second.substr(0, IdentityTextLength));
+    EXPECT_EQ(run.select, 0);
+    EXPECT_EQ(fake.Opened(), first);
 }
 
 TEST_F(AcquireLoopTest, DefaultSourceIsNamedWithoutADialog)
@@ -104,7 +149,8 @@ TEST_F(AcquireLoopTest, QuitDuringTheLoopEndsItAndReachesTheApplication)
         run = AcquisitionRun::Make(scanner);
     });
     QCoreApplication::exec(); // returns only when the quit was not lost
-    EXPECT_EQ(run.acquire, 3);
+    EXPECT_EQ(run.acquire, 1);
+    EXPECT_EQ(run.acquireDetail, 3);
     EXPECT_EQ(run.errors, (std::vector<std::pair<int, int>>{{5, 3}}));
     EXPECT_EQ(run.close, 0);
     EXPECT_EQ(GlobalLiveBlocks(), liveBefore);

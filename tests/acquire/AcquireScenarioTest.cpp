@@ -16,9 +16,9 @@ namespace {
 using Errors = std::vector<std::pair<int, int>>;
 
 // The result codes of OpenSourceManager, SelectSource, OpenSource,
-// AcquireJPEG and CloseSourceManager.
+// AcquireJPEG (with AcquireDetail) and CloseSourceManager.
 struct Results {
-    int openManager, select, openSource, acquire, close;
+    int openManager, select, openSource, acquire, detail, close;
     bool operator==(const Results&) const = default;
 };
 
@@ -35,7 +35,7 @@ struct Scenario {
 void PrintTo(const Results& results, std::ostream* out)
 {
     *out << std::hex << "{" << results.openManager << ", " << results.select << ", " << results.openSource << ", "
-         << results.acquire << ", " << results.close << "}";
+         << results.acquire << ", " << results.detail << ", " << results.close << "}";
 }
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
@@ -52,67 +52,67 @@ const std::vector<Scenario>& Scenarios()
 {
     static const std::vector<Scenario> scenarios = {
         {"ColourImage", OneImage + "xfer done 24 40 30 0\n",
-         {0, 0, 0, 0, 0}, {}, {40, 30}, Enabled + Transferred + Closed},
+         {0, 0, 0, 0, 0, 0}, {}, {40, 30}, Enabled + Transferred + Closed},
         {"GreyImage", OneImage + "xfer done 8 40 30 0\n",
-         {0, 0, 0, 0, 0}, {}, {40, 30}, Enabled + Transferred + Closed},
+         {0, 0, 0, 0, 0, 0}, {}, {40, 30}, Enabled + Transferred + Closed},
         {"ManagerFailsWithCondition", "sources Flatbed\nanswer PARENT OPENDSM 1 4\n",
-         {0x8004, 0x8004, 0x8004, 0x8004, 0}, {{2, 0x8004}}, {}, "PARENT OPENDSM 1, STATUS GET 0"},
+         {0x8004, 0x8004, 0x8004, 1, 0x8004, 0}, {{2, 0x8004}}, {}, "PARENT OPENDSM 1, STATUS GET 0"},
         {"ManagerFailsWithoutCondition", "answer PARENT OPENDSM 1 0\n",
-         {1, 1, 1, 1, 0}, {{2, 1}}, {}, "PARENT OPENDSM 1, STATUS GET 0"},
+         {1, 1, 1, 1, 1, 0}, {{2, 1}}, {}, "PARENT OPENDSM 1, STATUS GET 0"},
         {"ManagerAnswersOtherCode", "answer PARENT OPENDSM 9 0\n",
-         {9, 9, 9, 9, 0}, {{2, 9}}, {}, "PARENT OPENDSM 9"},
+         {9, 9, 9, 1, 9, 0}, {{2, 9}}, {}, "PARENT OPENDSM 9"},
         {"SelectionCancelledOnce", "sources Flatbed\nselect cancel\n",
-         {0, 3, 3, 3, 0}, {{3, 3}}, {}, "PARENT OPENDSM 0, IDENTITY USERSELECT 3, PARENT CLOSEDSM 0"},
+         {0, 3, 3, 1, 3, 0}, {{3, 3}}, {}, "PARENT OPENDSM 0, IDENTITY USERSELECT 3, PARENT CLOSEDSM 0"},
         {"NoSources", "select Flatbed\n",
-         {0, 1, 1, 1, 0}, {{3, 1}, {3, 1}}, {},
-         "PARENT OPENDSM 0, IDENTITY USERSELECT 1, IDENTITY USERSELECT 1, PARENT CLOSEDSM 0"},
+         {0, 0x8003, 0x8003, 1, 0x8003, 0}, {{3, 1}, {3, 0x8003}}, {},
+         "PARENT OPENDSM 0, IDENTITY USERSELECT 1, IDENTITY USERSELECT 1, STATUS GET 0, PARENT CLOSEDSM 0"},
         {"NameNoSourceHas", "sources Flatbed Camera\nselect Camera\n",
-         {0, 7, 7, 7, 0}, {{3, 7}}, {},
+         {0, 7, 7, 1, 7, 0}, {{3, 7}}, {},
          "PARENT OPENDSM 0, IDENTITY USERSELECT 0, IDENTITY GETFIRST 0, IDENTITY GETNEXT 0, IDENTITY GETNEXT 7, "
          "PARENT CLOSEDSM 0", "Nobody"},
         {"SourceWillNotOpen", Chosen + "answer IDENTITY OPENDS 1 3\n",
-         {0, 0, 0x8003, 0x8003, 0}, {{4, 0x8003}}, {}, Open + "IDENTITY OPENDS 1, STATUS GET 0, PARENT CLOSEDSM 0"},
+         {0, 0, 0x8003, 1, 0x8003, 0}, {{4, 0x8003}}, {}, Open + "IDENTITY OPENDS 1, STATUS GET 0, PARENT CLOSEDSM 0"},
         {"CountReadBack", Chosen + "checkstatus\nevent XFERREADY\nxfer done 24 8 6 0\n",
-         {0, 0, 0, 0, 0}, {}, {8, 6},
+         {0, 0, 0, 0, 0, 0}, {}, {8, 6},
          Open + "IDENTITY OPENDS 0, CAPABILITY SET 2, CAPABILITY GET 0, USERINTERFACE ENABLEDS 0, " + Transferred +
              Closed},
         {"CountRefused", Chosen + "answer CAPABILITY SET 1 6\nevent XFERREADY\nxfer done 24 8 6 0\n",
-         {0, 0, 0x8006, 0, 0}, {{4, 0x8006}}, {8, 6},
+         {0, 0, 0x8006, 0, 0, 0}, {{4, 0x8006}}, {8, 6},
          Open + "IDENTITY OPENDS 0, CAPABILITY SET 1, STATUS GET 0, USERINTERFACE ENABLEDS 0, " + Transferred + Closed},
         {"EnableFails", Chosen + "answer USERINTERFACE ENABLEDS 1 5\n",
-         {0, 0, 0, 0x8005, 0}, {{5, 0x8005}}, {},
+         {0, 0, 0, 1, 0x8005, 0}, {{5, 0x8005}}, {},
          Open + "IDENTITY OPENDS 0, CAPABILITY SET 0, USERINTERFACE ENABLEDS 1, STATUS GET 0, IDENTITY CLOSEDS 0, "
                 "PARENT CLOSEDSM 0"},
         {"EnableFailsWithoutCondition", Chosen + "answer USERINTERFACE ENABLEDS 1 0\n",
-         {0, 0, 0, 1, 0}, {{5, 1}}, {},
+         {0, 0, 0, 1, 1, 0}, {{5, 1}}, {},
          Open + "IDENTITY OPENDS 0, CAPABILITY SET 0, USERINTERFACE ENABLEDS 1, STATUS GET 0, IDENTITY CLOSEDS 0, "
                 "PARENT CLOSEDSM 0"},
         {"ClosedBeforeScanning", Chosen + "event CLOSEDSREQ\n",
-         {0, 0, 0, 3, 0}, {{5, 3}}, {}, Enabled + "EVENT PROCESSEVENT 4, " + Closed},
+         {0, 0, 0, 1, 3, 0}, {{5, 3}}, {}, Enabled + "EVENT PROCESSEVENT 4, " + Closed},
         {"EventProcessingFails", Chosen + "event FAILURE 9\n",
-         {0, 0, 0, 0x8009, 0}, {{6, 0x8009}}, {}, Enabled + "EVENT PROCESSEVENT 1, STATUS GET 0, " + Closed},
+         {0, 0, 0, 1, 0x8009, 0}, {{6, 0x8009}}, {}, Enabled + "EVENT PROCESSEVENT 1, STATUS GET 0, " + Closed},
         {"TransferCancelled", OneImage + "xfer cancel 0\n",
-         {0, 0, 0, 3, 0}, {{7, 3}}, {},
+         {0, 0, 0, 1, 3, 0}, {{7, 3}}, {},
          Enabled + "EVENT PROCESSEVENT 4, IMAGENATIVEXFER GET 3, PENDINGXFERS ENDXFER 0, " + Closed},
         {"TransferCancelledWithMorePending", OneImage + "xfer cancel 2\n",
-         {0, 0, 0, 3, 0}, {{7, 3}}, {},
+         {0, 0, 0, 1, 3, 0}, {{7, 3}}, {},
          Enabled + "EVENT PROCESSEVENT 4, IMAGENATIVEXFER GET 3, PENDINGXFERS ENDXFER 0, PENDINGXFERS RESET 0, " +
              Closed},
         {"TransferFails", OneImage + "xfer fail 2\n",
-         {0, 0, 0, 0x8002, 0}, {{7, 0x8002}}, {},
+         {0, 0, 0, 1, 0x8002, 0}, {{7, 0x8002}}, {},
          Enabled + "EVENT PROCESSEVENT 4, IMAGENATIVEXFER GET 1, STATUS GET 0, PENDINGXFERS RESET 0, " + Closed},
         {"TransferAnswersOtherCode", OneImage + "answer IMAGENATIVEXFER GET 9 0\n",
-         {0, 0, 0, 9, 0}, {{7, 9}}, {},
+         {0, 0, 0, 1, 9, 0}, {{7, 9}}, {},
          Enabled + "EVENT PROCESSEVENT 4, IMAGENATIVEXFER GET 9, PENDINGXFERS RESET 0, " + Closed},
         {"DamagedImage", OneImage + "xfer done 24 0 0 0\n",
-         {0, 0, 0, 1, 0}, {{7, 1}}, {}, Enabled + Transferred + Closed},
+         {0, 0, 0, 1, 1, 0}, {{7, 1}}, {}, Enabled + Transferred + Closed},
         {"LaterImageReplacesEarlier", OneImage + "xfer done 24 10 10 1\nevent XFERREADY\nxfer done 24 40 30 0\n",
-         {0, 0, 0, 0, 0}, {}, {40, 30}, Enabled + Transferred + Transferred + Closed},
+         {0, 0, 0, 0, 0, 0}, {}, {40, 30}, Enabled + Transferred + Transferred + Closed},
         {"ClosedWithImagesPending", OneImage + "xfer done 24 10 10 1\nevent CLOSEDSREQ\n",
-         {0, 0, 0, 3, 0}, {{7, 3}}, {},
+         {0, 0, 0, 1, 3, 0}, {{7, 3}}, {},
          Enabled + Transferred + "EVENT PROCESSEVENT 4, PENDINGXFERS RESET 0, " + Closed},
         {"ManagerWillNotClose", OneImage + "xfer done 24 8 6 0\nanswer PARENT CLOSEDSM 1 11\n",
-         {0, 0, 0, 0, 0x800B}, {}, {8, 6},
+         {0, 0, 0, 0, 0, 0x800B}, {}, {8, 6},
          Enabled + Transferred + "USERINTERFACE DISABLEDS 0, IDENTITY CLOSEDS 0, PARENT CLOSEDSM 1, STATUS GET 0"},
     };
     return scenarios;
@@ -133,7 +133,7 @@ TEST_P(AcquireScenarioTest, ResultsReportsCallsAndBlocks)
     TAcquireImage scanner;
     const AcquisitionRun run = AcquisitionRun::Make(scanner, scenario.selectName);
     EXPECT_TRUE(run.loaded);
-    const Results results{run.openManager, run.select, run.openSource, run.acquire, run.close};
+    const Results results{run.openManager, run.select, run.openSource, run.acquire, run.acquireDetail, run.close};
     EXPECT_EQ(results, scenario.results);
     EXPECT_TRUE(run.unloaded);
     EXPECT_EQ(run.errors, scenario.errors);

@@ -18,6 +18,7 @@ struct AcquisitionRun {
     int select = -1;
     int openSource = -1;
     int acquire = -1;
+    int acquireDetail = -1;
     int close = -1;
     bool unloaded = false;
     std::vector<std::pair<int, int>> errors; // state, error
@@ -35,6 +36,7 @@ struct AcquisitionRun {
         run.openSource = scanner.OpenSource();
         std::unique_ptr<TJPEGImage> jpeg;
         run.acquire = scanner.AcquireJPEG(jpeg, 50);
+        run.acquireDetail = scanner.AcquireDetail();
         if (jpeg)
             run.picture = QSize(jpeg->Width(), jpeg->Height());
         run.close = scanner.CloseSourceManager();

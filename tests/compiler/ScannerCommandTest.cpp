@@ -63,6 +63,37 @@ TEST(ScannerCommand, AFailingStepIsToldAndAddsNothing)
     EXPECT_EQ(grid.form.FindComponent("Panel3"), nullptr);
 }
 
+// Each way an acquisition brings no picture: what the user is told, if
+// anything, and that the album stays as it was.
+TEST(ScannerCommand, WithoutAPictureTheUserIsToldOfFailuresAndNotOfCancels)
+{
+    struct NoPictureCase {
+        const char* name;
+        std::string script;
+        std::string message; // "": none
+    };
+    const std::string chosen = "sources Flatbed\nselect Flatbed\n";
+    const NoPictureCase cases[] = {
+        {"source's window closed", chosen + "event CLOSEDSREQ\n", ""},
+        {"transfer cancelled", chosen + "event XFERREADY\nxfer cancel 0\n", ""},
+        {"transfer failed", chosen + "event XFERREADY\nxfer fail 2\n",
+         "Scanning failed while scanning: not enough memory (TWAIN condition code 2)."},
+        {"no scanner", "select Flatbed\n",
+         "Scanning failed while selecting the scanner: no scanner found (TWAIN condition code 3)."},
+    };
+    for (const NoPictureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FakeTwain fake(c.script);
+        ScannerGrid grid(2);
+        ScriptedDialogs dialogs;
+        if (!c.message.empty())
+            dialogs.ExpectMessageBox("Pictoria Compiler", c.message, IDOK);
+        grid.form.AddScanner1->Click();
+        EXPECT_EQ(grid.form.PictureCount, 2);
+        EXPECT_EQ(grid.form.FindComponent("Panel3"), nullptr);
+    }
+}
+
 TEST(ScannerCommand, ACancelledSelectionAddsNothingAndSaysNothing)
 {
     const FakeTwain fake("sources Flatbed\nselect cancel\n");

@@ -132,7 +132,8 @@ TEST_F(SaneSourceManagerTest, CancelInTheSettingsDialogEndsTheAcquisition)
     ASSERT_EQ(scanner.OpenSource(), 0);
     PressWhenShown("ScanSettingsDialog", QDialogButtonBox::Cancel);
     std::unique_ptr<TJPEGImage> jpeg;
-    EXPECT_EQ(scanner.AcquireJPEG(jpeg, 50), 3);
+    EXPECT_EQ(scanner.AcquireJPEG(jpeg, 50), 1);
+    EXPECT_EQ(scanner.AcquireDetail(), 3);
     EXPECT_EQ(jpeg, nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "TempDir.h"
@@ -27,26 +28,36 @@ public:
         ::unsetenv("PICTORIA_FAKE_TWAIN_LOG");
     }
 
-    // The calls made so far, "DAT MSG result", without the identity line.
+    // The calls made so far, "DAT MSG result", without the identity and
+    // opened lines.
     std::string Calls() const
     {
         std::string calls;
         for (const std::string& line : Lines())
-            if (!line.starts_with("identity "))
+            if (!line.starts_with(IdentityLine) && !line.starts_with(OpenedLine))
                 calls += (calls.empty() ? "" : ", ") + line;
         return calls;
     }
 
     // The application identity the manager was opened with.
-    std::string Identity() const
-    {
-        for (const std::string& line : Lines())
-            if (line.starts_with("identity "))
-                return line.substr(9);
-        return "";
-    }
+    std::string Identity() const { return Last(IdentityLine); }
+
+    // The full name of the source last opened, "" when none was.
+    std::string Opened() const { return Last(OpenedLine); }
 
 private:
+    static constexpr std::string_view IdentityLine = "identity ";
+    static constexpr std::string_view OpenedLine = "opened ";
+
+    std::string Last(std::string_view kind) const
+    {
+        std::string found;
+        for (const std::string& line : Lines())
+            if (line.starts_with(kind))
+                found = line.substr(kind.size());
+        return found;
+    }
+
     std::vector<std::string> Lines() const
     {
         std::vector<std::string> lines;

@@ -12,9 +12,11 @@ TEST(SourceManagerLibrary, MissingLibraryDoesNotLoad)
 }
 
 // The allocator library loads but exports no DSM_Entry.
-TEST(SourceManagerLibrary, LibraryWithoutEntryPointDoesNotLoad)
+TEST(SourceManagerLibrary, LibraryWithoutEntryPointLoadsWithoutEntry)
 {
-    EXPECT_EQ(SourceManagerLibrary::Load(GLOBALMEM_LIBRARY), nullptr);
+    const auto library = SourceManagerLibrary::Load(GLOBALMEM_LIBRARY);
+    ASSERT_NE(library, nullptr);
+    EXPECT_EQ(library->Entry(), nullptr);
 }
 
 TEST(SourceManagerLibrary, FakeSourceManagerLoadsWithItsEntryPoint)

@@ -2,7 +2,11 @@
 // Each MSG_OPENDSM reads the script named by PICTORIA_FAKE_TWAIN_SCRIPT
 // afresh; every call is appended to the file named by
 // PICTORIA_FAKE_TWAIN_LOG as "DAT MSG result", so a test sees exactly
-// which calls the application made. Script lines:
+// which calls the application made, and "opened NAME" with the full name
+// of the source MSG_OPENDS opened. Sources are known by the identity
+// number they are handed out with (their place in the list plus one), as a
+// source manager knows them; names longer than the identity's field are
+// cut there. Script lines:
 //   sources NAME...            the sources the manager lists (first = default)
 //   select NAME | cancel       the user's choice in the selection dialog
 //   answer DAT MSG RC [CC]     that call answers RC, with condition code CC
@@ -12,7 +16,6 @@
 //   xfer done BITS WIDTH HEIGHT PENDING | cancel PENDING | fail CC
 //                              the next native transfer and the images left after it
 #include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <fstream>
 #include <map>
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "GlobalMemory.h"
+#include "IdentityText.h"
 #include "TwainTypes.h"
 
 namespace {
@@ -154,9 +158,9 @@ Script ReadScript()
 void FillIdentity(TW_IDENTITY& identity, std::size_t index)
 {
     const std::string& name = State().script.sources.at(index);
-    std::memset(&identity, 0, sizeof identity);
+    identity = TW_IDENTITY{};
     identity.Id = static_cast<TW_UINT32>(index + 1);
-    std::strncpy(identity.ProductName, name.c_str(), TW_STR32_SIZE - 1);
+    CopyIdentityText(identity.ProductName, name);
 }
 
 // A bottom-up device-independent bitmap: 24-bit colour, or 8-bit with a
@@ -223,12 +227,11 @@ TW_UINT16 Identity(TW_UINT16 msg, TW_IDENTITY& identity)
         FillIdentity(identity, manager.listed);
         return TWRC_SUCCESS;
     case MSG_OPENDS:
-        for (std::size_t i = 0; i < sources.size(); ++i)
-            if (sources[i] == identity.ProductName) {
-                FillIdentity(identity, i);
-                return TWRC_SUCCESS;
-            }
-        return Fail(TWCC_NODS);
+        if (identity.Id < 1 || identity.Id > sources.size())
+            return Fail(TWCC_NODS);
+        FillIdentity(identity, identity.Id - 1);
+        Log("opened " + sources[identity.Id - 1]);
+        return TWRC_SUCCESS;
     default: return TWRC_SUCCESS;
     }
 }
