@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+#include "LittleEndian.h"
+
 namespace {
 
 constexpr std::size_t FileHeaderSize = 14;
@@ -12,28 +14,19 @@ constexpr std::size_t InfoHeaderSize = 40;
 constexpr std::uint32_t BI_RGB = 0;
 constexpr std::uint32_t BI_BITFIELDS = 3;
 
-std::uint32_t Little(std::span<const std::byte> bytes, std::size_t at, int length)
+const std::uint8_t* At(std::span<const std::byte> bytes, std::size_t at)
 {
-    std::uint32_t value = 0;
-    for (int i = length - 1; i >= 0; --i)
-        value = value << 8 | std::to_integer<std::uint32_t>(bytes[at + i]);
-    return value;
-}
-
-void PutLittle(QByteArray& bytes, std::uint32_t value, int length)
-{
-    for (int i = 0; i < length; ++i)
-        bytes.append(static_cast<char>(value >> (8 * i)));
+    return reinterpret_cast<const std::uint8_t*>(bytes.data() + at);
 }
 
 // Where the pixels start inside the packed bitmap: after the header, the
 // colour masks of a bit-fields bitmap and the colour table.
 std::size_t PixelOffset(std::span<const std::byte> dib)
 {
-    const std::uint32_t headerSize = Little(dib, 0, 4);
-    const std::uint32_t bitCount = Little(dib, 14, 2);
-    const std::uint32_t compression = Little(dib, 16, 4);
-    std::uint64_t colours = Little(dib, 32, 4);
+    const std::uint32_t headerSize = GetU32(At(dib, 0));
+    const std::uint32_t bitCount = GetU16(At(dib, 14));
+    const std::uint32_t compression = GetU32(At(dib, 16));
+    std::uint64_t colours = GetU32(At(dib, 32));
     if (colours == 0 && bitCount <= 8)
         colours = std::uint64_t{1} << bitCount;
     const std::uint64_t masks = headerSize == InfoHeaderSize && compression == BI_BITFIELDS ? 12 : 0;
@@ -44,10 +37,10 @@ std::size_t PixelOffset(std::span<const std::byte> dib)
 // Uncompressed rows must all be there; Qt's reader would pad missing ones.
 bool RowsComplete(std::span<const std::byte> dib, std::size_t pixels)
 {
-    const auto width = static_cast<std::int32_t>(Little(dib, 4, 4));
-    const auto height = static_cast<std::int32_t>(Little(dib, 8, 4));
-    const std::uint32_t bitCount = Little(dib, 14, 2);
-    const std::uint32_t compression = Little(dib, 16, 4);
+    const auto width = static_cast<std::int32_t>(GetU32(At(dib, 4)));
+    const auto height = static_cast<std::int32_t>(GetU32(At(dib, 8)));
+    const std::uint32_t bitCount = GetU16(At(dib, 14));
+    const std::uint32_t compression = GetU32(At(dib, 16));
     if (compression != BI_RGB && compression != BI_BITFIELDS)
         return true;
     if (width <= 0 || height == 0 || height == INT32_MIN)
@@ -63,17 +56,18 @@ bool RowsComplete(std::span<const std::byte> dib, std::size_t pixels)
 // checks.
 QImage DibToImage(std::span<const std::byte> dib)
 {
-    if (dib.size() < InfoHeaderSize || Little(dib, 0, 4) < InfoHeaderSize || Little(dib, 0, 4) > dib.size())
+    if (dib.size() < InfoHeaderSize || GetU32(At(dib, 0)) < InfoHeaderSize || GetU32(At(dib, 0)) > dib.size())
         return {};
     const std::size_t pixels = PixelOffset(dib);
     if (pixels == 0 || !RowsComplete(dib, pixels))
         return {};
+    std::string header("BM", 2);
+    AppendU32(header, static_cast<std::uint32_t>(FileHeaderSize + dib.size()));
+    AppendU32(header, 0);
+    AppendU32(header, static_cast<std::uint32_t>(FileHeaderSize + pixels));
     QByteArray file;
     file.reserve(static_cast<qsizetype>(FileHeaderSize + dib.size()));
-    file.append("BM", 2);
-    PutLittle(file, static_cast<std::uint32_t>(FileHeaderSize + dib.size()), 4);
-    PutLittle(file, 0, 4);
-    PutLittle(file, static_cast<std::uint32_t>(FileHeaderSize + pixels), 4);
+    file.append(header.data(), static_cast<qsizetype>(header.size()));
     file.append(reinterpret_cast<const char*>(dib.data()), static_cast<qsizetype>(dib.size()));
     return QImage::fromData(file, "BMP");
 }

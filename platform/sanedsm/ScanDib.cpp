@@ -3,16 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "LittleEndian.h"
+
 namespace {
 
 constexpr std::size_t InfoHeaderSize = 40;
 constexpr int PixelsPerMetreAt72Dpi = 2835;
-
-void Put(std::uint8_t* at, std::uint32_t value, int length)
-{
-    for (int i = 0; i < length; ++i)
-        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
 
 } // namespace
 
@@ -24,16 +20,16 @@ HGLOBAL ScanToDib(const ScannedImage& image)
     const std::size_t pixelsAt = InfoHeaderSize + colours * 4;
     HGLOBAL block = GlobalAlloc(pixelsAt + stride * static_cast<std::size_t>(image.height));
     auto* dib = static_cast<std::uint8_t*>(GlobalLock(block));
-    Put(dib + 0, InfoHeaderSize, 4);                           // biSize
-    Put(dib + 4, static_cast<std::uint32_t>(image.width), 4);  // biWidth
-    Put(dib + 8, static_cast<std::uint32_t>(image.height), 4); // biHeight: positive, bottom-up
-    Put(dib + 12, 1, 2);                                       // biPlanes
-    Put(dib + 14, static_cast<std::uint32_t>(bits), 2);        // biBitCount
-    Put(dib + 24, PixelsPerMetreAt72Dpi, 4);                   // biXPelsPerMeter
-    Put(dib + 28, PixelsPerMetreAt72Dpi, 4);                   // biYPelsPerMeter
-    Put(dib + 32, static_cast<std::uint32_t>(colours), 4);     // biClrUsed
+    PutU32(dib + 0, InfoHeaderSize);                           // biSize
+    PutU32(dib + 4, static_cast<std::uint32_t>(image.width));  // biWidth
+    PutU32(dib + 8, static_cast<std::uint32_t>(image.height)); // biHeight: positive, bottom-up
+    PutU16(dib + 12, 1);                                       // biPlanes
+    PutU16(dib + 14, static_cast<std::uint16_t>(bits));        // biBitCount
+    PutU32(dib + 24, PixelsPerMetreAt72Dpi);                   // biXPelsPerMeter
+    PutU32(dib + 28, PixelsPerMetreAt72Dpi);                   // biYPelsPerMeter
+    PutU32(dib + 32, static_cast<std::uint32_t>(colours));     // biClrUsed
     for (std::size_t i = 0; i < colours; ++i)
-        Put(dib + InfoHeaderSize + i * 4, static_cast<std::uint32_t>(i * 0x010101), 4);
+        PutU32(dib + InfoHeaderSize + i * 4, static_cast<std::uint32_t>(i * 0x010101));
     const std::size_t samples = static_cast<std::size_t>(image.width) * (image.colour ? 3 : 1);
     for (int y = 0; y < image.height; ++y) {
         const std::uint8_t* from = image.rows.data() + static_cast<std::size_t>(y) * samples;
