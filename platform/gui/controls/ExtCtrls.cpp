@@ -1,12 +1,12 @@
 #include "controls/ExtCtrls.h"
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 #include <QPainter>
 #include <QWidget>
 
+#include "controls/PaintedWidget.h"
 #include "dispatch/GuardedDispatch.h"
 
 namespace {
@@ -17,22 +17,6 @@ Qt::Alignment HorizontalAlignment(TAlignment alignment)
         return Qt::AlignHCenter;
     return alignment == taRightJustify ? Qt::AlignRight : Qt::AlignLeft;
 }
-
-// A widget that leaves its drawing to the control it shows.
-class TPaintedWidget : public QWidget {
-public:
-    std::function<void(QPainter&)> Paint;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        if (Paint)
-            Paint(painter);
-    }
-};
-
-TPaintedWidget& Painted(QWidget* widget) { return static_cast<TPaintedWidget&>(*widget); }
 
 // One bevel, BevelWidth lines deep: light above and left when raised,
 // dark when lowered; area shrinks by its depth.

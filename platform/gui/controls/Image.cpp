@@ -1,30 +1,14 @@
 #include "controls/Image.h"
 
-#include <functional>
+#include <memory>
 
 #include <QPainter>
-#include <QWidget>
 
-namespace {
+#include "controls/PaintedWidget.h"
 
-class TImageWidget : public QWidget {
-public:
-    std::function<void(QPainter&)> Paint;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        if (Paint)
-            Paint(painter);
-    }
-};
-
-} // namespace
-
-TImage::TImage() : TGraphicControl(std::make_unique<TImageWidget>(), false)
+TImage::TImage() : TGraphicControl(std::make_unique<TPaintedWidget>(), false)
 {
-    static_cast<TImageWidget&>(*Widget()).Paint = [this](QPainter& painter) { Paint(painter); };
+    Painted(Widget()).Paint = [this](QPainter& painter) { Paint(painter); };
     picture_.OnChange = [this] { Widget()->update(); };
 }
 
