@@ -4,11 +4,11 @@
 #include <QPainterPath>
 #include <QPen>
 
+#include "GlyphBitmap.h"
+
 namespace pictoalbum {
 
 namespace {
-
-constexpr int GlyphSize = 16;
 
 void DrawTriangle(QPainter& painter, QPointF a, QPointF b, QPointF c)
 {
@@ -75,14 +75,7 @@ void DrawGlyph(QPainter& painter, TSlideGlyph glyph)
 
 TBitmap SlideGlyph(TSlideGlyph glyph)
 {
-    QImage image(GlyphSize, GlyphSize, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.5));
-    DrawGlyph(painter, glyph);
-    painter.end();
-    return TBitmap(image);
+    return GlyphBitmap([glyph](QPainter& painter) { DrawGlyph(painter, glyph); });
 }
 
 } // namespace pictoalbum

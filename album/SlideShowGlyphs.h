@@ -1,6 +1,4 @@
-// The small pictures on the slide-show window's buttons, drawn here so the
-// window needs no image files: 16 x 16, dark strokes on a transparent
-// ground.
+// The small pictures on the slide-show window's buttons.
 #pragma once
 
 #include "pictures/Graphics.h"

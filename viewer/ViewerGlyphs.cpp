@@ -4,11 +4,11 @@
 #include <QPainterPath>
 #include <QPen>
 
+#include "GlyphBitmap.h"
+
 namespace pictoview {
 
 namespace {
-
-constexpr int GlyphSize = 16;
 
 void DrawFolder(QPainter& painter)
 {
@@ -40,15 +40,8 @@ void DrawPlay(QPainter& painter)
     painter.fillPath(path, painter.pen().color());
 }
 
-} // namespace
-
-TBitmap ViewerGlyph(TViewerGlyph glyph)
+void DrawGlyph(QPainter& painter, TViewerGlyph glyph)
 {
-    QImage image(GlyphSize, GlyphSize, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.5));
     switch (glyph) {
     case TViewerGlyph::Open:
         DrawFolder(painter);
@@ -60,8 +53,13 @@ TBitmap ViewerGlyph(TViewerGlyph glyph)
         DrawPlay(painter);
         break;
     }
-    painter.end();
-    return TBitmap(image);
+}
+
+} // namespace
+
+TBitmap ViewerGlyph(TViewerGlyph glyph)
+{
+    return pictoalbum::GlyphBitmap([glyph](QPainter& painter) { DrawGlyph(painter, glyph); });
 }
 
 TBitmap ApplicationIcon()

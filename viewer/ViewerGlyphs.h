@@ -1,5 +1,4 @@
-// The small pictures on the viewer's buttons, drawn here so the program
-// needs no image files: 16 x 16, dark strokes on a transparent ground.
+// The small pictures on the viewer's buttons, and its icon.
 #pragma once
 
 #include "pictures/Graphics.h"
