@@ -311,6 +311,14 @@ void TForm2::BitBtn11Click(TObject*)
     SizePicture();
 }
 
+void TForm2::ShowOnePicture()
+{
+    const int speed = TrackBar1->Position();
+    TrackBar1->SetPosition(0);
+    const TScopeExit restoreSpeed([this, speed] { TrackBar1->SetPosition(speed); });
+    ShowModal();
+}
+
 void TForm2::ExitClick(TObject*)
 {
     Close();

@@ -49,6 +49,10 @@ public:
     // picture's own.
     double ZoomFactor() const { return zoomFactor_; }
 
+    // Shows the one picture the host has filled in, without automatic
+    // advance; the user's speed comes back after.
+    void ShowOnePicture();
+
     void ZoomInClick(TObject* Sender);
     void ZoomOutClick(TObject* Sender);
     void BitBtn3Click(TObject* Sender);

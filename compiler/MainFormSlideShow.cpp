@@ -3,7 +3,6 @@
 #include "Format.h"
 #include "MainForm.h"
 #include "PicturePrint.h"
-#include "ScopeExit.h"
 #include "SlideShowForm.h"
 
 namespace pictomake {
@@ -38,12 +37,7 @@ void TForm1::ShowPicture(TObject* Sender)
     SelectCurrent(0, 0);
     if (!HasPixels(*CurrentImage))
         return;
-    pictoalbum::TForm2& slides = SlidesShowing(*CurrentImage, SlideCaption(GetXofTImage(*CurrentImage)));
-    // One picture, no automatic advance; the user's speed comes back after.
-    const int speed = slides.TrackBar1->Position();
-    slides.TrackBar1->SetPosition(0);
-    const TScopeExit restoreSpeed([&slides, speed] { slides.TrackBar1->SetPosition(speed); });
-    slides.ShowModal();
+    SlidesShowing(*CurrentImage, SlideCaption(GetXofTImage(*CurrentImage))).ShowOnePicture();
 }
 
 void TForm1::BitBtn2Click(TObject*)

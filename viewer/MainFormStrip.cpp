@@ -10,7 +10,6 @@
 #include "Format.h"
 #include "MainForm.h"
 #include "PicturePrint.h"
-#include "ScopeExit.h"
 #include "SlideShowForm.h"
 #include "ThumbnailFit.h"
 #include "pictures/Clipbrd.h"
@@ -97,12 +96,7 @@ void TForm1::ShowPicture1Click(TObject* Sender)
     if (!ShowsPicture(CurrentImage) || !pictoalbum::Form2)
         return;
     FillSlideShow(*CurrentImage);
-    // One picture, no automatic advance; the user's speed comes back after.
-    pictoalbum::TForm2& slides = *pictoalbum::Form2;
-    const int speed = slides.TrackBar1->Position();
-    slides.TrackBar1->SetPosition(0);
-    const TScopeExit restoreSpeed([&slides, speed] { slides.TrackBar1->SetPosition(speed); });
-    slides.ShowModal();
+    pictoalbum::Form2->ShowOnePicture();
 }
 
 // The show starts at picture 1 whatever it holds: a locked or damaged one
