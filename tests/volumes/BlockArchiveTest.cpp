@@ -177,6 +177,19 @@ TEST(BlockArchive, SetsOfMoreThanAThousandBlocksReadBackFromTheLastBlockAndFromT
     EXPECT_EQ(ReadEntries(dir.File("backup.001")), entries);
 }
 
+TEST(BlockArchive, ASetNeedingMoreVolumesThanDiskNumbersCountFailsAndLeavesNoBlock)
+{
+    // Disk numbers run from 0 to 0xFFFE. "big.bin" fills its first block
+    // (local header 37) and 0xFFFE more; its central header (53) and the end
+    // record would need disk 0xFFFF, which reads as a zip64 marker.
+    TempDir dir;
+    TZipWriter writer;
+    UseBlocks(writer, 37 + 75, 75);
+    writer.SetZipName(dir.File("backup.zip"));
+    EXPECT_THROW(WriteEntries(writer, MakeEntries({{"big.bin", 75 + 0xFFFE * 75}})), ENotEnoughRoom);
+    EXPECT_TRUE(FilesIn(dir.Path()).empty());
+}
+
 TEST(BlockArchive, AnEncryptedEntryWhoseHeaderCrossesIntoTheNextBlockIsExtracted)
 {
     // The first block ends `left` bytes into the 12-byte encryption header.

@@ -86,6 +86,10 @@ bool TZipWriter::MakeRoomFor(std::uint64_t size, bool roomBehind)
 
 void TZipWriter::NextVolume()
 {
+    // Disk numbers are 16 bits and 0xFFFF marks a zip64 record: a set holds
+    // no more volumes than its records can number.
+    if (currentDisk_ >= MaxDiskNumber)
+        RaiseNotEnoughRoom();
     output_->Close();
     output_.reset();
     std::string name;
