@@ -18,10 +18,13 @@
 // entries carry everything a symbol needs: one lookup of the root bits, a
 // second for long codes; a root entry may hold two short literals at once.
 // The bit reader holds 64 bits, and one refill covers four root entries, or
-// the longest length code, its extra bits, the longest distance code and its
-// extra bits (15 + 5 + 15 + 13 = 48 bits). The next entry is looked up while
-// the current match is still being copied, and only a length is told from
-// the rarer kinds (links, end of block, invalid codes) by a single test.
+// a root length code, its extra bits, the longest distance code and its
+// extra bits (11 + 5 + 15 + 13 = 44 bits) with the root bits of the next
+// entry. The hot loop runs while the input block and the room for new bytes
+// leave a margin, so that it tests neither end; one careful step at a time
+// crosses the margins. The next entry is looked up while the current match
+// is still being copied, and only a length is told from the rarer kinds
+// (links, end of block, invalid codes) by a single test.
 // Matches copy 16 or 8 bytes at a time (each chunk reads only bytes already
 // written), the first chunks without a loop test, and may write up to 32
 // bytes past their end into bytes not yet produced, hence the slack; the
@@ -65,6 +68,9 @@ constexpr unsigned CodeLengthLookupBits = 7;
 constexpr unsigned MaxLookupBits = 11;
 static_assert(WideLiteralLookupBits <= MaxLookupBits && FixedLiteralLookupBits <= MaxLookupBits);
 static_assert(56 - 4 * MaxLookupBits >= MaxLookupBits);
+
+// The fast loop's two refills read up to 16 bytes.
+constexpr std::ptrdiff_t FastInputMargin = 16;
 
 constexpr std::size_t DistanceRootSize = std::size_t{1} << DistanceLookupBits;
 
@@ -149,14 +155,14 @@ unsigned BaseAndExtra(TInflateEntry entry, std::uint64_t bitsBefore)
     return EntryValue(entry) + static_cast<unsigned>((bitsBefore & Mask(EntryBits(entry))) >> EntryCodeBits(entry));
 }
 
-// Writes a literal entry's one or two bytes; always two, the second
-// overwritten by what comes next when there is one literal.
+// Writes a literal entry's one or two bytes as a word of four, the entry
+// turned so that its literals come first; what follows overwrites the rest.
 void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
 {
-    auto literals = static_cast<std::uint16_t>(entry >> 16);
+    std::uint32_t word = std::rotr(entry, 16);
     if constexpr (std::endian::native == std::endian::big)
-        literals = static_cast<std::uint16_t>(literals << 8 | literals >> 8);
-    std::memcpy(out, &literals, sizeof literals);
+        word = __builtin_bswap32(word);
+    std::memcpy(out, &word, sizeof word);
 }
 
 // Copies length bytes from distance back; an overlapping copy repeats the
@@ -187,7 +193,7 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
     }
 }
 
-// The hot loop drops an entry's bits with the whole entry: the shift takes
+// The fast loop drops an entry's bits with the whole entry: the shift takes
 // its count modulo 64, and the bit count, never above 63, is kept modulo 64
 // too, so the entry's upper fields only leave garbage above the count's low
 // six bits. HeldBits reads the count; a refill keeps the garbage as it is.
@@ -203,16 +209,24 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
     return bits.count & 63;
 }
 
-[[gnu::always_inline]] inline bool RefillLoopBits(TBitReader& bits, TUnzipIO& io)
+// Drops a base value's code and extra bits and returns the value: the base
+// plus the extra bits, which are the top ones of the bits dropped. Those are
+// the buffer before, XOR what remains shifted back; no mask to make.
+[[gnu::always_inline]] inline unsigned TakeValue(TBitReader& bits, TInflateEntry entry)
 {
-    if (bits.end - bits.next >= 8) [[likely]] {
-        bits.buffer |= TBitReader::LoadLittleEndian64(bits.next) << HeldBits(bits);
-        bits.next += 7 - ((bits.count >> 3) & 7);
-        bits.count |= 56;
-        return true;
-    }
-    bits.count = HeldBits(bits);
-    return bits.Refill(io);
+    const std::uint64_t before = bits.buffer;
+    DropBits(bits, entry);
+    const std::uint64_t dropped = before ^ (bits.buffer << (entry & 63));
+    // A base value has no kind bits: bits 8 to 13 hold only its code's bits.
+    return EntryValue(entry) + static_cast<unsigned>(dropped >> ((entry >> 8) & 63));
+}
+
+// The fast loop's refill, from 8 bytes the loop made sure are there.
+[[gnu::always_inline]] inline void RefillFast(TBitReader& bits)
+{
+    bits.buffer |= TBitReader::LoadLittleEndian64(bits.next) << HeldBits(bits);
+    bits.next += 7 - ((bits.count >> 3) & 7);
+    bits.count |= 56;
 }
 
 } // namespace
@@ -235,21 +249,28 @@ struct TInflater::TLookup {
     TInflateEntry Follow(TInflateEntry entry, TBitReader& bits) const
     {
         if (entry & InflateLinkFlag) [[unlikely]] {
-            DropBits(bits, entry);
+            bits.DumpBits(EntryBits(entry));
             entry = entries[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
         }
         return entry;
     }
 };
 
-// The hot loop's state, in locals the compiler keeps in registers: stores
+// The decoder's position, in locals the compiler keeps in registers: stores
 // through byte pointers into the window could alias the members.
 struct TInflater::TCodesState {
     TBitReader bits;
     std::uint8_t* out;
     const std::uint8_t* historyStart; // the entry's oldest byte still in the window
     std::uint8_t* flushAt;            // where the room for new bytes ends
-    TInflateEntry entry;              // the next entry, looked up ahead
+};
+
+// Why a decoding loop handed back.
+enum class TInflater::TCodesStop {
+    More, // the fast loop reached its margins, or the careful step decoded a symbol
+    EndOfBlock,
+    BadData,
+    Truncated,
 };
 
 TInflater::TInflater() : window_(std::make_unique<std::uint8_t[]>(WindowCapacity)) {}
@@ -492,106 +513,172 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 }
 #endif
 
-// The hot loop. A refill only adds bits above the ones held, so a root entry
-// looked up while at least its root bits were held stays valid after it: the
-// next entry is looked up as soon as the bits allow, before the current match
-// is copied.
+// The fast loop runs while its margins leave out every end test of the
+// input and output; a careful step then decodes one symbol with them all,
+// where a refill crosses input blocks or the new bytes need handing over.
 [[gnu::always_inline]] inline TInflateStatus TInflater::DecodeCodes(const TInflateTable& literalTable,
                                                                    const TInflateTable& distanceTable)
 {
     const TLookup literals(literalTable);
     const TLookup distances(distanceTable);
-    TCodesState state{bits_, out_, historyStart_, flushAt_, 0};
-    TInflateStatus status = RefillLoopBits(state.bits, *io_) ? TInflateStatus::Ok : TInflateStatus::Truncated;
-    state.entry = literals.Root(state.bits);
-    while (status == TInflateStatus::Ok) {
-        // Here at least 56 bits are held and entry is the root entry of them,
-        // or at least 45 and entry is a subtable's length code.
-        const TInflateEntry entry = state.entry;
-        if (entry & InflateLiteralFlag) {
-            DecodeRootLiterals(state, literals);
-        } else if (!(entry & InflateKindFlags)) {
-            status = DecodeMatch(state, literals, distances);
-            FlushWhenFull(state);
-            continue;
-        } else if (entry & InflateLinkFlag) {
-            state.entry = literals.Follow(entry, state.bits);
-            // A length, the end of block or an invalid code is dispatched as
-            // a root entry would be; a subtable's literals come single.
-            if (!(state.entry & InflateLiteralFlag))
-                continue;
-            DropBits(state.bits, state.entry);
-            *state.out++ = static_cast<std::uint8_t>(EntryValue(state.entry));
-            state.entry = literals.Root(state.bits);
-        } else if (entry & InflateEndOfBlockFlag) {
-            DropBits(state.bits, entry);
-            break;
-        } else {
-            status = TInflateStatus::BadData;
-            break;
-        }
-        FlushWhenFull(state);
-        if (!RefillLoopBits(state.bits, *io_))
-            status = TInflateStatus::Truncated;
+    TCodesState state{bits_, out_, historyStart_, flushAt_};
+    TCodesStop stop = TCodesStop::More;
+    while (stop == TCodesStop::More) {
+        stop = DecodeFast(state, literals, distances);
+        if (stop == TCodesStop::More)
+            stop = DecodeCarefully(state, literals, distances);
     }
     bits_ = state.bits;
-    bits_.count = HeldBits(state.bits);
     out_ = state.out;
-    return status;
-}
-
-// A root entry takes at most MaxLookupBits: four of them leave enough of the
-// 56 bits to look up the fifth entry.
-[[gnu::always_inline]] inline void TInflater::DecodeRootLiterals(TCodesState& state, const TLookup& literals)
-{
-    for (int i = 0; i < 4 && (state.entry & InflateLiteralFlag); ++i) {
-        DropBits(state.bits, state.entry);
-        StoreLiterals(state.out, state.entry);
-        state.out += EntryCodeBits(state.entry);
-        state.entry = literals.Root(state.bits);
+    switch (stop) {
+    case TCodesStop::BadData:
+        return TInflateStatus::BadData;
+    case TCodesStop::Truncated:
+        return TInflateStatus::Truncated;
+    default:
+        return TInflateStatus::Ok;
     }
 }
 
-// A length code, its extra bits, the distance code and its extra bits take
-// at most 48 bits. Leaves the next entry looked up and at least 56 bits held.
-[[gnu::always_inline]] inline TInflateStatus TInflater::DecodeMatch(TCodesState& state, const TLookup& literals,
-                                                                   const TLookup& distances)
+// The fast loop refills once per round without a test, from an input block
+// that holds FastInputMargin more bytes, twice where a long length code
+// leaves too few bits for the rest of its match. Each round writes at most a
+// match and its overrun past out, which the slack behind flushAt takes.
+//
+// A root entry takes at most MaxLookupBits, a root length code with its extra
+// bits 16, a distance code with its extra bits 28: after a refill to 56 bits,
+// four root literals or a whole match still leave the root bits of the next
+// entry. So the next entry is looked up before the refill, off its path, and
+// before a match is copied; a refill only adds bits above the ones held, so
+// the entry stays valid.
+[[gnu::always_inline]] inline TInflater::TCodesStop TInflater::DecodeFast(TCodesState& state, const TLookup& literals,
+                                                                         const TLookup& distances)
 {
-    TBitReader& bits = state.bits;
-    const unsigned length = BaseAndExtra(state.entry, bits.buffer);
-    DropBits(bits, state.entry);
+    static_assert(56 - 4 * MaxLookupBits >= MaxLookupBits);
+    static_assert(56 - (MaxLookupBits + 5) - (MaxCodeLength + 13) >= MaxLookupBits);
+    TBitReader bits = state.bits;
+    std::uint8_t* out = state.out;
+    const std::uint8_t* const historyStart = state.historyStart;
+    std::uint8_t* const outLimit = state.flushAt;
+    const std::uint8_t* const inLimit =
+        bits.end - bits.next >= FastInputMargin ? bits.end - (FastInputMargin - 1) : bits.next;
+    if (bits.next >= inLimit || out >= outLimit)
+        return TCodesStop::More;
+    RefillFast(bits);
+    TInflateEntry entry = literals.Root(bits);
+    TCodesStop stop = TCodesStop::More;
+    for (;;) {
+        if (entry & InflateLiteralFlag) {
+            for (int i = 0; i < 4 && (entry & InflateLiteralFlag); ++i) {
+                DropBits(bits, entry);
+                StoreLiterals(out, entry);
+                out += EntryCodeBits(entry);
+                entry = literals.Root(bits);
+            }
+        } else if (!(entry & InflateKindFlags)) {
+            const unsigned length = TakeValue(bits, entry);
+            if (!CopyFastMatch(bits, out, entry, length, historyStart, literals, distances)) {
+                stop = TCodesStop::BadData;
+                break;
+            }
+        } else if (entry & InflateLinkFlag) {
+            entry = literals.Follow(entry, bits);
+            if (entry & InflateLiteralFlag) {
+                DropBits(bits, entry);
+                *out++ = static_cast<std::uint8_t>(EntryValue(entry));
+                entry = literals.Root(bits);
+            } else if (!(entry & InflateKindFlags)) {
+                const unsigned length = TakeValue(bits, entry);
+                RefillFast(bits);
+                if (!CopyFastMatch(bits, out, entry, length, historyStart, literals, distances)) {
+                    stop = TCodesStop::BadData;
+                    break;
+                }
+            } else {
+                stop = entry & InflateEndOfBlockFlag ? TCodesStop::EndOfBlock : TCodesStop::BadData;
+                if (stop == TCodesStop::EndOfBlock)
+                    DropBits(bits, entry);
+                break;
+            }
+        } else if (entry & InflateEndOfBlockFlag) {
+            DropBits(bits, entry);
+            stop = TCodesStop::EndOfBlock;
+            break;
+        } else {
+            stop = TCodesStop::BadData;
+            break;
+        }
+        if (bits.next >= inLimit || out >= outLimit) [[unlikely]]
+            break;
+        RefillFast(bits);
+    }
+    state.bits = bits;
+    state.bits.count = HeldBits(bits);
+    state.out = out;
+    return stop;
+}
+
+// The distance of a match whose length was taken, then its copy; looks up
+// the next entry on the way. False for a distance the data cannot have.
+[[gnu::always_inline]] inline bool TInflater::CopyFastMatch(TBitReader& bits, std::uint8_t*& out,
+                                                            TInflateEntry& next, unsigned length,
+                                                            const std::uint8_t* historyStart,
+                                                            const TLookup& literals, const TLookup& distances)
+{
     // Every distance root, NoCodes too, covers the same bits.
     TInflateEntry entry = distances.entries[bits.buffer & Mask(DistanceLookupBits)];
     if (entry & InflateKindFlags) [[unlikely]] {
         entry = distances.Follow(entry, bits);
         if (entry & InflateInvalidFlag)
-            return TInflateStatus::BadData;
+            return false;
     }
-    const std::size_t distance = BaseAndExtra(entry, bits.buffer);
-    DropBits(bits, entry);
-    if (distance > static_cast<std::size_t>(state.out - state.historyStart))
-        return TInflateStatus::BadData;
-    // A match may leave as few as 8 bits, fewer than a lookup needs; but
-    // mostly enough are left to look up the next entry before the refill,
-    // off the refill's path.
-    state.entry = literals.Root(bits);
-    const bool lookedUp = HeldBits(bits) >= MaxLookupBits;
-    if (!RefillLoopBits(bits, *io_))
-        return TInflateStatus::Truncated;
-    if (!lookedUp)
-        state.entry = literals.Root(bits);
-    CopyMatch(state.out, distance, length);
-    state.out += length;
-    return TInflateStatus::Ok;
+    const std::size_t distance = TakeValue(bits, entry);
+    if (distance > static_cast<std::size_t>(out - historyStart)) [[unlikely]]
+        return false;
+    next = literals.Root(bits);
+    CopyMatch(out, distance, length);
+    out += length;
+    return true;
 }
 
-[[gnu::always_inline]] inline void TInflater::FlushWhenFull(TCodesState& state)
+// One symbol with every test: the handover of full room, a refill across
+// input blocks or past the end of the input. The bit count stays exact.
+TInflater::TCodesStop TInflater::DecodeCarefully(TCodesState& state, const TLookup& literals,
+                                                 const TLookup& distances)
 {
-    if (state.out >= state.flushAt) [[unlikely]] {
+    if (state.out >= state.flushAt) {
         state.out = Flush(state.out);
         state.historyStart = historyStart_;
         state.flushAt = flushAt_;
     }
+    TBitReader& bits = state.bits;
+    if (!bits.Refill(*io_))
+        return TCodesStop::Truncated;
+    const TInflateEntry entry = literals.Follow(literals.Root(bits), bits);
+    if (entry & InflateInvalidFlag)
+        return TCodesStop::BadData;
+    if (entry & (InflateLiteralFlag | InflateEndOfBlockFlag)) {
+        bits.DumpBits(EntryBits(entry));
+        if (entry & InflateEndOfBlockFlag)
+            return TCodesStop::EndOfBlock;
+        StoreLiterals(state.out, entry);
+        state.out += EntryCodeBits(entry);
+        return TCodesStop::More;
+    }
+    const unsigned length = BaseAndExtra(entry, bits.buffer);
+    bits.DumpBits(EntryBits(entry));
+    if (!bits.Refill(*io_))
+        return TCodesStop::Truncated;
+    const TInflateEntry distanceEntry = distances.Follow(distances.Root(bits), bits);
+    if (distanceEntry & InflateInvalidFlag)
+        return TCodesStop::BadData;
+    const std::size_t distance = BaseAndExtra(distanceEntry, bits.buffer);
+    bits.DumpBits(EntryBits(distanceEntry));
+    if (distance > static_cast<std::size_t>(state.out - state.historyStart))
+        return TCodesStop::BadData;
+    CopyMatch(state.out, distance, length);
+    state.out += length;
+    return TCodesStop::More;
 }
 
 TInflatedBuffer InflateBuffer(std::span<const std::uint8_t> input, std::size_t limit)
