@@ -53,33 +53,26 @@ constexpr std::size_t MatchOverrun = 32;
 static_assert(SlackSize >= MaxMatchLength + MatchOverrun);
 constexpr std::size_t WindowCapacity = HistorySize + FlushSize + SlackSize;
 
-// Root bits of the dynamic tables, and of the fixed ones, which cover every
-// fixed code in one lookup. A wide literal root pays where two literal codes
-// fit in it together (text, mostly); elsewhere the narrow one, half the size,
-// is built in half the time and covers nearly every code as well. Every
-// distance root, the fixed one too, has the same bits: the hot loop masks
-// with a constant.
-constexpr unsigned WideLiteralLookupBits = 11;
-constexpr unsigned NarrowLiteralLookupBits = 10;
+// Root bits of every literal/length and every distance table, the fixed
+// ones too: the hot loop masks with constants, which spares it a register.
+// The literal root covers every fixed code, two literal codes together where
+// they are short (text, mostly), and nearly every code of other data.
+constexpr unsigned LiteralLookupBits = 11;
 constexpr unsigned DistanceLookupBits = 8;
-constexpr unsigned FixedLiteralLookupBits = 9;
 constexpr unsigned CodeLengthLookupBits = 7;
 // The hot loop decodes four root literals from one refill of 56 bits.
-constexpr unsigned MaxLookupBits = 11;
-static_assert(WideLiteralLookupBits <= MaxLookupBits && FixedLiteralLookupBits <= MaxLookupBits);
-static_assert(56 - 4 * MaxLookupBits >= MaxLookupBits);
+static_assert(56 - 4 * LiteralLookupBits >= LiteralLookupBits);
 
 // The fast loop's two refills read up to 16 bytes.
 constexpr std::ptrdiff_t FastInputMargin = 16;
 
-constexpr std::size_t DistanceRootSize = std::size_t{1} << DistanceLookupBits;
-
 // Stands in for a table without codes: every lookup finds an invalid code.
 constexpr auto NoCodes = [] {
-    std::array<TInflateEntry, DistanceRootSize> entries{};
+    std::array<TInflateEntry, std::size_t{1} << LiteralLookupBits> entries{};
     entries.fill(InflateInvalidFlag);
     return entries;
 }();
+static_assert(LiteralLookupBits >= DistanceLookupBits);
 
 TInflateTable BuildFixedLiteralTable()
 {
@@ -90,7 +83,8 @@ TInflateTable BuildFixedLiteralTable()
     std::fill(lengths.begin() + 280, lengths.end(), 8);
     TInflateTable table;
     [[maybe_unused]] const auto result =
-        BuildInflateTable(lengths, FirstLengthSymbol, LengthBase, LengthExtraBits, FixedLiteralLookupBits, table);
+        BuildInflateTable(lengths, FirstLengthSymbol, LengthBase, LengthExtraBits, LiteralLookupBits, table,
+                          TRootBits::Exact);
     assert(result == THuffmanResult::Ok);
     return table;
 }
@@ -117,15 +111,6 @@ const TInflateTable& FixedDistanceTable()
 {
     static const TInflateTable table = BuildFixedDistanceTable();
     return table;
-}
-
-unsigned LiteralLookupBits(std::span<const std::uint8_t> literalLengths)
-{
-    // Without a branch, so that the compiler takes many lengths at once.
-    unsigned shortest = MaxCodeLength + 1;
-    for (const std::uint8_t length : literalLengths)
-        shortest = std::min<unsigned>(shortest, length == 0 ? MaxCodeLength + 1 : length);
-    return 2 * shortest <= WideLiteralLookupBits ? WideLiteralLookupBits : NarrowLiteralLookupBits;
 }
 
 std::uint64_t Mask(unsigned bits)
@@ -231,28 +216,45 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
 
 } // namespace
 
-// The table's entries and root mask, or those of NoCodes.
-struct TInflater::TLookup {
-    const TInflateEntry* entries;
-    std::uint64_t mask;
+// A block's two tables, NoCodes for one without codes. Every root, NoCodes
+// too, covers the bits of its kind, so a root lookup masks with a constant.
+struct TInflater::TCodeTables {
+    const TInflateEntry* literals;
+    const TInflateEntry* distances;
 
-    explicit TLookup(const TInflateTable& table)
-        : entries(table.Empty() ? NoCodes.data() : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
+    TCodeTables(const TInflateTable& literalTable, const TInflateTable& distanceTable)
+        : literals(Entries(literalTable, LiteralLookupBits)), distances(Entries(distanceTable, DistanceLookupBits))
     {
     }
 
+    static const TInflateEntry* Entries([[maybe_unused]] const TInflateTable& table,
+                                        [[maybe_unused]] unsigned rootBits)
+    {
+        assert(table.Empty() || table.LookupBits() == rootBits);
+        return table.Empty() ? NoCodes.data() : table.Entries();
+    }
+
     // The root entry of the code at the front of bits.
-    TInflateEntry Root(const TBitReader& bits) const { return entries[bits.buffer & mask]; }
+    TInflateEntry Literal(const TBitReader& bits) const { return literals[bits.buffer & Mask(LiteralLookupBits)]; }
+    TInflateEntry Distance(const TBitReader& bits) const
+    {
+        return distances[bits.buffer & Mask(DistanceLookupBits)];
+    }
 
     // The entry itself, or for a link the entry in its subtable (after
     // dropping the root bits). Invalid codes come back with nothing dropped.
-    TInflateEntry Follow(TInflateEntry entry, TBitReader& bits) const
+    static TInflateEntry Follow(const TInflateEntry* table, TInflateEntry entry, TBitReader& bits)
     {
         if (entry & InflateLinkFlag) [[unlikely]] {
             bits.DumpBits(EntryBits(entry));
-            entry = entries[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
+            entry = table[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
         }
         return entry;
+    }
+    TInflateEntry FollowLiteral(TInflateEntry entry, TBitReader& bits) const { return Follow(literals, entry, bits); }
+    TInflateEntry FollowDistance(TInflateEntry entry, TBitReader& bits) const
+    {
+        return Follow(distances, entry, bits);
     }
 };
 
@@ -436,8 +438,7 @@ TInflateStatus TInflater::InflateDynamic()
         return status;
     const std::span<const std::uint8_t> all(lengths.data(), literalCount + distanceCount);
     if (BuildInflateTable(all.first(literalCount), FirstLengthSymbol, LengthBase, LengthExtraBits,
-                          LiteralLookupBits(all.first(LiteralCount)),
-                          literals_) != THuffmanResult::Ok ||
+                          LiteralLookupBits, literals_, TRootBits::Exact) != THuffmanResult::Ok ||
         BuildInflateTable(all.subspan(literalCount), 0, DistanceBase, DistanceExtraBits, DistanceLookupBits,
                           distances_, TRootBits::Exact) != THuffmanResult::Ok)
         return TInflateStatus::BadData;
@@ -519,14 +520,13 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 [[gnu::always_inline]] inline TInflateStatus TInflater::DecodeCodes(const TInflateTable& literalTable,
                                                                    const TInflateTable& distanceTable)
 {
-    const TLookup literals(literalTable);
-    const TLookup distances(distanceTable);
+    const TCodeTables tables(literalTable, distanceTable);
     TCodesState state{bits_, out_, historyStart_, flushAt_};
     TCodesStop stop = TCodesStop::More;
     while (stop == TCodesStop::More) {
-        stop = DecodeFast(state, literals, distances);
+        stop = DecodeFast(state, tables);
         if (stop == TCodesStop::More)
-            stop = DecodeCarefully(state, literals, distances);
+            stop = DecodeCarefully(state, tables);
     }
     bits_ = state.bits;
     out_ = state.out;
@@ -545,17 +545,15 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 // leaves too few bits for the rest of its match. Each round writes at most a
 // match and its overrun past out, which the slack behind flushAt takes.
 //
-// A root entry takes at most MaxLookupBits, a root length code with its extra
+// A root entry takes at most LiteralLookupBits, a root length code with its extra
 // bits 16, a distance code with its extra bits 28: after a refill to 56 bits,
 // four root literals or a whole match still leave the root bits of the next
 // entry. So the next entry is looked up before the refill, off its path, and
 // before a match is copied; a refill only adds bits above the ones held, so
 // the entry stays valid.
-[[gnu::always_inline]] inline TInflater::TCodesStop TInflater::DecodeFast(TCodesState& state, const TLookup& literals,
-                                                                         const TLookup& distances)
+[[gnu::always_inline]] inline TInflater::TCodesStop TInflater::DecodeFast(TCodesState& state, const TCodeTables& tables)
 {
-    static_assert(56 - 4 * MaxLookupBits >= MaxLookupBits);
-    static_assert(56 - (MaxLookupBits + 5) - (MaxCodeLength + 13) >= MaxLookupBits);
+    static_assert(56 - (LiteralLookupBits + 5) - (MaxCodeLength + 13) >= LiteralLookupBits);
     TBitReader bits = state.bits;
     std::uint8_t* out = state.out;
     const std::uint8_t* const historyStart = state.historyStart;
@@ -565,7 +563,7 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
     if (bits.next >= inLimit || out >= outLimit)
         return TCodesStop::More;
     RefillFast(bits);
-    TInflateEntry entry = literals.Root(bits);
+    TInflateEntry entry = tables.Literal(bits);
     TCodesStop stop = TCodesStop::More;
     for (;;) {
         if (entry & InflateLiteralFlag) {
@@ -573,24 +571,24 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
                 DropBits(bits, entry);
                 StoreLiterals(out, entry);
                 out += EntryCodeBits(entry);
-                entry = literals.Root(bits);
+                entry = tables.Literal(bits);
             }
         } else if (!(entry & InflateKindFlags)) {
             const unsigned length = TakeValue(bits, entry);
-            if (!CopyFastMatch(bits, out, entry, length, historyStart, literals, distances)) {
+            if (!CopyFastMatch(bits, out, entry, length, historyStart, tables)) {
                 stop = TCodesStop::BadData;
                 break;
             }
         } else if (entry & InflateLinkFlag) {
-            entry = literals.Follow(entry, bits);
+            entry = tables.FollowLiteral(entry, bits);
             if (entry & InflateLiteralFlag) {
                 DropBits(bits, entry);
                 *out++ = static_cast<std::uint8_t>(EntryValue(entry));
-                entry = literals.Root(bits);
+                entry = tables.Literal(bits);
             } else if (!(entry & InflateKindFlags)) {
                 const unsigned length = TakeValue(bits, entry);
                 RefillFast(bits);
-                if (!CopyFastMatch(bits, out, entry, length, historyStart, literals, distances)) {
+                if (!CopyFastMatch(bits, out, entry, length, historyStart, tables)) {
                     stop = TCodesStop::BadData;
                     break;
                 }
@@ -623,19 +621,18 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 [[gnu::always_inline]] inline bool TInflater::CopyFastMatch(TBitReader& bits, std::uint8_t*& out,
                                                             TInflateEntry& next, unsigned length,
                                                             const std::uint8_t* historyStart,
-                                                            const TLookup& literals, const TLookup& distances)
+                                                            const TCodeTables& tables)
 {
-    // Every distance root, NoCodes too, covers the same bits.
-    TInflateEntry entry = distances.entries[bits.buffer & Mask(DistanceLookupBits)];
+    TInflateEntry entry = tables.Distance(bits);
     if (entry & InflateKindFlags) [[unlikely]] {
-        entry = distances.Follow(entry, bits);
+        entry = tables.FollowDistance(entry, bits);
         if (entry & InflateInvalidFlag)
             return false;
     }
     const std::size_t distance = TakeValue(bits, entry);
     if (distance > static_cast<std::size_t>(out - historyStart)) [[unlikely]]
         return false;
-    next = literals.Root(bits);
+    next = tables.Literal(bits);
     CopyMatch(out, distance, length);
     out += length;
     return true;
@@ -643,8 +640,7 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 
 // One symbol with every test: the handover of full room, a refill across
 // input blocks or past the end of the input. The bit count stays exact.
-TInflater::TCodesStop TInflater::DecodeCarefully(TCodesState& state, const TLookup& literals,
-                                                 const TLookup& distances)
+TInflater::TCodesStop TInflater::DecodeCarefully(TCodesState& state, const TCodeTables& tables)
 {
     if (state.out >= state.flushAt) {
         state.out = Flush(state.out);
@@ -654,7 +650,7 @@ TInflater::TCodesStop TInflater::DecodeCarefully(TCodesState& state, const TLook
     TBitReader& bits = state.bits;
     if (!bits.Refill(*io_))
         return TCodesStop::Truncated;
-    const TInflateEntry entry = literals.Follow(literals.Root(bits), bits);
+    const TInflateEntry entry = tables.FollowLiteral(tables.Literal(bits), bits);
     if (entry & InflateInvalidFlag)
         return TCodesStop::BadData;
     if (entry & (InflateLiteralFlag | InflateEndOfBlockFlag)) {
@@ -669,7 +665,7 @@ TInflater::TCodesStop TInflater::DecodeCarefully(TCodesState& state, const TLook
     bits.DumpBits(EntryBits(entry));
     if (!bits.Refill(*io_))
         return TCodesStop::Truncated;
-    const TInflateEntry distanceEntry = distances.Follow(distances.Root(bits), bits);
+    const TInflateEntry distanceEntry = tables.FollowDistance(tables.Distance(bits), bits);
     if (distanceEntry & InflateInvalidFlag)
         return TCodesStop::BadData;
     const std::size_t distance = BaseAndExtra(distanceEntry, bits.buffer);

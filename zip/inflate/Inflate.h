@@ -44,13 +44,13 @@ private:
     TInflateStatus InflateCodes(const TInflateTable& literals, const TInflateTable& distances);
     TInflateStatus InflateCodesWithBmi2(const TInflateTable& literals, const TInflateTable& distances);
     struct TCodesState;
-    struct TLookup;
+    struct TCodeTables;
     enum class TCodesStop;
     TInflateStatus DecodeCodes(const TInflateTable& literals, const TInflateTable& distances);
-    static TCodesStop DecodeFast(TCodesState& state, const TLookup& literals, const TLookup& distances);
+    static TCodesStop DecodeFast(TCodesState& state, const TCodeTables& tables);
     static bool CopyFastMatch(TBitReader& bits, std::uint8_t*& out, TInflateEntry& next, unsigned length,
-                              const std::uint8_t* historyStart, const TLookup& literals, const TLookup& distances);
-    TCodesStop DecodeCarefully(TCodesState& state, const TLookup& literals, const TLookup& distances);
+                              const std::uint8_t* historyStart, const TCodeTables& tables);
+    TCodesStop DecodeCarefully(TCodesState& state, const TCodeTables& tables);
     void StartOutput(std::span<std::uint8_t> lent);
     std::uint8_t* LentFlushAt(std::uint8_t* out) const;
     std::uint8_t* Flush(std::uint8_t* out);
