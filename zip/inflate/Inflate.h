@@ -66,7 +66,7 @@ private:
     std::uint8_t* handedOver_ = nullptr;
     std::uint8_t* lentEnd_ = nullptr;            // the end of the lent memory; none in the window
     const std::uint8_t* historyStart_ = nullptr; // the entry's oldest byte still at hand
-    THuffmanTable codeLengths_;
+    TInflateTable codeLengths_;
     TInflateTable literals_;
     TInflateTable distances_;
 };
