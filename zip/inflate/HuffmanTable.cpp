@@ -229,22 +229,45 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, TRootBits rootWid
     return incomplete && maxLength > 1 ? THuffmanResult::Incomplete : THuffmanResult::Ok;
 }
 
+// A literal code in the root: its bit string (the entry's index below
+// 2^bits, where the code is first repeated) and its entry.
+struct TRootLiteral {
+    std::size_t index;
+    unsigned bits;
+    TInflateEntry entry;
+};
+
 // Where a root literal leaves room in the root bits for a whole second
 // literal code, its entry decodes both: one lookup yields two bytes. Only
-// worth the pass when the two shortest literal codes fit the root together.
-void PairRootLiterals(std::vector<TInflateEntry>& entries, unsigned rootBits)
+// worth it when the two shortest literal codes fit the root together.
+// Writes each pair over the indexes that start with both codes, so only
+// the entries that pair are written, and nothing is read that was written.
+void PairRootLiterals(std::vector<TInflateEntry>& entries, unsigned rootBits, unsigned shortest)
 {
-    // From the top down, so that every entry a pair reads is still single.
-    for (std::size_t i = std::size_t{1} << rootBits; i-- > 0;) {
-        const TInflateEntry first = entries[i];
-        if (!(first & InflateLiteralFlag))
-            continue;
-        const unsigned firstBits = first & 0xFF;
-        const TInflateEntry second = entries[i >> firstBits];
-        const unsigned secondBits = second & 0xFF;
-        if ((second & InflateLiteralFlag) && secondBits <= rootBits - firstBits)
-            entries[i] = InflateLiteralFlag | (first >> 16 | (second >> 16) << 8) << 16 | 2u << 8 |
-                         (firstBits + secondBits);
+    // Every code that leaves room for another one starts at an index below
+    // 2^(rootBits - shortest); each literal code at most once.
+    std::array<TRootLiteral, 256> literals;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < std::size_t{1} << (rootBits - shortest); ++i) {
+        const TInflateEntry entry = entries[i];
+        const unsigned bits = entry & 0xFF;
+        if ((entry & InflateLiteralFlag) && (i >> bits) == 0)
+            literals[count++] = {i, bits, entry};
+    }
+    const auto used = std::span(literals).first(count);
+    std::sort(used.begin(), used.end(), [](const TRootLiteral& a, const TRootLiteral& b) { return a.bits < b.bits; });
+
+    const std::size_t rootSize = std::size_t{1} << rootBits;
+    for (const TRootLiteral& first : used) {
+        for (const TRootLiteral& second : used) {
+            const unsigned bits = first.bits + second.bits;
+            if (bits > rootBits)
+                break;
+            const TInflateEntry pair =
+                InflateLiteralFlag | (first.entry >> 16 | (second.entry >> 16) << 8) << 16 | 2u << 8 | bits;
+            for (std::size_t i = first.index | second.index << first.bits; i < rootSize; i += std::size_t{1} << bits)
+                entries[i] = pair;
+        }
     }
 }
 
@@ -288,7 +311,7 @@ THuffmanResult BuildInflateTable(std::span<const std::uint8_t> lengths, unsigned
     const TCodeSet set{lengths, simpleCount, base, extraBits};
     const THuffmanResult result =
         BuildTable<TInflateFormat>(set, lookupBits, rootWidth, table.entries_, table.lookupBits_);
-    if (!table.entries_.empty() && 2 * ShortestLiteralCode(set) <= table.lookupBits_)
-        PairRootLiterals(table.entries_, table.lookupBits_);
+    if (const unsigned shortest = ShortestLiteralCode(set); !table.entries_.empty() && 2 * shortest <= table.lookupBits_)
+        PairRootLiterals(table.entries_, table.lookupBits_, shortest);
     return result;
 }
