@@ -126,16 +126,60 @@ void Fill(std::vector<TEntry>& entries, std::size_t start, unsigned index, unsig
         entries[start + i] = entry;
 }
 
+// The counts of the lengths, and the symbols in use sorted by length, then
+// by symbol: the order in which the canonical codes are handed out. Both
+// passes take four quarters of the symbols side by side: a run of equal
+// lengths would otherwise bump one counter in memory time after time, each
+// bump waiting for the one before.
+struct TSortedSymbols {
+    std::array<unsigned, MaxLength + 1> count{};
+    // One slot more, where the symbols of length 0 go without a branch.
+    std::array<std::uint16_t, MaxSymbols + 1> sorted{};
+
+    explicit TSortedSymbols(std::span<const std::uint8_t> lengths)
+    {
+        constexpr std::size_t Quarters = 4;
+        const std::size_t size = lengths.size();
+        const std::size_t quarterSize = (size + Quarters - 1) / Quarters;
+        std::array<std::array<unsigned, MaxLength + 1>, Quarters> quarterCount{};
+        for (std::size_t i = 0; i < quarterSize; ++i)
+            for (std::size_t q = 0; q < Quarters; ++q)
+                if (const std::size_t symbol = q * quarterSize + i; symbol < size) {
+                    assert(lengths[symbol] <= MaxLength);
+                    ++quarterCount[q][lengths[symbol]];
+                }
+
+        // Where the next symbol of each quarter and length goes.
+        std::array<std::array<unsigned, MaxLength + 1>, Quarters> next{};
+        unsigned position = 0;
+        for (std::size_t q = 0; q < Quarters; ++q) {
+            next[q][0] = MaxSymbols;
+            count[0] += quarterCount[q][0];
+        }
+        for (unsigned length = 1; length <= MaxLength; ++length)
+            for (std::size_t q = 0; q < Quarters; ++q) {
+                next[q][length] = position;
+                position += quarterCount[q][length];
+                count[length] += quarterCount[q][length];
+            }
+        for (std::size_t i = 0; i < quarterSize; ++i)
+            for (std::size_t q = 0; q < Quarters; ++q)
+                if (const std::size_t symbol = q * quarterSize + i; symbol < size) {
+                    const std::uint8_t length = lengths[symbol];
+                    sorted[next[q][length]] = static_cast<std::uint16_t>(symbol);
+                    next[q][length] += length != 0;
+                }
+    }
+};
+
 template <typename TFormat>
 THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, TRootBits rootWidth,
                      std::vector<typename TFormat::TEntry>& entries, unsigned& rootBits)
 {
     assert(set.lengths.size() <= MaxSymbols);
-    std::array<unsigned, MaxLength + 1> count{};
-    for (const std::uint8_t length : set.lengths) {
-        assert(length <= MaxLength);
-        ++count[length];
-    }
+    const TSortedSymbols symbols(set.lengths);
+    const auto& count = symbols.count;
+    const auto& sorted = symbols.sorted;
     rootBits = 0;
     if (count[0] == set.lengths.size()) {
         entries.clear();
@@ -157,14 +201,6 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, TRootBits rootWid
             return THuffmanResult::OverSubscribed;
         }
     }
-
-    std::array<unsigned, MaxLength + 2> offset{};
-    for (unsigned length = 1; length <= MaxLength; ++length)
-        offset[length + 1] = offset[length] + count[length];
-    std::array<std::uint16_t, MaxSymbols> sorted{};
-    for (unsigned symbol = 0; symbol < set.lengths.size(); ++symbol)
-        if (set.lengths[symbol] != 0)
-            sorted[offset[set.lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
 
     rootBits = rootWidth == TRootBits::Exact ? std::max(lookupBits, minLength)
                                              : std::clamp(lookupBits, minLength, maxLength);
@@ -197,28 +233,28 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, TRootBits rootWid
     std::size_t subStart = 0;
     unsigned subBits = 0;
     for (unsigned length = 1; length <= maxLength; ++length, code <<= 1) {
+        const unsigned end = next + count[length];
         if (length <= rootBits) {
             std::copy_n(entries.begin(), width, entries.begin() + static_cast<std::ptrdiff_t>(width));
             width *= 2;
+            for (; next < end; ++code, ++next)
+                entries[ReverseBits(code, length)] = TFormat::Leaf(set, sorted[next], length);
+            continue;
         }
-        for (unsigned k = 0; k < count[length]; ++k, ++code, ++next) {
-            const unsigned symbol = sorted[next];
+        for (; next < end; ++code, ++next) {
             const unsigned reversed = ReverseBits(code, length);
-            if (length <= rootBits) {
-                entries[reversed] = TFormat::Leaf(set, symbol, length);
-            } else {
-                const unsigned prefix = reversed & (rootSize - 1);
-                if (prefix != subPrefix) {
-                    subPrefix = prefix;
-                    subBits = SubtableBits(length, rootBits, maxLength, remaining);
-                    subStart = allocateSubtable(std::size_t{1} << subBits);
-                    assert(subStart <= 0xFFFF);
-                    entries[prefix] = TFormat::Link(subBits, rootBits, subStart);
-                }
-                const unsigned subLength = length - rootBits;
-                Fill(entries, subStart, reversed >> rootBits, 1u << subLength, std::size_t{1} << subBits,
-                     TFormat::Leaf(set, symbol, subLength));
+            const unsigned prefix = reversed & (rootSize - 1);
+            if (prefix != subPrefix) {
+                subPrefix = prefix;
+                subBits = SubtableBits(length, rootBits, maxLength, remaining);
+                subStart = allocateSubtable(std::size_t{1} << subBits);
+                assert(subStart <= 0xFFFF);
+                entries[prefix] = TFormat::Link(subBits, rootBits, subStart);
             }
+            const unsigned subLength = length - rootBits;
+            Fill(entries, subStart, reversed >> rootBits, 1u << subLength, std::size_t{1} << subBits,
+                 TFormat::Leaf(set, sorted[next], subLength));
+            // Only the subtables' widths need the codes still to place.
             --remaining[length];
         }
     }
