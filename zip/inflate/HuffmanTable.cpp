@@ -281,17 +281,26 @@ struct TRootLiteral {
 void PairRootLiterals(std::vector<TInflateEntry>& entries, unsigned rootBits, unsigned shortest)
 {
     // Every code that leaves room for another one starts at an index below
-    // 2^(rootBits - shortest); each literal code at most once.
-    std::array<TRootLiteral, 256> literals;
+    // 2^(rootBits - shortest); each literal code at most once. They are
+    // gathered without a branch (whether an index starts a code is hard to
+    // predict), then sorted by length, counting.
+    std::array<TRootLiteral, 257> found;
     std::size_t count = 0;
+    std::array<unsigned, MaxLength + 2> start{};
     for (std::size_t i = 0; i < std::size_t{1} << (rootBits - shortest); ++i) {
         const TInflateEntry entry = entries[i];
-        const unsigned bits = entry & 0xFF;
-        if ((entry & InflateLiteralFlag) && (i >> bits) == 0)
-            literals[count++] = {i, bits, entry};
+        const unsigned bits = std::min(entry & 0xFF, MaxLength);
+        const bool starts = (entry & InflateLiteralFlag) && (i >> bits) == 0;
+        found[count] = {i, bits, entry};
+        count += starts;
+        start[bits + 1] += starts;
     }
+    for (unsigned bits = 1; bits <= MaxLength; ++bits)
+        start[bits + 1] += start[bits];
+    std::array<TRootLiteral, 256> literals;
+    for (const TRootLiteral& literal : std::span(found).first(count))
+        literals[start[literal.bits]++] = literal;
     const auto used = std::span(literals).first(count);
-    std::sort(used.begin(), used.end(), [](const TRootLiteral& a, const TRootLiteral& b) { return a.bits < b.bits; });
 
     const std::size_t rootSize = std::size_t{1} << rootBits;
     for (const TRootLiteral& first : used) {
