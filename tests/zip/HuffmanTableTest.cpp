@@ -201,6 +201,47 @@ TEST(InflateTable, RootLiteralsThatFitTogetherDecodeAsAPair)
     }
 }
 
+// Every root index holds the literal its bits start with, and the literal
+// after it too where that code fits in the rest of the root bits.
+TEST(InflateTable, EveryRootIndexPairsTheLiteralsItsBitsStartWith)
+{
+    constexpr unsigned RootBits = 11;
+    TSampleRandom random(3);
+    for (const unsigned maxLength : {6u, 9u, 15u})
+        for (int round = 0; round < 20; ++round) {
+            const unsigned symbols = 2 + random.Below(120);
+            SCOPED_TRACE("max " + std::to_string(maxLength) + " symbols " + std::to_string(symbols));
+            const TLengths lengths = RandomLengths(random, symbols, maxLength, true);
+            TInflateTable table;
+            ASSERT_EQ(BuildInflateTable(lengths, 257, {}, {}, RootBits, table, TRootBits::Exact),
+                      THuffmanResult::Ok);
+            ASSERT_EQ(table.LookupBits(), RootBits);
+
+            // The literal whose code the low bits of an index are, if any.
+            const auto codes = CanonicalCodes(lengths);
+            std::vector<int> literalAt(std::size_t{1} << RootBits, -1);
+            for (unsigned symbol = 0; symbol < lengths.size(); ++symbol) {
+                const unsigned length = lengths[symbol];
+                if (length == 0 || length > RootBits)
+                    continue;
+                for (unsigned high = 0; high < (1u << (RootBits - length)); ++high)
+                    literalAt[Reverse(codes[symbol], length) | high << length] = static_cast<int>(symbol);
+            }
+            for (unsigned index = 0; index < literalAt.size(); ++index) {
+                if (literalAt[index] < 0)
+                    continue;
+                const auto first = static_cast<unsigned>(literalAt[index]);
+                const unsigned firstBits = lengths[first];
+                const int after = literalAt[index >> firstBits];
+                TInflateEntry expected = InflateLiteralFlag | first << 16 | 1u << 8 | firstBits;
+                if (after >= 0 && firstBits + lengths[after] <= RootBits)
+                    expected = InflateLiteralFlag | (first | static_cast<unsigned>(after) << 8) << 16 | 2u << 8 |
+                               (firstBits + lengths[after]);
+                ASSERT_EQ(table.Entries()[index], expected) << index;
+            }
+        }
+}
+
 // An exact root covers the bits asked for even where every code is shorter,
 // so that the decoder masks the distance bits with a constant.
 TEST(InflateTable, ExactRootWiderThanTheLongestCodeRepeatsEveryCode)

@@ -126,16 +126,60 @@ void Fill(std::vector<TEntry>& entries, std::size_t start, unsigned index, unsig
         entries[start + i] = entry;
 }
 
+// The counts of the lengths, and the symbols in use sorted by length, then
+// by symbol: the order in which the canonical codes are handed out. Both
+// passes take four quarters of the symbols side by side: a run of equal
+// lengths would otherwise bump one counter in memory time after time, each
+// bump waiting for the one before.
+struct TSortedSymbols {
+    std::array<unsigned, MaxLength + 1> count{};
+    // One slot more, where the symbols of length 0 go without a branch.
+    std::array<std::uint16_t, MaxSymbols + 1> sorted{};
+
+    explicit TSortedSymbols(std::span<const std::uint8_t> lengths)
+    {
+        constexpr std::size_t Quarters = 4;
+        const std::size_t size = lengths.size();
+        const std::size_t quarterSize = (size + Quarters - 1) / Quarters;
+        std::array<std::array<unsigned, MaxLength + 1>, Quarters> quarterCount{};
+        for (std::size_t i = 0; i < quarterSize; ++i)
+            for (std::size_t q = 0; q < Quarters; ++q)
+                if (const std::size_t symbol = q * quarterSize + i; symbol < size) {
+                    assert(lengths[symbol] <= MaxLength);
+                    ++quarterCount[q][lengths[symbol]];
+                }
+
+        // Where the next symbol of each quarter and length goes.
+        std::array<std::array<unsigned, MaxLength + 1>, Quarters> next{};
+        unsigned position = 0;
+        for (std::size_t q = 0; q < Quarters; ++q) {
+            next[q][0] = MaxSymbols;
+            count[0] += quarterCount[q][0];
+        }
+        for (unsigned length = 1; length <= MaxLength; ++length)
+            for (std::size_t q = 0; q < Quarters; ++q) {
+                next[q][length] = position;
+                position += quarterCount[q][length];
+                count[length] += quarterCount[q][length];
+            }
+        for (std::size_t i = 0; i < quarterSize; ++i)
+            for (std::size_t q = 0; q < Quarters; ++q)
+                if (const std::size_t symbol = q * quarterSize + i; symbol < size) {
+                    const std::uint8_t length = lengths[symbol];
+                    sorted[next[q][length]] = static_cast<std::uint16_t>(symbol);
+                    next[q][length] += length != 0;
+                }
+    }
+};
+
 template <typename TFormat>
 THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, TRootBits rootWidth,
                      std::vector<typename TFormat::TEntry>& entries, unsigned& rootBits)
 {
     assert(set.lengths.size() <= MaxSymbols);
-    std::array<unsigned, MaxLength + 1> count{};
-    for (const std::uint8_t length : set.lengths) {
-        assert(length <= MaxLength);
-        ++count[length];
-    }
+    const TSortedSymbols symbols(set.lengths);
+    const auto& count = symbols.count;
+    const auto& sorted = symbols.sorted;
     rootBits = 0;
     if (count[0] == set.lengths.size()) {
         entries.clear();
@@ -157,14 +201,6 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, TRootBits rootWid
             return THuffmanResult::OverSubscribed;
         }
     }
-
-    std::array<unsigned, MaxLength + 2> offset{};
-    for (unsigned length = 1; length <= MaxLength; ++length)
-        offset[length + 1] = offset[length] + count[length];
-    std::array<std::uint16_t, MaxSymbols> sorted{};
-    for (unsigned symbol = 0; symbol < set.lengths.size(); ++symbol)
-        if (set.lengths[symbol] != 0)
-            sorted[offset[set.lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
 
     rootBits = rootWidth == TRootBits::Exact ? std::max(lookupBits, minLength)
                                              : std::clamp(lookupBits, minLength, maxLength);
@@ -197,28 +233,28 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, TRootBits rootWid
     std::size_t subStart = 0;
     unsigned subBits = 0;
     for (unsigned length = 1; length <= maxLength; ++length, code <<= 1) {
+        const unsigned end = next + count[length];
         if (length <= rootBits) {
             std::copy_n(entries.begin(), width, entries.begin() + static_cast<std::ptrdiff_t>(width));
             width *= 2;
+            for (; next < end; ++code, ++next)
+                entries[ReverseBits(code, length)] = TFormat::Leaf(set, sorted[next], length);
+            continue;
         }
-        for (unsigned k = 0; k < count[length]; ++k, ++code, ++next) {
-            const unsigned symbol = sorted[next];
+        for (; next < end; ++code, ++next) {
             const unsigned reversed = ReverseBits(code, length);
-            if (length <= rootBits) {
-                entries[reversed] = TFormat::Leaf(set, symbol, length);
-            } else {
-                const unsigned prefix = reversed & (rootSize - 1);
-                if (prefix != subPrefix) {
-                    subPrefix = prefix;
-                    subBits = SubtableBits(length, rootBits, maxLength, remaining);
-                    subStart = allocateSubtable(std::size_t{1} << subBits);
-                    assert(subStart <= 0xFFFF);
-                    entries[prefix] = TFormat::Link(subBits, rootBits, subStart);
-                }
-                const unsigned subLength = length - rootBits;
-                Fill(entries, subStart, reversed >> rootBits, 1u << subLength, std::size_t{1} << subBits,
-                     TFormat::Leaf(set, symbol, subLength));
+            const unsigned prefix = reversed & (rootSize - 1);
+            if (prefix != subPrefix) {
+                subPrefix = prefix;
+                subBits = SubtableBits(length, rootBits, maxLength, remaining);
+                subStart = allocateSubtable(std::size_t{1} << subBits);
+                assert(subStart <= 0xFFFF);
+                entries[prefix] = TFormat::Link(subBits, rootBits, subStart);
             }
+            const unsigned subLength = length - rootBits;
+            Fill(entries, subStart, reversed >> rootBits, 1u << subLength, std::size_t{1} << subBits,
+                 TFormat::Leaf(set, sorted[next], subLength));
+            // Only the subtables' widths need the codes still to place.
             --remaining[length];
         }
     }
@@ -229,22 +265,54 @@ THuffmanResult Build(const TCodeSet& set, unsigned lookupBits, TRootBits rootWid
     return incomplete && maxLength > 1 ? THuffmanResult::Incomplete : THuffmanResult::Ok;
 }
 
+// A literal code in the root: its bit string (the entry's index below
+// 2^bits, where the code is first repeated) and its entry.
+struct TRootLiteral {
+    std::size_t index;
+    unsigned bits;
+    TInflateEntry entry;
+};
+
 // Where a root literal leaves room in the root bits for a whole second
 // literal code, its entry decodes both: one lookup yields two bytes. Only
-// worth the pass when the two shortest literal codes fit the root together.
-void PairRootLiterals(std::vector<TInflateEntry>& entries, unsigned rootBits)
+// worth it when the two shortest literal codes fit the root together.
+// Writes each pair over the indexes that start with both codes, so only
+// the entries that pair are written, and nothing is read that was written.
+void PairRootLiterals(std::vector<TInflateEntry>& entries, unsigned rootBits, unsigned shortest)
 {
-    // From the top down, so that every entry a pair reads is still single.
-    for (std::size_t i = std::size_t{1} << rootBits; i-- > 0;) {
-        const TInflateEntry first = entries[i];
-        if (!(first & InflateLiteralFlag))
-            continue;
-        const unsigned firstBits = first & 0xFF;
-        const TInflateEntry second = entries[i >> firstBits];
-        const unsigned secondBits = second & 0xFF;
-        if ((second & InflateLiteralFlag) && secondBits <= rootBits - firstBits)
-            entries[i] = InflateLiteralFlag | (first >> 16 | (second >> 16) << 8) << 16 | 2u << 8 |
-                         (firstBits + secondBits);
+    // Every code that leaves room for another one starts at an index below
+    // 2^(rootBits - shortest); each literal code at most once. They are
+    // gathered without a branch (whether an index starts a code is hard to
+    // predict), then sorted by length, counting.
+    std::array<TRootLiteral, 257> found;
+    std::size_t count = 0;
+    std::array<unsigned, MaxLength + 2> start{};
+    for (std::size_t i = 0; i < std::size_t{1} << (rootBits - shortest); ++i) {
+        const TInflateEntry entry = entries[i];
+        const unsigned bits = std::min(entry & 0xFF, MaxLength);
+        const bool starts = (entry & InflateLiteralFlag) && (i >> bits) == 0;
+        found[count] = {i, bits, entry};
+        count += starts;
+        start[bits + 1] += starts;
+    }
+    for (unsigned bits = 1; bits <= MaxLength; ++bits)
+        start[bits + 1] += start[bits];
+    std::array<TRootLiteral, 256> literals;
+    for (const TRootLiteral& literal : std::span(found).first(count))
+        literals[start[literal.bits]++] = literal;
+    const auto used = std::span(literals).first(count);
+
+    const std::size_t rootSize = std::size_t{1} << rootBits;
+    for (const TRootLiteral& first : used) {
+        for (const TRootLiteral& second : used) {
+            const unsigned bits = first.bits + second.bits;
+            if (bits > rootBits)
+                break;
+            const TInflateEntry pair =
+                InflateLiteralFlag | (first.entry >> 16 | (second.entry >> 16) << 8) << 16 | 2u << 8 | bits;
+            for (std::size_t i = first.index | second.index << first.bits; i < rootSize; i += std::size_t{1} << bits)
+                entries[i] = pair;
+        }
     }
 }
 
@@ -288,7 +356,7 @@ THuffmanResult BuildInflateTable(std::span<const std::uint8_t> lengths, unsigned
     const TCodeSet set{lengths, simpleCount, base, extraBits};
     const THuffmanResult result =
         BuildTable<TInflateFormat>(set, lookupBits, rootWidth, table.entries_, table.lookupBits_);
-    if (!table.entries_.empty() && 2 * ShortestLiteralCode(set) <= table.lookupBits_)
-        PairRootLiterals(table.entries_, table.lookupBits_);
+    if (const unsigned shortest = ShortestLiteralCode(set); !table.entries_.empty() && 2 * shortest <= table.lookupBits_)
+        PairRootLiterals(table.entries_, table.lookupBits_, shortest);
     return result;
 }

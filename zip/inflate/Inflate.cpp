@@ -18,12 +18,15 @@
 // entries carry everything a symbol needs: one lookup of the root bits, a
 // second for long codes; a root entry may hold two short literals at once.
 // The bit reader holds 64 bits, and one refill covers four root entries, or
-// the longest length code, its extra bits, the longest distance code and its
-// extra bits (15 + 5 + 15 + 13 = 48 bits). The next entry is looked up while
-// the current match is still being copied, and only a length is told from
-// the rarer kinds (links, end of block, invalid codes) by a single test.
-// Matches copy 16 or 8 bytes at a time (each chunk reads only bytes already
-// written), the first chunks without a loop test, and may write up to 32
+// a root length code, its extra bits, the longest distance code and its
+// extra bits (11 + 5 + 15 + 13 = 44 bits) with the root bits of the next
+// entry. The hot loop runs while the input block and the room for new bytes
+// leave a margin, so that it tests neither end; one careful step at a time
+// crosses the margins. The next entry is looked up while the current match
+// is still being copied, and only a length is told from the rarer kinds
+// (links, end of block, invalid codes) by a single test.
+// Matches copy 8 bytes at a time (each word reads only bytes already
+// written), the first words without a loop test, and may write up to 32
 // bytes past their end into bytes not yet produced, hence the slack; the
 // fixed tables are built once. Where the processor has BMI2, the same loop
 // is compiled a second time to use its shifts. Hostile data stay inside the
@@ -50,30 +53,45 @@ constexpr std::size_t MatchOverrun = 32;
 static_assert(SlackSize >= MaxMatchLength + MatchOverrun);
 constexpr std::size_t WindowCapacity = HistorySize + FlushSize + SlackSize;
 
-// Root bits of the dynamic tables, and of the fixed ones, which cover every
-// fixed code in one lookup. A wide literal root pays where two literal codes
-// fit in it together (text, mostly); elsewhere the narrow one, half the size,
-// is built in half the time and covers nearly every code as well. Every
-// distance root, the fixed one too, has the same bits: the hot loop masks
-// with a constant.
-constexpr unsigned WideLiteralLookupBits = 11;
-constexpr unsigned NarrowLiteralLookupBits = 10;
+// Root bits of every literal/length and every distance table, the fixed
+// ones too: the hot loop masks with constants, which spares it a register.
+// The literal root covers every fixed code, two literal codes together where
+// they are short (text, mostly), and nearly every code of other data.
+constexpr unsigned LiteralLookupBits = 11;
 constexpr unsigned DistanceLookupBits = 8;
-constexpr unsigned FixedLiteralLookupBits = 9;
 constexpr unsigned CodeLengthLookupBits = 7;
 // The hot loop decodes four root literals from one refill of 56 bits.
-constexpr unsigned MaxLookupBits = 11;
-static_assert(WideLiteralLookupBits <= MaxLookupBits && FixedLiteralLookupBits <= MaxLookupBits);
-static_assert(56 - 4 * MaxLookupBits >= MaxLookupBits);
+static_assert(56 - 4 * LiteralLookupBits >= LiteralLookupBits);
 
-constexpr std::size_t DistanceRootSize = std::size_t{1} << DistanceLookupBits;
+// The fast loop's two refills read up to 16 bytes.
+constexpr std::ptrdiff_t FastInputMargin = 16;
+
+// The code-length code's symbols as base values, whose extra bits add to
+// the repeat count in the low byte: a length 0 to 15 once (the length in
+// bits 8 to 11), copies of the previous length (3 + 2 bits), or zeros (3 + 3
+// bits, 11 + 7 bits).
+constexpr unsigned RepeatsPrevious = 1u << 12;
+constexpr auto CodeLengthBase = [] {
+    std::array<std::uint16_t, CodeLengthCodes> base{};
+    for (unsigned length = 0; length < RepeatPreviousSymbol; ++length)
+        base[length] = static_cast<std::uint16_t>(1 | length << 8);
+    base[RepeatPreviousSymbol] = 3 | RepeatsPrevious;
+    base[RepeatZeroSymbol] = 3;
+    base[RepeatZeroLongSymbol] = 11;
+    return base;
+}();
+constexpr std::array<std::uint8_t, CodeLengthCodes> CodeLengthExtraBits = {
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 7};
+// A run of code lengths is stored in words of 8, at least two.
+constexpr std::size_t CodeLengthsOverrun = 16;
 
 // Stands in for a table without codes: every lookup finds an invalid code.
 constexpr auto NoCodes = [] {
-    std::array<TInflateEntry, DistanceRootSize> entries{};
+    std::array<TInflateEntry, std::size_t{1} << LiteralLookupBits> entries{};
     entries.fill(InflateInvalidFlag);
     return entries;
 }();
+static_assert(LiteralLookupBits >= DistanceLookupBits);
 
 TInflateTable BuildFixedLiteralTable()
 {
@@ -84,7 +102,8 @@ TInflateTable BuildFixedLiteralTable()
     std::fill(lengths.begin() + 280, lengths.end(), 8);
     TInflateTable table;
     [[maybe_unused]] const auto result =
-        BuildInflateTable(lengths, FirstLengthSymbol, LengthBase, LengthExtraBits, FixedLiteralLookupBits, table);
+        BuildInflateTable(lengths, FirstLengthSymbol, LengthBase, LengthExtraBits, LiteralLookupBits, table,
+                          TRootBits::Exact);
     assert(result == THuffmanResult::Ok);
     return table;
 }
@@ -111,15 +130,6 @@ const TInflateTable& FixedDistanceTable()
 {
     static const TInflateTable table = BuildFixedDistanceTable();
     return table;
-}
-
-unsigned LiteralLookupBits(std::span<const std::uint8_t> literalLengths)
-{
-    // Without a branch, so that the compiler takes many lengths at once.
-    unsigned shortest = MaxCodeLength + 1;
-    for (const std::uint8_t length : literalLengths)
-        shortest = std::min<unsigned>(shortest, length == 0 ? MaxCodeLength + 1 : length);
-    return 2 * shortest <= WideLiteralLookupBits ? WideLiteralLookupBits : NarrowLiteralLookupBits;
 }
 
 std::uint64_t Mask(unsigned bits)
@@ -149,34 +159,41 @@ unsigned BaseAndExtra(TInflateEntry entry, std::uint64_t bitsBefore)
     return EntryValue(entry) + static_cast<unsigned>((bitsBefore & Mask(EntryBits(entry))) >> EntryCodeBits(entry));
 }
 
-// Writes a literal entry's one or two bytes; always two, the second
-// overwritten by what comes next when there is one literal.
+// Writes a literal entry's one or two bytes as a word of four, the entry
+// turned so that its literals come first; what follows overwrites the rest.
 void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
 {
-    auto literals = static_cast<std::uint16_t>(entry >> 16);
+    std::uint32_t word = std::rotr(entry, 16);
     if constexpr (std::endian::native == std::endian::big)
-        literals = static_cast<std::uint16_t>(literals << 8 | literals >> 8);
-    std::memcpy(out, &literals, sizeof literals);
+        word = __builtin_bswap32(word);
+    std::memcpy(out, &word, sizeof word);
+}
+
+// Copies 8 bytes through a register: memcpy, for no alignment is known.
+[[gnu::always_inline]] inline void CopyWord(std::uint8_t* to, const std::uint8_t* from)
+{
+    std::uint64_t word;
+    std::memcpy(&word, from, sizeof word);
+    std::memcpy(to, &word, sizeof word);
 }
 
 // Copies length bytes from distance back; an overlapping copy repeats the
-// most recent bytes. Writes whole chunks: up to MatchOverrun bytes past the
-// end. Most matches are short, so the first chunks go without a loop test.
+// most recent bytes. Writes whole words: up to MatchOverrun bytes past the
+// end. Most matches are short, so the first four words go without a loop
+// test. Words, not 16-byte chunks: matches often read bytes just written,
+// and there the smaller loads measured faster (on text most of all).
 [[gnu::always_inline]] inline void CopyMatch(std::uint8_t* out, std::size_t distance, unsigned length)
 {
     const std::uint8_t* from = out - distance;
     std::uint8_t* const end = out + length;
-    if (distance >= 16) {
-        // Each chunk reads only bytes written before it.
-        std::memcpy(out, from, 16);
-        std::memcpy(out + 16, from + 16, 16);
-        for (out += 32, from += 32; out < end; out += 16, from += 16)
-            std::memcpy(out, from, 16);
-    } else if (distance >= 8) {
-        std::memcpy(out, from, 8);
-        std::memcpy(out + 8, from + 8, 8);
-        for (out += 16, from += 16; out < end; out += 8, from += 8)
-            std::memcpy(out, from, 8);
+    if (distance >= 8) {
+        // Each word reads only bytes written before it.
+        CopyWord(out, from);
+        CopyWord(out + 8, from + 8);
+        CopyWord(out + 16, from + 16);
+        CopyWord(out + 24, from + 24);
+        for (out += 32, from += 32; out < end; out += 8, from += 8)
+            CopyWord(out, from);
     } else if (distance == 1) {
         const std::uint64_t repeated = *from * std::uint64_t{0x0101010101010101};
         for (; out < end; out += 8)
@@ -187,7 +204,7 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
     }
 }
 
-// The hot loop drops an entry's bits with the whole entry: the shift takes
+// The fast loop drops an entry's bits with the whole entry: the shift takes
 // its count modulo 64, and the bit count, never above 63, is kept modulo 64
 // too, so the entry's upper fields only leave garbage above the count's low
 // six bits. HeldBits reads the count; a refill keeps the garbage as it is.
@@ -203,53 +220,85 @@ void StoreLiterals(std::uint8_t* out, TInflateEntry entry)
     return bits.count & 63;
 }
 
-[[gnu::always_inline]] inline bool RefillLoopBits(TBitReader& bits, TUnzipIO& io)
+// Drops a base value's code and extra bits and returns the value: the base
+// plus the extra bits, which are the top ones of the bits dropped. Those are
+// the buffer before, XOR what remains shifted back; no mask to make.
+[[gnu::always_inline]] inline unsigned TakeValue(TBitReader& bits, TInflateEntry entry)
 {
-    if (bits.end - bits.next >= 8) [[likely]] {
-        bits.buffer |= TBitReader::LoadLittleEndian64(bits.next) << HeldBits(bits);
-        bits.next += 7 - ((bits.count >> 3) & 7);
-        bits.count |= 56;
-        return true;
-    }
-    bits.count = HeldBits(bits);
-    return bits.Refill(io);
+    const std::uint64_t before = bits.buffer;
+    DropBits(bits, entry);
+    const std::uint64_t dropped = before ^ (bits.buffer << (entry & 63));
+    // A base value has no kind bits: bits 8 to 13 hold only its code's bits.
+    return EntryValue(entry) + static_cast<unsigned>(dropped >> ((entry >> 8) & 63));
+}
+
+// The fast loop's refill, from 8 bytes the loop made sure are there.
+[[gnu::always_inline]] inline void RefillFast(TBitReader& bits)
+{
+    bits.buffer |= TBitReader::LoadLittleEndian64(bits.next) << HeldBits(bits);
+    bits.next += 7 - ((bits.count >> 3) & 7);
+    bits.count |= 56;
 }
 
 } // namespace
 
-// The table's entries and root mask, or those of NoCodes.
-struct TInflater::TLookup {
-    const TInflateEntry* entries;
-    std::uint64_t mask;
+// A block's two tables, NoCodes for one without codes. Every root, NoCodes
+// too, covers the bits of its kind, so a root lookup masks with a constant.
+struct TInflater::TCodeTables {
+    const TInflateEntry* literals;
+    const TInflateEntry* distances;
 
-    explicit TLookup(const TInflateTable& table)
-        : entries(table.Empty() ? NoCodes.data() : table.Entries()), mask(table.Empty() ? 0 : Mask(table.LookupBits()))
+    TCodeTables(const TInflateTable& literalTable, const TInflateTable& distanceTable)
+        : literals(Entries(literalTable, LiteralLookupBits)), distances(Entries(distanceTable, DistanceLookupBits))
     {
+    }
+
+    static const TInflateEntry* Entries([[maybe_unused]] const TInflateTable& table,
+                                        [[maybe_unused]] unsigned rootBits)
+    {
+        assert(table.Empty() || table.LookupBits() == rootBits);
+        return table.Empty() ? NoCodes.data() : table.Entries();
     }
 
     // The root entry of the code at the front of bits.
-    TInflateEntry Root(const TBitReader& bits) const { return entries[bits.buffer & mask]; }
+    TInflateEntry Literal(const TBitReader& bits) const { return literals[bits.buffer & Mask(LiteralLookupBits)]; }
+    TInflateEntry Distance(const TBitReader& bits) const
+    {
+        return distances[bits.buffer & Mask(DistanceLookupBits)];
+    }
 
     // The entry itself, or for a link the entry in its subtable (after
     // dropping the root bits). Invalid codes come back with nothing dropped.
-    TInflateEntry Follow(TInflateEntry entry, TBitReader& bits) const
+    static TInflateEntry Follow(const TInflateEntry* table, TInflateEntry entry, TBitReader& bits)
     {
         if (entry & InflateLinkFlag) [[unlikely]] {
-            DropBits(bits, entry);
-            entry = entries[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
+            bits.DumpBits(EntryBits(entry));
+            entry = table[EntryValue(entry) + (bits.buffer & Mask(EntryCodeBits(entry)))];
         }
         return entry;
     }
+    TInflateEntry FollowLiteral(TInflateEntry entry, TBitReader& bits) const { return Follow(literals, entry, bits); }
+    TInflateEntry FollowDistance(TInflateEntry entry, TBitReader& bits) const
+    {
+        return Follow(distances, entry, bits);
+    }
 };
 
-// The hot loop's state, in locals the compiler keeps in registers: stores
+// The decoder's position, in locals the compiler keeps in registers: stores
 // through byte pointers into the window could alias the members.
 struct TInflater::TCodesState {
     TBitReader bits;
     std::uint8_t* out;
     const std::uint8_t* historyStart; // the entry's oldest byte still in the window
     std::uint8_t* flushAt;            // where the room for new bytes ends
-    TInflateEntry entry;              // the next entry, looked up ahead
+};
+
+// Why a decoding loop handed back.
+enum class TInflater::TCodesStop {
+    More, // the fast loop reached its margins, or the careful step decoded a symbol
+    EndOfBlock,
+    BadData,
+    Truncated,
 };
 
 TInflater::TInflater() : window_(std::make_unique<std::uint8_t[]>(WindowCapacity)) {}
@@ -404,19 +453,19 @@ TInflateStatus TInflater::InflateDynamic()
         bits_.Refill(*io_);
         codeLengthLengths[CodeLengthOrder[i]] = static_cast<std::uint8_t>(bits_.TakeBits(3));
     }
-    if (BuildHuffmanTable(codeLengthLengths, CodeLengthCodes, {}, {}, CodeLengthLookupBits, codeLengths_) !=
-            THuffmanResult::Ok ||
+    if (BuildInflateTable(codeLengthLengths, 0, CodeLengthBase, CodeLengthExtraBits, CodeLengthLookupBits,
+                          codeLengths_, TRootBits::Exact) != THuffmanResult::Ok ||
         codeLengths_.Empty())
         return TInflateStatus::BadData;
 
-    std::array<std::uint8_t, MaxLiteralCodes + MaxDistanceCodes> lengths{};
+    // ReadCodeLengths writes whole words past the last length.
+    std::array<std::uint8_t, MaxLiteralCodes + MaxDistanceCodes + CodeLengthsOverrun> lengths{};
     if (const auto status = ReadCodeLengths(literalCount + distanceCount, lengths.data());
         status != TInflateStatus::Ok)
         return status;
     const std::span<const std::uint8_t> all(lengths.data(), literalCount + distanceCount);
     if (BuildInflateTable(all.first(literalCount), FirstLengthSymbol, LengthBase, LengthExtraBits,
-                          LiteralLookupBits(all.first(LiteralCount)),
-                          literals_) != THuffmanResult::Ok ||
+                          LiteralLookupBits, literals_, TRootBits::Exact) != THuffmanResult::Ok ||
         BuildInflateTable(all.subspan(literalCount), 0, DistanceBase, DistanceExtraBits, DistanceLookupBits,
                           distances_, TRootBits::Exact) != THuffmanResult::Ok)
         return TInflateStatus::BadData;
@@ -435,37 +484,35 @@ TInflateStatus TInflater::ReadCodeLengths(unsigned count, std::uint8_t* lengths)
     return status;
 }
 
-TInflateStatus TInflater::ReadCodeLengths(TBitReader& bits, unsigned count, std::uint8_t* lengths)
+// A symbol's length and repeat count come without a branch on its kind: the
+// kind changes from symbol to symbol too often to be predicted.
+[[gnu::always_inline]] inline TInflateStatus TInflater::ReadCodeLengths(TBitReader& bits, unsigned count,
+                                                                        std::uint8_t* lengths)
 {
-    const THuffmanEntry* const entries = codeLengths_.Entries();
-    const std::uint64_t mask = Mask(codeLengths_.LookupBits());
+    const TInflateEntry* const entries = codeLengths_.Entries();
     TUnzipIO& io = *io_;
     unsigned previous = 0;
     for (unsigned n = 0; n < count;) {
         if (!bits.Refill(io))
             return TInflateStatus::Truncated;
-        const THuffmanEntry entry = entries[bits.buffer & mask];
-        if (entry.e == HuffmanInvalid)
+        const TInflateEntry entry = entries[bits.buffer & Mask(CodeLengthLookupBits)];
+        if (entry & InflateInvalidFlag)
             return TInflateStatus::BadData;
-        assert(entry.e == HuffmanLiteral);
-        bits.DumpBits(entry.b);
-        const unsigned symbol = entry.v;
-        if (symbol < RepeatPreviousSymbol) {
-            lengths[n++] = static_cast<std::uint8_t>(symbol);
-            previous = symbol;
-            continue;
-        }
-        unsigned repeat;
-        if (symbol == RepeatPreviousSymbol) {
-            repeat = 3 + bits.TakeBits(2);
-        } else {
-            repeat = symbol == RepeatZeroSymbol ? 3 + bits.TakeBits(3) : 11 + bits.TakeBits(7);
-            previous = 0;
-        }
+        const unsigned value = BaseAndExtra(entry, bits.buffer);
+        bits.DumpBits(EntryBits(entry));
+        const unsigned repeat = value & 0xFF;
+        const unsigned repeatsPrevious = 0u - ((value & RepeatsPrevious) >> 12);
+        const unsigned length = ((value >> 8) & 0xF) | (previous & repeatsPrevious);
         if (repeat > count - n)
             return TInflateStatus::BadData;
-        std::fill_n(lengths + n, repeat, static_cast<std::uint8_t>(previous));
+        // Most runs are short: two words cover them without a loop test.
+        const std::uint64_t word = length * std::uint64_t{0x0101010101010101};
+        std::memcpy(lengths + n, &word, sizeof word);
+        std::memcpy(lengths + n + 8, &word, sizeof word);
+        for (unsigned i = 16; i < repeat; i += 8)
+            std::memcpy(lengths + n + i, &word, sizeof word);
         n += repeat;
+        previous = length;
     }
     return TInflateStatus::Ok;
 }
@@ -492,106 +539,167 @@ TInflateStatus TInflater::InflateCodes(const TInflateTable& literals, const TInf
 }
 #endif
 
-// The hot loop. A refill only adds bits above the ones held, so a root entry
-// looked up while at least its root bits were held stays valid after it: the
-// next entry is looked up as soon as the bits allow, before the current match
-// is copied.
+// The fast loop runs while its margins leave out every end test of the
+// input and output; a careful step then decodes one symbol with them all,
+// where a refill crosses input blocks or the new bytes need handing over.
 [[gnu::always_inline]] inline TInflateStatus TInflater::DecodeCodes(const TInflateTable& literalTable,
                                                                    const TInflateTable& distanceTable)
 {
-    const TLookup literals(literalTable);
-    const TLookup distances(distanceTable);
-    TCodesState state{bits_, out_, historyStart_, flushAt_, 0};
-    TInflateStatus status = RefillLoopBits(state.bits, *io_) ? TInflateStatus::Ok : TInflateStatus::Truncated;
-    state.entry = literals.Root(state.bits);
-    while (status == TInflateStatus::Ok) {
-        // Here at least 56 bits are held and entry is the root entry of them,
-        // or at least 45 and entry is a subtable's length code.
-        const TInflateEntry entry = state.entry;
-        if (entry & InflateLiteralFlag) {
-            DecodeRootLiterals(state, literals);
-        } else if (!(entry & InflateKindFlags)) {
-            status = DecodeMatch(state, literals, distances);
-            FlushWhenFull(state);
-            continue;
-        } else if (entry & InflateLinkFlag) {
-            state.entry = literals.Follow(entry, state.bits);
-            // A length, the end of block or an invalid code is dispatched as
-            // a root entry would be; a subtable's literals come single.
-            if (!(state.entry & InflateLiteralFlag))
-                continue;
-            DropBits(state.bits, state.entry);
-            *state.out++ = static_cast<std::uint8_t>(EntryValue(state.entry));
-            state.entry = literals.Root(state.bits);
-        } else if (entry & InflateEndOfBlockFlag) {
-            DropBits(state.bits, entry);
-            break;
-        } else {
-            status = TInflateStatus::BadData;
-            break;
-        }
-        FlushWhenFull(state);
-        if (!RefillLoopBits(state.bits, *io_))
-            status = TInflateStatus::Truncated;
+    const TCodeTables tables(literalTable, distanceTable);
+    TCodesState state{bits_, out_, historyStart_, flushAt_};
+    TCodesStop stop = TCodesStop::More;
+    while (stop == TCodesStop::More) {
+        stop = DecodeFast(state, tables);
+        if (stop == TCodesStop::More)
+            stop = DecodeCarefully(state, tables);
     }
     bits_ = state.bits;
-    bits_.count = HeldBits(state.bits);
     out_ = state.out;
-    return status;
-}
-
-// A root entry takes at most MaxLookupBits: four of them leave enough of the
-// 56 bits to look up the fifth entry.
-[[gnu::always_inline]] inline void TInflater::DecodeRootLiterals(TCodesState& state, const TLookup& literals)
-{
-    for (int i = 0; i < 4 && (state.entry & InflateLiteralFlag); ++i) {
-        DropBits(state.bits, state.entry);
-        StoreLiterals(state.out, state.entry);
-        state.out += EntryCodeBits(state.entry);
-        state.entry = literals.Root(state.bits);
-    }
-}
-
-// A length code, its extra bits, the distance code and its extra bits take
-// at most 48 bits. Leaves the next entry looked up and at least 56 bits held.
-[[gnu::always_inline]] inline TInflateStatus TInflater::DecodeMatch(TCodesState& state, const TLookup& literals,
-                                                                   const TLookup& distances)
-{
-    TBitReader& bits = state.bits;
-    const unsigned length = BaseAndExtra(state.entry, bits.buffer);
-    DropBits(bits, state.entry);
-    // Every distance root, NoCodes too, covers the same bits.
-    TInflateEntry entry = distances.entries[bits.buffer & Mask(DistanceLookupBits)];
-    if (entry & InflateKindFlags) [[unlikely]] {
-        entry = distances.Follow(entry, bits);
-        if (entry & InflateInvalidFlag)
-            return TInflateStatus::BadData;
-    }
-    const std::size_t distance = BaseAndExtra(entry, bits.buffer);
-    DropBits(bits, entry);
-    if (distance > static_cast<std::size_t>(state.out - state.historyStart))
+    switch (stop) {
+    case TCodesStop::BadData:
         return TInflateStatus::BadData;
-    // A match may leave as few as 8 bits, fewer than a lookup needs; but
-    // mostly enough are left to look up the next entry before the refill,
-    // off the refill's path.
-    state.entry = literals.Root(bits);
-    const bool lookedUp = HeldBits(bits) >= MaxLookupBits;
-    if (!RefillLoopBits(bits, *io_))
+    case TCodesStop::Truncated:
         return TInflateStatus::Truncated;
-    if (!lookedUp)
-        state.entry = literals.Root(bits);
-    CopyMatch(state.out, distance, length);
-    state.out += length;
-    return TInflateStatus::Ok;
+    default:
+        return TInflateStatus::Ok;
+    }
 }
 
-[[gnu::always_inline]] inline void TInflater::FlushWhenFull(TCodesState& state)
+// The fast loop refills once per round without a test, from an input block
+// that holds FastInputMargin more bytes, twice where a long length code
+// leaves too few bits for the rest of its match. Each round writes at most a
+// match and its overrun past out, which the slack behind flushAt takes.
+//
+// A root entry takes at most LiteralLookupBits, a root length code with its extra
+// bits 16, a distance code with its extra bits 28: after a refill to 56 bits,
+// four root literals or a whole match still leave the root bits of the next
+// entry. So the next entry is looked up before the refill, off its path, and
+// before a match is copied; a refill only adds bits above the ones held, so
+// the entry stays valid.
+[[gnu::always_inline]] inline TInflater::TCodesStop TInflater::DecodeFast(TCodesState& state, const TCodeTables& tables)
 {
-    if (state.out >= state.flushAt) [[unlikely]] {
+    static_assert(56 - (LiteralLookupBits + 5) - (MaxCodeLength + 13) >= LiteralLookupBits);
+    TBitReader bits = state.bits;
+    std::uint8_t* out = state.out;
+    const std::uint8_t* const historyStart = state.historyStart;
+    std::uint8_t* const outLimit = state.flushAt;
+    const std::uint8_t* const inLimit =
+        bits.end - bits.next >= FastInputMargin ? bits.end - (FastInputMargin - 1) : bits.next;
+    if (bits.next >= inLimit || out >= outLimit)
+        return TCodesStop::More;
+    RefillFast(bits);
+    TInflateEntry entry = tables.Literal(bits);
+    TCodesStop stop = TCodesStop::More;
+    for (;;) {
+        if (entry & InflateLiteralFlag) {
+            for (int i = 0; i < 4 && (entry & InflateLiteralFlag); ++i) {
+                DropBits(bits, entry);
+                StoreLiterals(out, entry);
+                out += EntryCodeBits(entry);
+                entry = tables.Literal(bits);
+            }
+        } else if (!(entry & InflateKindFlags)) {
+            const unsigned length = TakeValue(bits, entry);
+            if (!CopyFastMatch(bits, out, entry, length, historyStart, tables)) {
+                stop = TCodesStop::BadData;
+                break;
+            }
+        } else if (entry & InflateLinkFlag) {
+            entry = tables.FollowLiteral(entry, bits);
+            if (entry & InflateLiteralFlag) {
+                DropBits(bits, entry);
+                *out++ = static_cast<std::uint8_t>(EntryValue(entry));
+                entry = tables.Literal(bits);
+            } else if (!(entry & InflateKindFlags)) {
+                const unsigned length = TakeValue(bits, entry);
+                RefillFast(bits);
+                if (!CopyFastMatch(bits, out, entry, length, historyStart, tables)) {
+                    stop = TCodesStop::BadData;
+                    break;
+                }
+            } else {
+                stop = entry & InflateEndOfBlockFlag ? TCodesStop::EndOfBlock : TCodesStop::BadData;
+                if (stop == TCodesStop::EndOfBlock)
+                    DropBits(bits, entry);
+                break;
+            }
+        } else if (entry & InflateEndOfBlockFlag) {
+            DropBits(bits, entry);
+            stop = TCodesStop::EndOfBlock;
+            break;
+        } else {
+            stop = TCodesStop::BadData;
+            break;
+        }
+        if (bits.next >= inLimit || out >= outLimit) [[unlikely]]
+            break;
+        RefillFast(bits);
+    }
+    state.bits = bits;
+    state.bits.count = HeldBits(bits);
+    state.out = out;
+    return stop;
+}
+
+// The distance of a match whose length was taken, then its copy; looks up
+// the next entry on the way. False for a distance the data cannot have.
+[[gnu::always_inline]] inline bool TInflater::CopyFastMatch(TBitReader& bits, std::uint8_t*& out,
+                                                            TInflateEntry& next, unsigned length,
+                                                            const std::uint8_t* historyStart,
+                                                            const TCodeTables& tables)
+{
+    TInflateEntry entry = tables.Distance(bits);
+    if (entry & InflateKindFlags) [[unlikely]] {
+        entry = tables.FollowDistance(entry, bits);
+        if (entry & InflateInvalidFlag)
+            return false;
+    }
+    const std::size_t distance = TakeValue(bits, entry);
+    if (distance > static_cast<std::size_t>(out - historyStart)) [[unlikely]]
+        return false;
+    next = tables.Literal(bits);
+    CopyMatch(out, distance, length);
+    out += length;
+    return true;
+}
+
+// One symbol with every test: the handover of full room, a refill across
+// input blocks or past the end of the input. The bit count stays exact.
+TInflater::TCodesStop TInflater::DecodeCarefully(TCodesState& state, const TCodeTables& tables)
+{
+    if (state.out >= state.flushAt) {
         state.out = Flush(state.out);
         state.historyStart = historyStart_;
         state.flushAt = flushAt_;
     }
+    TBitReader& bits = state.bits;
+    if (!bits.Refill(*io_))
+        return TCodesStop::Truncated;
+    const TInflateEntry entry = tables.FollowLiteral(tables.Literal(bits), bits);
+    if (entry & InflateInvalidFlag)
+        return TCodesStop::BadData;
+    if (entry & (InflateLiteralFlag | InflateEndOfBlockFlag)) {
+        bits.DumpBits(EntryBits(entry));
+        if (entry & InflateEndOfBlockFlag)
+            return TCodesStop::EndOfBlock;
+        StoreLiterals(state.out, entry);
+        state.out += EntryCodeBits(entry);
+        return TCodesStop::More;
+    }
+    const unsigned length = BaseAndExtra(entry, bits.buffer);
+    bits.DumpBits(EntryBits(entry));
+    if (!bits.Refill(*io_))
+        return TCodesStop::Truncated;
+    const TInflateEntry distanceEntry = tables.FollowDistance(tables.Distance(bits), bits);
+    if (distanceEntry & InflateInvalidFlag)
+        return TCodesStop::BadData;
+    const std::size_t distance = BaseAndExtra(distanceEntry, bits.buffer);
+    bits.DumpBits(EntryBits(distanceEntry));
+    if (distance > static_cast<std::size_t>(state.out - state.historyStart))
+        return TCodesStop::BadData;
+    CopyMatch(state.out, distance, length);
+    state.out += length;
+    return TCodesStop::More;
 }
 
 TInflatedBuffer InflateBuffer(std::span<const std::uint8_t> input, std::size_t limit)

@@ -43,12 +43,14 @@ private:
     TInflateStatus ReadCodeLengths(TBitReader& bits, unsigned count, std::uint8_t* lengths);
     TInflateStatus InflateCodes(const TInflateTable& literals, const TInflateTable& distances);
     TInflateStatus InflateCodesWithBmi2(const TInflateTable& literals, const TInflateTable& distances);
-    TInflateStatus DecodeCodes(const TInflateTable& literals, const TInflateTable& distances);
     struct TCodesState;
-    struct TLookup;
-    void DecodeRootLiterals(TCodesState& state, const TLookup& literals);
-    TInflateStatus DecodeMatch(TCodesState& state, const TLookup& literals, const TLookup& distances);
-    void FlushWhenFull(TCodesState& state);
+    struct TCodeTables;
+    enum class TCodesStop;
+    TInflateStatus DecodeCodes(const TInflateTable& literals, const TInflateTable& distances);
+    static TCodesStop DecodeFast(TCodesState& state, const TCodeTables& tables);
+    static bool CopyFastMatch(TBitReader& bits, std::uint8_t*& out, TInflateEntry& next, unsigned length,
+                              const std::uint8_t* historyStart, const TCodeTables& tables);
+    TCodesStop DecodeCarefully(TCodesState& state, const TCodeTables& tables);
     void StartOutput(std::span<std::uint8_t> lent);
     std::uint8_t* LentFlushAt(std::uint8_t* out) const;
     std::uint8_t* Flush(std::uint8_t* out);
@@ -64,7 +66,7 @@ private:
     std::uint8_t* handedOver_ = nullptr;
     std::uint8_t* lentEnd_ = nullptr;            // the end of the lent memory; none in the window
     const std::uint8_t* historyStart_ = nullptr; // the entry's oldest byte still at hand
-    THuffmanTable codeLengths_;
+    TInflateTable codeLengths_;
     TInflateTable literals_;
     TInflateTable distances_;
 };
