@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "ZipExceptions.h"
 #include "ZipMessages.h"
 #include "ZipUI.h"
+#include "extract/DecodeAhead.h"
 #include "extract/EntryDecompressor.h"
 #include "extract/ExtractIO.h"
 #include "files/DestinationFolders.h"
@@ -54,6 +56,10 @@ struct TZipReader::TExtractRun {
     // The folder of an output name that a handler moved out of the
     // destination.
     std::optional<TDestinationFolders> elsewhere;
+    // The current entry's bytes, decoded ahead; none: the run decodes them.
+    std::optional<TDecodedEntry> decoded;
+    // Last: its helpers stop before anything else of the run goes.
+    std::optional<TDecodeAhead> ahead;
 };
 
 // Where an output file goes: its folder, open, and its name there.
@@ -63,6 +69,10 @@ struct TZipReader::TOutputPlace {
 };
 
 namespace {
+
+// Helpers that decode ahead of a run, at most: the run's own thread writes
+// the files, which keeps a few busy.
+constexpr unsigned MaxDecodingHelpers = 3;
 
 std::string LowerCase(std::string text)
 {
@@ -160,6 +170,8 @@ int TZipReader::UnZipFiles(TStream& archive)
         if (OnStartUnZipInfo)
             OnStartUnZipInfo(*this, run.filesToExtract, totalBytes_, stopNow);
         if (run.filesToExtract > 0 && !stopNow)
+            StartDecodingAhead(run, archive);
+        if (run.filesToExtract > 0 && !stopNow)
             for (int i = 0; i < GetCount(); ++i)
                 if (DoAll || EntryAt(i).ChosenForRun)
                     while (UnZipOneFile(run, i) == TEntryOutcome::Retry) {
@@ -215,6 +227,26 @@ void TZipReader::ChooseEntries(TExtractRun& run)
             totalBytes_ += static_cast<std::int64_t>(entry.UncompressedSize);
         }
     }
+}
+
+void TZipReader::StartDecodingAhead(TExtractRun& run, TStream& archive)
+{
+    // The helpers read a single-file archive through a descriptor of their
+    // own; an entry extracted into a caller's stream is a single one.
+    const unsigned threads = std::min(MaxDecodingHelpers, std::max(std::thread::hardware_concurrency(), 1u) - 1);
+    if (targetStream_ || endRecord_.ThisDisk > 0 || &archive != archiveStream_.get() || threads == 0)
+        return;
+    std::vector<TEntryToDecode> entries;
+    for (int i = 0; i < GetCount(); ++i) {
+        const TZipHeaderInfo& entry = EntryAt(i);
+        if ((DoAll || entry.ChosenForRun) && !entry.Filename().empty() && !entry.Encrypted() && !entry.Damaged() &&
+            DecodableInMemory(entry.CompressionMethod) &&
+            TDecodeAhead::Worthwhile(entry.CompressedSize, entry.UncompressedSize))
+            entries.push_back({i, entry.LocalHeaderOffset, entry.CompressedSize, entry.UncompressedSize, entry.CRC32,
+                               entry.CompressionMethod, LocalSignature()});
+    }
+    if (!entries.empty())
+        run.ahead.emplace(GetFileStreamHandle(*archiveStream_), std::move(entries), static_cast<int>(threads));
 }
 
 bool TZipReader::EntryChosen(TZipHeaderInfo& entry, const TListedNames& listed)
@@ -277,7 +309,9 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
             return TEntryOutcome::Done;
         }
     }
-    const std::optional<std::uint64_t> dataStart = LocateEntryData(run.archive, entry);
+    run.decoded = DecodedAhead(run, index);
+    const std::optional<std::uint64_t> dataStart =
+        run.decoded ? run.decoded->DataStart : LocateEntryData(run.archive, entry);
     if (!dataStart) {
         SkipEntry(run, srCannotCreateOutput, entry.FullName(), index,
                   "no local header at offset " + std::to_string(entry.LocalHeaderOffset));
@@ -386,6 +420,21 @@ std::optional<std::uint64_t> TZipReader::LocateEntryData(TStream& archive, const
     const std::uint16_t extraLength = GetU16(header.data() + 28); // extra field length
     archive.Seek(nameLength + extraLength, soFromCurrent);
     return entry.LocalHeaderOffset + LocalHeaderSize + nameLength + extraLength;
+}
+
+std::optional<TDecodedEntry> TZipReader::DecodedAhead(TExtractRun& run, int index) const
+{
+    if (!run.ahead)
+        return std::nullopt;
+    std::optional<TDecodedEntry> decoded = run.ahead->Take(index);
+    // A handler may have changed the entry since its bytes were decoded.
+    const TZipHeaderInfo& entry = *currentEntry_;
+    if (decoded && (entry.Encrypted() || entry.CompressionMethod != decoded->Entry.Method ||
+                    entry.LocalHeaderOffset != decoded->Entry.LocalHeaderOffset ||
+                    entry.CompressedSize != decoded->Entry.CompressedSize ||
+                    entry.UncompressedSize != decoded->Entry.UncompressedSize || entry.CRC32 != decoded->Entry.CRC32))
+        decoded.reset();
+    return decoded;
 }
 
 bool TZipReader::CheckPassword(TExtractRun& run, int index)
@@ -542,6 +591,12 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
 {
     const TZipHeaderInfo& entry = *currentEntry_;
     run.dataCutShort = false;
+    entryFailure_ = "bad CRC";
+    if (run.decoded) {
+        WriteDecoded(*std::exchange(run.decoded, std::nullopt), output);
+        crc = entry.CRC32;
+        return true;
+    }
     TArchiveSource::TDecrypt decrypt;
     if (entry.Encrypted()) {
         if (OnDecrypt)
@@ -565,7 +620,6 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
     });
     TUnzipIO io(source, sink);
     bool complete = false;
-    entryFailure_ = "bad CRC";
     try {
         complete = run.decompressor.Decompress(entry, io) == TDecompressResult::Complete;
         // Data that end short of the size stored are damaged, even when
@@ -584,6 +638,24 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
     }
     crc = sink.CRC();
     return complete;
+}
+
+void TZipReader::WriteDecoded(const TDecodedEntry& decoded, TStream& output)
+{
+    // Polled as where the run reads the entry's data itself: before its
+    // first bytes and between blocks.
+    if (decoded.Entry.CompressedSize > 0)
+        PumpMessages();
+    std::uint64_t written = 0;
+    for (std::size_t i = 0; i < decoded.Blocks.size(); ++i) {
+        if (i > 0)
+            PumpMessages();
+        const std::uint32_t count = decoded.Blocks[i];
+        if (output.Write(decoded.Bytes.get() + written, count) != count)
+            throw ECantWriteUCF(LoadStr(IDS_CANTWRITEUCF));
+        written += count;
+        ReportBlockWritten(count, written);
+    }
 }
 
 void TZipReader::ReportBlockWritten(std::size_t count, std::uint64_t written)

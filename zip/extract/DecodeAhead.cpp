@@ -1,0 +1,119 @@
+#include "extract/DecodeAhead.h"
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <system_error>
+
+#include "inflate/Inflate.h"
+
+bool TDecodeAhead::Worthwhile(std::uint64_t compressedSize, std::uint64_t uncompressedSize)
+{
+    // Sizes as stored may be anything up to 4 GB each: no overflow here.
+    return compressedSize + uncompressedSize <= BytesInFlight / 2;
+}
+
+TDecodeAhead::TDecodeAhead(int archive, std::vector<TEntryToDecode> entries, int threads)
+    : archive_(::fcntl(archive, F_DUPFD_CLOEXEC, 0))
+{
+    slots_.reserve(entries.size());
+    for (const TEntryToDecode& entry : entries)
+        slots_.push_back({entry, TState::Waiting, std::nullopt});
+    if (!archive_.IsOpen())
+        return;
+    try {
+        for (int i = 0; i < threads; ++i)
+            helpers_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+        // Fewer helpers, or none: the run decodes the rest itself.
+    }
+}
+
+TDecodeAhead::~TDecodeAhead() { stop_.request_stop(); }
+
+std::optional<TDecodedEntry> TDecodeAhead::Take(int index)
+{
+    std::unique_lock lock(mutex_);
+    const auto found = std::lower_bound(slots_.begin(), slots_.end(), index,
+                                        [](const TSlot& slot, int i) { return slot.Entry.Index < i; });
+    const auto position = static_cast<std::size_t>(found - slots_.begin());
+    PassBy(position);
+    if (found == slots_.end() || found->Entry.Index != index)
+        return std::nullopt;
+    if (position >= next_) {
+        next_ = passed_ = position + 1;
+        found->State = TState::Gone;
+        return std::nullopt;
+    }
+    entryDone_.wait(lock, [&] { return found->State != TState::Decoding; });
+    passed_ = position + 1;
+    if (found->State != TState::Ready)
+        return std::nullopt;
+    std::optional<TDecodedEntry> result = std::move(found->Result);
+    Release(*found);
+    return result;
+}
+
+void TDecodeAhead::Work()
+{
+    TInflater inflater;
+    const std::stop_token stop = stop_.get_token();
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        std::optional<std::size_t> position;
+        const auto workOrEnd = [&] { return (position = NextToDecode()) || next_ >= slots_.size(); };
+        if (!workChanged_.wait(lock, stop, workOrEnd) || !position || stop.stop_requested())
+            return;
+        TSlot& slot = slots_[*position];
+        slot.State = TState::Decoding;
+        held_ += Cost(slot.Entry);
+        next_ = *position + 1;
+        const TEntryToDecode entry = slot.Entry;
+        lock.unlock();
+        std::optional<TDecodedEntry> result;
+        try {
+            result = DecodeEntry(archive_.Get(), entry, inflater, stop);
+        } catch (...) {
+            // Out of memory, say: the run decodes it itself.
+        }
+        lock.lock();
+        if (result && *position >= passed_) {
+            slot.Result = std::move(result);
+            slot.State = TState::Ready;
+        } else {
+            slot.State = TState::Failed;
+            held_ -= Cost(entry);
+            workChanged_.notify_all();
+        }
+        entryDone_.notify_all();
+    }
+}
+
+std::optional<std::size_t> TDecodeAhead::NextToDecode() const
+{
+    if (next_ >= slots_.size() || held_ + Cost(slots_[next_].Entry) > BytesInFlight)
+        return std::nullopt;
+    return next_;
+}
+
+std::uint64_t TDecodeAhead::Cost(const TEntryToDecode& entry)
+{
+    return entry.CompressedSize + entry.UncompressedSize;
+}
+
+void TDecodeAhead::PassBy(std::size_t slot)
+{
+    for (std::size_t i = passed_; i < std::min(slot, slots_.size()); ++i)
+        if (slots_[i].State == TState::Ready)
+            Release(slots_[i]);
+    passed_ = std::max(passed_, slot);
+    next_ = std::max(next_, passed_);
+}
+
+void TDecodeAhead::Release(TSlot& slot)
+{
+    slot.Result.reset();
+    slot.State = TState::Gone;
+    held_ -= Cost(slot.Entry);
+    workChanged_.notify_all();
+}
