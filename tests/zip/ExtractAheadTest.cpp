@@ -288,9 +288,9 @@ TEST(ExtractAhead, AnEncryptedEntryAmongPlainOnes)
     }
 }
 
-// A tree of many files of every kind, zipped by `zip -r` and extracted in
-// the archive's order and in name order: the files, dates and modes of
-// `unzip -d`.
+// A tree of many files of every kind and size, zipped by `zip -r` and
+// extracted in the archive's order and in name order: the files, dates and
+// modes of `unzip -d`.
 TEST(ExtractAhead, TheExtractedTreeIsUnzips)
 {
     TempDir dir;
@@ -305,6 +305,9 @@ TEST(ExtractAhead, TheExtractedTreeIsUnzips)
         }
     }
     dir.Write("src/empty folder/.keep", "");
+    // Big enough for the helpers to begin them before the entries ahead.
+    dir.Write("src/large/noise.bin", RandomByteString(1500000, 9));
+    dir.Write("src/large/text.txt", std::string(2000000, 't') + EntryText(3));
     RunChecked("chmod 0750 " + ShellQuote(dir.File("src/part3/deeper/file3.big")));
     RunChecked("find " + ShellQuote(dir.File("src")) + " -type f -exec touch -d '2022-03-04 05:06:08' {} +");
     const std::string archive = dir.File("tree.zip");

@@ -17,8 +17,13 @@ TDecodeAhead::TDecodeAhead(int archive, std::vector<TEntryToDecode> entries, int
     : archive_(::fcntl(archive, F_DUPFD_CLOEXEC, 0))
 {
     slots_.reserve(entries.size());
-    for (const TEntryToDecode& entry : entries)
+    costBefore_.push_back(0);
+    for (const TEntryToDecode& entry : entries) {
+        if (Cost(entry) >= BigEntry)
+            bigSlots_.push_back(slots_.size());
         slots_.push_back({entry, TState::Waiting, std::nullopt});
+        costBefore_.push_back(costBefore_.back() + Cost(entry));
+    }
     if (!archive_.IsOpen())
         return;
     try {
@@ -40,8 +45,8 @@ std::optional<TDecodedEntry> TDecodeAhead::Take(int index)
     PassBy(position);
     if (found == slots_.end() || found->Entry.Index != index)
         return std::nullopt;
-    if (position >= next_) {
-        next_ = passed_ = position + 1;
+    if (found->State == TState::Waiting) {
+        passed_ = position + 1;
         found->State = TState::Gone;
         return std::nullopt;
     }
@@ -61,13 +66,12 @@ void TDecodeAhead::Work()
     std::unique_lock lock(mutex_);
     for (;;) {
         std::optional<std::size_t> position;
-        const auto workOrEnd = [&] { return (position = NextToDecode()) || next_ >= slots_.size(); };
+        const auto workOrEnd = [&] { return (position = NextToDecode()) || AllTaken(); };
         if (!workChanged_.wait(lock, stop, workOrEnd) || !position || stop.stop_requested())
             return;
         TSlot& slot = slots_[*position];
         slot.State = TState::Decoding;
         held_ += Cost(slot.Entry);
-        next_ = *position + 1;
         const TEntryToDecode entry = slot.Entry;
         lock.unlock();
         std::optional<TDecodedEntry> result;
@@ -89,11 +93,32 @@ void TDecodeAhead::Work()
     }
 }
 
-std::optional<std::size_t> TDecodeAhead::NextToDecode() const
+// A big entry takes long to decode, and the run would wait for it if it
+// were begun only when its turn came: it goes first, when it and all the
+// entries before it fit within the bound together (so that taking it never
+// keeps them out). Else the next entry in order.
+std::optional<std::size_t> TDecodeAhead::NextToDecode()
 {
-    if (next_ >= slots_.size() || held_ + Cost(slots_[next_].Entry) > BytesInFlight)
+    if (AllTaken())
         return std::nullopt;
-    return next_;
+    while (nextBig_ < bigSlots_.size() &&
+           (bigSlots_[nextBig_] < next_ || slots_[bigSlots_[nextBig_]].State != TState::Waiting))
+        ++nextBig_;
+    if (nextBig_ < bigSlots_.size()) {
+        const std::size_t big = bigSlots_[nextBig_];
+        if (held_ + costBefore_[big + 1] - costBefore_[next_] <= BytesInFlight)
+            return big;
+    }
+    if (held_ + Cost(slots_[next_].Entry) <= BytesInFlight)
+        return next_;
+    return std::nullopt;
+}
+
+bool TDecodeAhead::AllTaken()
+{
+    while (next_ < slots_.size() && slots_[next_].State != TState::Waiting)
+        ++next_;
+    return next_ == slots_.size();
 }
 
 std::uint64_t TDecodeAhead::Cost(const TEntryToDecode& entry)

@@ -5,10 +5,11 @@
 // takes an entry's bytes from here only when they are sound; anything else,
 // it decodes itself as it would without helpers.
 //
-// The helpers take the entries in the run's order, each once, and only while
-// the bytes held (compressed and decoded, of entries decoding or ready) stay
-// within a bound. An entry the run reaches before any helper took it is the
-// run's: no helper decodes it, nor any entry before it. Results the run
+// The helpers take the entries in the run's order, each once (a big entry
+// early), and only while the bytes held (compressed and decoded, of entries
+// decoding or ready) stay within a bound. An entry the run reaches before
+// any helper took it is the run's: no helper decodes it, nor any entry
+// before it. Results the run
 // passed by are dropped. Destruction stops the helpers (one that is decoding
 // gives up at its next block) and drops what they hold.
 #pragma once
@@ -28,6 +29,8 @@ class TDecodeAhead {
 public:
     // The bytes all held results may take together.
     static constexpr std::uint64_t BytesInFlight = 32 << 20;
+    // An entry that the helpers begin before smaller ones ahead of it.
+    static constexpr std::uint64_t BigEntry = 1 << 20;
 
     // Whether an entry of these sizes is worth taking ahead: one bigger is
     // left to the run, which decodes it block by block.
@@ -56,8 +59,9 @@ private:
 
     void Work();
     // The next slot a helper may take; none when all are taken or the bound
-    // is reached. Called locked.
-    std::optional<std::size_t> NextToDecode() const;
+    // is reached. These two are called locked.
+    std::optional<std::size_t> NextToDecode();
+    bool AllTaken();
     static std::uint64_t Cost(const TEntryToDecode& entry);
     // Drops the results before slot; called locked.
     void PassBy(std::size_t slot);
@@ -68,8 +72,14 @@ private:
     std::condition_variable_any workChanged_;
     std::condition_variable_any entryDone_;
     std::vector<TSlot> slots_;
-    // The first slot no helper took; the slots before the run's position
-    // are never taken.
+    // The cost of the slots before each slot, and one past the last.
+    std::vector<std::uint64_t> costBefore_;
+    // The slots of BigEntry or more, in order, and the first of them that
+    // may still be waiting.
+    std::vector<std::size_t> bigSlots_;
+    std::size_t nextBig_ = 0;
+    // The first slot that may still be waiting; the slots before the run's
+    // position are never taken.
     std::size_t next_ = 0;
     // The first slot the run has not passed.
     std::size_t passed_ = 0;
