@@ -11,6 +11,7 @@
 
 #include "ArchiveBuilder.h"
 #include "ExtractSupport.h"
+#include "LFNFileStream.h"
 #include "RunCommand.h"
 #include "SampleData.h"
 #include "TempDir.h"
@@ -194,21 +195,74 @@ TEST(ExtractAhead, ADamagedEntryAmongSoundOnesCostsOnlyItself)
         }
 }
 
-// Cancels at the given pump of the message queue.
+// Cancels at the given pump of the message queue (none: never).
 class TCancellingUI : public TZipUI {
 public:
     TCancellingUI(TZipReader& reader, int at) : reader_(reader), at_(at) {}
     void ProcessMessages() override
     {
-        if (++pumped_ == at_)
+        if (++Pumped == at_)
             reader_.Cancel();
     }
+    int Pumped = 0;
 
 private:
     TZipReader& reader_;
     int at_;
-    int pumped_ = 0;
 };
+
+struct TRunSeen {
+    std::string Events; // and progress, and whether the run was cancelled
+    TTree Files;
+    int Pumped = 0;
+};
+
+// A run over the archive cancelled at pump cancelAt, by the reader's own
+// archive stream, which the helpers decode ahead of, or by one of the
+// test's, which they leave alone.
+TRunSeen CancelledRun(const std::string& archive, int cancelAt, bool helpers)
+{
+    TempDir dir;
+    TZipReader reader;
+    SetUpExtraction(reader, archive, dir.File("dest"));
+    reader.DoProcessMessages = true;
+    TEventLog log(reader);
+    reader.OnFilePercentDone = [&](TZipReader&, int percent) { log.Add("file " + std::to_string(percent)); };
+    reader.OnTotalPercentDone = [&](TZipReader&, int percent) { log.Add("total " + std::to_string(percent)); };
+    TCancellingUI ui(reader, cancelAt);
+    TZipUIScope scope(ui);
+    try {
+        if (helpers) {
+            reader.UnZipToDestDir();
+        } else {
+            reader.ReadZip();
+            TLFNFileStream stream(archive, fmOpenRead, false, reader.StreamBufferSize);
+            reader.UnZipFiles(stream);
+        }
+    } catch (const EUserCanceled&) {
+        log.Add("cancelled");
+    }
+    return {log.Text(), ReadTree(dir.File("dest")), ui.Pumped};
+}
+
+// Wherever the cancel comes, in or between entries, the run ends as one
+// without helpers does: the same events and progress, the same files.
+TEST(ExtractAhead, ACancelAtAnyPollEndsAsWithoutHelpers)
+{
+    TempDir dir;
+    const std::string archive = dir.Write("in.zip", TManyEntries().Bytes);
+    const TRunSeen whole = CancelledRun(archive, 0, false);
+    EXPECT_EQ(whole.Files.size(), 4u + EntryCount);
+    EXPECT_EQ(CancelledRun(archive, 0, true).Events, whole.Events);
+    for (int at = 1; at <= whole.Pumped; at += 3) {
+        SCOPED_TRACE("cancelled at poll " + std::to_string(at));
+        const TRunSeen with = CancelledRun(archive, at, true);
+        const TRunSeen without = CancelledRun(archive, at, false);
+        EXPECT_EQ(with.Events, without.Events);
+        EXPECT_EQ(TreeNames(with.Files), TreeNames(without.Files));
+        EXPECT_TRUE(with.Files == without.Files);
+    }
+}
 
 // Small entries first, each read in one block and so pumped once, then big
 // ones, which the helpers are decoding when the cancel comes.

@@ -38,10 +38,12 @@ bool ReadAt(int file, std::span<std::uint8_t> bytes, std::uint64_t offset)
 }
 
 // The compressed bytes in the blocks the run's archive source reads: up to
-// UnzipBlockSize at a time, here lent in place.
+// UnzipBlockSize at a time, here lent in place. Each read is noted where the
+// run's source polls.
 class TCompressedBytes : public TUnzipSource {
 public:
-    TCompressedBytes(std::span<const std::uint8_t> bytes, std::stop_token stop) : bytes_(bytes), stop_(std::move(stop))
+    TCompressedBytes(std::span<const std::uint8_t> bytes, TDecodedEntry& decoded, std::stop_token stop)
+        : bytes_(bytes), decoded_(decoded), stop_(std::move(stop))
     {
     }
 
@@ -62,12 +64,16 @@ private:
     {
         if (stop_.stop_requested())
             throw TDecodingAbandoned();
+        if (bytes_.empty() || count == 0)
+            return {};
+        decoded_.Reads.push_back(static_cast<std::uint32_t>(decoded_.Blocks.size()));
         const std::span<const std::uint8_t> block = bytes_.first(std::min({count, UnzipBlockSize, bytes_.size()}));
         bytes_ = bytes_.subspan(block.size());
         return block;
     }
 
     std::span<const std::uint8_t> bytes_;
+    TDecodedEntry& decoded_;
     std::stop_token stop_;
 };
 
@@ -130,8 +136,9 @@ std::optional<TDecodedEntry> DecodeEntry(int archive, const TEntryToDecode& entr
     std::vector<std::uint8_t> compressed(entry.CompressedSize);
     if (!ReadAt(archive, compressed, *dataStart))
         return std::nullopt;
-    TDecodedEntry decoded{entry, *dataStart, std::make_unique_for_overwrite<std::uint8_t[]>(entry.UncompressedSize), {}};
-    TCompressedBytes source(compressed, std::move(stop));
+    TDecodedEntry decoded{entry, *dataStart, std::make_unique_for_overwrite<std::uint8_t[]>(entry.UncompressedSize),
+                          {}, {}};
+    TCompressedBytes source(compressed, decoded, std::move(stop));
     TDecodedBytes sink(decoded, entry.UncompressedSize);
     TUnzipIO io(source, sink);
     try {

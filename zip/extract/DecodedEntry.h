@@ -7,8 +7,9 @@
 // find and report in its own way.
 //
 // The bytes go to memory in the very blocks the run's own decompressor
-// hands its output, so that the run writes them with the same progress
-// events.
+// hands its output, and the points where the run's own reads would poll for
+// a cancel are kept, so that the run writes them with the same progress
+// events and polls where it would.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,9 @@ struct TDecodedEntry {
     std::unique_ptr<std::uint8_t[]> Bytes;
     // The sizes of the blocks the bytes came in, in order.
     std::vector<std::uint32_t> Blocks;
+    // For each read of compressed bytes, in order: the blocks handed out
+    // before it.
+    std::vector<std::uint32_t> Reads;
 };
 
 // Whether an entry of this method can be decoded into memory.

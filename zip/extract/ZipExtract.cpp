@@ -149,6 +149,8 @@ int TZipReader::UnZipFiles(TStream& archive)
     TExtractRun run(volumes);
     std::optional<TZipSortMode> savedSortMode;
     const auto endRun = [&] {
+        // Nothing decodes on behind a finished or failed run.
+        run.ahead.reset();
         filesList_.clear();
         if (savedSortMode)
             Sort(*savedSortMode);
@@ -642,20 +644,22 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
 
 void TZipReader::WriteDecoded(const TDecodedEntry& decoded, TStream& output)
 {
-    // Polled as where the run reads the entry's data itself: before its
-    // first bytes and between blocks.
-    if (decoded.Entry.CompressedSize > 0)
-        PumpMessages();
+    // Polled where the run's own reads of the data would poll.
+    std::size_t read = 0;
+    const auto pollReadsBefore = [&](std::size_t block) {
+        for (; read < decoded.Reads.size() && decoded.Reads[read] <= block; ++read)
+            PumpMessages();
+    };
     std::uint64_t written = 0;
     for (std::size_t i = 0; i < decoded.Blocks.size(); ++i) {
-        if (i > 0)
-            PumpMessages();
+        pollReadsBefore(i);
         const std::uint32_t count = decoded.Blocks[i];
         if (output.Write(decoded.Bytes.get() + written, count) != count)
             throw ECantWriteUCF(LoadStr(IDS_CANTWRITEUCF));
         written += count;
         ReportBlockWritten(count, written);
     }
+    pollReadsBefore(decoded.Blocks.size());
 }
 
 void TZipReader::ReportBlockWritten(std::size_t count, std::uint64_t written)
