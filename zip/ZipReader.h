@@ -218,7 +218,10 @@ public:
     // early (the archive is cut short) fails as a bad CRC does: OnBadCRC, or
     // the bad-password path for an encrypted one, and the run goes on.
     // ECantWriteUCF (the output refuses bytes) and EUserCanceled end the run;
-    // what the failing entry had begun is gone.
+    // what the failing entry had begun is gone. A run into files from a
+    // single-file archive has up to three helper threads decode its plain
+    // entries ahead of it (extract/DecodeAhead.h); they end with the run,
+    // and nothing of them shows in its events, messages or files.
 
     // Extracts the chosen entries of the directory, reading archive (the
     // open archive stream); returns the number extracted. FilesList is empty

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 
 #include "inflate/Inflate.h"
@@ -61,7 +62,12 @@ std::optional<TDecodedEntry> TDecodeAhead::Take(int index)
 
 void TDecodeAhead::Work()
 {
-    TInflater inflater;
+    std::optional<TInflater> inflater;
+    try {
+        inflater.emplace();
+    } catch (const std::bad_alloc&) {
+        return; // one helper fewer
+    }
     const std::stop_token stop = stop_.get_token();
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -76,7 +82,7 @@ void TDecodeAhead::Work()
         lock.unlock();
         std::optional<TDecodedEntry> result;
         try {
-            result = DecodeEntry(archive_.Get(), entry, inflater, stop);
+            result = DecodeEntry(archive_.Get(), entry, *inflater, stop);
         } catch (...) {
             // Out of memory, say: the run decodes it itself.
         }

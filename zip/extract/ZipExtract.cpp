@@ -593,8 +593,8 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
 {
     const TZipHeaderInfo& entry = *currentEntry_;
     run.dataCutShort = false;
-    entryFailure_ = "bad CRC";
     if (run.decoded) {
+        entryFailure_ = "bad CRC";
         WriteDecoded(*std::exchange(run.decoded, std::nullopt), output);
         crc = entry.CRC32;
         return true;
@@ -622,6 +622,7 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
     });
     TUnzipIO io(source, sink);
     bool complete = false;
+    entryFailure_ = "bad CRC";
     try {
         complete = run.decompressor.Decompress(entry, io) == TDecompressResult::Complete;
         // Data that end short of the size stored are damaged, even when
