@@ -111,13 +111,16 @@ void TS_BufferStream::Close()
 bool TS_BufferStream::FillBuffer()
 {
     WriteOutPendingOrRaise();
+    // Reading on from the last refill, the inner position is known without
+    // asking the inner stream (a system call for a file).
+    const bool readingOn = state_ == TBufferState::Reading;
     const auto size = static_cast<std::int64_t>(buffer_.size());
     const std::int64_t got = std::clamp<std::int64_t>(inner_.Read(buffer_.data(), size), 0, size);
     current_ = buffer_.data();
     end_ = current_ + got;
     state_ = got > 0 ? TBufferState::Reading : TBufferState::Idle;
     if (got > 0)
-        readEnd_ = inner_.Position();
+        readEnd_ = readingOn ? readEnd_ + got : inner_.Position();
     putBack_ = false;
     DoFillBuffer();
     return got > 0;

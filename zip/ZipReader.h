@@ -39,6 +39,7 @@ struct TStoredEntry {
 
 class TDestinationFolders;
 class TOutputFile;
+struct TDecodedEntry;
 
 class TZipReader {
     // The writer builds on the reader's state: the open archive, the loaded
@@ -217,7 +218,10 @@ public:
     // early (the archive is cut short) fails as a bad CRC does: OnBadCRC, or
     // the bad-password path for an encrypted one, and the run goes on.
     // ECantWriteUCF (the output refuses bytes) and EUserCanceled end the run;
-    // what the failing entry had begun is gone.
+    // what the failing entry had begun is gone. A run into files from a
+    // single-file archive has up to three helper threads decode its plain
+    // entries ahead of it (extract/DecodeAhead.h); they end with the run,
+    // and nothing of them shows in its events, messages or files.
 
     // Extracts the chosen entries of the directory, reading archive (the
     // open archive stream); returns the number extracted. FilesList is empty
@@ -263,6 +267,9 @@ private:
     struct TListedNames;
     TListedNames ListedNames() const;
     bool EntryChosen(TZipHeaderInfo& entry, const TListedNames& listed);
+    // Helpers that decode the run's plain entries ahead of it, for a run
+    // into files from a single-file archive (extract/DecodeAhead.h).
+    void StartDecodingAhead(TExtractRun& run, TStream& archive);
     TEntryOutcome UnZipOneFile(TExtractRun& run, int index);
     void UnZipDirectoryEntry(TExtractRun& run, int index);
     std::string OutputFolder() const;
@@ -277,6 +284,9 @@ private:
     // Where the entry's data begin, after its local header; none when no
     // local header lies at its offset.
     std::optional<std::uint64_t> LocateEntryData(TStream& archive, const TZipHeaderInfo& entry);
+    // The current entry's bytes as the helpers decoded them; none when they
+    // did not, or not as the entry now is.
+    std::optional<TDecodedEntry> DecodedAhead(TExtractRun& run, int index) const;
     bool CheckPassword(TExtractRun& run, int index);
     // Reads and decrypts the current entry's encryption header with
     // Password; true when its check byte is the expected one.
@@ -291,6 +301,8 @@ private:
                                               TOutputPlace& place);
     TEntryOutcome UnZipToTarget(TExtractRun& run, int index, const std::string& outputName);
     bool Decompress(TExtractRun& run, TStream& output, std::uint32_t& crc);
+    // Writes decoded bytes in their blocks, as Decompress would.
+    void WriteDecoded(const TDecodedEntry& decoded, TStream& output);
     void ReportBlockWritten(std::size_t count, std::uint64_t written);
     TEntryOutcome EntryDone(TExtractRun& run, int index, const std::string& outputName);
     TEntryOutcome EntryFailed(TExtractRun& run, int index, std::uint32_t crc);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "ZipExceptions.h"
 #include "ZipMessages.h"
 #include "ZipUI.h"
+#include "extract/DecodeAhead.h"
 #include "extract/EntryDecompressor.h"
 #include "extract/ExtractIO.h"
 #include "files/DestinationFolders.h"
@@ -54,6 +56,10 @@ struct TZipReader::TExtractRun {
     // The folder of an output name that a handler moved out of the
     // destination.
     std::optional<TDestinationFolders> elsewhere;
+    // The current entry's bytes, decoded ahead; none: the run decodes them.
+    std::optional<TDecodedEntry> decoded;
+    // Last: its helpers stop before anything else of the run goes.
+    std::optional<TDecodeAhead> ahead;
 };
 
 // Where an output file goes: its folder, open, and its name there.
@@ -63,6 +69,10 @@ struct TZipReader::TOutputPlace {
 };
 
 namespace {
+
+// Helpers that decode ahead of a run, at most: the run's own thread writes
+// the files, which keeps a few busy.
+constexpr unsigned MaxDecodingHelpers = 3;
 
 std::string LowerCase(std::string text)
 {
@@ -139,6 +149,8 @@ int TZipReader::UnZipFiles(TStream& archive)
     TExtractRun run(volumes);
     std::optional<TZipSortMode> savedSortMode;
     const auto endRun = [&] {
+        // Nothing decodes on behind a finished or failed run.
+        run.ahead.reset();
         filesList_.clear();
         if (savedSortMode)
             Sort(*savedSortMode);
@@ -159,6 +171,8 @@ int TZipReader::UnZipFiles(TStream& archive)
         bool stopNow = false;
         if (OnStartUnZipInfo)
             OnStartUnZipInfo(*this, run.filesToExtract, totalBytes_, stopNow);
+        if (run.filesToExtract > 0 && !stopNow)
+            StartDecodingAhead(run, archive);
         if (run.filesToExtract > 0 && !stopNow)
             for (int i = 0; i < GetCount(); ++i)
                 if (DoAll || EntryAt(i).ChosenForRun)
@@ -215,6 +229,26 @@ void TZipReader::ChooseEntries(TExtractRun& run)
             totalBytes_ += static_cast<std::int64_t>(entry.UncompressedSize);
         }
     }
+}
+
+void TZipReader::StartDecodingAhead(TExtractRun& run, TStream& archive)
+{
+    // The helpers read a single-file archive through a descriptor of their
+    // own; an entry extracted into a caller's stream is a single one.
+    const unsigned threads = std::min(MaxDecodingHelpers, std::max(std::thread::hardware_concurrency(), 1u) - 1);
+    if (targetStream_ || endRecord_.ThisDisk > 0 || &archive != archiveStream_.get() || threads == 0)
+        return;
+    std::vector<TEntryToDecode> entries;
+    for (int i = 0; i < GetCount(); ++i) {
+        const TZipHeaderInfo& entry = EntryAt(i);
+        if ((DoAll || entry.ChosenForRun) && !entry.Filename().empty() && !entry.Encrypted() && !entry.Damaged() &&
+            DecodableInMemory(entry.CompressionMethod) &&
+            TDecodeAhead::Worthwhile(entry.CompressedSize, entry.UncompressedSize))
+            entries.push_back({i, entry.LocalHeaderOffset, entry.CompressedSize, entry.UncompressedSize, entry.CRC32,
+                               entry.CompressionMethod, LocalSignature()});
+    }
+    if (!entries.empty())
+        run.ahead.emplace(GetFileStreamHandle(*archiveStream_), std::move(entries), static_cast<int>(threads));
 }
 
 bool TZipReader::EntryChosen(TZipHeaderInfo& entry, const TListedNames& listed)
@@ -277,7 +311,9 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
             return TEntryOutcome::Done;
         }
     }
-    const std::optional<std::uint64_t> dataStart = LocateEntryData(run.archive, entry);
+    run.decoded = DecodedAhead(run, index);
+    const std::optional<std::uint64_t> dataStart =
+        run.decoded ? run.decoded->DataStart : LocateEntryData(run.archive, entry);
     if (!dataStart) {
         SkipEntry(run, srCannotCreateOutput, entry.FullName(), index,
                   "no local header at offset " + std::to_string(entry.LocalHeaderOffset));
@@ -386,6 +422,21 @@ std::optional<std::uint64_t> TZipReader::LocateEntryData(TStream& archive, const
     const std::uint16_t extraLength = GetU16(header.data() + 28); // extra field length
     archive.Seek(nameLength + extraLength, soFromCurrent);
     return entry.LocalHeaderOffset + LocalHeaderSize + nameLength + extraLength;
+}
+
+std::optional<TDecodedEntry> TZipReader::DecodedAhead(TExtractRun& run, int index) const
+{
+    if (!run.ahead)
+        return std::nullopt;
+    std::optional<TDecodedEntry> decoded = run.ahead->Take(index);
+    // A handler may have changed the entry since its bytes were decoded.
+    const TZipHeaderInfo& entry = *currentEntry_;
+    if (decoded && (entry.Encrypted() || entry.CompressionMethod != decoded->Entry.Method ||
+                    entry.LocalHeaderOffset != decoded->Entry.LocalHeaderOffset ||
+                    entry.CompressedSize != decoded->Entry.CompressedSize ||
+                    entry.UncompressedSize != decoded->Entry.UncompressedSize || entry.CRC32 != decoded->Entry.CRC32))
+        decoded.reset();
+    return decoded;
 }
 
 bool TZipReader::CheckPassword(TExtractRun& run, int index)
@@ -542,6 +593,12 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
 {
     const TZipHeaderInfo& entry = *currentEntry_;
     run.dataCutShort = false;
+    if (run.decoded) {
+        entryFailure_ = "bad CRC";
+        WriteDecoded(*std::exchange(run.decoded, std::nullopt), output);
+        crc = entry.CRC32;
+        return true;
+    }
     TArchiveSource::TDecrypt decrypt;
     if (entry.Encrypted()) {
         if (OnDecrypt)
@@ -584,6 +641,26 @@ bool TZipReader::Decompress(TExtractRun& run, TStream& output, std::uint32_t& cr
     }
     crc = sink.CRC();
     return complete;
+}
+
+void TZipReader::WriteDecoded(const TDecodedEntry& decoded, TStream& output)
+{
+    // Polled where the run's own reads of the data would poll.
+    std::size_t read = 0;
+    const auto pollReadsBefore = [&](std::size_t block) {
+        for (; read < decoded.Reads.size() && decoded.Reads[read] <= block; ++read)
+            PumpMessages();
+    };
+    std::uint64_t written = 0;
+    for (std::size_t i = 0; i < decoded.Blocks.size(); ++i) {
+        pollReadsBefore(i);
+        const std::uint32_t count = decoded.Blocks[i];
+        if (output.Write(decoded.Bytes.get() + written, count) != count)
+            throw ECantWriteUCF(LoadStr(IDS_CANTWRITEUCF));
+        written += count;
+        ReportBlockWritten(count, written);
+    }
+    pollReadsBefore(decoded.Blocks.size());
 }
 
 void TZipReader::ReportBlockWritten(std::size_t count, std::uint64_t written)
