@@ -2,6 +2,8 @@
 // levels and passwords, checked by the peers; exit status 2 on errors.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <climits>
 #include <filesystem>
@@ -174,6 +176,37 @@ TEST(ZipDriverCreate, NamesTheFolderTooDeepForTheSystem)
     EXPECT_EQ(errors, "not zipped: " + tooDeep + " (File name too long)\n");
     // The file of each folder above the one named.
     EXPECT_EQ(stored.size(), static_cast<std::size_t>(std::count(tooDeep.begin(), tooDeep.end(), '/')));
+}
+
+// What is no regular file or folder is left out, walked or named, and named
+// with what it is; links to folders are not followed, so a link round to
+// its own folder ends the walk as any other.
+TEST(ZipDriverCreate, NamesEachFileItWillNotStore)
+{
+    TempDir dir;
+    dir.Write("s/f.txt", "f");
+    std::filesystem::create_symlink("nowhere", dir.File("s/dangling"));
+    std::filesystem::create_directory_symlink(".", dir.File("s/round"));
+    ASSERT_EQ(::mkfifo(dir.File("s/fifo").c_str(), 0600), 0);
+    const struct {
+        const char* arguments;
+        const char* errors;
+    } cases[] = {
+        {"-r s",
+         "not zipped: s/dangling (a symbolic link to nothing)\n"
+         "not zipped: s/fifo (a FIFO, not a regular file)\n"
+         "not zipped: s/round (a symbolic link to a folder, which is not followed)\n"},
+        {"s/fifo s/f.txt", "not zipped: s/fifo (a FIFO, not a regular file)\n"},
+        {"s/dangling s/f.txt", "not zipped: s/dangling (a symbolic link to nothing)\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        std::filesystem::remove(dir.File("out.zip"));
+        const TCommandResult result = Create(dir, std::string("out.zip ") + c.arguments);
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_EQ(ReadFileBytes(dir.File("stderr.txt")), c.errors);
+        EXPECT_EQ(PythonEntries(dir, dir.File("out.zip")), (std::map<std::string, std::string>{{"s/f.txt", "f"}}));
+    }
 }
 
 TEST(ZipDriverCreate, ErrorsExitWithStatusTwo)
