@@ -209,6 +209,36 @@ TEST(ZipDriverCreate, NamesEachFileItWillNotStore)
     }
 }
 
+// A level is one digit; a word beginning with "-" before "--" is an option.
+TEST(ZipDriverCreate, ABadOptionGivesTheUsage)
+{
+    TempDir dir;
+    dir.Write("a.txt", "a");
+    for (const char* options : {"-l abc", "-l 42", "-l -3", "-l ''", "-l 5x", "-z"}) {
+        SCOPED_TRACE(options);
+        const TCommandResult result = Create(dir, std::string("out.zip ") + options + " a.txt");
+        EXPECT_EQ(result.ExitCode, 2);
+        EXPECT_TRUE(ReadFileBytes(dir.File("stderr.txt")).starts_with("usage:\n")) << ReadFileBytes(dir.File("stderr.txt"));
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.zip")));
+    }
+}
+
+// After "--" every word is a FILE or PATTERN, also one that begins with "-".
+TEST(ZipDriverCreate, DoubleDashEndsTheOptions)
+{
+    TempDir dir;
+    dir.Write("-r", "dash r");
+    dir.Write("-m.txt", "dash m");
+    ASSERT_EQ(Create(dir, "out.zip -l 9 -- -r -m.txt").ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    EXPECT_EQ(PythonEntries(dir, dir.File("out.zip")),
+              (std::map<std::string, std::string>{{"-r", "dash r"}, {"-m.txt", "dash m"}}));
+    const TCommandResult extracted = RunCommand(std::string(ZIPDRIVER_PATH) + " extract " +
+                                                ShellQuote(dir.File("out.zip")) + " " + ShellQuote(dir.File("dest")) +
+                                                " -o never -- -m.txt 2>" + ShellQuote(dir.File("stderr.txt")));
+    EXPECT_EQ(extracted.ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    EXPECT_EQ(TreeNames(ReadTree(dir.File("dest"))), "-m.txt ");
+}
+
 TEST(ZipDriverCreate, ErrorsExitWithStatusTwo)
 {
     TempDir dir;
