@@ -209,6 +209,24 @@ TEST(ZipDriverCreate, NamesEachFileItWillNotStore)
     }
 }
 
+// When nothing could be zipped no archive is made, and an existing one
+// stays as it was.
+TEST(ZipDriverCreate, NothingToZipWritesNoArchive)
+{
+    TempDir dir;
+    dir.Write("a.txt", "a");
+    std::filesystem::create_symlink("nowhere", dir.File("dangling"));
+    EXPECT_EQ(Create(dir, "new.zip dangling missing.txt").ExitCode, 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("stderr.txt")),
+              "not zipped: dangling (a symbolic link to nothing)\nnot zipped: missing.txt (no such file)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("new.zip")));
+
+    ASSERT_EQ(Create(dir, "old.zip a.txt").ExitCode, 0);
+    const std::string before = ReadFileBytes(dir.File("old.zip"));
+    EXPECT_EQ(Create(dir, "old.zip dangling").ExitCode, 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("old.zip")), before);
+}
+
 // A level is one digit; a word beginning with "-" before "--" is an option.
 TEST(ZipDriverCreate, ABadOptionGivesTheUsage)
 {
