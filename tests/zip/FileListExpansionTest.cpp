@@ -160,7 +160,8 @@ TEST(FileListExpansion, EntriesThatAreNoFilesAreSkippedWithTheReason)
         writer.FilesList() = c.files;
         writer.ZipListedFiles();
         EXPECT_EQ(skipped, c.skipped);
-        EXPECT_EQ(missing, c.files.size() > 1 ? std::vector<std::string>{tree + "missing"} : std::vector<std::string>{});
+        EXPECT_EQ(missing,
+                  c.files.size() > 1 ? std::vector<std::string>{tree + "missing"} : std::vector<std::string>{});
     }
 }
 

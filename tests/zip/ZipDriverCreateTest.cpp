@@ -236,7 +236,8 @@ TEST(ZipDriverCreate, ABadOptionGivesTheUsage)
         SCOPED_TRACE(options);
         const TCommandResult result = Create(dir, std::string("out.zip ") + options + " a.txt");
         EXPECT_EQ(result.ExitCode, 2);
-        EXPECT_TRUE(ReadFileBytes(dir.File("stderr.txt")).starts_with("usage:\n")) << ReadFileBytes(dir.File("stderr.txt"));
+        EXPECT_TRUE(ReadFileBytes(dir.File("stderr.txt")).starts_with("usage:\n"))
+            << ReadFileBytes(dir.File("stderr.txt"));
         EXPECT_FALSE(std::filesystem::exists(dir.File("out.zip")));
     }
 }

@@ -310,7 +310,8 @@ constexpr TSubcommand Subcommands[] = {
     {"list", "list ARCHIVE", 1, 1, List},
     {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [--] [PATTERN...]", 2, Unlimited, Extract},
     {"create",
-     "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] [--] FILE...",
+     "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... "
+     "[--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] [--] FILE...",
      2, Unlimited, Create},
     {"sfx", "sfx STUB ARCHIVE", 2, 2, SelfExtractor},
 };
