@@ -133,8 +133,9 @@ public:
     TNoSuchFileEvent OnNoSuchFile;
     // (The reader's OnSkippingFile also tells of each file the writer leaves
     // out, EntryFailure saying why: a source that cannot be opened, a folder
-    // or file the walk cannot read with the system's reason, a name already
-    // stored.)
+    // or file the walk cannot read with the system's reason, one that is no
+    // regular file or folder, walked or named (a FIFO, a link to a folder or
+    // to nothing), a name already stored.)
     TUpdateEvent OnUpdate;
     TPrepareNextDisk OnPrepareNextDisk;
     TOnRecursingFile OnRecursingFile;
@@ -256,6 +257,8 @@ private:
     bool IsWildcardName(const std::string& name) const;
     bool KeepPlainName(std::size_t index);
     void ExpandWildcardName(std::string name);
+    // Tells OnSkippingFile (srSourceUnavailable) why path is left out.
+    void SkipSource(const std::string& path, std::string reason);
     bool KeepFoundFile(const std::string& path, const TSearchRec& record, bool recurse);
     bool FoundInArchive(const std::string& fileName) const;
     bool IsArchiveItself(const std::string& fileName) const;

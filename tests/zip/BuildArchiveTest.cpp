@@ -328,6 +328,38 @@ TEST(BuildArchive, TheArchiveNeverAddsItself)
     EXPECT_EQ(entries.count("a.txt"), 1u);
 }
 
+// Listed names that leave nothing to add (missing, excluded, no regular
+// file) make no new archive and leave an existing one as it was.
+TEST(BuildArchive, NamesThatLeaveNothingToAddWriteNothing)
+{
+    TempDir dir;
+    dir.Write("tree/a.txt", "a");
+    dir.Write("tree/skip.tmp", "skip");
+    fs::create_symlink("nowhere", dir.File("tree/dangling"));
+    const std::vector<std::string> nothing = {"missing.txt", "skip.tmp", "dangling", "none*"};
+    const std::string archive = dir.File("tree/out.zip");
+    TZipWriter writer;
+    SetUpTreeWriter(writer, dir, archive);
+    writer.SetExcludeList({"*.tmp"});
+    writer.FilesList() = nothing;
+    EXPECT_EQ(writer.ZipListedFiles(), 0);
+    EXPECT_FALSE(fs::exists(archive));
+    EXPECT_TRUE(writer.FilesList().empty());
+
+    writer.FilesList() = {"a.txt"};
+    ASSERT_EQ(writer.ZipListedFiles(), 1);
+    const std::string before = ReadFileBytes(archive);
+    struct stat old {};
+    ASSERT_EQ(::stat(archive.c_str(), &old), 0);
+    writer.FilesList() = nothing;
+    EXPECT_EQ(writer.ZipListedFiles(), 0);
+    struct stat now {};
+    ASSERT_EQ(::stat(archive.c_str(), &now), 0);
+    EXPECT_EQ(now.st_ino, old.st_ino) << "the archive was not written anew";
+    EXPECT_EQ(ReadFileBytes(archive), before);
+    EXPECT_EQ(writer.GetCount(), 1);
+}
+
 TEST(BuildArchive, DisposeDeletesAddedAndUpToDateFilesUnlessSkipped)
 {
     TempDir dir;

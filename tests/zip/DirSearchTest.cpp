@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -123,6 +124,38 @@ TEST_F(DirSearchTree, RecursionGivesEachFolderBeforeItsContents)
     for (const char* absent : {"linkdir/", "linkdir/x.txt", "data/alink/", "data/alink/one.txt", "pipe", "dangling"})
         EXPECT_EQ(std::count(paths.begin(), paths.end(), dir.Folder() + absent), 0) << absent;
     EXPECT_EQ(std::count(paths.begin(), paths.end(), dir.Folder() + "empty/"), 1);
+}
+
+// What is no regular file or folder is left out and named with what it is,
+// by name as each folder is listed; without recursion only those that the
+// mask takes.
+TEST_F(DirSearchTree, NamesEachEntryItLeavesOutWithWhatItIs)
+{
+    const std::string root = dir.Folder();
+    struct {
+        bool recurse;
+        const char* mask;
+        std::vector<std::pair<std::string, std::string>> leftOut;
+    } cases[] = {
+        {true, "*",
+         {{root + "dangling", "a symbolic link to nothing"},
+          {root + "linkdir", "a symbolic link to a folder, which is not followed"},
+          {root + "pipe", "a FIFO, not a regular file"},
+          {root + "data/alink", "a symbolic link to a folder, which is not followed"}}},
+        {false, "p*",
+         {{root + "pipe", "a FIFO, not a regular file"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mask);
+        std::vector<std::pair<std::string, std::string>> reported;
+        TDirSearch search(root, c.recurse, c.mask,
+            [&](const std::string& path, const std::string& reason) { reported.emplace_back(path, reason); });
+        TSearchRec record;
+        std::string path;
+        for (search.NextFile(record, path); !path.empty(); search.NextFile(record, path)) {
+        }
+        EXPECT_EQ(reported, c.leftOut);
+    }
 }
 
 TEST_F(DirSearchTree, MatchesFilesAgainstTheMaskIgnoringCase)
@@ -256,7 +289,7 @@ TEST(DirSearch, WalksAsDeepAsTheTreeGoes)
     std::vector<std::string> files;
     std::vector<std::string> reported;
     TDirSearch search(dir.Folder(), true, "*.*",
-        [&](const std::string& path, int) { reported.push_back(path); });
+        [&](const std::string& path, const std::string&) { reported.push_back(path); });
     TSearchRec record;
     std::string path;
     for (search.NextFile(record, path); !path.empty(); search.NextFile(record, path))
@@ -281,11 +314,11 @@ TEST(DirSearch, NamesWhatLiesTooDeepForTheSystem)
     const std::string root = dir.File("chain");
     std::filesystem::create_directory(root);
     MakeFolderChain(root, 30, 200);
-    std::vector<std::pair<std::string, int>> reported;
+    std::vector<std::pair<std::string, std::string>> reported;
     std::vector<std::string> files;
     {
         TDirSearch search(root, true, "*",
-            [&](const std::string& path, int error) { reported.emplace_back(path, error); });
+            [&](const std::string& path, const std::string& reason) { reported.emplace_back(path, reason); });
         TSearchRec record;
         std::string path;
         for (search.NextFile(record, path); !path.empty(); search.NextFile(record, path))
@@ -295,7 +328,7 @@ TEST(DirSearch, NamesWhatLiesTooDeepForTheSystem)
     RemoveDeepTree(root);
 
     ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0].second, ENAMETOOLONG);
+    EXPECT_EQ(reported[0].second, std::strerror(ENAMETOOLONG));
     const std::string& tooDeep = reported[0].first;
     EXPECT_TRUE(tooDeep.ends_with(std::string(200, 'd')));
     EXPECT_GT(tooDeep.size(), static_cast<std::size_t>(PATH_MAX));

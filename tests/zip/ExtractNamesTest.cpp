@@ -59,6 +59,8 @@ const std::vector<THostileName> HostileNames = {
     {"a/..", 0, "", ""},
     {std::string("a\0b", 3), 0, "", ""},
     {LongName, 0, "", ""},
+    {"", 0, "", ""},
+    {".", 0, "", ""},
     {"/pictoview.ini", 0, "pictoview.ini", "pictoview.ini"},
     {"/Image1.jpg", 0, "Image1.jpg", "Image1.jpg"},
 };

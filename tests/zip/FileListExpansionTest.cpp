@@ -123,6 +123,48 @@ TEST(FileListExpansion, PlainNamesGetRootDirAndMissingOnesAreReported)
     ExpectPeersAccept(dir, dir.File("out.zip"));
 }
 
+// What is no regular file or folder is left out, walked or named, and told
+// to OnSkippingFile with what it is; a name that names nothing stays a
+// missing one.
+TEST(FileListExpansion, EntriesThatAreNoFilesAreSkippedWithTheReason)
+{
+    TempDir dir;
+    MakeTree(dir);
+    fs::create_symlink(dir.Path() / "tree/nowhere", dir.Path() / "tree/dangling");
+    const std::string tree = dir.Folder() + "tree/";
+    struct {
+        std::vector<std::string> files;
+        std::vector<std::string> skipped;
+    } cases[] = {
+        {{tree + "*"},
+         {tree + "dangling (a symbolic link to nothing)", tree + "fifo (a FIFO, not a regular file)",
+          tree + "linked (a symbolic link to a folder, which is not followed)"}},
+        {{tree + "fifo", tree + "dangling", tree + "linked", tree + "missing"},
+         {tree + "fifo (a FIFO, not a regular file)", tree + "dangling (a symbolic link to nothing)",
+          tree + "linked (a symbolic link to a folder, which is not followed)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.files.front());
+        fs::remove(dir.File("out.zip"));
+        TZipWriter writer;
+        writer.DoProcessMessages = false;
+        writer.SetZipName(dir.File("out.zip"));
+        writer.Recurse = true;
+        std::vector<std::string> skipped;
+        writer.OnSkippingFile = [&](TZipReader& sender, TSkipReason reason, const std::string& name, int, bool&) {
+            EXPECT_EQ(reason, srSourceUnavailable);
+            skipped.push_back(name + " (" + sender.EntryFailure() + ")");
+        };
+        std::vector<std::string> missing;
+        writer.OnNoSuchFile = [&](TZipWriter&, const std::string& name) { missing.push_back(name); };
+        writer.FilesList() = c.files;
+        writer.ZipListedFiles();
+        EXPECT_EQ(skipped, c.skipped);
+        EXPECT_EQ(missing,
+                  c.files.size() > 1 ? std::vector<std::string>{tree + "missing"} : std::vector<std::string>{});
+    }
+}
+
 // On Linux "*", "?", "<", ">" and "|" are characters of ordinary names: a
 // name that names a file or folder is that one, and only a name that names
 // nothing is a pattern. With ExpandWildcards off, no name is a pattern.

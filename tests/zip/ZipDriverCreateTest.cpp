@@ -2,6 +2,8 @@
 // levels and passwords, checked by the peers; exit status 2 on errors.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <climits>
 #include <filesystem>
@@ -174,6 +176,86 @@ TEST(ZipDriverCreate, NamesTheFolderTooDeepForTheSystem)
     EXPECT_EQ(errors, "not zipped: " + tooDeep + " (File name too long)\n");
     // The file of each folder above the one named.
     EXPECT_EQ(stored.size(), static_cast<std::size_t>(std::count(tooDeep.begin(), tooDeep.end(), '/')));
+}
+
+// What is no regular file or folder is left out, walked or named, and named
+// with what it is; links to folders are not followed, so a link round to
+// its own folder ends the walk as any other.
+TEST(ZipDriverCreate, NamesEachFileItWillNotStore)
+{
+    TempDir dir;
+    dir.Write("s/f.txt", "f");
+    std::filesystem::create_symlink("nowhere", dir.File("s/dangling"));
+    std::filesystem::create_directory_symlink(".", dir.File("s/round"));
+    ASSERT_EQ(::mkfifo(dir.File("s/fifo").c_str(), 0600), 0);
+    const struct {
+        const char* arguments;
+        const char* errors;
+    } cases[] = {
+        {"-r s",
+         "not zipped: s/dangling (a symbolic link to nothing)\n"
+         "not zipped: s/fifo (a FIFO, not a regular file)\n"
+         "not zipped: s/round (a symbolic link to a folder, which is not followed)\n"},
+        {"s/fifo s/f.txt", "not zipped: s/fifo (a FIFO, not a regular file)\n"},
+        {"s/dangling s/f.txt", "not zipped: s/dangling (a symbolic link to nothing)\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        std::filesystem::remove(dir.File("out.zip"));
+        const TCommandResult result = Create(dir, std::string("out.zip ") + c.arguments);
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_EQ(ReadFileBytes(dir.File("stderr.txt")), c.errors);
+        EXPECT_EQ(PythonEntries(dir, dir.File("out.zip")), (std::map<std::string, std::string>{{"s/f.txt", "f"}}));
+    }
+}
+
+// When nothing could be zipped no archive is made, and an existing one
+// stays as it was.
+TEST(ZipDriverCreate, NothingToZipWritesNoArchive)
+{
+    TempDir dir;
+    dir.Write("a.txt", "a");
+    std::filesystem::create_symlink("nowhere", dir.File("dangling"));
+    EXPECT_EQ(Create(dir, "new.zip dangling missing.txt").ExitCode, 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("stderr.txt")),
+              "not zipped: dangling (a symbolic link to nothing)\nnot zipped: missing.txt (no such file)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("new.zip")));
+
+    ASSERT_EQ(Create(dir, "old.zip a.txt").ExitCode, 0);
+    const std::string before = ReadFileBytes(dir.File("old.zip"));
+    EXPECT_EQ(Create(dir, "old.zip dangling").ExitCode, 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("old.zip")), before);
+}
+
+// A level is one digit; a word beginning with "-" before "--" is an option.
+TEST(ZipDriverCreate, ABadOptionGivesTheUsage)
+{
+    TempDir dir;
+    dir.Write("a.txt", "a");
+    for (const char* options : {"-l abc", "-l 42", "-l -3", "-l ''", "-l 5x", "-z"}) {
+        SCOPED_TRACE(options);
+        const TCommandResult result = Create(dir, std::string("out.zip ") + options + " a.txt");
+        EXPECT_EQ(result.ExitCode, 2);
+        EXPECT_TRUE(ReadFileBytes(dir.File("stderr.txt")).starts_with("usage:\n"))
+            << ReadFileBytes(dir.File("stderr.txt"));
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.zip")));
+    }
+}
+
+// After "--" every word is a FILE or PATTERN, also one that begins with "-".
+TEST(ZipDriverCreate, DoubleDashEndsTheOptions)
+{
+    TempDir dir;
+    dir.Write("-r", "dash r");
+    dir.Write("-m.txt", "dash m");
+    ASSERT_EQ(Create(dir, "out.zip -l 9 -- -r -m.txt").ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    EXPECT_EQ(PythonEntries(dir, dir.File("out.zip")),
+              (std::map<std::string, std::string>{{"-r", "dash r"}, {"-m.txt", "dash m"}}));
+    const TCommandResult extracted = RunCommand(std::string(ZIPDRIVER_PATH) + " extract " +
+                                                ShellQuote(dir.File("out.zip")) + " " + ShellQuote(dir.File("dest")) +
+                                                " -o never -- -m.txt 2>" + ShellQuote(dir.File("stderr.txt")));
+    EXPECT_EQ(extracted.ExitCode, 0) << ReadFileBytes(dir.File("stderr.txt"));
+    EXPECT_EQ(TreeNames(ReadTree(dir.File("dest"))), "-m.txt ");
 }
 
 TEST(ZipDriverCreate, ErrorsExitWithStatusTwo)

@@ -41,6 +41,11 @@ const std::vector<TLeftOutCase> LeftOutCases = {
          WriteArchive(dir, BuildStoredArchive({{"../up.txt", "up"}, {"ok.txt", "ok"}}));
      },
      "", "not extracted: ../up.txt (refused name: the name leads out of the destination folder)\n"},
+    {"an empty name that holds data, beside a folder entry",
+     [](const TempDir& dir) {
+         WriteArchive(dir, BuildStoredArchive({{"photos/", ""}, {"", "abcdef"}, {"ok.txt", "ok"}}));
+     },
+     "", "not extracted:  (refused name: the name is empty)\n"},
     {"symbolic link on the way",
      [](const TempDir& dir) {
          WriteArchive(dir, BuildStoredArchive({{"link/evil.txt", "evil"}, {"ok.txt", "ok"}}));
@@ -155,6 +160,47 @@ TEST(ZipDriverExtract, PatternsChooseTheEntries)
     EXPECT_EQ(result.ExitCode, 0);
     EXPECT_EQ(ReadFileBytes(dir.File("err")), "");
     EXPECT_EQ(TreeNames(ReadTree(dest)), "aaaaa.jpg sub/ sub/b.JPG ");
+}
+
+// A PATTERN that chooses no entry is named, as unzip's "filename not
+// matched", and the exit status says so; the others are extracted.
+TEST(ZipDriverExtract, NamesEachPatternThatChoseNothing)
+{
+    TempDir dir;
+    const std::string archive = dir.Write("in.zip", BuildStoredArchive({{"a.txt", "a"}, {"sub/b.txt", "b"}}));
+    const std::string dest = dir.File("dest");
+    const TCommandResult result = RunCommand(Driver() + " extract " + ShellQuote(archive) + " " + ShellQuote(dest) +
+                                             " nosuch.txt 'A*' 'zz*' 2>" + ShellQuote(dir.File("err")));
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("err")), "not matched: nosuch.txt\nnot matched: zz*\n");
+    EXPECT_EQ(TreeNames(ReadTree(dest)), "a.txt ");
+}
+
+// An entry of a method the engine lacks, as 7-Zip writes them, is named once
+// with its method, and the entries after it are extracted.
+TEST(ZipDriverExtract, AnUnsupportedMethodIsNamedOnce)
+{
+    const struct {
+        const char* options;
+        int method;
+    } cases[] = {
+        {"-mm=Deflate64", 9}, {"-mm=BZip2", 12}, {"-mm=LZMA", 14}, {"-mem=AES256 -psecret", 99}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        TempDir dir;
+        dir.Write("src/f.txt", std::string(5000, 'f'));
+        dir.Write("src/ok.txt", std::string(5000, 'o'));
+        const std::string seven = "cd " + ShellQuote(dir.File("src")) + " && 7zz a -tzip -bd -bso0 ../seven.zip ";
+        RunChecked(seven + c.options + " f.txt");
+        RunChecked(seven + "-mm=Deflate ok.txt");
+        const TCommandResult result =
+            RunCommand(Driver() + " extract " + ShellQuote(dir.File("seven.zip")) + " " + ShellQuote(dir.File("dest")) +
+                       " -p secret 2>" + ShellQuote(dir.File("err")));
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_EQ(ReadFileBytes(dir.File("err")),
+                  "not extracted: f.txt (unsupported compression method " + std::to_string(c.method) + ")\n");
+        EXPECT_EQ(TreeNames(ReadTree(dir.File("dest"))), "ok.txt ");
+    }
 }
 
 // A line that names an entry (its folder and name, A to Z in any case) is

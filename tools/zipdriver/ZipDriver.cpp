@@ -2,20 +2,23 @@
 // benchmarks can drive it beside peer tools.
 //
 //   zipdriver list ARCHIVE
-//   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [PATTERN...]
+//   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [--] [PATTERN...]
 //   zipdriver create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]...
-//                    [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] FILE...
+//                    [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] [--] FILE...
 //   zipdriver sfx STUB ARCHIVE
 //
+// "--" ends the options: every word after it is a PATTERN or FILE, also one
+// that begins with "-". Bad options give the usage text and status 2.
 // Exit status 0 on success; 1 when extract left entries out (each named on
 // standard error with the reason: a refused name, a wrong password, a bad
 // CRC, a size mismatch, data that end early, a missing local header, an
-// existing file, a file that cannot be made); on an
+// existing file, a file that cannot be made, an unsupported method) or a
+// PATTERN chose no entry ("not matched: PATTERN"); on an
 // error the exception's message goes to standard error and the status is 2.
 // A file that extract cannot write is named there with the system's reason.
 // create exits with status 1 when it left a file out (each named on
 // standard error: a name that names nothing, a file or folder it cannot
-// read, a name already stored).
+// read, one that is no regular file or folder, a name already stored).
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -29,8 +32,12 @@
 #include <string_view>
 
 #include "ZipExceptions.h"
+#include "ZipMessages.h"
 #include "ZipReader.h"
+#include "ZipUI.h"
 #include "ZipWriter.h"
+#include "files/FileNameParts.h"
+#include "files/WildMatch.h"
 
 namespace {
 
@@ -86,6 +93,11 @@ std::optional<TExtractOptions> ParseExtractOptions(std::span<char* const> words)
     TExtractOptions options;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string_view word = words[i];
+        if (word == "--") {
+            options.Patterns.insert(options.Patterns.end(), words.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                    words.end());
+            break;
+        }
         // Any other word beginning with "-" is an option this driver lacks.
         if (!word.starts_with('-')) {
             options.Patterns.emplace_back(word);
@@ -110,6 +122,20 @@ std::optional<TExtractOptions> ParseExtractOptions(std::span<char* const> words)
 
 // Bad options: the usage text, exit status 2.
 class EUsage : public std::exception {};
+
+// Whether a PATTERN chose an entry as the reader takes its FilesList: a line
+// that names an entry (A to Z in any case) is that entry; only one that
+// names none is matched as a pattern.
+bool ChoosesAnEntry(const TZipReader& reader, const std::string& line)
+{
+    const std::string lowered = AsciiLowerCase(line);
+    for (int i = 0; i < reader.GetCount(); ++i) {
+        const std::string name = AsciiLowerCase(reader.GetEntry(i).FullName());
+        if (name == lowered || IsWildcardMatch(lowered, name))
+            return true;
+    }
+    return false;
+}
 
 // Every entry, or those the patterns choose, folders recreated. An entry
 // counts as extracted when it was written with a matching CRC (a folder
@@ -150,7 +176,7 @@ int Extract(std::span<char* const> arguments)
         // Entries the patterns did not choose were not asked for.
         if (!entry.ChosenForRun)
             continue;
-        const bool extracted = entry.Filename().empty() ? failed.count(i) == 0 : done.count(i) != 0;
+        const bool extracted = entry.IsFolder() ? failed.count(i) == 0 : done.count(i) != 0;
         if (!extracted) {
             const auto why = failed.find(i);
             std::fprintf(stderr, "not extracted: %s (%s)\n", entry.FullName().c_str(),
@@ -158,6 +184,11 @@ int Extract(std::span<char* const> arguments)
             result = ExitIncomplete;
         }
     }
+    for (const std::string& pattern : options->Patterns)
+        if (!ChoosesAnEntry(reader, pattern)) {
+            std::fprintf(stderr, "not matched: %s\n", pattern.c_str());
+            result = ExitIncomplete;
+        }
     return result;
 }
 
@@ -167,6 +198,14 @@ std::string OptionValue(std::span<char* const> arguments, std::size_t& i)
     if (++i >= arguments.size())
         throw EUsage();
     return arguments[i];
+}
+
+// A pack level: one digit, 0 to 9.
+int PackLevel(const std::string& value)
+{
+    if (value.size() != 1 || value[0] < '0' || value[0] > '9')
+        throw EUsage();
+    return value[0] - '0';
 }
 
 // "FIRST_SIZE,BLOCK_SIZE": the sizes of the first and of every later block.
@@ -199,8 +238,12 @@ int Create(std::span<char* const> arguments)
     std::vector<std::string> files;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string word = arguments[i];
+        if (word == "--") {
+            files.insert(files.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+            break;
+        }
         if (word == "-l")
-            writer.PackLevel = std::stoi(OptionValue(arguments, i));
+            writer.PackLevel = PackLevel(OptionValue(arguments, i));
         else if (word == "-p")
             writer.Password = OptionValue(arguments, i);
         else if (word == "-r")
@@ -211,6 +254,8 @@ int Create(std::span<char* const> arguments)
             UseBlocks(writer, OptionValue(arguments, i));
         else if (word == "--zfc")
             writer.MultiZipInfo().SaveZipInfoOnFirstDisk = true;
+        else if (word.starts_with('-'))
+            throw EUsage();
         else
             files.push_back(word);
     }
@@ -263,10 +308,11 @@ constexpr std::size_t Unlimited = std::numeric_limits<std::size_t>::max();
 
 constexpr TSubcommand Subcommands[] = {
     {"list", "list ARCHIVE", 1, 1, List},
-    {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [PATTERN...]", 2, Unlimited, Extract},
+    {"extract", "extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [--] [PATTERN...]", 2, Unlimited, Extract},
     {"create",
-     "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] FILE...", 2,
-     Unlimited, Create},
+     "create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]... "
+     "[--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] [--] FILE...",
+     2, Unlimited, Create},
     {"sfx", "sfx STUB ARCHIVE", 2, 2, SelfExtractor},
 };
 
@@ -278,10 +324,24 @@ int Usage()
     return ExitError;
 }
 
+// The engine's own messages on standard error, but for the one of an
+// unsupported method: extract names that entry with its method itself.
+class TDriverUI : public TZipUI {
+public:
+    TMsgResult MessageBox(const std::string& text, const std::string& caption, TMsgButtons buttons) override
+    {
+        if (text == LoadStr(IDS_UNKNOWNMETH))
+            return TMsgResult::Ok;
+        return TZipUI::MessageBox(text, caption, buttons);
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    TDriverUI ui;
+    const TZipUIScope uiScope(ui);
     const std::span<char* const> words(argv, static_cast<std::size_t>(argc));
     if (words.size() < 2)
         return Usage();

@@ -253,7 +253,7 @@ void TZipReader::StartDecodingAhead(TExtractRun& run, TStream& archive)
 
 bool TZipReader::EntryChosen(TZipHeaderInfo& entry, const TListedNames& listed)
 {
-    if (entry.Filename().empty() && !RecreateDirs)
+    if (entry.IsFolder() && !RecreateDirs)
         return false;
     if (selectedOnly_) {
         if (!entry.Selected)
@@ -273,7 +273,7 @@ TZipReader::TEntryOutcome TZipReader::UnZipOneFile(TExtractRun& run, int index)
 {
     TZipHeaderInfo& entry = *currentEntry_;
     entry.Assign(EntryAt(index));
-    if (entry.Filename().empty()) {
+    if (entry.IsFolder()) {
         UnZipDirectoryEntry(run, index);
         return TEntryOutcome::Done;
     }

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 
 #include "files/WildMatch.h"
@@ -26,10 +27,10 @@ struct TDirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-// The regular files and folders of folder, sorted by name, the entries
-// whose kind could not be told (with the error) and the folder's identity.
-// The error of opening the folder, or 0.
-int ListFolder(const std::string& folder, std::vector<TSearchRec>& entries, std::vector<TUnreadable>& unreadable,
+// The regular files and folders of folder and the entries left out (with
+// the reason), each sorted by name, and the folder's identity. The error of
+// opening the folder, or 0.
+int ListFolder(const std::string& folder, std::vector<TSearchRec>& entries, std::vector<TLeftOut>& leftOut,
     TFolderId& id)
 {
     const std::unique_ptr<DIR, TDirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
@@ -43,15 +44,17 @@ int ListFolder(const std::string& folder, std::vector<TSearchRec>& entries, std:
         if (name == "." || name == "..")
             continue;
         TSearchRec record;
-        // ReadSearchRec refuses other kinds of entry without an error, and a
-        // dangling link with ENOENT: neither is a file to report.
-        errno = 0;
-        if (ReadSearchRec(folder, name, record))
+        if (ReadSearchRec(folder, name, record)) {
             entries.push_back(std::move(record));
-        else if (errno != 0 && errno != ENOENT)
-            unreadable.push_back({folder + name, name, errno});
+            continue;
+        }
+        // An entry removed since the folder was read was never there.
+        std::string reason = RefusalOf(folder, name);
+        if (!reason.empty())
+            leftOut.push_back({folder + name, name, std::move(reason)});
     }
     std::sort(entries.begin(), entries.end(), [](const TSearchRec& a, const TSearchRec& b) { return a.Name < b.Name; });
+    std::sort(leftOut.begin(), leftOut.end(), [](const TLeftOut& a, const TLeftOut& b) { return a.Name < b.Name; });
     return 0;
 }
 
@@ -80,7 +83,7 @@ TSearchData::TSearchData(std::string folder, std::string mask) : folder_(std::mo
 {
     if (!folder_.empty() && folder_.back() != '/')
         folder_ += '/';
-    listError_ = ListFolder(folder_, entries_, unreadable_, id_);
+    listError_ = ListFolder(folder_, entries_, leftOut_, id_);
     status_ = listError_ != 0 ? listError_ : entries_.empty() ? ENOENT : 0;
     nothingFound_ = status_ != 0;
 }
@@ -91,8 +94,8 @@ void TSearchData::FindNext()
         status_ = ENOENT;
 }
 
-TDirSearch::TDirSearch(std::string startPath, bool recurse, std::string fileMask, TUnreadableEvent onUnreadable)
-    : fileMask_(std::move(fileMask)), recurse_(recurse), onUnreadable_(std::move(onUnreadable))
+TDirSearch::TDirSearch(std::string startPath, bool recurse, std::string fileMask, TLeftOutEvent onLeftOut)
+    : fileMask_(std::move(fileMask)), recurse_(recurse), onLeftOut_(std::move(onLeftOut))
 {
     if (!startPath.empty() && startPath.back() != '/')
         startPath += '/';
@@ -131,11 +134,11 @@ void TDirSearch::PushLevel(const std::string& folder)
     const TSearchData& level = Level();
     // A folder that has gone since its parent was listed was never there.
     if (level.ListError() != 0 && level.ListError() != ENOENT)
-        Report(level.Folder(), level.ListError());
+        Report(level.Folder(), std::strerror(level.ListError()));
     if (!AtFolderPatternLevel())
-        for (const TUnreadable& entry : level.Unreadable())
+        for (const TLeftOut& entry : level.LeftOut())
             if (recurse_ || IsWildcardMatch(fileMask_, NameForMatching(entry.Name)))
-                Report(entry.Path, entry.Error);
+                Report(entry.Path, entry.Reason);
 }
 
 bool TDirSearch::Enter(const TSearchRec& folder)
@@ -143,7 +146,7 @@ bool TDirSearch::Enter(const TSearchRec& folder)
     const std::string path = Level().Folder() + folder.Name;
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0 && InsideItself({info.st_dev, info.st_ino})) {
-        Report(path + "/", ELOOP);
+        Report(path + "/", std::strerror(ELOOP));
         return false;
     }
     PushLevel(path);
@@ -156,10 +159,10 @@ bool TDirSearch::InsideItself(const TFolderId& folder) const
         [&](const std::unique_ptr<TSearchData>& level) { return level->Id() == folder; });
 }
 
-void TDirSearch::Report(const std::string& path, int error) const
+void TDirSearch::Report(const std::string& path, const std::string& reason) const
 {
-    if (onUnreadable_)
-        onUnreadable_(path, error);
+    if (onLeftOut_)
+        onLeftOut_(path, reason);
 }
 
 void TDirSearch::LeaveLevel()

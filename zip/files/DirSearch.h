@@ -13,8 +13,9 @@
 // tree gives the same paths on every run. Only regular files and folders are
 // returned; links to folders are not followed. The walk goes as deep as the
 // tree does; what it cannot read (a folder it may not list, a path longer
-// than the system takes, a folder mounted inside itself) it names to its
-// unreadable event and leaves out.
+// than the system takes, a folder mounted inside itself) and what is no
+// regular file or folder (a FIFO, a device, a link to a folder or to
+// nothing) it names to its left-out event with the reason, and leaves out.
 #pragma once
 
 #include <sys/types.h>
@@ -27,12 +28,12 @@
 
 #include "files/SearchRec.h"
 
-// An entry the walk could not look at: its path (a folder's with a final
-// "/" when it would not be entered) and the system's error.
-struct TUnreadable {
+// An entry the walk leaves out: its path (a folder's with a final "/" when
+// it would not be entered) and why (the system's error, or what the entry is).
+struct TLeftOut {
     std::string Path;
     std::string Name;
-    int Error = 0;
+    std::string Reason;
 };
 
 // A folder's identity on its file system.
@@ -64,15 +65,16 @@ public:
     bool NothingFound() const { return nothingFound_; }
     // The error of opening the folder; 0 when it was listed.
     int ListError() const { return listError_; }
-    // The entries whose kind the listing could not tell.
-    const std::vector<TUnreadable>& Unreadable() const { return unreadable_; }
+    // The entries that are no regular file or folder, or whose kind the
+    // listing could not tell.
+    const std::vector<TLeftOut>& LeftOut() const { return leftOut_; }
     const TFolderId& Id() const { return id_; }
 
 private:
     std::string folder_;
     std::string mask_;
     std::vector<TSearchRec> entries_;
-    std::vector<TUnreadable> unreadable_;
+    std::vector<TLeftOut> leftOut_;
     TFolderId id_;
     int listError_ = 0;
     std::size_t index_ = 0;
@@ -82,15 +84,16 @@ private:
 
 class TDirSearch {
 public:
-    // Told of each folder or file the walk leaves out because it cannot be
-    // read, with the system's error (ELOOP for a folder inside itself).
-    using TUnreadableEvent = std::function<void(const std::string& path, int error)>;
+    // Told of each folder or file the walk leaves out, with the reason: the
+    // system's error for one it cannot read (that of ELOOP for a folder
+    // inside itself), or what an entry that is no regular file or folder is.
+    using TLeftOutEvent = std::function<void(const std::string& path, const std::string& reason)>;
 
     // A start path whose first component holds a wildcard ("a*/") has the
     // current folder as its base, and its paths come out relative to it; so
     // does an empty start path. A start folder that does not exist is not
     // reported: the walk simply finds nothing.
-    TDirSearch(std::string startPath, bool recurse, std::string fileMask, TUnreadableEvent onUnreadable = {});
+    TDirSearch(std::string startPath, bool recurse, std::string fileMask, TLeftOutEvent onLeftOut = {});
 
     // The next path of the walk in path, or an empty path when the walk is
     // over. A file comes as folder + name; with recurse, each folder comes
@@ -110,7 +113,7 @@ private:
     // reported, when that folder is one of the levels already open.
     bool Enter(const TSearchRec& folder);
     bool InsideItself(const TFolderId& folder) const;
-    void Report(const std::string& path, int error) const;
+    void Report(const std::string& path, const std::string& reason) const;
     // Frees the used-up current level and moves its parent past it.
     void LeaveLevel();
     // Enters the next subfolder that matches the current level's pattern, or
@@ -124,5 +127,5 @@ private:
     std::string fileMask_;
     bool recurse_;
     std::vector<std::string> folderPatterns_;
-    TUnreadableEvent onUnreadable_;
+    TLeftOutEvent onLeftOut_;
 };

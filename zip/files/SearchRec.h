@@ -30,6 +30,12 @@ struct TSearchRec {
 // devices, sockets, dangling links and missing names give false.
 bool ReadSearchRec(const std::string& folder, const std::string& name, TSearchRec& record);
 
+// Why ReadSearchRec gave false for the entry: empty when nothing of that
+// name is there; the system's error for one that cannot be looked at; else
+// what the entry is ("a FIFO, not a regular file", "a symbolic link to a
+// folder, which is not followed", "a symbolic link to nothing", ...).
+std::string RefusalOf(const std::string& folder, const std::string& name);
+
 // The entry is a folder. "." and ".." are never listed, so every folder
 // entry is a real one.
 bool IsDirectory(const TSearchRec& record);

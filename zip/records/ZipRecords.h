@@ -80,6 +80,9 @@ public:
     const std::string& Filename() const { return filename_; }
     const std::string& Directory() const { return directory_; }
     std::string FullName() const { return directory_ + filename_; }
+    // A folder entry: its name ends in "/". An entry with an empty name is
+    // none; it holds a file that has no name.
+    bool IsFolder() const { return filename_.empty() && !directory_.empty(); }
     void SetFilename(std::string_view text);
     // Appends "/" to a non-empty text that lacks one.
     void SetDirectory(std::string_view text);

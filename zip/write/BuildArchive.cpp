@@ -1,7 +1,8 @@
 // The archive build: the one routine behind every write of the engine.
 //
 // A name that no file holds yet is written straight to its name (a direct
-// build; on failure the unfinished file is deleted). An existing archive is
+// build; on failure the unfinished file is deleted). Listed names of which
+// none is left to add write nothing. An existing archive is
 // never patched: the new archive goes into a temporary file beside it, in the
 // same folder and so on the same file system. Each old entry is carried over
 // in its old place, copied raw (no recompression) or replaced by the listed
@@ -76,8 +77,14 @@ int TZipWriter::BuildArchive()
     currentDisk_ = 0;
     KeepZipOpen = true;
     Sort(ByNone);
-    if (!streamMode_ && !FilesList().empty())
+    if (!streamMode_ && !FilesList().empty()) {
         ExpandFilesList();
+        // Names that leave nothing to add change nothing: no new archive is
+        // made and an existing one stays as it is, unless its comments
+        // changed.
+        if (FilesList().empty() && !endRecord_.CommentChanged)
+            return 0;
+    }
     // Volumes are always written anew.
     tempFileBuild_ = !VolumeMode() && LFNFileExists(GetZipName());
     try {

@@ -16,15 +16,13 @@
 // The walk follows no links to folders and yields only regular files and
 // folders (files/DirSearch.h); dot-files are files like any other. What it
 // cannot read (a folder it may not list, a path too long for the system)
-// goes to OnSkippingFile (srSourceUnavailable) with the system's reason in
-// EntryFailure. The
-// archive is recognised by its device and inode, so no other spelling of its
-// path gets it into itself.
+// and what is no regular file or folder (a FIFO, a link to a folder or to
+// nothing), walked or named, goes to OnSkippingFile (srSourceUnavailable)
+// with the reason in EntryFailure. The archive is recognised by its device
+// and inode, so no other spelling of its path gets it into itself.
 #include "ZipWriter.h"
 
 #include <sys/stat.h>
-
-#include <cstring>
 
 #include "files/DirSearch.h"
 #include "files/FileNameParts.h"
@@ -79,7 +77,10 @@ bool TZipWriter::KeepPlainName(std::size_t index)
         return false;
     TSearchRec record;
     if (!ReadSearchRec(ExtractFilePath(name), ExtractFileName(name), record)) {
-        if (OnNoSuchFile)
+        std::string reason = RefusalOf(ExtractFilePath(name), ExtractFileName(name));
+        if (!reason.empty())
+            SkipSource(name, std::move(reason));
+        else if (OnNoSuchFile)
             OnNoSuchFile(*this, name);
         return false;
     }
@@ -112,12 +113,8 @@ void TZipWriter::ExpandWildcardName(std::string name)
     std::string mask = ExtractFileName(name);
     if (mask == "*.*")
         mask = "*";
-    TDirSearch search(folder, recurse, mask, [this](const std::string& path, int error) {
-        entryFailure_ = std::strerror(error);
-        bool retry = false;
-        if (OnSkippingFile)
-            OnSkippingFile(*this, srSourceUnavailable, path, -1, retry);
-    });
+    TDirSearch search(folder, recurse, mask,
+                      [this](const std::string& path, const std::string& reason) { SkipSource(path, reason); });
     TSearchRec record;
     std::string path;
     for (search.NextFile(record, path); !path.empty(); search.NextFile(record, path)) {
@@ -128,6 +125,14 @@ void TZipWriter::ExpandWildcardName(std::string name)
             totalBytes_ += record.Size;
         }
     }
+}
+
+void TZipWriter::SkipSource(const std::string& path, std::string reason)
+{
+    entryFailure_ = std::move(reason);
+    bool retry = false;
+    if (OnSkippingFile)
+        OnSkippingFile(*this, srSourceUnavailable, path, -1, retry);
 }
 
 bool TZipWriter::KeepFoundFile(const std::string& path, const TSearchRec& record, bool recurse)
