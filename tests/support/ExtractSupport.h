@@ -68,7 +68,8 @@ inline void SetUpExtraction(TZipReader& reader, const std::string& archive, cons
     reader.OverwriteMode = Always;
 }
 
-// Records each extraction event as a short line.
+// Records each extraction event as a short line, and the reason the last
+// failing entry gave.
 class TEventLog {
 public:
     explicit TEventLog(TZipReader& reader)
@@ -80,10 +81,13 @@ public:
             Add("start " + std::to_string(index));
         };
         reader.OnEndUnZip = [this](TZipReader&, int index, const std::string&) { Add("end " + std::to_string(index)); };
-        reader.OnSkippingFile = [this](TZipReader&, TSkipReason reason, const std::string& name, int index, bool&) {
+        reader.OnSkippingFile = [this](TZipReader& sender, TSkipReason reason, const std::string& name, int index,
+                                       bool&) {
+            Failure = sender.EntryFailure();
             Add("skip " + std::to_string(index) + " reason " + std::to_string(reason) + " " + name);
         };
-        reader.OnBadCRC = [this](TZipReader&, std::uint32_t, std::uint32_t, int index) {
+        reader.OnBadCRC = [this](TZipReader& sender, std::uint32_t, std::uint32_t, int index) {
+            Failure = sender.EntryFailure();
             Add("badcrc " + std::to_string(index));
         };
         reader.OnUnZipComplete = [this](TZipReader&, int count) { Add("complete " + std::to_string(count)); };
@@ -99,6 +103,7 @@ public:
     }
 
     std::vector<std::string> Lines;
+    std::string Failure;
 };
 
 // Raw deflate data (no zlib header) of data at level.
