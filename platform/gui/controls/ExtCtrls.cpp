@@ -45,7 +45,7 @@ void DrawBevel(QPainter& painter, QRect& area, TBevelCut cut, int width)
 
 TPanel::TPanel() : TWinControl(std::make_unique<TPaintedWidget>(), false)
 {
-    Painted(Widget()).Paint = [this](QPainter& painter) {
+    Painted(Widget()).Drawing = [this](QPainter& painter) {
         QRect area = Widget()->rect();
         painter.fillRect(area, ColorToQColor(Color()));
         if (singleBorder_) {
@@ -121,7 +121,7 @@ TRect TPanel::AlignRect() const
 
 TShape::TShape() : TGraphicControl(std::make_unique<TPaintedWidget>(), false)
 {
-    Painted(Widget()).Paint = [this](QPainter& painter) {
+    Painted(Widget()).Drawing = [this](QPainter& painter) {
         int inset = penWidth_ / 2;
         QRect area = Widget()->rect().adjusted(inset, inset, -inset - 1, -inset - 1);
         if (shape_ == stSquare || shape_ == stRoundSquare || shape_ == stCircle) {

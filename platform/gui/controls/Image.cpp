@@ -8,7 +8,7 @@
 
 TImage::TImage() : TGraphicControl(std::make_unique<TPaintedWidget>(), false)
 {
-    Painted(Widget()).Paint = [this](QPainter& painter) { Paint(painter); };
+    Painted(Widget()).Drawing = [this](QPainter& painter) { Paint(painter); };
     picture_.OnChange = [this] { Widget()->update(); };
 }
 

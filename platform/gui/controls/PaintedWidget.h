@@ -9,14 +9,14 @@
 
 class TPaintedWidget : public QWidget {
 public:
-    std::function<void(QPainter&)> Paint;
+    std::function<void(QPainter&)> Drawing;
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        if (Paint)
-            Paint(painter);
+        if (Drawing)
+            Drawing(painter);
     }
 };
 
