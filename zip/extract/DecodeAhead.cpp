@@ -11,7 +11,7 @@
 bool TDecodeAhead::Worthwhile(std::uint64_t compressedSize, std::uint64_t uncompressedSize)
 {
     // Sizes as stored may be anything up to 4 GB each: no overflow here.
-    return compressedSize + uncompressedSize <= BytesInFlight / 2;
+    return uncompressedSize >= SmallEntry && compressedSize + uncompressedSize <= BytesInFlight / 2;
 }
 
 TDecodeAhead::TDecodeAhead(int archive, std::vector<TEntryToDecode> entries, int threads)

@@ -31,9 +31,13 @@ public:
     static constexpr std::uint64_t BytesInFlight = 32 << 20;
     // An entry that the helpers begin before smaller ones ahead of it.
     static constexpr std::uint64_t BigEntry = 1 << 20;
+    // Below this size the run decodes an entry in less time than handing it
+    // over takes (a thread's reads and wake-ups).
+    static constexpr std::uint64_t SmallEntry = 4096;
 
-    // Whether an entry of these sizes is worth taking ahead: one bigger is
-    // left to the run, which decodes it block by block.
+    // Whether an entry of these sizes is worth taking ahead: a small one is
+    // left to the run, and so is one too big to hold, which the run decodes
+    // block by block.
     static bool Worthwhile(std::uint64_t compressedSize, std::uint64_t uncompressedSize);
 
     // Decodes entries (in the run's order, each one Worthwhile and decodable
