@@ -162,8 +162,10 @@ void TForm1::WriteAlbumFile(const std::string& temporaryFile)
         streams.push_back(std::make_unique<TReadOnlyMemoryStream>(picture.Data.Jpeg));
         entries.push_back({streams.back().get(), name, picture.Password});
     }
-    // A temporary file left by a save that was cut short is ours to replace.
-    std::filesystem::remove(temporaryFile);
+    // A temporary file left by a save that was cut short is ours to replace;
+    // one that will not go is for the writer to report.
+    std::error_code leftover;
+    std::filesystem::remove(temporaryFile, leftover);
     ZipWriter1.SetZipName(temporaryFile);
     ZipWriter1.Password = "";
     ZipWriter1.AddStreamEntries(entries);
