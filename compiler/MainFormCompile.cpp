@@ -8,6 +8,7 @@
 #include "AlbumFile.h"
 #include "Format.h"
 #include "HeldPicture.h"
+#include "IntermediateArchive.h"
 #include "MainForm.h"
 #include "NotFoundException.h"
 #include "ScopeExit.h"
@@ -25,6 +26,15 @@ const std::string NotMadeText = " file not found in the Pictoria folder.  The EX
 std::string WithExtension(const std::string& fileName, const std::string& extension)
 {
     return std::filesystem::path(fileName).replace_extension(extension).string();
+}
+
+// A project named from the working folder still gives the album program its
+// album under the full path.
+std::string FullPath(const std::string& fileName)
+{
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(fileName, error);
+    return error ? fileName : full.string();
 }
 
 bool FileExists(const std::string& fileName)
@@ -67,6 +77,18 @@ TAlbumPicture AlbumPictureOf(const TForm1& form, int32_t n, const std::string& p
     picture.Lines.Caption = isProtected ? pictoalbum::Encrypt(caption, pictoalbum::GetWordPass(password)) : caption;
     picture.Password = isProtected ? password : "";
     return picture;
+}
+
+// The intermediate archive is Create EXE's own to delete and write again; a
+// file of the user's under its name only when the user says so.
+bool MayReplaceArchive(const std::string& archive, const std::string& viewer, const std::string& albumFile)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(archive, error) || IsIntermediateArchiveOf(archive, viewer, albumFile))
+        return true;
+    return Dialogs().MessageBox(
+               Format("%s already exists and is not this album's archive.  Do you want to replace it?", {archive}),
+               "Replace File?", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 } // namespace
@@ -140,8 +162,10 @@ void TForm1::WriteAlbumFile(const std::string& temporaryFile)
         streams.push_back(std::make_unique<TReadOnlyMemoryStream>(picture.Data.Jpeg));
         entries.push_back({streams.back().get(), name, picture.Password});
     }
-    // A temporary file left by a save that was cut short is ours to replace.
-    std::filesystem::remove(temporaryFile);
+    // A temporary file left by a save that was cut short is ours to replace;
+    // one that will not go is for the writer to report.
+    std::error_code leftover;
+    std::filesystem::remove(temporaryFile, leftover);
     ZipWriter1.SetZipName(temporaryFile);
     ZipWriter1.Password = "";
     ZipWriter1.AddStreamEntries(entries);
@@ -152,12 +176,15 @@ void TForm1::MakeAlbumProgram()
     const std::string folder = CompilerFolder();
     const std::string viewer = folder + "pictoview.exe";
     const std::string stub = folder + "sfx.exe";
-    const std::string albumFile = WithExtension(ProjectFileName, ".pxa");
+    const std::string albumFile = FullPath(WithExtension(ProjectFileName, ".pxa"));
     const std::string program = WithExtension(ProjectFileName, ".EXE");
+    const std::string archive = WithExtension(ProjectFileName, ".zip");
+    if (!MayReplaceArchive(archive, viewer, albumFile))
+        return;
     {
         const TBusyCursor busy;
-        std::filesystem::remove(WithExtension(ProjectFileName, ".zip"));
-        ZipWriter1.SetZipName(WithExtension(ProjectFileName, ".zip"));
+        std::filesystem::remove(archive);
+        ZipWriter1.SetZipName(archive);
         ZipWriter1.Password = "";
         ZipWriter1.FilesList().clear();
         // The viewer and the album are these files, whatever their names hold.

@@ -107,6 +107,9 @@ std::vector<TDamagedPicture> TForm1::OpenAlbumSteps()
     ZipReader1.KeepZipOpen = true;
     ZipReader1.OverwriteMode = Always;
     ZipReader1.ReadZip();
+    // Not even a settings entry: an empty file, or an archive of nothing.
+    if (ZipReader1.GetCount() == 0)
+        throw Exception(Format("Couldn't Read the Album File %s: it holds no album", {AlbumFileName}));
     ZipReader1.SetSelected(0, true);
     ZipReader1.Password = "";
     if (!settingsFolder_)

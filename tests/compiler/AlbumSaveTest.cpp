@@ -186,4 +186,28 @@ TEST_F(AlbumSaveTest, AFailedSaveLeavesBothFilesAsTheyWere)
     EXPECT_TRUE(form->Modified);
 }
 
+// What stops a leftover of a cut-short save from going is not what the user
+// is told: the failure to write the album is.
+TEST_F(AlbumSaveTest, ALeftoverThatCannotGoLeavesTheWritersOwnError)
+{
+    NamedAlbum(dir.File("trip.pxp"));
+    form->Save1Click(nullptr);
+    const std::string albumBefore = ReadFileBytes(dir.File("trip.pxa"));
+    // A folder that is not empty cannot be removed, even by root.
+    dir.Write("trip.pxa-saving/kept.txt", "kept");
+    Edit(1).SetText("Changed");
+    form->Modified = true;
+    {
+        ScriptedDialogs dialogs;
+        dialogs.ExpectMessageBox("Pictoria Compiler",
+                                 "The album could not be saved: Cannot create file \"" +
+                                     dir.File("trip.pxa-saving") + "\". Is a directory",
+                                 IDOK);
+        form->Save1Click(nullptr);
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("trip.pxa")), albumBefore);
+    EXPECT_EQ(ReadFileBytes(dir.File("trip.pxa-saving/kept.txt")), "kept");
+    EXPECT_TRUE(form->Modified);
+}
+
 } // namespace pictomake

@@ -1,10 +1,14 @@
 // Create EXE: the album program made with the real stub, run with a fake
 // viewer that records how it was started; the three missing files; the
-// album program made from a saved album only, and said so when it is stale.
+// album program made from a saved album only, and said so when it is stale;
+// a file of the user's under the intermediate archive's name replaced only
+// when the user says so.
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
+
+#include <QTest>
 
 #include "AlbumProgram.h"
 #include "AlbumWindowFixture.h"
@@ -29,6 +33,15 @@ protected:
         dialogs.ExpectMessageBox("Pictoria Compiler", "EXE has been Compiled", IDOK);
         dialogs.ExpectMessageBox("View Pictoria?", "Do you want to view the finished Pictoria?", view);
     }
+    // The project opened as the user opens it: chosen when the window shows.
+    void OpenInShownWindow(const std::string& project)
+    {
+        NewWindow();
+        ScriptedDialogs dialogs;
+        dialogs.ExpectOpen("Open an Album or click Cancel for New Album", "Album File (*.pxp)|*.pxp", {project});
+        form->Show();
+    }
+    void ClickCreateExe() const { QTest::mouseClick(form->BitBtn5->Widget(), Qt::LeftButton); }
 };
 
 } // namespace
@@ -130,6 +143,93 @@ TEST_F(CreateExeTest, AnAlbumNamedWithPatternCharactersIsCarriedAsItIs)
         EXPECT_TRUE(entries.contains(dir.File(album + ".pxa")) &&
                     entries.at(dir.File(album + ".pxa")) == ReadFileBytes(dir.File(album + ".pxa")));
     }
+}
+
+// Only an archive Create EXE made for this album is deleted unasked; any other
+// file under its name is the user's until the user says Yes.
+TEST_F(CreateExeTest, AFileOfTheUsersUnderTheArchiveNameIsReplacedOnlyOnYes)
+{
+    InstallViewer();
+    InstallStub();
+    NamedAlbum(dir.File("other.pxp"));
+    form->Save1Click(nullptr);
+    {
+        RecordingShell shell;
+        ScriptedDialogs dialogs;
+        ExpectCompiled(dialogs, IDNO);
+        form->Compile1Click(nullptr);
+    }
+    const std::string otherAlbumsArchive = ReadFileBytes(dir.File("other.zip"));
+    dir.Write("notes.txt", "my notes");
+    RunChecked("cd " + ShellQuote(dir.Folder()) + " && zip -q users.zip notes.txt");
+    const std::string usersZip = ReadFileBytes(dir.File("users.zip"));
+
+    NamedAlbum(dir.File("pw.pxp"));
+    form->Save1Click(nullptr);
+    OpenInShownWindow(dir.File("pw.pxp"));
+    const std::string question =
+        dir.File("pw.zip") + " already exists and is not this album's archive.  Do you want to replace it?";
+    const struct {
+        const char* name;
+        std::string contents;
+    } cases[] = {
+        {"a zip archive of the user's", usersZip},
+        {"another album's archive", otherAlbumsArchive},
+        {"no archive", "plain text"},
+        {"an empty file", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.Write("pw.zip", c.contents);
+        RecordingShell shell;
+        ScriptedDialogs dialogs;
+        dialogs.ExpectMessageBox("Replace File?", question, IDNO);
+        ClickCreateExe();
+        dialogs.Verify();
+        EXPECT_EQ(dialogs.LastMessageFlags(), MB_YESNO | MB_ICONQUESTION);
+        EXPECT_TRUE(ReadFileBytes(dir.File("pw.zip")) == c.contents) << "the file is as it was";
+        EXPECT_FALSE(Exists("pw.EXE"));
+    }
+
+    dir.Write("pw.zip", usersZip);
+    RecordingShell shell;
+    ScriptedDialogs dialogs;
+    dialogs.ExpectMessageBox("Replace File?", question, IDYES);
+    ExpectCompiled(dialogs, IDNO);
+    ClickCreateExe();
+    dialogs.Verify();
+    EXPECT_TRUE(Exists("pw.EXE"));
+    const std::map<std::string, std::string> entries = PythonEntries(dir, dir.File("pw.zip"));
+    EXPECT_TRUE(entries.contains(dir.File("pw.pxa")) && entries.contains(dir.File("pictoria/pictoview.exe")));
+    EXPECT_EQ(entries.size(), 2u);
+
+    // The archive is this album's now: made again without a question.
+    ExpectCompiled(dialogs, IDNO);
+    ClickCreateExe();
+    dialogs.Verify();
+}
+
+// A project named on the command line may be named from the working folder:
+// the archive still holds the album under its full path, and is known again.
+TEST_F(CreateExeTest, AProjectNamedFromTheWorkingFolderIsCarriedUnderItsFullPath)
+{
+    InstallViewer();
+    InstallStub();
+    const std::filesystem::path startFolder = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    NamedAlbum("pw.pxp");
+    form->Save1Click(nullptr);
+    RecordingShell shell;
+    ScriptedDialogs dialogs;
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        ExpectCompiled(dialogs, IDNO);
+        form->Compile1Click(nullptr);
+        dialogs.Verify();
+    }
+    std::filesystem::current_path(startFolder);
+    const std::map<std::string, std::string> entries = PythonEntries(dir, dir.File("pw.zip"));
+    EXPECT_TRUE(entries.contains(dir.File("pw.pxa")));
 }
 
 TEST_F(CreateExeTest, AChangedAlbumIsSavedFirstOrTheProgramIsSaidToBeStale)

@@ -8,10 +8,13 @@
 #include <memory>
 
 #include <gtest/gtest.h>
+#include <QTest>
 
 #include "AlbumFixture.h"
 #include "GuiTestApp.h"
 #include "MainForm.h"
+#include "PeerArchives.h"
+#include "RunCommand.h"
 #include "ScriptedDialogs.h"
 #include "SlideShowForm.h"
 #include "TempDir.h"
@@ -252,6 +255,43 @@ TEST_F(AlbumOpeningTest, AFailedOpeningSaysWhyClosesTheAlbumAndTheNextOpens)
         EXPECT_EQ(Label(1).Caption(), "fine");
         form->CloseAlbum();
     }
+}
+
+// A file that holds no album at all is named as such, not by the index of an
+// entry it lacks; the window is left as after any failed opening.
+TEST_F(AlbumOpeningTest, AnAlbumWithoutEntriesIsNamedAsHoldingNoAlbum)
+{
+    WriteAlbum(dir.File("good.pxa"), {{JpegBytes(8, 6), "fine", ""}});
+    dir.Write("zero.pxa", "");
+    RunChecked(PythonCommand(dir, "empty.py", "import sys, zipfile\nzipfile.ZipFile(sys.argv[1], 'w').close()\n",
+                             {dir.File("entryless.pxa")}));
+    application.SetTitle("Pictoria");
+    const std::string filter = "Pictoria Files (*.pxa)|*.pxa";
+    {
+        ScriptedDialogs dialogs;
+        dialogs.ExpectOpen("", filter, {dir.File("good.pxa")});
+        form->Show();
+    }
+    for (const std::string name : {"zero.pxa", "entryless.pxa"}) {
+        SCOPED_TRACE(name);
+        const std::string album = dir.File(name);
+        ScriptedDialogs dialogs;
+        dialogs.ExpectOpen("", filter, {album});
+        dialogs.ExpectMessageBox("Pictoria", "Couldn't Read the Album File " + album + ": it holds no album.", IDOK);
+        QTest::mouseClick(form->BitBtn4->Widget(), Qt::LeftButton);
+        dialogs.Verify();
+        ExpectEmptyStrip(1);
+        EXPECT_EQ(form->Caption(), "Untitled - Pictoria");
+        EXPECT_FALSE(form->Opening());
+        EXPECT_TRUE(form->TopPanel->Enabled());
+        EXPECT_TRUE(FolderEmpty());
+    }
+    ScriptedDialogs dialogs;
+    dialogs.ExpectOpen("", filter, {dir.File("good.pxa")});
+    QTest::mouseClick(form->BitBtn4->Widget(), Qt::LeftButton);
+    dialogs.Verify();
+    EXPECT_EQ(form->PictureCount, 1);
+    EXPECT_EQ(Label(1).Caption(), "fine");
 }
 
 TEST_F(AlbumOpeningTest, DamagedPicturesStayEmptyMarkedAndAreNamedInOneMessage)
