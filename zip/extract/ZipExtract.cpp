@@ -241,7 +241,7 @@ void TZipReader::StartDecodingAhead(TExtractRun& run, TStream& archive)
     std::vector<TEntryToDecode> entries;
     for (int i = 0; i < GetCount(); ++i) {
         const TZipHeaderInfo& entry = EntryAt(i);
-        if ((DoAll || entry.ChosenForRun) && !entry.Filename().empty() && !entry.Encrypted() && !entry.Damaged() &&
+        if ((DoAll || entry.ChosenForRun) && !entry.IsFolder() && !entry.Encrypted() && !entry.Damaged() &&
             DecodableInMemory(entry.CompressionMethod) &&
             TDecodeAhead::Worthwhile(entry.CompressedSize, entry.UncompressedSize))
             entries.push_back({i, entry.LocalHeaderOffset, entry.CompressedSize, entry.UncompressedSize, entry.CRC32,
