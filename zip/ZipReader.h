@@ -343,6 +343,7 @@ private:
     void PositionAtCentralDirectory(TStream& stream, bool sideFile);
     void HandleMissingEndRecord(TStream& stream);
     void ReadCentralHeaders(TStream& stream);
+    bool HoldsMoreHeaders(std::uint64_t held) const;
     void ReserveEntries(TStream& stream);
     bool ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state);
     void CompleteScannedEntry(const TZipHeaderInfo& read);

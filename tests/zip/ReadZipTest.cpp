@@ -53,6 +53,7 @@ const std::string NotAZip = "ENotAZipFile: Not a valid zip file!";
 const std::string BadZip = "EBadZipFile: Not a valid zip file!";
 const std::string Zip64 = "EBadZipFile: Zip64 archives are not supported";
 const std::string MissingVolume = "Exception: User canceled loading new disk.";
+const std::string TooManyEntries = "EBadZipFile: Archives of more than 65535 entries are not supported";
 
 // The listing of an archive that BuildStoredArchive made of entries.
 std::string StoredListing(const std::vector<TTestEntry>& entries)
@@ -90,6 +91,18 @@ std::string WithEndField(std::string bytes, std::size_t offset, std::uint32_t va
     PutU32(reinterpret_cast<std::uint8_t*>(bytes.data() + bytes.rfind("PK\x05\x06") + offset), value);
     return bytes;
 }
+
+// The end record's 16-bit field at offset (8: entries on this disk, 10: in
+// all) set to value.
+std::string WithEndCount(std::string bytes, std::size_t offset, std::uint16_t value)
+{
+    PutU16(reinterpret_cast<std::uint8_t*>(bytes.data() + bytes.rfind("PK\x05\x06") + offset), value);
+    return bytes;
+}
+
+// Bytes of a program that look like an end record but cannot be one: disk
+// 0x4B50, 80 entries on this disk and none in all.
+const std::string EndRecordLookAlike("PK\x05\x06PK\x03\x04P\0\0\0\0\0\0\0\0\0\0\0\0\0", 22);
 
 // Every central header's local header offset moved by shift.
 std::string WithLocalOffsetsMoved(std::string bytes, std::uint32_t shift)
@@ -250,6 +263,13 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
         {"zip64.zip", ReadFileBytes(dir_->File("zip64.zip")), Zip64, Zip64, Zip64},
         {"cut-local-zip64.zip", CutInsideCentral(ReadFileBytes(dir_->File("local-zip64.zip"))), Incomplete, Zip64,
          NotAZip},
+        // An end record whose fields cannot be true is none: the search goes
+        // on backwards, past it to the archive's own or to the start.
+        {"end-look-alike.exe", RandomByteString(5000, 8) + EndRecordLookAlike, Incomplete, BadZip, NotAZip},
+        {"end-look-alike-after.zip", *original_ + EndRecordLookAlike, original, original, original},
+        {"more-on-this-disk-than-in-all.zip", WithEndCount(*original_, 8, 0x100), Incomplete, original, NotAZip},
+        {"fewer-on-the-only-disk.zip", WithEndCount(*original_, 8, 1), Incomplete, original, NotAZip},
+        {"directory-after-the-record.zip", WithEndField(*original_, 16, 0x100000), Incomplete, original, NotAZip},
         {"decoy-comment.zip", ReadFileBytes(dir_->File("decoy.zip")), Listing("plain.zip"), Listing("plain.zip"),
          Listing("plain.zip")},
         {"short-encrypted.zip", BuildStoredArchive(shortEncrypted), shortEncryptedListing, shortEncryptedListing,
@@ -270,6 +290,36 @@ TEST_F(ReadZip, DamagedInputsEndInTheirExceptionOrTheRecoveredEntries)
         EXPECT_EQ(Outcome(archive, izAssumeMulti), c.assumeMulti);
         EXPECT_EQ(Outcome(archive, izAssumeBad), c.assumeBad);
         EXPECT_EQ(Outcome(archive, izAssumeNotAZip), c.assumeNotAZip);
+    }
+}
+
+TEST_F(ReadZip, EveryCentralHeaderTheDirectoryHoldsIsReadWhateverTheEndRecordCounts)
+{
+    std::vector<TTestEntry> entries;
+    for (int i = 0; i < 20; ++i)
+        entries.push_back({"entry" + std::to_string(i) + ".txt", "entry " + std::to_string(i) + "\n"});
+    const std::string archive =
+        Write("ten-of-twenty.zip", WithEndCount(WithEndCount(BuildStoredArchive(entries), 8, 10), 10, 10));
+
+    EXPECT_EQ(Outcome(archive, izAssumeNotAZip), StoredListing(entries));
+    // The peers read the twenty too (and say the count is wrong).
+    const std::string quoted = ShellQuote(archive);
+    EXPECT_EQ(RunCommand("unzip -Z1 " + quoted + " 2>/dev/null | grep -c entry").Output, "20\n");
+    EXPECT_EQ(RunCommand("7zz l -slt " + quoted + " 2>/dev/null | grep -c '^Path = entry'").Output, "20\n");
+    EXPECT_EQ(PythonListing(*dir_, archive), StoredListing(entries));
+}
+
+TEST_F(ReadZip, ACountWrappedPastTheLargestIsRefusedByName)
+{
+    // Written as an old writer without zip64 writes them: the count is the
+    // number of entries modulo 65536.
+    for (const int count : {65536, 70000}) {
+        SCOPED_TRACE(count);
+        const std::string archive =
+            Write("wrapped.zip", BuildStoredArchive(std::vector<TTestEntry>(count, TTestEntry("e", ""))));
+        EXPECT_EQ(Outcome(archive, izAssumeMulti), TooManyEntries);
+        EXPECT_EQ(Outcome(archive, izAssumeBad), TooManyEntries);
+        EXPECT_EQ(Outcome(archive, izAssumeNotAZip), TooManyEntries);
     }
 }
 

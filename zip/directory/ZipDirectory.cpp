@@ -47,6 +47,9 @@
 namespace {
 
 const char* const Zip64NotSupported = "Zip64 archives are not supported";
+const char* const TooManyEntries = "Archives of more than 65535 entries are not supported";
+// The most entries an archive without zip64 holds.
+constexpr int MaxEntries = 0xFFFF;
 const char* const DuplicateLocalHeader =
     "The central directory names the local header of %s more than once; each entry is listed once";
 const char* const OverlappingEntries =
@@ -70,6 +73,16 @@ bool SignatureAt(TStream& stream, std::uint64_t position, std::uint32_t signatur
 bool CentralHeaderAt(TStream& stream, std::uint64_t position)
 {
     return SignatureAt(stream, position, CentralSignature());
+}
+
+// Whether the end record begins at the stream's position, which stays.
+bool EndRecordNext(TStream& stream)
+{
+    const std::int64_t position = stream.Position();
+    std::array<std::uint8_t, 4> bytes{};
+    const bool found = stream.Read(bytes.data(), 4) == 4 && GetU32(bytes.data()) == EndSignature();
+    stream.Seek(position, soFromBeginning);
+    return found;
 }
 
 // Whether every entry's local header lies less bytes before its offset.
@@ -257,22 +270,17 @@ void TZipReader::ReadCentralDirectory(TStream& stream)
     Sort(SortMode);
 }
 
-// An end record found in random bytes, or one whose central directory cannot
-// lie before it, is taken for no end record at all. One whose central size
-// alone is too large, its central headers where its offset says, is read
-// (FitCentralSize).
+// An end record whose fields cannot be true was passed over by the search
+// (TEndCentral::CanBeTrue); what is left is a disk number of zip64's mark,
+// and, on the last volume of a set, a directory that cannot lie on it
+// before the record. One whose central size alone is too large, its central
+// headers where its offset says, is read (FitCentralSize).
 bool TZipReader::EndRecordPlausible(TStream& stream) const
 {
     const TEndCentral& end = endRecord_;
-    if (end.ThisDisk > MaxDiskNumber || end.ThisDisk < end.CentralDirDisk)
+    if (end.ThisDisk > MaxDiskNumber)
         return false;
-    if (stream.Size() == 0)
-        return true;
-    if (end.TotalEntries == 0 && end.CentralSize != 0)
-        return false;
-    const std::uint64_t recordPosition = end.CommentPosition - EndRecordSize;
-    return end.ThisDisk != end.CentralDirDisk || end.CentralOffset + end.CentralSize <= recordPosition ||
-           (end.CentralOffset < recordPosition && CentralHeaderAt(stream, end.CentralOffset));
+    return end.ThisDisk == 0 || end.ThisDisk != end.CentralDirDisk || end.DirectoryBeforeRecord(stream);
 }
 
 // A central directory that the end record says reaches past the record ends
@@ -292,7 +300,7 @@ void TZipReader::PositionAtCentralDirectory(TStream& stream, bool sideFile)
     SetMultiMode(endRecord_.ThisDisk == 0 ? mmNone : VolumeSetMode());
     if (endRecord_.ThisDisk > 0)
         ReadVolumeSetComment(stream);
-    if (endRecord_.TotalEntries == 0)
+    if (endRecord_.TotalEntries == 0 && endRecord_.CentralSize == 0)
         return;
     if (sideFile) {
         stream.Seek(0, soFromBeginning);
@@ -363,22 +371,31 @@ void TZipReader::HandleMissingEndRecord(TStream& stream)
         RaiseBadZip(LoadStr(IDS_INVALIDZIP));
 }
 
+// The central headers up to the end record's count, then as many more as
+// its directory's size still holds: a count that old writers without zip64
+// wrapped past 65535, or that is merely wrong, never lists the directory
+// short. Past the count the directory may end early, at the end record.
 void TZipReader::ReadCentralHeaders(TStream& stream)
 {
     if (!rebuilt_)
         ReserveEntries(stream);
     TCentralReadState state;
-    for (int i = 0; i < endRecord_.TotalEntries;) {
+    std::uint64_t held = 0;
+    for (int i = 0; i < endRecord_.TotalEntries || HoldsMoreHeaders(held);) {
         std::unique_ptr<TZipHeaderInfo> entry = NewHeaderInfo();
         if (!ReadCentralHeader(stream, *entry, state)) {
             // After a scan the directory simply ends here.
-            if (rebuilt_)
+            if (rebuilt_ || (i >= endRecord_.TotalEntries && EndRecordNext(stream)))
                 return;
             RecoverByScan(stream);
             i = 0;
+            held = 0;
             continue;
         }
+        if (i == MaxEntries)
+            RaiseBadZip(TooManyEntries);
         CheckReadable(*entry);
+        held += entry->CentralSize();
         entry->LocalHeaderOffset += archiveBase_;
         // Past the extra field and the comment, to the next header.
         if (endRecord_.ThisDisk > 0)
@@ -401,6 +418,13 @@ void TZipReader::ReadCentralHeaders(TStream& stream)
         }
         ++i;
     }
+}
+
+// Whether the directory's size holds another central header beyond the held
+// bytes of those read. After a scan only the scan's count is read.
+bool TZipReader::HoldsMoreHeaders(std::uint64_t held) const
+{
+    return !rebuilt_ && held + CentralHeaderSize <= endRecord_.CentralSize;
 }
 
 // The list grows once, to the stored count, but never beyond the number of

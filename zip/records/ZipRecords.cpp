@@ -16,6 +16,9 @@ namespace {
 constexpr std::uint64_t Max32 = 0xFFFFFFFF;
 constexpr std::size_t Max16 = 0xFFFF;
 constexpr std::uint64_t Zip64LocatorSize = 20;
+// The smallest directory of 65536 entries: a count of 0 with one at least
+// this large may have wrapped.
+constexpr std::uint64_t WrappedCountSize = 0x10000 * CentralHeaderSize;
 
 // 0xFFFFFFFF itself is the zip64 marker: a reader takes it to mean that the
 // true value lies in a zip64 record, which this engine does not write.
@@ -426,19 +429,15 @@ void TEndCentral::SaveToStream(TStream& stream) const
 
 namespace {
 
-// An end record is trusted first when its comment ends exactly at the end of
-// the file and its central directory lies before it: a comment that merely
-// holds the signature bytes fails one test or the other.
-bool FitsAsLastRecord(const std::uint8_t* record, std::size_t bytesAfterSignature, std::uint64_t position)
+// A record is trusted first when its comment ends exactly at the end of the
+// file and its central directory lies before it: a comment that merely holds
+// the signature bytes fails one test or the other.
+bool FitsAsLastRecord(const TEndCentral& record, std::uint64_t size)
 {
-    const std::uint16_t thisDisk = GetU16(record + 4);
-    const std::uint16_t centralDirDisk = GetU16(record + 6);
-    const std::uint64_t centralSize = GetU32(record + 12);
-    const std::uint64_t centralOffset = GetU32(record + 16);
-    const std::uint16_t commentLength = GetU16(record + 20);
-    if (bytesAfterSignature != EndRecordSize + commentLength)
+    if (record.CommentPosition + record.ZipCommentLength() != size)
         return false;
-    return thisDisk != centralDirDisk || centralOffset + centralSize <= position;
+    return record.ThisDisk != record.CentralDirDisk ||
+           record.CentralOffset + record.CentralSize <= record.CommentPosition - EndRecordSize;
 }
 
 bool Zip64LocatorBefore(TStream& stream, std::uint64_t recordPosition)
@@ -448,6 +447,13 @@ bool Zip64LocatorBefore(TStream& stream, std::uint64_t recordPosition)
     std::array<std::uint8_t, 4> signature{};
     stream.Seek(static_cast<std::int64_t>(recordPosition - Zip64LocatorSize), soFromBeginning);
     return stream.Read(signature.data(), 4) == 4 && GetU32(signature.data()) == Zip64EndLocatorSignature;
+}
+
+bool CentralHeaderAt(TStream& stream, std::uint64_t position)
+{
+    std::array<std::uint8_t, 4> signature{};
+    stream.Seek(static_cast<std::int64_t>(position), soFromBeginning);
+    return stream.Read(signature.data(), 4) == 4 && GetU32(signature.data()) == CentralSignature();
 }
 
 } // namespace
@@ -466,27 +472,57 @@ bool TEndCentral::LoadFromStream(TStream& stream)
         stream.Seek(start, soFromBeginning);
         return false;
     }
+    // Backwards from the end: the first record that fits as the last one,
+    // else the last one found; a signature whose fields cannot be true is no record.
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(tail.data());
     std::optional<std::size_t> found;
-    std::optional<std::size_t> lastSignature;
+    std::optional<std::size_t> lastRecord;
     for (std::size_t i = n - EndRecordSize + 1; i-- > 0;) {
         if (bytes[i] != EndSignatureFirstByte() || GetU32(bytes + i) != EndSignature())
             continue;
-        if (!lastSignature)
-            lastSignature = i;
-        if (FitsAsLastRecord(bytes + i, n - i, base + i)) {
+        TEndCentral candidate;
+        candidate.TakeRecord(bytes + i, base + i);
+        candidate.zip64Locator_ = Zip64LocatorBefore(stream, base + i);
+        if (!candidate.IsZip64() && !candidate.CanBeTrue(stream))
+            continue;
+        if (!lastRecord)
+            lastRecord = i;
+        if (FitsAsLastRecord(candidate, size)) {
             found = i;
             break;
         }
     }
     if (!found)
-        found = lastSignature;
+        found = lastRecord;
     if (found) {
         TakeRecord(bytes + *found, base + *found);
         zip64Locator_ = Zip64LocatorBefore(stream, base + *found);
     }
     stream.Seek(start, soFromBeginning);
     return found.has_value();
+}
+
+// Entries on the record's disk are some of all, and all of them when the
+// whole directory lies there; entries have a directory, and a directory has
+// entries, unless their count wrapped past 65535 (an old writer without
+// zip64 that wrote more). A single file's directory lies in it, before the
+// record.
+bool TEndCentral::CanBeTrue(TStream& stream) const
+{
+    if (ThisDisk < CentralDirDisk || EntriesThisDisk > TotalEntries)
+        return false;
+    if (ThisDisk == CentralDirDisk && EntriesThisDisk != TotalEntries)
+        return false;
+    if (TotalEntries == 0 && CentralSize != 0 && CentralSize < WrappedCountSize)
+        return false;
+    return ThisDisk != 0 || DirectoryBeforeRecord(stream);
+}
+
+bool TEndCentral::DirectoryBeforeRecord(TStream& stream) const
+{
+    const std::uint64_t recordPosition = CommentPosition - EndRecordSize;
+    return CentralOffset + CentralSize <= recordPosition ||
+           (CentralOffset < recordPosition && CentralHeaderAt(stream, CentralOffset));
 }
 
 void TEndCentral::TakeRecord(const std::uint8_t* record, std::uint64_t recordPosition)

@@ -180,9 +180,18 @@ public:
     void Assign(const TEndCentral& source);
 
     void SaveToStream(TStream& stream) const;
-    // Finds the end record in the last 65557 bytes of the stream. An empty
-    // stream is an archive without entries. The comment is not read here.
+    // Finds the end record in the last 65557 bytes of the stream, passing
+    // over signatures whose fields cannot be those of a real record
+    // (CanBeTrue). An empty stream is an archive without entries. The
+    // comment is not read here.
     bool LoadFromStream(TStream& stream);
+    // Whether the fields agree with one another, and a single file's
+    // central directory lies in the stream before the record.
+    bool CanBeTrue(TStream& stream) const;
+    // The central directory lies before the record, in the stream that
+    // holds both, or at least begins there with a central header (a size
+    // alone too large).
+    bool DirectoryBeforeRecord(TStream& stream) const;
 
     std::size_t ZipCommentLength() const { return commentLength_; }
     bool HasComment() const { return commentLength_ != 0; }
