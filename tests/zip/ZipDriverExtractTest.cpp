@@ -60,6 +60,23 @@ const std::vector<TLeftOutCase> LeftOutCases = {
          std::filesystem::remove(dir.File("f.txt"));
      },
      "-p wrong", "not extracted: f.txt (wrong password)\n"},
+    {"no password",
+     [](const TempDir& dir) {
+         dir.Write("f.txt", "secret text");
+         RunChecked("cd " + ShellQuote(dir.Folder()) + " && " + Driver() + " create in.zip -p right f.txt");
+         std::filesystem::remove(dir.File("f.txt"));
+     },
+     "", "not extracted: f.txt (no password given)\n"},
+    {"the right password, data damaged behind the encryption header",
+     [](const TempDir& dir) {
+         dir.Write("f.txt", "secret text");
+         RunChecked("cd " + ShellQuote(dir.Folder()) + " && " + Driver() + " create in.zip -l 0 -p right f.txt");
+         std::filesystem::remove(dir.File("f.txt"));
+         std::string archive = ReadFileBytes(dir.File("in.zip"));
+         archive[30 + 5 + 12 + 2] ^= 0x01;
+         WriteArchive(dir, archive);
+     },
+     "-p right", "not extracted: f.txt (bad CRC, or a wrong password)\n"},
     {"the right password, the archive ending inside the entry",
      [](const TempDir& dir) {
          dir.Write("f.txt", "secret text");
