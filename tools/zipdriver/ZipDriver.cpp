@@ -17,7 +17,9 @@
 // status 1 when the engine told on standard error of damage it read past
 // (a local header named twice, overlapping entries); on an
 // error the exception's message goes to standard error and the status is 2.
-// A file that extract cannot write is named there with the system's reason.
+// A file that extract cannot write is named there with the system's reason,
+// and so is a destination it cannot make (status 2). An ARCHIVE that is a
+// pipe or another file one cannot seek in is refused (status 2).
 // create exits with status 1 when it left a file out (each named on
 // standard error: a name or pattern that names nothing, a file or folder it cannot
 // read, one that is no regular file or folder, a name already stored).
@@ -53,7 +55,13 @@ constexpr int ExitError = 2;
 // last block of the set written under that name (base name .001, .002, ...).
 std::string ArchiveToRead(const std::string& archive)
 {
-    if (std::filesystem::exists(archive))
+    const std::filesystem::file_status status = std::filesystem::status(archive);
+    // The directory is read from the end back and the entries where it
+    // says: a pipe cannot be read so.
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+        !std::filesystem::is_block_file(status))
+        throw std::runtime_error(archive + ": an archive must be a file one can seek in");
+    if (std::filesystem::exists(status))
         return archive;
     const std::filesystem::path base = std::filesystem::path(archive).replace_extension();
     std::string last = archive;
@@ -166,6 +174,12 @@ int Extract(std::span<char* const> arguments)
         failed[index] = sender.EntryFailure();
     };
     reader.SetZipName(ArchiveToRead(arguments[0]));
+    // A destination that cannot be made is told once, with the system's
+    // reason, not at every entry.
+    std::error_code made;
+    std::filesystem::create_directories(arguments[1], made);
+    if (made)
+        throw std::runtime_error(std::string("cannot make the destination ") + arguments[1] + ": " + made.message());
     reader.SetDestDir(arguments[1]);
     reader.SetFilesList(options->Patterns);
     try {
