@@ -24,6 +24,9 @@ struct TAlbumOpening {
     bool AlbumRead = false;
     // The password typed during this opening, kept for the entries after.
     std::optional<std::string> TypedPassword;
+    // A protected entry of this album has opened: the password is right, so
+    // a later entry whose data fail behind it is damaged.
+    bool PasswordOpened = false;
     // What could not be shown, told once the project is open.
     std::vector<std::string> Problems;
 };
@@ -157,7 +160,9 @@ std::unique_ptr<TGraphic> TForm1::ReadAlbumEntry(int32_t n, const std::string& s
     pictoalbum::TPasswordForms forms(encrypted ? *opening.TypedPassword : "");
     ZipWriter1.Password = forms.Current();
     bool refused = false;
-    ZipWriter1.OnBadPassword = [&](TZipReader&, int, std::string& newPassword) {
+    ZipWriter1.OnBadPassword = [&](TZipReader& sender, int, std::string& newPassword) {
+        if (opening.PasswordOpened && sender.CheckBytePassed())
+            return;
         refused = !forms.Advance([&] {
             return AskPassword("Wrong Password. Please Enter the Password Here", opening) ? opening.TypedPassword
                                                                                          : std::nullopt;
@@ -172,6 +177,7 @@ std::unique_ptr<TGraphic> TForm1::ReadAlbumEntry(int32_t n, const std::string& s
         TMemoryStream stream;
         if (ZipWriter1.UnZipToStreamByIndex(&stream, n) > 0 && stream.Size() > 0) {
             stream.Seek(0, soFromBeginning);
+            opening.PasswordOpened = opening.PasswordOpened || encrypted;
             auto jpeg = std::make_unique<TJPEGImage>();
             jpeg->LoadFromStream(stream);
             return jpeg;

@@ -180,6 +180,9 @@ private:
     // again only while it is.
     std::shared_ptr<bool> albumOpen_;
     bool opening_ = false;
+    // A protected entry of the album being opened has opened: the password
+    // is right.
+    bool passwordOpened_ = false;
     bool reading_ = false;
     bool closeRequested_ = false;
     // The engine's questions reach the user as dialogs for as long as the

@@ -129,6 +129,7 @@ std::vector<TDamagedPicture> TForm1::OpenAlbumSteps()
     BuildStrip(pictures);
     EnablePictureSaving(settings.ReadBool("Settings", "AllowSave", true));
     std::optional<std::string> typedPassword;
+    passwordOpened_ = false;
     std::vector<TDamagedPicture> damaged;
     for (int32_t p = 1; p <= pictures; ++p) {
         if (std::optional<std::string> why = LoadAlbumPicture(p, settings, typedPassword))
@@ -262,7 +263,10 @@ bool TForm1::ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std:
     pictoalbum::TPasswordForms forms(encrypted ? *typedPassword : "");
     ZipReader1.Password = forms.Current();
     bool refused = false;
-    ZipReader1.OnBadPassword = [&](TZipReader&, int, std::string& newPassword) {
+    ZipReader1.OnBadPassword = [&](TZipReader& sender, int, std::string& newPassword) {
+        // The password opened an earlier entry: data failing behind it are damaged.
+        if (passwordOpened_ && sender.CheckBytePassed())
+            return;
         refused = !forms.Advance([&] {
             return AskPassword(WrongPasswordPrompt, typedPassword) ? typedPassword : std::nullopt;
         });
@@ -275,6 +279,7 @@ bool TForm1::ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std:
         return false;
     if (!extracted)
         throw Exception("the entry is damaged");
+    passwordOpened_ = passwordOpened_ || encrypted;
     return true;
 }
 

@@ -130,7 +130,11 @@ public:
     TStartUnZipEvent OnStartUnZip;
     TEndUnZipEvent OnEndUnZip;
     TPromptForOverwrite OnPromptForOverwrite;
+    // Fired when the check byte refuses the password, and when data that it
+    // let through fail their check: CheckBytePassed() tells which.
     TBadPassword OnBadPassword;
+    // Fired when an entry's data fail their CRC, size or decoding, also an
+    // encrypted entry's once its password passed the check byte.
     TBadCRC OnBadCRC;
     // No usable end record: the handler may change the mode, or make the
     // missing volume available and keep izAssumeMulti to have ReadZip retry.
@@ -240,12 +244,18 @@ public:
     static bool SupportsMethod(std::uint16_t method);
 
     // Why the entry that OnSkippingFile or OnBadCRC is firing for was not
-    // extracted, in a few words: "wrong password", "exists", "refused name:"
-    // and the reason, "bad CRC", "size mismatch:" and the sizes, "Premature
+    // extracted, in a few words: "wrong password", "no password given",
+    // "exists", "refused name:" and the reason, "bad CRC", "size mismatch:"
+    // and the sizes (for an encrypted entry followed by ", or a wrong
+    // password": a wrong password passes the check byte 1 time in 256), "Premature
     // end of file reached", "no local header at offset" and the offset, or
     // why its file or folder cannot be made. When ECantWriteUCF leaves a run, the
     // file that refused bytes and the system's reason.
     const std::string& EntryFailure() const { return entryFailure_; }
+    // While OnBadPassword fires: true when the password passed the entry's
+    // check byte and its data then failed (damage, or about 1 time in 256 a
+    // wrong password), false when the check byte refused it.
+    bool CheckBytePassed() const { return checkBytePassed_; }
 
     // The entry at index as the archive stores it, to be put into another
     // archive unchanged (an encrypted entry stays encrypted). Raises
@@ -306,6 +316,9 @@ private:
     void ReportBlockWritten(std::size_t count, std::uint64_t written);
     TEntryOutcome EntryDone(TExtractRun& run, int index, const std::string& outputName);
     TEntryOutcome EntryFailed(TExtractRun& run, int index, std::uint32_t crc);
+    // Asks OnBadPassword for another password; true with a new one in
+    // Password.
+    bool AnotherPassword(int index, bool checkBytePassed);
     struct TCentralReadState;
 
     // ZipName := name, dropping the loaded directory.
@@ -393,4 +406,5 @@ private:
     std::int64_t totalBytes_ = 0;
     std::int64_t bytesDone_ = 0;
     std::string entryFailure_;
+    bool checkBytePassed_ = false;
 };

@@ -261,6 +261,33 @@ TEST_F(ProjectWindowTest, PicturesThatCannotBeShownAreReportedAndKept)
     EXPECT_EQ(TProjectFile(dir.File("trip.pxp")).Pictures(), pictures) << "nothing lost at the next save";
 }
 
+// The password opened picture 1: picture 2, whose data fail behind it, is
+// damaged, named as such and never asked for again.
+TEST_F(ProjectWindowTest, AProtectedPictureDamagedBehindTheRightPasswordIsNamedDamaged)
+{
+    WriteAlbum(dir.File("trip.pxa"), {{JpegBytes(41, 30), "pw"}, {JpegBytes(42, 30), "pw"}});
+    std::string album = ReadFileBytes(dir.File("trip.pxa"));
+    const std::size_t header = album.rfind("PK\x03\x04", album.find("Image2.jpg"));
+    album[header + 30 + std::string("/Image2.jpg").size() + 12 + 2] ^= 0x5A;
+    dir.Write("trip.pxa", album);
+    const std::vector<TProjectPicture> pictures = {{"Image1", StoredCaption("one", true, "pw"), true},
+                                                   {"Image2", StoredCaption("two", true, "pw"), true}};
+    TProjectFile(dir.File("trip.pxp")).Save(pictures, {"pw", true, "T", false});
+    NewWindow();
+    application.SetTitle("Pictoria Compiler");
+    ScriptedDialogs dialogs;
+    dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", "pw");
+    dialogs.ExpectMessageBox("Pictoria Compiler",
+                             Format("Couldn't Read Picture 2 from %s: the entry is damaged", {dir.File("trip.pxa")}),
+                             IDOK);
+    form->OpenProject(dir.File("trip.pxp"));
+    dialogs.Verify();
+    ASSERT_EQ(form->PictureCount, 2);
+    EXPECT_EQ(Graphic(1)->Width(), 41);
+    ASSERT_NE(AsHeldPicture(Graphic(2)), nullptr);
+    EXPECT_EQ(AsHeldPicture(Graphic(2))->Reason(), THeldPicture::TReason::Unreadable);
+}
+
 TEST_F(ProjectWindowTest, AProjectFromWindowsOpens)
 {
     WriteAlbum(dir.File("trip.pxa"), {{JpegBytes(41, 30), ""}, {JpegBytes(42, 30), "pw"}});

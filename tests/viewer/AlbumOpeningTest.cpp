@@ -163,6 +163,25 @@ TEST_F(AlbumOpeningTest, ProtectedPicturesAskOnceAndAgainAfterAWrongPassword)
     }
 }
 
+// The password opened picture 1: picture 2, whose data fail behind it, is
+// damaged, named as such and never asked for again.
+TEST_F(AlbumOpeningTest, AProtectedPictureDamagedBehindTheRightPasswordIsNamedDamaged)
+{
+    WriteAlbum(dir.File("locked.pxa"), Protected());
+    const std::string album = dir.Write("locked.pxa", WithDamagedPicture(ReadFileBytes(dir.File("locked.pxa")), 2));
+    application.SetTitle("Pictoria");
+    ScriptedDialogs dialogs;
+    dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", "secret");
+    dialogs.ExpectMessageBox("Pictoria", "Couldn't Read Picture 2 from " + album + ": the entry is damaged", IDOK);
+    Open(album);
+    dialogs.Verify();
+    ASSERT_EQ(form->PictureCount, 3);
+    EXPECT_EQ(Graphic(1)->Width(), 41);
+    EXPECT_EQ(Graphic(2), nullptr);
+    EXPECT_EQ(Panel(2).Caption(), DamagedMark);
+    EXPECT_EQ(Graphic(3)->Width(), 43);
+}
+
 TEST_F(AlbumOpeningTest, CancelLeavesAPictureLockedAndAsksAtTheNext)
 {
     std::vector<FixturePicture> pictures = Protected();

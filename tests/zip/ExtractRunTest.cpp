@@ -179,6 +179,61 @@ TEST(ExtractRun, OnBadPasswordMayGiveAnotherPassword)
     }
 }
 
+// The first entry's data spoilt behind its encryption header, which still
+// passes the right password.
+std::string EncryptedArchiveDamaged(const TempDir& dir)
+{
+    const std::string archive = EncryptedArchive(dir);
+    std::string bytes = ReadFileBytes(archive);
+    const auto byteAt = [&](std::size_t at) { return static_cast<std::uint8_t>(bytes[at]); };
+    const std::size_t dataStart = 30 + (byteAt(26) | byteAt(27) << 8) + (byteAt(28) | byteAt(29) << 8);
+    bytes[dataStart + 12 + 1] ^= 0x20;
+    return dir.Write("damaged.zip", bytes);
+}
+
+TEST(ExtractRun, DamageBehindAPasswordThatPassesTheCheckByteIsReportedAsDamage)
+{
+    for (const bool handler : {false, true}) {
+        SCOPED_TRACE(handler);
+        TempDir dir;
+        TZipReader reader;
+        SetUpExtraction(reader, EncryptedArchiveDamaged(dir), dir.File("dest"));
+        reader.Password = "right";
+        TEventLog log(reader);
+        std::vector<bool> passed;
+        if (handler)
+            reader.OnBadPassword = [&](TZipReader& sender, int, std::string&) {
+                passed.push_back(sender.CheckBytePassed());
+            };
+        EXPECT_EQ(reader.UnZipToDestDir(), 1);
+        EXPECT_EQ(log.Text(), "info 2 9\nstart 0\nbadcrc 0\nstart 1\nend 1\ncomplete 1\n");
+        EXPECT_EQ(log.Failure, "bad CRC, or a wrong password");
+        // Asked once, knowing that the password passed the check byte.
+        EXPECT_EQ(passed, handler ? std::vector<bool>{true} : std::vector<bool>{});
+        EXPECT_FALSE(std::filesystem::exists(dir.File("dest/sub/b.txt")));
+        EXPECT_EQ(ReadFileBytes(dir.File("dest/a.txt")), "alpha");
+    }
+}
+
+TEST(ExtractRun, ACheckByteThatRefusesThePasswordSaysSo)
+{
+    for (const std::string password : {"wrong", ""}) {
+        SCOPED_TRACE(password);
+        TempDir dir;
+        TZipReader reader;
+        SetUpExtraction(reader, EncryptedArchive(dir), dir.File("dest"));
+        reader.Password = password;
+        TEventLog log(reader);
+        std::vector<bool> passed;
+        reader.OnBadPassword = [&](TZipReader& sender, int, std::string&) {
+            passed.push_back(sender.CheckBytePassed());
+        };
+        EXPECT_EQ(reader.UnZipToDestDir(), 0);
+        EXPECT_EQ(log.Failure, password.empty() ? "no password given" : "wrong password");
+        EXPECT_EQ(passed, (std::vector<bool>{false, false}));
+    }
+}
+
 class TCancellingUI : public TZipUI {
 public:
     explicit TCancellingUI(TZipReader& reader) : reader_(reader) {}

@@ -227,6 +227,21 @@ TEST(ZipDriverCreate, NothingToZipWritesNoArchive)
     EXPECT_EQ(ReadFileBytes(dir.File("old.zip")), before);
 }
 
+// A pattern, or a folder in one, that names nothing is told and fails; an
+// empty folder walked with -r is no fault.
+TEST(ZipDriverCreate, APatternThatMatchesNothingIsNamed)
+{
+    TempDir dir;
+    dir.Write("a.txt", "a");
+    std::filesystem::create_directories(dir.File("empty"));
+    EXPECT_EQ(Create(dir, "c.zip 'nomatch*' 'nofolder/*.txt'").ExitCode, 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("stderr.txt")),
+              "not zipped: nomatch* (no such file)\nnot zipped: nofolder/*.txt (no such file)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("c.zip")));
+    EXPECT_EQ(Create(dir, "d.zip -r empty a.txt").ExitCode, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("stderr.txt")), "");
+}
+
 // A level is one digit; a word beginning with "-" before "--" is an option.
 TEST(ZipDriverCreate, ABadOptionGivesTheUsage)
 {

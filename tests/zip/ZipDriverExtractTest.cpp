@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "ArchiveBuilder.h"
 #include "ExtractSupport.h"
 #include "FileSizeLimit.h"
@@ -60,6 +62,23 @@ const std::vector<TLeftOutCase> LeftOutCases = {
          std::filesystem::remove(dir.File("f.txt"));
      },
      "-p wrong", "not extracted: f.txt (wrong password)\n"},
+    {"no password",
+     [](const TempDir& dir) {
+         dir.Write("f.txt", "secret text");
+         RunChecked("cd " + ShellQuote(dir.Folder()) + " && " + Driver() + " create in.zip -p right f.txt");
+         std::filesystem::remove(dir.File("f.txt"));
+     },
+     "", "not extracted: f.txt (no password given)\n"},
+    {"the right password, data damaged behind the encryption header",
+     [](const TempDir& dir) {
+         dir.Write("f.txt", "secret text");
+         RunChecked("cd " + ShellQuote(dir.Folder()) + " && " + Driver() + " create in.zip -l 0 -p right f.txt");
+         std::filesystem::remove(dir.File("f.txt"));
+         std::string archive = ReadFileBytes(dir.File("in.zip"));
+         archive[30 + 5 + 12 + 2] ^= 0x01;
+         WriteArchive(dir, archive);
+     },
+     "-p right", "not extracted: f.txt (bad CRC, or a wrong password)\n"},
     {"the right password, the archive ending inside the entry",
      [](const TempDir& dir) {
          dir.Write("f.txt", "secret text");
@@ -124,6 +143,27 @@ TEST(ZipDriverExtract, SaysWhyAnEntryWasLeftOut)
         EXPECT_EQ(ReadFileBytes(dir.File("err")), c.Message);
         EXPECT_TRUE(std::filesystem::is_empty(dir.File("outside")));
     }
+}
+
+// One line for a destination whose parent is a file, whatever the entries;
+// a pipe is refused as an archive with why.
+TEST(ZipDriverExtract, ADestinationThatCannotBeMadeAndAPipeAreToldOnceWithWhy)
+{
+    TempDir dir;
+    const std::string archive =
+        dir.Write("in.zip", BuildStoredArchive({{"a.txt", "a"}, {"b.txt", "b"}, {"c.txt", "c"}}));
+    dir.Write("file", "x");
+    TCommandResult result = RunCommand(Driver() + " extract " + ShellQuote(archive) + " " +
+                                       ShellQuote(dir.File("file/dest")) + " 2>" + ShellQuote(dir.File("err")));
+    EXPECT_EQ(result.ExitCode, 2);
+    EXPECT_EQ(ReadFileBytes(dir.File("err")), "cannot make the destination " + dir.File("file/dest") + ": Not a directory\n");
+
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    result = RunCommand("(cat " + ShellQuote(archive) + " > " + ShellQuote(dir.File("pipe")) + " &); " + Driver() +
+                        " extract " + ShellQuote(dir.File("pipe")) + " " + ShellQuote(dir.File("dest")) + " 2>" +
+                        ShellQuote(dir.File("err")) + "; cat " + ShellQuote(dir.File("pipe")) + " > /dev/null");
+    EXPECT_EQ(ReadFileBytes(dir.File("err")), dir.File("pipe") + ": an archive must be a file one can seek in\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("dest")));
 }
 
 TEST(ZipDriverExtract, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason)

@@ -111,4 +111,33 @@ TEST(ZipDriver, AnEmptyFileIsAnEmptyArchive)
     EXPECT_EQ(result.Output, "");
 }
 
+// 2,000 central headers that name one local header: told, and failed.
+TEST(ZipDriver, DamageReadPastIsToldWithAFailingStatus)
+{
+    TempDir dir;
+    const std::string archive = dir.File("same.zip");
+    RunChecked(PythonCommand(dir, "make.py", R"(import struct, sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w") as z:
+    for i in range(2000):
+        z.writestr("f%05d" % i, "x")
+data = bytearray(open(sys.argv[1], "rb").read())
+at = data.find(b"PK\x01\x02")
+while at >= 0:
+    struct.pack_into("<I", data, at + 42, 0)
+    at = data.find(b"PK\x01\x02", at + 4)
+open(sys.argv[1], "wb").write(data)
+)",
+                             {archive}));
+    for (const std::string& command : {" list " + ShellQuote(archive),
+                                      " extract " + ShellQuote(archive) + " " + ShellQuote(dir.File("dest"))}) {
+        SCOPED_TRACE(command);
+        const TCommandResult result =
+            RunCommand(std::string(ZIPDRIVER_PATH) + command + " 2>" + ShellQuote(dir.File("stderr.txt")));
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_NE(ReadFileBytes(dir.File("stderr.txt"))
+                      .find("The central directory names the local header of f00000 more than once"),
+                  std::string::npos);
+    }
+}
+
 } // namespace

@@ -13,11 +13,15 @@
 // standard error with the reason: a refused name, a wrong password, a bad
 // CRC, a size mismatch, data that end early, a missing local header, an
 // existing file, a file that cannot be made, an unsupported method) or a
-// PATTERN chose no entry ("not matched: PATTERN"); on an
+// PATTERN chose no entry ("not matched: PATTERN"); any command exits with
+// status 1 when the engine told on standard error of damage it read past
+// (a local header named twice, overlapping entries); on an
 // error the exception's message goes to standard error and the status is 2.
-// A file that extract cannot write is named there with the system's reason.
+// A file that extract cannot write is named there with the system's reason,
+// and so is a destination it cannot make (status 2). An ARCHIVE that is a
+// pipe or another file one cannot seek in is refused (status 2).
 // create exits with status 1 when it left a file out (each named on
-// standard error: a name that names nothing, a file or folder it cannot
+// standard error: a name or pattern that names nothing, a file or folder it cannot
 // read, one that is no regular file or folder, a name already stored).
 #include <cstdio>
 #include <exception>
@@ -30,6 +34,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
 #include "ZipExceptions.h"
 #include "ZipMessages.h"
@@ -49,7 +55,13 @@ constexpr int ExitError = 2;
 // last block of the set written under that name (base name .001, .002, ...).
 std::string ArchiveToRead(const std::string& archive)
 {
-    if (std::filesystem::exists(archive))
+    const std::filesystem::file_status status = std::filesystem::status(archive);
+    // The directory is read from the end back and the entries where it
+    // says: a pipe cannot be read so.
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+        !std::filesystem::is_block_file(status))
+        throw std::runtime_error(archive + ": an archive must be a file one can seek in");
+    if (std::filesystem::exists(status))
         return archive;
     const std::filesystem::path base = std::filesystem::path(archive).replace_extension();
     std::string last = archive;
@@ -162,6 +174,12 @@ int Extract(std::span<char* const> arguments)
         failed[index] = sender.EntryFailure();
     };
     reader.SetZipName(ArchiveToRead(arguments[0]));
+    // A destination that cannot be made is told once, with the system's
+    // reason, not at every entry.
+    std::error_code made;
+    std::filesystem::create_directories(arguments[1], made);
+    if (made)
+        throw std::runtime_error(std::string("cannot make the destination ") + arguments[1] + ": " + made.message());
     reader.SetDestDir(arguments[1]);
     reader.SetFilesList(options->Patterns);
     try {
@@ -223,6 +241,46 @@ void UseBlocks(TZipWriter& writer, const std::string& sizes)
     writer.SetMultiMode(mmBlocks);
 }
 
+// Whether pattern, a FILE word with "*" or "?" in its name part, matches a
+// file or folder: in its folder, or below it when walking.
+bool MatchesSomething(const std::string& pattern, bool recurse)
+{
+    const std::filesystem::path path(pattern);
+    const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
+    const std::string mask = path.filename().string();
+    std::error_code error;
+    const auto matches = [&](const std::filesystem::directory_entry& entry) {
+        return IsWildcardMatch(mask, entry.path().filename().string());
+    };
+    if (recurse) {
+        for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error))
+            if (matches(*it))
+                return true;
+        return false;
+    }
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (matches(*it))
+            return true;
+    return false;
+}
+
+// The FILE words that are patterns matching nothing, each named; the
+// writer passes over them without a word.
+bool NamePatternsMatchingNothing(const std::vector<std::string>& files, bool recurse)
+{
+    bool named = false;
+    for (const std::string& file : files) {
+        const std::string name = std::filesystem::path(file).filename().string();
+        if (name.find_first_of("*?") == std::string::npos || std::filesystem::exists(file) ||
+            MatchesSomething(file, recurse))
+            continue;
+        std::fprintf(stderr, "not zipped: %s (no such file)\n", file.c_str());
+        named = true;
+    }
+    return named;
+}
+
 // Zips the files, folders and patterns into a new or existing archive with
 // their relative paths. A folder is walked with -r and stored as a folder
 // entry without it; -x patterns exclude files (a pattern with "/" is matched
@@ -261,6 +319,7 @@ int Create(std::span<char* const> arguments)
     }
     if (files.empty())
         throw EUsage();
+    int result = NamePatternsMatchingNothing(files, writer.Recurse) ? ExitIncomplete : ExitSuccess;
     for (std::string& file : files) {
         if (!std::filesystem::is_directory(file))
             continue;
@@ -269,7 +328,6 @@ int Create(std::span<char* const> arguments)
         if (writer.Recurse)
             file += '*';
     }
-    int result = ExitSuccess;
     writer.OnNoSuchFile = [&](TZipWriter&, const std::string& name) {
         std::fprintf(stderr, "not zipped: %s (no such file)\n", name.c_str());
         result = ExitIncomplete;
@@ -326,14 +384,19 @@ int Usage()
 
 // The engine's own messages on standard error, but for the one of an
 // unsupported method: extract names that entry with its method itself.
+// Any other message tells of something wrong that the engine read past,
+// which fails the run.
 class TDriverUI : public TZipUI {
 public:
     TMsgResult MessageBox(const std::string& text, const std::string& caption, TMsgButtons buttons) override
     {
         if (text == LoadStr(IDS_UNKNOWNMETH))
             return TMsgResult::Ok;
+        told = true;
         return TZipUI::MessageBox(text, caption, buttons);
     }
+
+    bool told = false;
 };
 
 } // namespace
@@ -352,7 +415,8 @@ int main(int argc, char** argv)
         if (count < command.MinArguments || count > command.MaxArguments)
             return Usage();
         try {
-            return command.Run(words.subspan(2));
+            const int status = command.Run(words.subspan(2));
+            return status == ExitSuccess && ui.told ? ExitIncomplete : status;
         } catch (const EUsage&) {
             return Usage();
         } catch (const std::exception& error) {

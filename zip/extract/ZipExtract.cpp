@@ -449,15 +449,10 @@ bool TZipReader::CheckPassword(TExtractRun& run, int index)
             SkipEntry(run, srCannotCreateOutput, currentEntry_->FullName(), index, error.what());
             return false;
         }
-        if (OnBadPassword) {
-            std::string newPassword = Password;
-            OnBadPassword(*this, index, newPassword);
-            if (newPassword != Password) {
-                Password = newPassword;
-                continue;
-            }
-        }
-        SkipEntry(run, srBadPassword, currentEntry_->FullName(), index, "wrong password");
+        entryFailure_ = Password.empty() ? "no password given" : "wrong password";
+        if (AnotherPassword(index, false))
+            continue;
+        SkipEntry(run, srBadPassword, currentEntry_->FullName(), index, entryFailure_);
         return false;
     }
 }
@@ -692,18 +687,28 @@ TZipReader::TEntryOutcome TZipReader::EntryFailed(TExtractRun& run, int index, s
             OnBadCRC(*this, crc, entry.CRC32, index);
         return TEntryOutcome::Done;
     }
-    if (OnBadPassword) {
-        std::string newPassword = Password;
-        OnBadPassword(*this, index, newPassword);
-        if (newPassword != Password) {
-            Password = newPassword;
-            return TEntryOutcome::Retry;
-        }
-    }
-    entryFailure_ = "wrong password";
-    if (OnSkippingFile)
-        OnSkippingFile(*this, srBadPassword, entry.FullName(), index, run.skipRetry);
+    // The password passed the check byte: the data are damaged, or the
+    // password is one of the wrong ones in 256 that pass it.
+    if (AnotherPassword(index, true))
+        return TEntryOutcome::Retry;
+    entryFailure_ += ", or a wrong password";
+    if (OnBadCRC)
+        OnBadCRC(*this, crc, entry.CRC32, index);
     return TEntryOutcome::Done;
+}
+
+bool TZipReader::AnotherPassword(int index, bool checkBytePassed)
+{
+    if (!OnBadPassword)
+        return false;
+    checkBytePassed_ = checkBytePassed;
+    const TScopeExit asked([this] { checkBytePassed_ = false; });
+    std::string newPassword = Password;
+    OnBadPassword(*this, index, newPassword);
+    if (newPassword == Password)
+        return false;
+    Password = newPassword;
+    return true;
 }
 
 // ---- Entry points ----------------------------------------------------------
