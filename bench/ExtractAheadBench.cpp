@@ -13,9 +13,9 @@
 //
 //   ExtractAheadBench [ROUNDS] [SET...]     (SET: a set's name, as printed)
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -27,8 +27,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -47,6 +45,9 @@ struct TFileSet {
     // The words the text files are made of: with few, deflate packs the
     // text to a few percent.
     std::size_t Words = 12;
+    // Files in folders of FilesPerFolder, or all in the top folder, so that
+    // no folder entry takes the archive past 65,535 entries.
+    bool InFolders = true;
 };
 
 std::vector<TFileSet> FileSets()
@@ -69,9 +70,9 @@ std::vector<TFileSet> FileSets()
     for (int i = 0; i < 40000; ++i)
         about4k.Sizes.push_back(std::uniform_int_distribution<std::size_t>(3 * KB, 5 * KB)(generator));
     sets.push_back(about4k);
-    sets.push_back({"65535 x 4096 bytes", std::vector<std::size_t>(65535, 4096)});
+    sets.push_back({"65535 x 4096 bytes", std::vector<std::size_t>(65535, 4096), 12, false});
     // Text files that the helpers take, for the memory they hold.
-    sets.push_back({"16 x 15 MB of few words", std::vector<std::size_t>(16, 15 * MB), 2});
+    sets.push_back({"16 x 15 MB of few words", std::vector<std::size_t>(16, 15 * MB), 2, true});
     return sets;
 }
 
@@ -94,9 +95,10 @@ void AppendRandom(std::string& bytes, std::size_t size, std::mt19937& generator)
         bytes += static_cast<char>(generator());
 }
 
-std::string FileName(std::size_t i)
+std::string FileName(const TFileSet& set, std::size_t i)
 {
-    return "folder" + std::to_string(i / FilesPerFolder) + "/file" + std::to_string(i) + ".dat";
+    const std::string name = "file" + std::to_string(i) + ".dat";
+    return set.InFolders ? "folder" + std::to_string(i / FilesPerFolder) + "/" + name : name;
 }
 
 void MakeSourceTree(const TFileSet& set, const fs::path& source)
@@ -108,8 +110,8 @@ void MakeSourceTree(const TFileSet& set, const fs::path& source)
             AppendRandom(bytes, set.Sizes[i], generator);
         else
             AppendText(bytes, set.Sizes[i], set.Words, generator);
-        fs::create_directories((source / FileName(i)).parent_path());
-        std::ofstream(source / FileName(i), std::ios::binary) << bytes;
+        fs::create_directories((source / FileName(set, i)).parent_path());
+        std::ofstream(source / FileName(set, i), std::ios::binary) << bytes;
     }
 }
 
@@ -122,7 +124,7 @@ std::string FileBytes(const fs::path& file)
 bool SameFiles(const TFileSet& set, const fs::path& source, const fs::path& extracted)
 {
     for (std::size_t i = 0; i < set.Sizes.size(); ++i)
-        if (FileBytes(source / FileName(i)) != FileBytes(extracted / FileName(i)))
+        if (FileBytes(source / FileName(set, i)) != FileBytes(extracted / FileName(set, i)))
             return false;
     return true;
 }
@@ -132,24 +134,28 @@ struct TRunFigures {
     double PeakMB = 0;
 };
 
-// Runs the command without a shell, its output thrown away.
+// Runs the command without a shell, its output thrown away. It is forked,
+// not spawned with vfork, so that its peak memory is its own, not this
+// program's peak.
 TRunFigures TimedRun(std::vector<std::string> words)
 {
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
     int status = -1;
     rusage usage{};
-    if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0)
+    if (child > 0)
         ::wait4(child, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return {};
     return {seconds, static_cast<double>(usage.ru_maxrss) / 1024};

@@ -239,8 +239,7 @@ void TZipReader::StartDecodingAhead(TExtractRun& run, TStream& archive)
     for (int i = 0; i < GetCount(); ++i) {
         const TZipHeaderInfo& entry = EntryAt(i);
         if ((DoAll || entry.ChosenForRun) && !entry.IsFolder() && !entry.Encrypted() && !entry.Damaged() &&
-            DecodableInMemory(entry.CompressionMethod) &&
-            TDecodeAhead::Worthwhile(entry.CompressedSize, entry.UncompressedSize))
+            TDecodeAhead::Worthwhile(entry.CompressionMethod, entry.CompressedSize, entry.UncompressedSize))
             entries.push_back({i, entry.LocalHeaderOffset, entry.CompressedSize, entry.UncompressedSize, entry.CRC32,
                                entry.CompressionMethod, LocalSignature()});
     }
@@ -652,7 +651,7 @@ void TZipReader::WriteDecoded(const TDecodedEntry& decoded, TStream& output)
     for (std::size_t i = 0; i < decoded.Blocks.size(); ++i) {
         pollReadsBefore(i);
         const std::uint32_t count = decoded.Blocks[i];
-        if (output.Write(decoded.Bytes.get() + written, count) != count)
+        if (output.Write(decoded.Bytes.data() + written, count) != count)
             throw ECantWriteUCF(LoadStr(IDS_CANTWRITEUCF));
         written += count;
         ReportBlockWritten(count, written);
