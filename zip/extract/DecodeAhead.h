@@ -30,8 +30,10 @@
 
 class TDecodeAhead {
 public:
-    // The bytes all decoded entries may take together.
-    static constexpr std::uint64_t BytesInFlight = 32 << 20;
+    // The bytes all decoded entries may take together. Small: memory new to
+    // the process costs more to fault in than decoding into it saves, so the
+    // ring is kept to what keeps the helpers busy, and used over and over.
+    static constexpr std::uint64_t BytesInFlight = 4 << 20;
     // An entry that the helpers begin before smaller ones ahead of it.
     static constexpr std::uint64_t BigEntry = 1 << 20;
     // Below this size the run decodes an entry in less time than handing it
