@@ -1,9 +1,19 @@
 // Extracts every entry of arbitrary bytes, read as an archive, into memory
-// streams. Whatever the input, each entry must end extracted, refused or in
-// one of the engine's exceptions; a refused entry writes nothing, an
-// extracted one holds no more than its size and carries its CRC-32.
+// streams, and then the archive as a file into a temporary folder, which
+// the helpers that decode ahead of a run take part in. Whatever the input,
+// each entry must end extracted, refused or in one of the engine's
+// exceptions; a refused entry writes nothing into its stream, an extracted
+// one holds no more than its size and carries its CRC-32, in its stream and
+// in its file.
+#include <stdlib.h>
+
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "Exceptions.h"
@@ -44,6 +54,45 @@ void CheckEntry(TMemoryZipReader& reader, TStream& archive, int index)
         std::abort();
 }
 
+bool HoldsEntry(const std::string& file, const TZipHeaderInfo& entry)
+{
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return bytes.size() <= entry.UncompressedSize &&
+           (UpdateCRC(CRC32Start, bytes.data(), static_cast<std::int64_t>(bytes.size())) ^ 0xFFFFFFFF) == entry.CRC32;
+}
+
+// The archive as a file, extracted whole into a folder of its own, which
+// goes afterwards. A file holds the entry that was last extracted to it.
+void CheckFiles(const std::uint8_t* data, std::size_t size)
+{
+    char folderName[] = "/tmp/ExtractFuzz-XXXXXX";
+    if (!::mkdtemp(folderName))
+        std::abort();
+    const std::filesystem::path folder = folderName;
+    const std::string archive = (folder / "in.zip").string();
+    std::ofstream(archive, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    TZipReader reader;
+    reader.IncompleteZipMode = izAssumeBad;
+    reader.DoProcessMessages = false;
+    reader.Password = "secret";
+    reader.DoAll = true;
+    reader.RecreateDirs = true;
+    reader.OverwriteMode = Always;
+    std::map<std::string, int> extracted;
+    reader.OnEndUnZip = [&](TZipReader&, int index, const std::string& name) { extracted[name] = index; };
+    reader.SetZipName(archive);
+    reader.SetDestDir((folder / "out").string());
+    try {
+        reader.UnZipToDestDir();
+    } catch (const Exception&) {
+    }
+    for (const auto& [name, index] : extracted)
+        if (!reader.GetEntry(index).IsFolder() && !HoldsEntry(name, reader.GetEntry(index)))
+            std::abort();
+    std::filesystem::remove_all(folder);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -62,5 +111,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (int i = 0; i < reader.GetCount(); ++i)
         CheckEntry(reader, archive, i);
+    CheckFiles(data, size);
     return 0;
 }

@@ -123,6 +123,10 @@ public:
     // Copied into every entry made.
     bool OEMConvert = true;
     std::int32_t StreamBufferSize = 8192;
+    // The helper threads that may decode a run's entries ahead of it, at
+    // most one fewer than the machine's processors; 0: the run decodes
+    // every entry itself.
+    int DecodingHelpers = 3;
 
     // ---- Events ------------------------------------------------------------
 
@@ -223,8 +227,8 @@ public:
     // the bad-password path for an encrypted one, and the run goes on.
     // ECantWriteUCF (the output refuses bytes) and EUserCanceled end the run;
     // what the failing entry had begun is gone. A run into files from a
-    // single-file archive has up to three helper threads decode its plain
-    // entries ahead of it (extract/DecodeAhead.h); they end with the run,
+    // single-file archive has up to DecodingHelpers helper threads decode
+    // its plain entries ahead of it (extract/DecodeAhead.h); they end with the run,
     // and nothing of them shows in its events, messages or files.
 
     // Extracts the chosen entries of the directory, reading archive (the

@@ -2,13 +2,15 @@
 // benchmarks can drive it beside peer tools.
 //
 //   zipdriver list ARCHIVE
-//   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [--] [PATTERN...]
+//   zipdriver extract ARCHIVE DESTDIR [-p PASSWORD] [-o always|never] [--helpers N] [--] [PATTERN...]
 //   zipdriver create ARCHIVE [-l LEVEL] [-p PASSWORD] [-r] [-x PATTERN]...
 //                    [--blocks FIRST_SIZE,BLOCK_SIZE [--zfc]] [--] FILE...
 //   zipdriver sfx STUB ARCHIVE
 //
 // "--" ends the options: every word after it is a PATTERN or FILE, also one
 // that begins with "-". Bad options give the usage text and status 2.
+// --helpers sets the threads that may decode ahead of extraction (0: none),
+// for comparing a run with them against one without.
 // Exit status 0 on success; 1 when extract left entries out (each named on
 // standard error with the reason: a refused name, a wrong password, a bad
 // CRC, a size mismatch, data that end early, a missing local header, an
@@ -96,6 +98,7 @@ int List(std::span<char* const> arguments)
 struct TExtractOptions {
     std::string Password;
     TUZOverwriteMode Overwrite = Never;
+    std::optional<int> Helpers;
     // The entries to extract, as the reader's FilesList takes them; none: all.
     std::vector<std::string> Patterns;
 };
@@ -115,13 +118,17 @@ std::optional<TExtractOptions> ParseExtractOptions(std::span<char* const> words)
             options.Patterns.emplace_back(word);
             continue;
         }
-        if (word != "-p" && word != "-o")
+        if (word != "-p" && word != "-o" && word != "--helpers")
             return std::nullopt;
         if (++i >= words.size())
             return std::nullopt;
         const std::string_view value = words[i];
         if (word == "-p")
             options.Password = value;
+        else if (word == "--helpers" && value.size() == 1 && value[0] >= '0' && value[0] <= '9')
+            options.Helpers = value[0] - '0';
+        else if (word == "--helpers")
+            return std::nullopt;
         else if (value == "always")
             options.Overwrite = Always;
         else if (value == "never")
@@ -163,6 +170,8 @@ int Extract(std::span<char* const> arguments)
     reader.DoAll = options->Patterns.empty();
     reader.OverwriteMode = options->Overwrite;
     reader.Password = options->Password;
+    if (options->Helpers)
+        reader.DecodingHelpers = *options->Helpers;
     std::set<int> done;
     // Why each entry that failed was not extracted.
     std::map<int, std::string> failed;

@@ -4,63 +4,67 @@
 
 #include <algorithm>
 #include <new>
-#include <system_error>
 
 #include "inflate/Inflate.h"
 
-bool TDecodeAhead::Worthwhile(std::uint64_t compressedSize, std::uint64_t uncompressedSize)
+namespace {
+
+constexpr std::uint16_t MethodDeflated = 8;
+
+} // namespace
+
+bool TDecodeAhead::Worthwhile(std::uint16_t method, std::uint64_t compressedSize, std::uint64_t uncompressedSize)
 {
     // Sizes as stored may be anything up to 4 GB each: no overflow here.
-    return uncompressedSize >= SmallEntry && compressedSize + uncompressedSize <= BytesInFlight / 2;
+    return method == MethodDeflated && uncompressedSize >= SmallEntry && uncompressedSize <= BytesInFlight / 2 &&
+           compressedSize <= uncompressedSize - uncompressedSize / 4;
 }
 
 TDecodeAhead::TDecodeAhead(int archive, std::vector<TEntryToDecode> entries, int threads)
     : archive_(::fcntl(archive, F_DUPFD_CLOEXEC, 0))
 {
     slots_.reserve(entries.size());
-    costBefore_.push_back(0);
     for (const TEntryToDecode& entry : entries) {
-        if (Cost(entry) >= BigEntry)
+        // An entry's bytes never wrap round the end of the ring.
+        if (end_ % BytesInFlight + entry.UncompressedSize > BytesInFlight)
+            end_ += BytesInFlight - end_ % BytesInFlight;
+        if (entry.UncompressedSize >= BigEntry)
             bigSlots_.push_back(slots_.size());
-        slots_.push_back({entry, TState::Waiting, std::nullopt});
-        costBefore_.push_back(costBefore_.back() + Cost(entry));
+        slots_.push_back({entry, end_, TState::Waiting, std::nullopt});
+        end_ += entry.UncompressedSize;
     }
-    if (!archive_.IsOpen())
+    if (!archive_.IsOpen() || slots_.empty())
         return;
     try {
-        for (int i = 0; i < threads; ++i)
-            helpers_.emplace_back([this] { Work(); });
-    } catch (const std::system_error&) {
-        // Fewer helpers, or none: the run decodes the rest itself.
+        ring_ = std::make_unique_for_overwrite<std::uint8_t[]>(std::min(end_, BytesInFlight));
+    } catch (const std::bad_alloc&) {
+        return; // no helpers: the run decodes every entry itself
     }
+    helpers_ = THelperThreads(threads, [this](std::stop_token stop) { Work(std::move(stop)); });
 }
-
-TDecodeAhead::~TDecodeAhead() { stop_.request_stop(); }
 
 std::optional<TDecodedEntry> TDecodeAhead::Take(int index)
 {
     std::unique_lock lock(mutex_);
     const auto found = std::lower_bound(slots_.begin(), slots_.end(), index,
                                         [](const TSlot& slot, int i) { return slot.Entry.Index < i; });
-    const auto position = static_cast<std::size_t>(found - slots_.begin());
-    PassBy(position);
+    PassBy(static_cast<std::size_t>(found - slots_.begin()));
     if (found == slots_.end() || found->Entry.Index != index)
         return std::nullopt;
     if (found->State == TState::Waiting) {
-        passed_ = position + 1;
         found->State = TState::Gone;
         return std::nullopt;
     }
     entryDone_.wait(lock, [&] { return found->State != TState::Decoding; });
-    passed_ = position + 1;
     if (found->State != TState::Ready)
         return std::nullopt;
     std::optional<TDecodedEntry> result = std::move(found->Result);
-    Release(*found);
+    found->Result.reset();
+    found->State = TState::Gone;
     return result;
 }
 
-void TDecodeAhead::Work()
+void TDecodeAhead::Work(std::stop_token stop)
 {
     std::optional<TInflater> inflater;
     try {
@@ -68,7 +72,6 @@ void TDecodeAhead::Work()
     } catch (const std::bad_alloc&) {
         return; // one helper fewer
     }
-    const std::stop_token stop = stop_.get_token();
     std::unique_lock lock(mutex_);
     for (;;) {
         std::optional<std::size_t> position;
@@ -77,32 +80,28 @@ void TDecodeAhead::Work()
             return;
         TSlot& slot = slots_[*position];
         slot.State = TState::Decoding;
-        held_ += Cost(slot.Entry);
         const TEntryToDecode entry = slot.Entry;
+        const std::span<std::uint8_t> memory = MemoryOf(slot);
         lock.unlock();
         std::optional<TDecodedEntry> result;
         try {
-            result = DecodeEntry(archive_.Get(), entry, *inflater, stop);
+            result = DecodeEntry(archive_.Get(), entry, *inflater, memory, stop);
         } catch (...) {
             // Out of memory, say: the run decodes it itself.
         }
         lock.lock();
-        if (result && *position >= passed_) {
+        slot.State = result && *position >= passed_ ? TState::Ready : TState::Failed;
+        if (slot.State == TState::Ready)
             slot.Result = std::move(result);
-            slot.State = TState::Ready;
-        } else {
-            slot.State = TState::Failed;
-            held_ -= Cost(entry);
-            workChanged_.notify_all();
-        }
         entryDone_.notify_all();
+        // The run may have passed it meanwhile: its place is free now.
+        PassBy(passed_);
     }
 }
 
 // A big entry takes long to decode, and the run would wait for it if it
-// were begun only when its turn came: it goes first, when it and all the
-// entries before it fit within the bound together (so that taking it never
-// keeps them out). Else the next entry in order.
+// were begun only when its turn came: it goes first when its place is free,
+// and so those of all entries before it. Else the next entry in order.
 std::optional<std::size_t> TDecodeAhead::NextToDecode()
 {
     if (AllTaken())
@@ -110,12 +109,9 @@ std::optional<std::size_t> TDecodeAhead::NextToDecode()
     while (nextBig_ < bigSlots_.size() &&
            (bigSlots_[nextBig_] < next_ || slots_[bigSlots_[nextBig_]].State != TState::Waiting))
         ++nextBig_;
-    if (nextBig_ < bigSlots_.size()) {
-        const std::size_t big = bigSlots_[nextBig_];
-        if (held_ + costBefore_[big + 1] - costBefore_[next_] <= BytesInFlight)
-            return big;
-    }
-    if (held_ + Cost(slots_[next_].Entry) <= BytesInFlight)
+    if (nextBig_ < bigSlots_.size() && PlaceFree(bigSlots_[nextBig_]))
+        return bigSlots_[nextBig_];
+    if (PlaceFree(next_))
         return next_;
     return std::nullopt;
 }
@@ -127,24 +123,31 @@ bool TDecodeAhead::AllTaken()
     return next_ == slots_.size();
 }
 
-std::uint64_t TDecodeAhead::Cost(const TEntryToDecode& entry)
+bool TDecodeAhead::PlaceFree(std::size_t slot) const
 {
-    return entry.CompressedSize + entry.UncompressedSize;
+    const std::uint64_t firstInUse = inUse_ < slots_.size() ? slots_[inUse_].Place : end_;
+    return slots_[slot].Place + slots_[slot].Entry.UncompressedSize <= firstInUse + BytesInFlight;
+}
+
+std::span<std::uint8_t> TDecodeAhead::MemoryOf(const TSlot& slot)
+{
+    return {ring_.get() + slot.Place % BytesInFlight, static_cast<std::size_t>(slot.Entry.UncompressedSize)};
 }
 
 void TDecodeAhead::PassBy(std::size_t slot)
 {
     for (std::size_t i = passed_; i < std::min(slot, slots_.size()); ++i)
-        if (slots_[i].State == TState::Ready)
-            Release(slots_[i]);
+        if (slots_[i].State == TState::Ready) {
+            slots_[i].Result.reset();
+            slots_[i].State = TState::Gone;
+        }
     passed_ = std::max(passed_, slot);
     next_ = std::max(next_, passed_);
-}
-
-void TDecodeAhead::Release(TSlot& slot)
-{
-    slot.Result.reset();
-    slot.State = TState::Gone;
-    held_ -= Cost(slot.Entry);
-    workChanged_.notify_all();
+    // A helper may still be writing into the place of a slot passed while
+    // it was decoding.
+    const std::size_t inUse = inUse_;
+    while (inUse_ < passed_ && slots_[inUse_].State != TState::Decoding)
+        ++inUse_;
+    if (inUse_ != inUse)
+        workChanged_.notify_all();
 }

@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr std::uint16_t MethodStored = 0;
-constexpr std::uint16_t MethodDeflated = 8;
-
 // Decoding gave up: stop was requested, or the entry is not sound.
 struct TDecodingAbandoned {};
 
@@ -38,41 +35,36 @@ bool ReadAt(int file, std::span<std::uint8_t> bytes, std::uint64_t offset)
 }
 
 // The compressed bytes in the blocks the run's archive source reads: up to
-// UnzipBlockSize at a time, here lent in place. Each read is noted where the
-// run's source polls.
+// UnzipBlockSize at a time, read where they lie in the archive. Each read is
+// noted where the run's source polls.
 class TCompressedBytes : public TUnzipSource {
 public:
-    TCompressedBytes(std::span<const std::uint8_t> bytes, TDecodedEntry& decoded, std::stop_token stop)
-        : bytes_(bytes), decoded_(decoded), stop_(std::move(stop))
+    TCompressedBytes(int archive, std::uint64_t offset, std::uint64_t size, TDecodedEntry& decoded,
+                     std::stop_token stop)
+        : archive_(archive), offset_(offset), left_(size), decoded_(decoded), stop_(std::move(stop))
     {
     }
 
     std::size_t ReadCompressed(std::uint8_t* buffer, std::size_t count) override
     {
-        const std::span<const std::uint8_t> block = Next(count);
-        std::copy(block.begin(), block.end(), buffer);
-        return block.size();
-    }
-
-    std::span<const std::uint8_t> ReadCompressedBlock(std::uint8_t*, std::size_t count) override
-    {
-        return Next(count);
+        if (stop_.stop_requested())
+            throw TDecodingAbandoned();
+        if (left_ == 0 || count == 0)
+            return 0;
+        const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>({count, UnzipBlockSize, left_}));
+        // Data that end early are the run's to report.
+        if (!ReadAt(archive_, {buffer, size}, offset_))
+            throw TDecodingAbandoned();
+        decoded_.Reads.push_back(static_cast<std::uint32_t>(decoded_.Blocks.size()));
+        offset_ += size;
+        left_ -= size;
+        return size;
     }
 
 private:
-    std::span<const std::uint8_t> Next(std::size_t count)
-    {
-        if (stop_.stop_requested())
-            throw TDecodingAbandoned();
-        if (bytes_.empty() || count == 0)
-            return {};
-        decoded_.Reads.push_back(static_cast<std::uint32_t>(decoded_.Blocks.size()));
-        const std::span<const std::uint8_t> block = bytes_.first(std::min({count, UnzipBlockSize, bytes_.size()}));
-        bytes_ = bytes_.subspan(block.size());
-        return block;
-    }
-
-    std::span<const std::uint8_t> bytes_;
+    int archive_;
+    std::uint64_t offset_;
+    std::uint64_t left_;
     TDecodedEntry& decoded_;
     std::stop_token stop_;
 };
@@ -81,25 +73,25 @@ private:
 // memory, as the run's sink lends none, so the blocks are the run's.
 class TDecodedBytes : public TUnzipSink {
 public:
-    explicit TDecodedBytes(TDecodedEntry& decoded, std::uint64_t size) : decoded_(decoded), size_(size) {}
+    TDecodedBytes(TDecodedEntry& decoded, std::span<std::uint8_t> memory) : decoded_(decoded), memory_(memory) {}
 
     void WriteDecompressed(const std::uint8_t* data, std::size_t count) override
     {
-        if (count > size_ - written_)
+        if (count > memory_.size() - written_)
             throw TDecodingAbandoned();
-        std::memcpy(decoded_.Bytes.get() + written_, data, count);
+        std::memcpy(memory_.data() + written_, data, count);
         crc_ = UpdateCRC(crc_, data, static_cast<std::int64_t>(count));
         written_ += count;
         decoded_.Blocks.push_back(static_cast<std::uint32_t>(count));
     }
 
-    bool Complete() const { return written_ == size_; }
+    bool Complete() const { return written_ == memory_.size(); }
     std::uint32_t CRC() const { return crc_ ^ 0xFFFFFFFF; }
 
 private:
     TDecodedEntry& decoded_;
-    std::uint64_t size_;
-    std::uint64_t written_ = 0;
+    std::span<std::uint8_t> memory_;
+    std::size_t written_ = 0;
     std::uint32_t crc_ = CRC32Start;
 };
 
@@ -114,35 +106,20 @@ std::optional<std::uint64_t> DataStartOf(int archive, const TEntryToDecode& entr
     return entry.LocalHeaderOffset + LocalHeaderSize + nameLength + extraLength;
 }
 
-bool Decode(const TEntryToDecode& entry, TUnzipIO& io, TInflater& inflater)
-{
-    if (entry.Method == MethodStored) {
-        io.UnStore();
-        return true;
-    }
-    return inflater.Inflate(io) == TInflateStatus::Ok;
-}
-
 } // namespace
 
-bool DecodableInMemory(std::uint16_t method) { return method == MethodStored || method == MethodDeflated; }
-
 std::optional<TDecodedEntry> DecodeEntry(int archive, const TEntryToDecode& entry, TInflater& inflater,
-                                         std::stop_token stop)
+                                         std::span<std::uint8_t> memory, std::stop_token stop)
 {
     const std::optional<std::uint64_t> dataStart = DataStartOf(archive, entry);
     if (!dataStart)
         return std::nullopt;
-    std::vector<std::uint8_t> compressed(entry.CompressedSize);
-    if (!ReadAt(archive, compressed, *dataStart))
-        return std::nullopt;
-    TDecodedEntry decoded{entry, *dataStart, std::make_unique_for_overwrite<std::uint8_t[]>(entry.UncompressedSize),
-                          {}, {}};
-    TCompressedBytes source(compressed, decoded, std::move(stop));
-    TDecodedBytes sink(decoded, entry.UncompressedSize);
+    TDecodedEntry decoded{entry, *dataStart, memory, {}, {}};
+    TCompressedBytes source(archive, *dataStart, entry.CompressedSize, decoded, std::move(stop));
+    TDecodedBytes sink(decoded, memory);
     TUnzipIO io(source, sink);
     try {
-        if (!Decode(entry, io, inflater) || !sink.Complete() || sink.CRC() != entry.CRC32)
+        if (inflater.Inflate(io) != TInflateStatus::Ok || !sink.Complete() || sink.CRC() != entry.CRC32)
             return std::nullopt;
     } catch (const TDecodingAbandoned&) {
         return std::nullopt;

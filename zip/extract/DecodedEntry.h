@@ -1,6 +1,7 @@
 // One entry of a single-file archive decoded into memory, away from the
 // extraction run: its local header and data read with pread from a
-// descriptor of the archive, inflated (or copied, when stored) and checked
+// descriptor of the archive, a block at a time, inflated into memory the
+// caller gives and checked
 // against the CRC-32 and size the directory holds. Only a sound result
 // comes back; whatever is wrong with the entry (no local header, data that
 // end early or are bad, a size or CRC that differs) is left for the run to
@@ -13,8 +14,8 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
+#include <span>
 #include <stop_token>
 #include <vector>
 
@@ -27,7 +28,7 @@ struct TEntryToDecode {
     std::uint64_t CompressedSize = 0;
     std::uint64_t UncompressedSize = 0;
     std::uint32_t CRC32 = 0;
-    std::uint16_t Method = 0; // 0 (stored) or 8 (deflated)
+    std::uint16_t Method = 0; // 8: deflated
     std::uint32_t LocalSignature = 0;
 };
 
@@ -36,8 +37,8 @@ struct TDecodedEntry {
     TEntryToDecode Entry;
     // Where the entry's data begin, behind its local header.
     std::uint64_t DataStart = 0;
-    // UncompressedSize bytes.
-    std::unique_ptr<std::uint8_t[]> Bytes;
+    // UncompressedSize bytes, in memory that the decoder was given.
+    std::span<const std::uint8_t> Bytes;
     // The sizes of the blocks the bytes came in, in order.
     std::vector<std::uint32_t> Blocks;
     // For each read of compressed bytes, in order: the blocks handed out
@@ -45,11 +46,9 @@ struct TDecodedEntry {
     std::vector<std::uint32_t> Reads;
 };
 
-// Whether an entry of this method can be decoded into memory.
-bool DecodableInMemory(std::uint16_t method);
-
 // The entry read from archive, an open descriptor, and decoded with inflater
-// (which one thread may use for one entry at a time); none when it is not
-// sound or when stop is requested meanwhile.
+// (which one thread may use for one entry at a time) into memory, of
+// UncompressedSize bytes; none when it is not sound or when stop is
+// requested meanwhile.
 std::optional<TDecodedEntry> DecodeEntry(int archive, const TEntryToDecode& entry, TInflater& inflater,
-                                         std::stop_token stop);
+                                         std::span<std::uint8_t> memory, std::stop_token stop);

@@ -70,10 +70,6 @@ struct TZipReader::TOutputPlace {
 
 namespace {
 
-// Helpers that decode ahead of a run, at most: the run's own thread writes
-// the files, which keeps a few busy.
-constexpr unsigned MaxDecodingHelpers = 3;
-
 std::string LowerCase(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -235,20 +231,20 @@ void TZipReader::StartDecodingAhead(TExtractRun& run, TStream& archive)
 {
     // The helpers read a single-file archive through a descriptor of their
     // own; an entry extracted into a caller's stream is a single one.
-    const unsigned threads = std::min(MaxDecodingHelpers, std::max(std::thread::hardware_concurrency(), 1u) - 1);
-    if (targetStream_ || endRecord_.ThisDisk > 0 || &archive != archiveStream_.get() || threads == 0)
+    const int threads =
+        std::min(DecodingHelpers, static_cast<int>(std::max(std::thread::hardware_concurrency(), 1u)) - 1);
+    if (targetStream_ || endRecord_.ThisDisk > 0 || &archive != archiveStream_.get() || threads <= 0)
         return;
     std::vector<TEntryToDecode> entries;
     for (int i = 0; i < GetCount(); ++i) {
         const TZipHeaderInfo& entry = EntryAt(i);
         if ((DoAll || entry.ChosenForRun) && !entry.IsFolder() && !entry.Encrypted() && !entry.Damaged() &&
-            DecodableInMemory(entry.CompressionMethod) &&
-            TDecodeAhead::Worthwhile(entry.CompressedSize, entry.UncompressedSize))
+            TDecodeAhead::Worthwhile(entry.CompressionMethod, entry.CompressedSize, entry.UncompressedSize))
             entries.push_back({i, entry.LocalHeaderOffset, entry.CompressedSize, entry.UncompressedSize, entry.CRC32,
                                entry.CompressionMethod, LocalSignature()});
     }
     if (!entries.empty())
-        run.ahead.emplace(GetFileStreamHandle(*archiveStream_), std::move(entries), static_cast<int>(threads));
+        run.ahead.emplace(GetFileStreamHandle(*archiveStream_), std::move(entries), threads);
 }
 
 bool TZipReader::EntryChosen(TZipHeaderInfo& entry, const TListedNames& listed)
@@ -650,7 +646,7 @@ void TZipReader::WriteDecoded(const TDecodedEntry& decoded, TStream& output)
     for (std::size_t i = 0; i < decoded.Blocks.size(); ++i) {
         pollReadsBefore(i);
         const std::uint32_t count = decoded.Blocks[i];
-        if (output.Write(decoded.Bytes.get() + written, count) != count)
+        if (output.Write(decoded.Bytes.data() + written, count) != count)
             throw ECantWriteUCF(LoadStr(IDS_CANTWRITEUCF));
         written += count;
         ReportBlockWritten(count, written);
