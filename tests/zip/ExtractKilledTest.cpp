@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -97,12 +98,30 @@ const std::vector<TEnding> Endings = {
     {"a file size limit", 0, 3 << 20},
 };
 
+// The environment of a driver run: this process's own, on file systems
+// without unnamed files when asked (files/UnnamedFile.h).
+std::vector<std::string> DriverEnvironment(bool withoutUnnamedFiles)
+{
+    std::vector<std::string> environment;
+    for (char** variable = environ; *variable; ++variable)
+        environment.emplace_back(*variable);
+    if (withoutUnnamedFiles)
+        environment.push_back(std::string("LD_PRELOAD=") + NO_UNNAMED_FILES_LIBRARY);
+    return environment;
+}
+
 // Starts `zipdriver extract archive dest`, standard error into errors, with
 // the signals at their defaults, as a user's shell starts it.
 pid_t StartExtraction(const std::string& archive, const std::string& dest, const std::string& errors,
-                      rlim_t fileSizeLimit)
+                      rlim_t fileSizeLimit, bool withoutUnnamedFiles)
 {
     const std::string driver = Driver();
+    const std::vector<std::string> environment = DriverEnvironment(withoutUnnamedFiles);
+    std::vector<char*> variables;
+    for (const std::string& variable : environment)
+        variables.push_back(const_cast<char*>(variable.c_str()));
+    variables.push_back(nullptr);
+    const char* const arguments[] = {"zipdriver", "extract", archive.c_str(), dest.c_str(), nullptr};
     const pid_t child = ::fork();
     if (child != 0)
         return child;
@@ -115,13 +134,14 @@ pid_t StartExtraction(const std::string& archive, const std::string& dest, const
         const rlimit limit{fileSizeLimit, fileSizeLimit};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ::execl(driver.c_str(), "zipdriver", "extract", archive.c_str(), dest.c_str(), static_cast<char*>(nullptr));
+    ::execve(driver.c_str(), const_cast<char* const*>(arguments), variables.data());
     ::_exit(127);
 }
 
-// Whether the process has a file below folder open with bytes in it: an
-// entry being written, which has no name there yet.
-bool WritesBelow(pid_t process, const std::string& folder)
+// The file below folder that the process has open with bytes in it: an
+// entry being written, which has no name there yet, or a hidden name; empty
+// when there is none.
+std::string WrittenBelow(pid_t process, const std::string& folder)
 {
     std::error_code error;
     const std::filesystem::path descriptors = "/proc/" + std::to_string(process) + "/fd";
@@ -130,26 +150,37 @@ bool WritesBelow(pid_t process, const std::string& folder)
         struct stat info {};
         if (target.starts_with(folder + "/") && ::stat(descriptor.path().c_str(), &info) == 0 &&
             S_ISREG(info.st_mode) && info.st_size > 0)
-            return true;
+            return target;
     }
-    return false;
+    return "";
 }
 
-// Waits until the process writes below folder and sends it signal then;
-// false when it ended first.
-bool SignalOnceWriting(pid_t process, const std::string& folder, int signal)
+// Waits until the process writes below folder and sends it signal then; the
+// file it wrote, empty when it ended first.
+std::string SignalOnceWriting(pid_t process, const std::string& folder, int signal)
 {
     using namespace std::chrono_literals;
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (WritesBelow(process, folder))
-            return ::kill(process, signal) == 0;
+        const std::string written = WrittenBelow(process, folder);
+        if (!written.empty())
+            return ::kill(process, signal) == 0 ? written : "";
         int status = 0;
         if (::waitpid(process, &status, WNOHANG) == process)
-            return false;
+            return "";
         std::this_thread::sleep_for(1ms);
     }
-    return false;
+    return "";
+}
+
+// The names in folder that begin with "." (a temporary's, hidden).
+int HiddenNames(const std::string& folder)
+{
+    int count = 0;
+    std::error_code error;
+    for (const auto& item : std::filesystem::directory_iterator(folder, error))
+        count += item.path().filename().string().starts_with(".") ? 1 : 0;
+    return count;
 }
 
 // A file's bytes in one read: files here are tens of MB.
@@ -185,44 +216,80 @@ std::vector<std::string> CheckWholeEntries(const std::string& dest, const std::v
     return found;
 }
 
+// The driver on file systems with and without unnamed files.
+const struct {
+    const char* Label;
+    bool WithoutUnnamedFiles;
+} FileSystems[] = {{"with unnamed files", false}, {"without unnamed files", true}};
+
+std::string DriverOn(bool withoutUnnamedFiles)
+{
+    return withoutUnnamedFiles ? std::string("LD_PRELOAD=") + NO_UNNAMED_FILES_LIBRARY + " " + Driver() : Driver();
+}
+
+// Ends a run of the driver on archiveCase in each way, checks what it left,
+// and runs it again, keeping existing files.
+void CheckEndings(const TArchiveCase& archiveCase, bool withoutUnnamedFiles)
+{
+    const std::vector<TTestEntry> entries = archiveCase.Entries();
+    TempDir dir;
+    const std::string archive = WriteArchive(dir, archiveCase, entries);
+    const std::string driver = DriverOn(withoutUnnamedFiles);
+    for (const TEnding& ending : Endings) {
+        SCOPED_TRACE(std::string(archiveCase.Label) + ", " + ending.Label);
+        const std::string dest = dir.File("dest");
+        std::filesystem::remove_all(dest);
+        const pid_t child = StartExtraction(archive, dest, dir.File("err"), ending.FileSizeLimit, withoutUnnamedFiles);
+        ASSERT_GT(child, 0);
+        if (ending.Signal != 0) {
+            const std::string written = SignalOnceWriting(child, dest, ending.Signal);
+            EXPECT_NE(written, "") << "the extraction ended first";
+            // Without unnamed files the bytes go to a short hidden name.
+            if (withoutUnnamedFiles) {
+                EXPECT_EQ(std::filesystem::path(written).filename().string().substr(0, 4), ".KPZ");
+                EXPECT_EQ(std::filesystem::path(written).filename().string().size(), std::size_t{10});
+            }
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (ending.Signal != 0) {
+            ASSERT_TRUE(WIFSIGNALED(status));
+            EXPECT_EQ(WTERMSIG(status), ending.Signal);
+        } else {
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 2);
+            EXPECT_NE(ReadFileBytes(dir.File("err")).find(": File too large)"), std::string::npos);
+        }
+        // Only SIGKILL, which cannot be caught, leaves a temporary, and only
+        // where the file system has no unnamed files.
+        const bool strayTemporary = ending.Signal == SIGKILL && withoutUnnamedFiles;
+        EXPECT_EQ(HiddenNames(dest), strayTemporary ? 1 : 0);
+        const std::vector<std::string> whole = CheckWholeEntries(dest, entries, strayTemporary);
+        if (entries.size() == 1) {
+            EXPECT_TRUE(whole.empty());
+        }
+
+        // A second run takes the stray temporary for no entry's file and
+        // leaves it.
+        const TCommandResult rerun = RunCommand(driver + " extract " + ShellQuote(archive) + " " + ShellQuote(dest) +
+                                                " -o never 2>" + ShellQuote(dir.File("err")));
+        EXPECT_EQ(rerun.ExitCode, whole.empty() ? 0 : 1);
+        EXPECT_EQ(CheckWholeEntries(dest, entries, strayTemporary).size(), entries.size());
+        EXPECT_EQ(HiddenNames(dest), strayTemporary ? 1 : 0);
+    }
+}
+
 TEST(ExtractKilled, NothingHalfWrittenIsLeftUnderAnEntrysName)
 {
-    for (const TArchiveCase& archiveCase : ArchiveCases) {
-        const std::vector<TTestEntry> entries = archiveCase.Entries();
-        TempDir dir;
-        const std::string archive = WriteArchive(dir, archiveCase, entries);
-        for (const TEnding& ending : Endings) {
-            SCOPED_TRACE(std::string(archiveCase.Label) + ", " + ending.Label);
-            const std::string dest = dir.File("dest");
-            std::filesystem::remove_all(dest);
-            const pid_t child = StartExtraction(archive, dest, dir.File("err"), ending.FileSizeLimit);
-            ASSERT_GT(child, 0);
-            if (ending.Signal != 0) {
-                EXPECT_TRUE(SignalOnceWriting(child, dest, ending.Signal)) << "the extraction ended first";
-            }
-            int status = 0;
-            ::waitpid(child, &status, 0);
-            if (ending.Signal != 0) {
-                ASSERT_TRUE(WIFSIGNALED(status));
-                EXPECT_EQ(WTERMSIG(status), ending.Signal);
-            } else {
-                ASSERT_TRUE(WIFEXITED(status));
-                EXPECT_EQ(WEXITSTATUS(status), 2);
-                EXPECT_NE(ReadFileBytes(dir.File("err")).find(": File too large)"), std::string::npos);
-            }
-            // Only SIGKILL, which cannot be caught, may leave a temporary
-            // where the file system has no unnamed files.
-            const std::vector<std::string> whole = CheckWholeEntries(dest, entries, ending.Signal == SIGKILL);
-            if (entries.size() == 1) {
-                EXPECT_TRUE(whole.empty());
-            }
+    for (const TArchiveCase& archiveCase : ArchiveCases)
+        CheckEndings(archiveCase, false);
+}
 
-            const TCommandResult rerun = RunCommand(Driver() + " extract " + ShellQuote(archive) + " " +
-                                                    ShellQuote(dest) + " -o never 2>" + ShellQuote(dir.File("err")));
-            EXPECT_EQ(rerun.ExitCode, whole.empty() ? 0 : 1);
-            EXPECT_EQ(CheckWholeEntries(dest, entries, ending.Signal == SIGKILL).size(), entries.size());
-        }
-    }
+// Where the file system has no unnamed files (vfat, NFS), the bytes go to a
+// hidden temporary, which the driver removes when a signal ends it.
+TEST(ExtractKilled, NothingHalfWrittenIsLeftWithoutUnnamedFiles)
+{
+    CheckEndings(ArchiveCases.front(), true);
 }
 
 // An entry that fails its check leaves nothing of its own: no temporary,
@@ -232,22 +299,46 @@ TEST(ExtractKilled, AnEntryThatFailsItsCheckKeepsTheExistingFile)
     const std::string content = RandomByteString(8 << 20, 3);
     std::string archive = BuildStoredArchive({{"big.bin", content}, {"ok.txt", "ok"}});
     PatchFirstEntry(archive, CrcField, TestCrc(content) ^ 1);
-    for (const bool existing : {false, true}) {
-        SCOPED_TRACE(existing ? "over an existing file" : "a new file");
-        TempDir dir;
-        dir.Write("in.zip", archive);
-        if (existing)
-            dir.Write("dest/big.bin", "the old file");
-        const TCommandResult result =
-            RunCommand(Driver() + " extract " + ShellQuote(dir.File("in.zip")) + " " + ShellQuote(dir.File("dest")) +
-                       " -o always 2>" + ShellQuote(dir.File("err")));
-        EXPECT_EQ(result.ExitCode, 1);
-        EXPECT_EQ(ReadFileBytes(dir.File("err")), "not extracted: big.bin (bad CRC)\n");
-        EXPECT_EQ(TreeNames(ReadTree(dir.File("dest"))), existing ? "big.bin ok.txt " : "ok.txt ");
-        if (existing) {
-            EXPECT_EQ(ReadFileBytes(dir.File("dest/big.bin")), "the old file");
+    for (const auto& fileSystem : FileSystems)
+        for (const bool existing : {false, true}) {
+            SCOPED_TRACE(std::string(fileSystem.Label) + (existing ? ", over an existing file" : ", a new file"));
+            TempDir dir;
+            dir.Write("in.zip", archive);
+            if (existing)
+                dir.Write("dest/big.bin", "the old file");
+            const TCommandResult result =
+                RunCommand(DriverOn(fileSystem.WithoutUnnamedFiles) + " extract " + ShellQuote(dir.File("in.zip")) +
+                           " " + ShellQuote(dir.File("dest")) + " -o always 2>" + ShellQuote(dir.File("err")));
+            EXPECT_EQ(result.ExitCode, 1);
+            EXPECT_EQ(ReadFileBytes(dir.File("err")), "not extracted: big.bin (bad CRC)\n");
+            EXPECT_EQ(TreeNames(ReadTree(dir.File("dest"))), existing ? "big.bin ok.txt " : "ok.txt ");
+            if (existing) {
+                EXPECT_EQ(ReadFileBytes(dir.File("dest/big.bin")), "the old file");
+            }
         }
-    }
+}
+
+// A temporary's name is short and never grows from the entry's: a name of
+// the most bytes the system takes is extracted, new and over an old file.
+TEST(ExtractKilled, TheLongestNameIsExtracted)
+{
+    const std::string name = std::string(251, 'n') + ".jpg";
+    ASSERT_EQ(name.size(), std::size_t{NAME_MAX});
+    for (const auto& fileSystem : FileSystems)
+        for (const bool existing : {false, true}) {
+            SCOPED_TRACE(std::string(fileSystem.Label) + (existing ? ", over an existing file" : ", a new file"));
+            TempDir dir;
+            dir.Write("in.zip", BuildStoredArchive({{"sub/" + name, "the picture"}}));
+            if (existing)
+                dir.Write("dest/sub/" + name, "the old picture");
+            const TCommandResult result =
+                RunCommand(DriverOn(fileSystem.WithoutUnnamedFiles) + " extract " + ShellQuote(dir.File("in.zip")) +
+                           " " + ShellQuote(dir.File("dest")) + " -o always 2>" + ShellQuote(dir.File("err")));
+            EXPECT_EQ(result.ExitCode, 0);
+            EXPECT_EQ(ReadFileBytes(dir.File("err")), "");
+            EXPECT_EQ(TreeNames(ReadTree(dir.File("dest"))), "sub/ sub/" + name + " ");
+            EXPECT_EQ(ReadFileBytes(dir.File("dest/sub/" + name)), "the picture");
+        }
 }
 
 } // namespace
