@@ -51,9 +51,15 @@ struct TArchiveCase {
 };
 
 const std::vector<TArchiveCase> ArchiveCases = {
-    {"one stored entry of 32 MB", [] { return std::vector<TTestEntry>{{"big.bin", RandomByteString(32 << 20, 1)}}; },
+    {"one stored entry of 32 MB",
+     [] {
+         return std::vector<TTestEntry>{{"big.bin", RandomByteString(32 << 20, 1)}};
+     },
      false},
-    {"one deflated entry of 32 MB", [] { return std::vector<TTestEntry>{{"big.txt", Letters(32 << 20, 2)}}; },
+    {"one deflated entry of 32 MB",
+     [] {
+         return std::vector<TTestEntry>{{"big.txt", Letters(32 << 20, 2)}};
+     },
      true},
     // Small enough to be decoded ahead by helpers; the run writes them.
     {"eight stored entries of 4 MB, decoded ahead",
@@ -91,11 +97,8 @@ struct TEnding {
 };
 
 const std::vector<TEnding> Endings = {
-    {"SIGKILL", SIGKILL, 0},
-    {"SIGTERM", SIGTERM, 0},
-    {"SIGINT", SIGINT, 0},
-    {"SIGHUP", SIGHUP, 0},
-    {"a file size limit", 0, 3 << 20},
+    {"SIGKILL", SIGKILL, 0}, {"SIGTERM", SIGTERM, 0},           {"SIGINT", SIGINT, 0},
+    {"SIGHUP", SIGHUP, 0},   {"a file size limit", 0, 3 << 20},
 };
 
 // The environment of a driver run: this process's own, on file systems
@@ -209,8 +212,8 @@ std::vector<std::string> CheckWholeEntries(const std::string& dest, const std::v
             continue;
         }
         const std::string bytes = WholeFile(item.path());
-        EXPECT_TRUE(bytes == entry->Data) << name << " is not whole: " << bytes.size() << " of "
-                                          << entry->Data.size() << " bytes";
+        EXPECT_TRUE(bytes == entry->Data)
+            << name << " is not whole: " << bytes.size() << " of " << entry->Data.size() << " bytes";
         found.push_back(name);
     }
     return found;
@@ -287,10 +290,7 @@ TEST(ExtractKilled, NothingHalfWrittenIsLeftUnderAnEntrysName)
 
 // Where the file system has no unnamed files (vfat, NFS), the bytes go to a
 // hidden temporary, which the driver removes when a signal ends it.
-TEST(ExtractKilled, NothingHalfWrittenIsLeftWithoutUnnamedFiles)
-{
-    CheckEndings(ArchiveCases.front(), true);
-}
+TEST(ExtractKilled, NothingHalfWrittenIsLeftWithoutUnnamedFiles) { CheckEndings(ArchiveCases.front(), true); }
 
 // An entry that fails its check leaves nothing of its own: no temporary,
 // and an existing file of its name as it was.

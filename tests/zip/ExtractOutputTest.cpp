@@ -36,8 +36,7 @@ TEST(ExtractOutput, TheNameHoldsNothingNewUntilTheFileIsComplete)
         EXPECT_EQ(reader.UnZipToDestDir(), 1);
 
         const std::string before = existing ? "old" : "none";
-        const std::vector<std::string> expected = {"33: " + before, "66: " + before, "98: " + before,
-                                                   "100: " + before};
+        const std::vector<std::string> expected = {"33: " + before, "66: " + before, "98: " + before, "100: " + before};
         EXPECT_EQ(seen, expected);
         EXPECT_EQ(TreeNames(ReadTree(dest)), "sub/ sub/f.txt ");
         EXPECT_EQ(ReadFileBytes(dest + "/sub/f.txt"), content);

@@ -89,7 +89,8 @@ std::unique_ptr<TOutputFile> TOutputFile::Create(int folder, const std::string& 
         auto listed = std::make_unique<TNamedTemporary>(folder, temporary);
         TFileHandle file(::openat(folder, temporary.c_str(), NewFileFlags, TemporaryMode));
         if (file.IsOpen()) {
-            std::unique_ptr<TOutputFile> output(new TOutputFile(folder, name, std::move(file), shownName, replacing, flushOnClose));
+            std::unique_ptr<TOutputFile> output(
+                new TOutputFile(folder, name, std::move(file), shownName, replacing, flushOnClose));
             output->temporary_ = temporary;
             output->listed_ = std::move(listed);
             return output;
