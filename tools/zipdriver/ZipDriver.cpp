@@ -25,6 +25,11 @@
 // create exits with status 1 when it left a file out (each named on
 // standard error: a name or pattern that names nothing, a file or folder it cannot
 // read, one that is no regular file or folder, a name already stored).
+// Ended by SIGINT, SIGTERM or SIGHUP, the driver removes the file it was
+// writing and ends by the signal; a file size limit fails the write
+// (status 2) instead of ending the driver.
+#include <signal.h>
+
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -45,6 +50,7 @@
 #include "ZipUI.h"
 #include "ZipWriter.h"
 #include "files/FileNameParts.h"
+#include "files/NamedTemporaries.h"
 #include "files/WildMatch.h"
 
 namespace {
@@ -408,10 +414,40 @@ public:
     bool told = false;
 };
 
+// Nothing half written is left behind: an extracted file has no name until
+// it is complete, and one that has a hidden name goes here.
+extern "C" void EndOnSignal(int signal)
+{
+    RemoveNamedTemporaries();
+    // The handler is reset: the signal takes effect when this returns.
+    ::raise(signal);
+}
+
+void EndOnSignals()
+{
+    constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction action {};
+    action.sa_handler = EndOnSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : EndingSignals)
+        sigaddset(&action.sa_mask, signal);
+    action.sa_flags = SA_RESETHAND;
+    for (const int signal : EndingSignals) {
+        // A signal ignored by whoever started the driver (a job in the
+        // background) stays ignored.
+        struct sigaction before {};
+        if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            ::sigaction(signal, &action, nullptr);
+    }
+    // A write past the file size limit fails with EFBIG and is said.
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    EndOnSignals();
     TDriverUI ui;
     const TZipUIScope uiScope(ui);
     const std::span<char* const> words(argv, static_cast<std::size_t>(argc));

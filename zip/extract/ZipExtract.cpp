@@ -543,11 +543,8 @@ TZipReader::TEntryOutcome TZipReader::UnZipToFile(TExtractRun& run, int index, s
 std::unique_ptr<TOutputFile> TZipReader::CreateOutput(TExtractRun& run, int index, std::string& outputName,
                                                       TOutputPlace& place)
 {
-    // Nothing to keep: the file is written straight to its name.
-    std::unique_ptr<TOutputFile> output = TOutputFile::CreateNew(place.Folder, place.Name, outputName,
-                                                                 FlushFilesOnClose);
-    if (output)
-        return output;
+    if (!TOutputFile::NameTaken(place.Folder, place.Name, outputName))
+        return TOutputFile::Create(place.Folder, place.Name, outputName, false, FlushFilesOnClose);
     const std::string asked = outputName;
     if (!OverwriteAllowed(index, outputName)) {
         SkipEntry(run, srNoOverwrite, outputName, index, "exists");
@@ -560,7 +557,7 @@ std::unique_ptr<TOutputFile> TZipReader::CreateOutput(TExtractRun& run, int inde
         SkipEntry(run, srCannotCreateOutput, outputName, index, "exists and is read-only");
         return nullptr;
     }
-    return TOutputFile::CreateReplacing(place.Folder, place.Name, outputName, FlushFilesOnClose);
+    return TOutputFile::Create(place.Folder, place.Name, outputName, true, FlushFilesOnClose);
 }
 
 TZipReader::TEntryOutcome TZipReader::UnZipToTarget(TExtractRun& run, int index, const std::string& outputName)

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "Exceptions.h"
@@ -12,6 +13,7 @@
 #include "ZipExceptions.h"
 #include "ZipMessages.h"
 #include "files/TemporaryName.h"
+#include "files/UnnamedFile.h"
 #include "records/EntryNames.h"
 
 namespace {
@@ -41,49 +43,75 @@ bool IsFolder(int folder, const std::string& name)
     return ::fstatat(folder, name.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
-} // namespace
+// Nobody else may read a file while it is being written.
+constexpr mode_t TemporaryMode = 0600;
 
-std::unique_ptr<TOutputFile> TOutputFile::CreateNew(int folder, const std::string& name, const std::string& shownName,
-                                                    bool flushOnClose)
+// Hidden, so that one left by a killed run does not mix with the files, and
+// short, so that the longest name the system takes fits beside it.
+std::string HiddenTemporaryName() { return "." + RandomTemporaryName(); }
+
+// renameat that refuses to replace anything. File systems that cannot
+// refuse in the rename itself (NFS) get a link and the temporary's removal.
+int RenameWithoutReplacing(int folder, const std::string& from, const std::string& to)
 {
-    TFileHandle file(::openat(folder, name.c_str(), NewFileFlags, 0666));
-    if (!file.IsOpen() && errno == EEXIST)
-        return nullptr;
-    if (!file.IsOpen())
-        throw EFCreateError(CreateFailure(shownName, errno));
-    return std::unique_ptr<TOutputFile>(
-        new TOutputFile(folder, name, name, std::move(file), DefaultFileMode(), shownName, flushOnClose));
+    if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    if (::linkat(folder, from.c_str(), folder, to.c_str(), 0) != 0)
+        return -1;
+    ::unlinkat(folder, from.c_str(), 0);
+    return 0;
 }
 
-std::unique_ptr<TOutputFile> TOutputFile::CreateReplacing(int folder, const std::string& name,
-                                                          const std::string& shownName, bool flushOnClose)
+} // namespace
+
+bool TOutputFile::NameTaken(int folder, const std::string& name, const std::string& shownName)
 {
-    if (IsFolder(folder, name))
+    struct stat info {};
+    if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return true;
+    if (errno != ENOENT)
+        throw EFCreateError(CreateFailure(shownName, errno));
+    return false;
+}
+
+std::unique_ptr<TOutputFile> TOutputFile::Create(int folder, const std::string& name, const std::string& shownName,
+                                                 bool replacing, bool flushOnClose)
+{
+    if (replacing && IsFolder(folder, name))
         throw EFCreateError(CreateFailure(shownName, EISDIR));
+    if (std::optional<TFileHandle> unnamed = OpenUnnamedFileAt(folder, TemporaryMode))
+        return std::unique_ptr<TOutputFile>(
+            new TOutputFile(folder, name, std::move(*unnamed), shownName, replacing, flushOnClose));
     for (;;) {
-        const std::string temporary = RandomTemporaryName();
-        TFileHandle file(::openat(folder, temporary.c_str(), NewFileFlags, 0600));
-        if (file.IsOpen())
-            return std::unique_ptr<TOutputFile>(new TOutputFile(folder, name, temporary, std::move(file),
-                                                                0600 & ~CurrentUmask(), shownName, flushOnClose));
+        const std::string temporary = HiddenTemporaryName();
+        auto listed = std::make_unique<TNamedTemporary>(folder, temporary);
+        TFileHandle file(::openat(folder, temporary.c_str(), NewFileFlags, TemporaryMode));
+        if (file.IsOpen()) {
+            std::unique_ptr<TOutputFile> output(
+                new TOutputFile(folder, name, std::move(file), shownName, replacing, flushOnClose));
+            output->temporary_ = temporary;
+            output->listed_ = std::move(listed);
+            return output;
+        }
         if (errno != EEXIST)
             throw EFCreateError(CreateFailure(shownName, errno));
     }
 }
 
-TOutputFile::TOutputFile(int folder, std::string name, std::string writtenName, TFileHandle file, mode_t mode,
-                         std::string shownName, bool flushOnClose)
-    : folder_(folder), name_(std::move(name)), writtenName_(std::move(writtenName)), file_(std::move(file)),
-      mode_(mode), shownName_(std::move(shownName)), flushOnClose_(flushOnClose)
+TOutputFile::TOutputFile(int folder, std::string name, TFileHandle file, std::string shownName, bool replacing,
+                         bool flushOnClose)
+    : folder_(folder), name_(std::move(name)), file_(std::move(file)), shownName_(std::move(shownName)),
+      replacing_(replacing), flushOnClose_(flushOnClose)
 {
 }
 
 TOutputFile::~TOutputFile()
 {
-    if (committed_)
-        return;
     file_.Reset();
-    ::unlinkat(folder_, writtenName_.c_str(), 0);
+    if (!committed_ && !temporary_.empty())
+        ::unlinkat(folder_, temporary_.c_str(), 0);
 }
 
 std::int64_t TOutputFile::Read(void*, std::int64_t) { return 0; }
@@ -124,12 +152,45 @@ void TOutputFile::Commit(std::optional<std::time_t> modTime, mode_t mode)
         const timespec times[2] = {{*modTime, 0}, {*modTime, 0}};
         ::futimens(file_.Get(), times);
     }
-    if (mode != mode_)
+    if (mode != (TemporaryMode & ~CurrentUmask()))
         ::fchmod(file_.Get(), mode);
-    file_.Reset();
-    if (writtenName_ != name_ && ::renameat(folder_, writtenName_.c_str(), folder_, name_.c_str()) != 0)
-        throw EFCreateError(CreateFailure(shownName_, errno));
+    if (temporary_.empty())
+        PlaceUnnamed();
+    else
+        PlaceNamed();
     committed_ = true;
+    file_.Reset();
+}
+
+void TOutputFile::PlaceUnnamed()
+{
+    if (!replacing_) {
+        if (!LinkUnnamedFile(file_.Get(), folder_, name_))
+            throw EFCreateError(CreateFailure(shownName_, errno));
+        return;
+    }
+    // A link cannot replace: the file is named beside the target first.
+    for (;;) {
+        const std::string temporary = HiddenTemporaryName();
+        const TNamedTemporary listed(folder_, temporary);
+        if (LinkUnnamedFile(file_.Get(), folder_, temporary)) {
+            if (::renameat(folder_, temporary.c_str(), folder_, name_.c_str()) == 0)
+                return;
+            const int error = errno;
+            ::unlinkat(folder_, temporary.c_str(), 0);
+            throw EFCreateError(CreateFailure(shownName_, error));
+        }
+        if (errno != EEXIST)
+            throw EFCreateError(CreateFailure(shownName_, errno));
+    }
+}
+
+void TOutputFile::PlaceNamed()
+{
+    const int placed = replacing_ ? ::renameat(folder_, temporary_.c_str(), folder_, name_.c_str())
+                                  : RenameWithoutReplacing(folder_, temporary_, name_);
+    if (placed != 0)
+        throw EFCreateError(CreateFailure(shownName_, errno));
 }
 
 mode_t DefaultFileMode() { return 0666 & ~CurrentUmask(); }

@@ -1,10 +1,13 @@
-// An extracted file being written. Where nothing has the target's name, the
-// file is created under that name at once and exclusively (nothing else can
-// be there or appear there meanwhile). Where something has, the bytes go into
-// a new file beside it, which replaces the target in one step at Commit, so
-// the old file stays as it was until the new one is complete. An output
-// dropped without Commit leaves nothing behind, neither the new file nor a
-// partial one.
+// An extracted file being written. Its bytes go into a new file in the
+// target's folder that has no name (files/UnnamedFile.h) or, where the file
+// system has no unnamed files, a short hidden temporary name; it gets the
+// target's name only at Commit, once it is complete and checked. So nothing
+// half written ever has the target's name, an existing file stays as it was
+// until then, and a name as long as the system takes still fits. An output
+// dropped without Commit leaves nothing behind; so does a program that ends
+// on a signal and calls RemoveNamedTemporaries (files/NamedTemporaries.h),
+// and SIGKILL at most a hidden temporary, never a file under the target's
+// name.
 //
 // The file is named relative to its folder, an open descriptor that must stay
 // open while the output lives (files/DestinationFolders.h). Blocks go
@@ -20,18 +23,21 @@
 
 #include "Stream.h"
 #include "files/FileHandle.h"
+#include "files/NamedTemporaries.h"
 
 class TOutputFile : public TStream {
 public:
-    // A new file name in folder; none when something of that name is there.
-    // shownName names the file in messages. EFCreateError when the file
-    // cannot be made.
-    static std::unique_ptr<TOutputFile> CreateNew(int folder, const std::string& name, const std::string& shownName,
-                                                  bool flushOnClose);
-    // A new file beside name in folder, to replace it at Commit.
-    // EFCreateError when name is a folder or the new file cannot be made.
-    static std::unique_ptr<TOutputFile> CreateReplacing(int folder, const std::string& name,
-                                                        const std::string& shownName, bool flushOnClose);
+    // Whether something (a file, a folder, a symbolic link) has name in
+    // folder; EFCreateError, naming shownName, when the system cannot tell
+    // (a name too long, a folder that may not be searched).
+    static bool NameTaken(int folder, const std::string& name, const std::string& shownName);
+    // A new file that is to have name in folder. Replacing, it takes the
+    // place of what has that name at Commit (EFCreateError at once when
+    // that is a folder); otherwise Commit refuses to replace what took the
+    // name meanwhile. shownName names the file in messages. EFCreateError
+    // when the file cannot be made.
+    static std::unique_ptr<TOutputFile> Create(int folder, const std::string& name, const std::string& shownName,
+                                               bool replacing, bool flushOnClose);
     ~TOutputFile() override;
 
     // Reading gives nothing: the output is written only.
@@ -43,7 +49,7 @@ public:
 
     // When asked at creation forces the bytes to disk (ECantWriteUCF when
     // that fails), sets the modification and access times (none: left as
-    // they are) and the mode, and puts the file in place of the target
+    // they are) and the mode, and gives the file the target's name
     // (EFCreateError when that fails, the target then untouched).
     void Commit(std::optional<std::time_t> modTime, mode_t mode);
 
@@ -51,17 +57,19 @@ public:
     const std::string& WriteFailure() const { return writeFailure_; }
 
 private:
-    TOutputFile(int folder, std::string name, std::string writtenName, TFileHandle file, mode_t mode,
-                std::string shownName, bool flushOnClose);
+    TOutputFile(int folder, std::string name, TFileHandle file, std::string shownName, bool replacing,
+                bool flushOnClose);
+    void PlaceUnnamed();
+    void PlaceNamed();
 
     int folder_;
     std::string name_;
-    // The name the bytes go to: name_ itself, or a new name beside it.
-    std::string writtenName_;
+    // The hidden name the bytes go to; empty while the file has no name.
+    std::string temporary_;
+    std::unique_ptr<TNamedTemporary> listed_;
     TFileHandle file_;
-    // The mode the file was created with.
-    mode_t mode_;
     std::string shownName_;
+    bool replacing_;
     bool flushOnClose_;
     bool committed_ = false;
     std::string writeFailure_;

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <sys/types.h>
 
 #include "files/FileHandle.h"
 
@@ -16,8 +17,15 @@
 // or EINVAL): a named temporary file is the caller's way then, and its own
 // error says why, should it fail too.
 std::optional<TFileHandle> OpenUnnamedFile(const std::string& folder);
+// The same in the folder open as the descriptor folder, with mode (less the
+// umask) for the file once it has a name.
+std::optional<TFileHandle> OpenUnnamedFileAt(int folder, mode_t mode);
 
 // Gives the unnamed file open as fd a new name in folder, "KPZ" and six more
 // characters, and returns that name with the folder; EFCreateError when it
 // cannot.
 std::string NameUnnamedFile(int fd, const std::string& folder);
+// Gives the unnamed file open as fd the name name in the folder open as the
+// descriptor folder, never replacing what has that name; false with errno
+// set (EEXIST: the name is taken) when it cannot.
+bool LinkUnnamedFile(int fd, int folder, const std::string& name);
