@@ -12,6 +12,7 @@
 #include "ScopeExit.h"
 #include "SettingsForm.h"
 #include "Stream.h"
+#include "application/Application.h"
 #include "dialogs/Dialogs.h"
 #include "files/TextCodec.h"
 #include "pictures/Jpeg.h"
@@ -82,8 +83,12 @@ void TForm1::OpenProject(const std::string& fileName)
             opening.Problems.push_back(Format("Couldn't Read the Album File %s: %s", {opening.AlbumFile, e.what()}));
         }
     }
-    for (std::size_t i = 0; i < pictures.size(); ++i)
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        // Ended by the system meanwhile, the compiler leaves without the rest.
+        if (Application && Application->CheckTerminated())
+            break;
         LoadProjectPicture(static_cast<int32_t>(i + 1), pictures[i], settings.Password, opening);
+    }
 
     Form3->Edit1->SetText(AlbumNameOf(fileName));
     TAlbumSettings shown = settings;

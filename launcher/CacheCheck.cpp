@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <map>
 
+#include "LockingMark.h"
 #include "crc/Crc32.h"
 
 namespace {
@@ -32,6 +33,15 @@ bool HasContent(const std::filesystem::path& path, const TBundleFile& expected)
     return n == 0 && size == expected.Size && ~crc == expected.CRC32;
 }
 
+// The launcher's mark, the one file a folder may hold besides the bundle's:
+// empty, and directly inside it.
+bool IsLockingMark(const std::filesystem::directory_entry& item, const std::filesystem::path& relative)
+{
+    std::error_code error;
+    return relative == LockingMarkName && std::filesystem::is_regular_file(item.symlink_status()) &&
+           item.file_size(error) == 0 && !error;
+}
+
 } // namespace
 
 bool IsPrivateFolder(const struct stat& status)
@@ -54,7 +64,10 @@ bool IsTrustedCache(const std::filesystem::path& folder, const std::vector<TBund
         const std::filesystem::file_status status = item->symlink_status();
         if (std::filesystem::is_directory(status))
             continue;
-        const auto file = expected.find(item->path().lexically_relative(folder));
+        const std::filesystem::path relative = item->path().lexically_relative(folder);
+        const auto file = expected.find(relative);
+        if (file == expected.end() && IsLockingMark(*item, relative))
+            continue;
         if (!std::filesystem::is_regular_file(status) || file == expected.end() ||
             !HasContent(item->path(), *file->second))
             return false;

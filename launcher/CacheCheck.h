@@ -14,6 +14,7 @@ bool IsPrivateFolder(const struct stat& status);
 
 // Whether folder may be used as it stands: a real folder (no link) of this
 // user's own with mode 0700, holding exactly the bundle's files, each a
-// plain file with the size and CRC-32 the archive gives, and nothing else.
+// plain file with the size and CRC-32 the archive gives, and nothing else
+// but the launcher's mark (LockingMark.h), which older launchers never wrote.
 // Reads every file once.
 bool IsTrustedCache(const std::filesystem::path& folder, const std::vector<TBundleFile>& files);

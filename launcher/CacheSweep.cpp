@@ -7,12 +7,15 @@
 #include "CacheCheck.h"
 #include "CacheFolders.h"
 #include "FolderLock.h"
+#include "LockingMark.h"
 
 namespace {
 
+bool IsOnItsWayOut(const std::string& name) { return name.starts_with(".stale-"); }
+
 bool IsCacheName(const std::string& name)
 {
-    return name.starts_with("viewer-") || name.starts_with(".viewer-") || name.starts_with(".stale-");
+    return name.starts_with("viewer-") || name.starts_with(".viewer-") || IsOnItsWayOut(name);
 }
 
 // The cache's own names but own, listed before anything is moved: the
@@ -36,7 +39,13 @@ void RemoveWhenUnused(const std::filesystem::path& folder, const std::filesystem
     // never a link in its place.
     TFolderLock lock(folder);
     struct stat status {};
-    if (!lock.Status(status) || !IsPrivateFolder(status) || !lock.TryLock(TFolderLock::TMode::Exclusive))
+    if (!lock.Status(status) || !IsPrivateFolder(status))
+        return;
+    // An unmarked folder may be an older album program's, whose viewer runs
+    // from it holding no lock.
+    if (!IsOnItsWayOut(folder.filename().string()) && !lock.HoldsFile(LockingMarkName))
+        return;
+    if (!lock.TryLock(TFolderLock::TMode::Exclusive))
         return;
     try {
         RemoveFolder(folder, root);

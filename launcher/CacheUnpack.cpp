@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "LockingMark.h"
 #include "ScopeExit.h"
 #include "UnpackedFile.h"
 
@@ -50,6 +51,8 @@ void UnpackBundle(TBundleArchive& archive, const std::filesystem::path& folder)
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     const TScopeExit restore([previous] { std::signal(SIGXFSZ, previous); });
     try {
+        // Marked first: what a killed run leaves is a launcher's too.
+        MarkAsLocking(folder);
         for (const TBundleFile& file : archive.Files())
             UnpackFile(archive, file, folder);
     } catch (const std::system_error& e) {

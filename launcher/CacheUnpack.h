@@ -5,7 +5,8 @@
 
 #include "BundleArchive.h"
 
-// Unpacks every file of archive into the empty folder, subfolders and files
-// with mode 0700. Raises on any failure; a full disk says so. What was
-// written stays for the caller to remove.
+// Marks the empty folder as a locking launcher's (LockingMark.h) and unpacks
+// every file of archive into it, subfolders and files with mode 0700. Raises
+// on any failure; a full disk says so. What was written stays for the caller
+// to remove.
 void UnpackBundle(TBundleArchive& archive, const std::filesystem::path& folder);

@@ -28,6 +28,12 @@ TFolderLock::~TFolderLock()
 
 bool TFolderLock::Status(struct stat& status) const { return fd_ >= 0 && ::fstat(fd_, &status) == 0; }
 
+bool TFolderLock::HoldsFile(const std::filesystem::path& name) const
+{
+    struct stat status {};
+    return fd_ >= 0 && ::fstatat(fd_, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode);
+}
+
 bool TFolderLock::Lock(TMode mode) { return Flock(Operation(mode)); }
 
 bool TFolderLock::TryLock(TMode mode) { return Flock(Operation(mode) | LOCK_NB); }

@@ -26,6 +26,9 @@ public:
 
     // The opened folder's own status; false when it is not open.
     bool Status(struct stat& status) const;
+    // Whether the opened folder holds a plain file (no link) of that name
+    // directly.
+    bool HoldsFile(const std::filesystem::path& name) const;
 
     // Waits for the lock; false when it cannot be had: the folder is not
     // open or its file system cannot lock.

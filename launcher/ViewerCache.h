@@ -10,8 +10,9 @@
 // Launchers take turns: each checks, unpacks and renames under an exclusive
 // lock on the cache root, so launchers started at the same moment find the
 // cache as the one before them left it. Meanwhile each removes the folders
-// of other bundles that no running viewer holds (RemoveUnusedFolders), and
-// holds its own folder shared before it lets the root go.
+// of other bundles that a launcher marked and no running viewer holds
+// (RemoveUnusedFolders), and holds its own folder shared before it lets the
+// root go.
 #pragma once
 
 #include <filesystem>

@@ -132,6 +132,9 @@ std::vector<TDamagedPicture> TForm1::OpenAlbumSteps()
     passwordOpened_ = false;
     std::vector<TDamagedPicture> damaged;
     for (int32_t p = 1; p <= pictures; ++p) {
+        // Ended by the system meanwhile, the viewer leaves without the rest.
+        if (Application && Application->CheckTerminated())
+            break;
         if (std::optional<std::string> why = LoadAlbumPicture(p, settings, typedPassword))
             damaged.push_back({p, std::move(*why)});
         CurrentImage = GetTImageofX(p);

@@ -7,12 +7,18 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "GuiTestApp.h"
 #include "ProcessWatch.h"
+#include "ProjectFile.h"
+#include "Stream.h"
 #include "TempDir.h"
+#include "pictures/Graphics.h"
+#include "pictures/Jpeg.h"
 
 namespace {
 
@@ -62,5 +68,34 @@ TEST(CompilerProcess, EndedByTheSystemWithAQuestionUpItLeaves)
             ASSERT_TRUE(EndsWithin(compiler, 10s, status)) << "held by its window";
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "ended by the signal itself";
         }
+    }
+}
+
+// 48 MP each: their opening takes several seconds in a debug build.
+constexpr int LongOpeningPictures = 220;
+
+TEST(CompilerProcess, EndedByTheSystemDuringALongOpeningItLeavesAtOnce)
+{
+    TestApplication();
+    TempDir home;
+    TBitmap bitmap;
+    bitmap.SetSize(8000, 6000);
+    TJPEGImage jpeg;
+    jpeg.Assign(bitmap);
+    TMemoryStream stream;
+    jpeg.SaveToStream(stream);
+    home.Write("big.jpg", stream.Text());
+    const std::string project = home.File("big.pxp");
+    pictomake::TProjectFile(project).SaveFresh(
+        std::vector<pictomake::TProjectPicture>(LongOpeningPictures, {home.File("big.jpg"), "Big", false}), {});
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE("signal " + std::to_string(signal));
+        const pid_t compiler = StartCompiler(home.Path(), {project});
+        ASSERT_GE(compiler, 0);
+        std::this_thread::sleep_for(1500ms);
+        ::kill(compiler, signal);
+        int status = 0;
+        ASSERT_TRUE(EndsWithin(compiler, 2s, status)) << "it waited for the opening's end";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "ended by the signal itself";
     }
 }

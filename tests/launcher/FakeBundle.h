@@ -224,6 +224,20 @@ public:
     std::unique_ptr<TRunningLaunch> Start(const std::vector<std::string>& environment = {},
                                           const TStartGate* gate = nullptr) const
     {
+        return StartHeld(Program(), environment, gate);
+    }
+
+    // Starts the viewer unpacked in folder by itself, held, as album
+    // programs made before launchers locked ran it: it holds no lock.
+    std::unique_ptr<TRunningLaunch> StartViewerIn(const std::filesystem::path& folder) const
+    {
+        return StartHeld((folder / "Pictoview").string(), {}, nullptr);
+    }
+
+private:
+    std::unique_ptr<TRunningLaunch> StartHeld(const std::string& program, const std::vector<std::string>& environment,
+                                              const TStartGate* gate) const
+    {
         int input[2];
         int output[2];
         if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0)
@@ -237,14 +251,13 @@ public:
             ::dup2(output[1], 1);
             if (gate)
                 gate->Pass();
-            Exec({Program()}, variables, ErrorsOf(::getpid()));
+            Exec({program}, variables, ErrorsOf(::getpid()));
         }
         ::close(input[0]);
         ::close(output[1]);
         return std::make_unique<TRunningLaunch>(pid, input[1], output[0], ErrorsOf(pid));
     }
 
-private:
     std::vector<std::string> Variables(const std::vector<std::string>& environment) const
     {
         std::vector<std::string> variables{"PATH=/usr/bin:/bin", "XDG_CACHE_HOME=" + CacheHome().string(),

@@ -2,8 +2,9 @@
 // unpacks once into the user's cache, becomes the viewer (same process, its
 // arguments and exit status), trusts a cache folder only after checking it,
 // takes turns with launchers started at the same moment, removes the folders
-// of other bundles that no running viewer holds and nothing else, and leaves
-// nothing half-unpacked behind on a full disk.
+// of other bundles that it marked as a launcher's and that no running viewer
+// holds, and nothing else, and leaves nothing half-unpacked behind on a full
+// disk.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -36,15 +37,26 @@ mode_t ModeOf(const std::filesystem::path& path)
     return status.st_mode & 07777;
 }
 
-// The folder holds the box's bundle files exactly, privately.
-void ExpectIntactFolder(const TBundleBox& box, const std::filesystem::path& folder)
+// The mark launchers leave in the folders they unpack, which album programs
+// made before launchers locked never wrote.
+const std::string LockingMark = ".held-while-used";
+
+enum class TMark { Marked, Unmarked };
+
+// The folder holds the box's bundle files exactly, privately, with the
+// launcher's mark unless it is an older program's.
+void ExpectIntactFolder(const TBundleBox& box, const std::filesystem::path& folder, TMark mark = TMark::Marked)
 {
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(ModeOf(folder), 0700);
     std::size_t files = 0;
     for (const auto& item : std::filesystem::recursive_directory_iterator(folder))
-        files += item.is_regular_file();
+        files += item.is_regular_file() && item.path() != folder / LockingMark;
     EXPECT_EQ(files, box.Files().size());
+    EXPECT_EQ(std::filesystem::is_regular_file(folder / LockingMark), mark == TMark::Marked);
+    if (mark == TMark::Marked) {
+        EXPECT_EQ(std::filesystem::file_size(folder / LockingMark), 0u);
+    }
     for (const auto& [name, bytes] : box.Files())
         EXPECT_TRUE(ReadFileBytes((folder / name).string()) == bytes) << name;
 }
@@ -150,6 +162,9 @@ INSTANTIATE_TEST_SUITE_P(
                   }},
         TPlanting{"PlantedPlugin", [](const auto& folder) { AppendTo(folder / "plugins/platforms/libqevil.so", "x"); }},
         TPlanting{"MissingFile", [](const auto& folder) { std::filesystem::remove(folder / "qt.conf"); }},
+        TPlanting{"MarkWithContent", [](const auto& folder) { AppendTo(folder / LockingMark, "x"); }},
+        TPlanting{"MarkInASubfolder",
+                  [](const auto& folder) { std::filesystem::rename(folder / LockingMark, folder / "lib" / LockingMark); }},
         TPlanting{"LinkToElsewhere",
                   [](const auto& folder) {
                       const auto elsewhere = folder.parent_path().parent_path() / "qt.conf";
@@ -206,6 +221,12 @@ TBundleBox AnotherBundle(const TBundleBox& box)
     return TBundleBox(box.CacheHome(), {{"lib/libextra.so.1", std::string(1000, 'E')}});
 }
 
+// A third bundle with another file more than box's, sharing its cache.
+TBundleBox YetAnotherBundle(const TBundleBox& box)
+{
+    return TBundleBox(box.CacheHome(), {{"lib/libother.so.1", std::string(2000, 'O')}});
+}
+
 // The folder the box's viewer ran in last.
 std::filesystem::path LastFolder(const TBundleBox& box)
 {
@@ -252,6 +273,35 @@ TEST(Launcher, KeepsTheFolderOfAnotherBundleWhileItsViewerRuns)
     EXPECT_EQ(second.NamesInCache(), TStringList{secondFolder.filename().string()}) << "gone once its viewer ended";
 }
 
+TEST(Launcher, KeepsAnUnmarkedFolderWhileAnOlderProgramsViewerRunsFromItUnlocked)
+{
+    const TBundleBox older;
+    const TBundleBox unused = YetAnotherBundle(older);
+    const TBundleBox newer = AnotherBundle(older);
+    ASSERT_EQ(older.Run({}).Status, 0);
+    const std::filesystem::path olderFolder = LastFolder(older);
+    std::filesystem::remove(olderFolder / LockingMark);
+    const auto running = older.StartViewerIn(olderFolder);
+    ASSERT_TRUE(running->ViewerRuns()) << running->Finish().Errors;
+    ASSERT_EQ(unused.Run({}).Status, 0);
+    const std::filesystem::path unusedFolder = LastFolder(unused);
+
+    ASSERT_EQ(newer.Run({}).Status, 0);
+
+    const std::filesystem::path newerFolder = LastFolder(newer);
+    EXPECT_EQ(running->ViewerFolder(), olderFolder) << "its folder stays in place";
+    ExpectIntactFolder(older, olderFolder, TMark::Unmarked);
+    EXPECT_FALSE(std::filesystem::exists(unusedFolder)) << "a marked folder that nobody holds goes";
+    TStringList kept{olderFolder.filename().string(), newerFolder.filename().string()};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(newer.NamesInCache(), kept);
+    EXPECT_EQ(running->Finish().Status, 0);
+
+    ASSERT_EQ(newer.Run({}).Status, 0);
+
+    EXPECT_EQ(newer.NamesInCache(), kept) << "an unmarked folder stays once its viewer ended too";
+}
+
 // Something found in the cache root beside the bundle's own folder.
 struct TCacheItem {
     const char* Case;
@@ -276,6 +326,14 @@ std::filesystem::path PlantFolder(const std::filesystem::path& folder, std::file
 std::filesystem::path PlantPrivate(const std::filesystem::path& root, const std::string& name)
 {
     return PlantFolder(root / name, std::filesystem::perms::owner_all);
+}
+
+// A private folder as a launcher that locks leaves it: with its mark.
+std::filesystem::path PlantMarked(const std::filesystem::path& root, const std::string& name)
+{
+    std::filesystem::create_directories(root / name);
+    std::ofstream(root / name / LockingMark).flush();
+    return PlantPrivate(root, name);
 }
 
 class CacheItem : public testing::TestWithParam<TCacheItem> {};
@@ -304,9 +362,18 @@ TEST_P(CacheItem, IsRemovedOnlyWhenItIsAnUnheldPrivateFolderOfTheCache)
 
 INSTANTIATE_TEST_SUITE_P(
     Launcher, CacheItem,
-    testing::Values(TCacheItem{"OtherBundle", "viewer-0123abcd", PlantPrivate, true},
-                    TCacheItem{"LeftoverUnpacking", ".viewer-0123abcd-Ab12Cd", PlantPrivate, true},
+    testing::Values(TCacheItem{"OtherBundle", "viewer-0123abcd", PlantMarked, true},
+                    TCacheItem{"LeftoverUnpacking", ".viewer-0123abcd-Ab12Cd", PlantMarked, true},
                     TCacheItem{"LeftoverMovedAside", ".stale-Ab12Cd", PlantPrivate, true},
+                    TCacheItem{"OlderProgramsBundle", "viewer-0123abcd", PlantPrivate, false},
+                    TCacheItem{"OlderProgramsUnpacking", ".viewer-0123abcd-Ab12Cd", PlantPrivate, false},
+                    TCacheItem{"LinkForAMark", "viewer-0123abcd",
+                               [](const auto& root, const std::string& name) {
+                                   const auto shown = PlantPrivate(root, name);
+                                   std::filesystem::create_symlink(shown, root / name / LockingMark);
+                                   return shown;
+                               },
+                               false},
                     TCacheItem{"OpenToOthers", "viewer-0123abcd",
                                [](const auto& root, const std::string& name) {
                                    return PlantFolder(root / name, std::filesystem::perms::owner_all |

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -86,4 +88,33 @@ TEST(ViewerProcess, EndedByTheSystemWhateverWindowIsUpItLeavesAndRemovesItsPriva
     }
 }
 
+// 48 MP each: their opening takes about ten seconds in a debug build.
+constexpr int LongOpeningPictures = 220;
+
+TEST(ViewerProcess, EndedByTheSystemDuringALongOpeningItLeavesAtOnce)
+{
+    TestApplication();
+    TempDir dir;
+    const std::filesystem::path temp = dir.Path() / "tmp";
+    std::filesystem::create_directory(temp);
+    const std::string album = dir.File("big.pxa");
+    WriteAlbum(album, std::vector<FixturePicture>(LongOpeningPictures, FixturePicture{JpegBytes(8000, 6000), "Big", ""}));
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE("signal " + std::to_string(signal));
+        const pid_t viewer = StartViewer(temp, album);
+        ASSERT_GE(viewer, 0);
+        // The settings are in the private folder before the pictures load.
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (PrivateFolders(temp) == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(500ms);
+        ::kill(viewer, signal);
+        int status = 0;
+        ASSERT_TRUE(EndsWithin(viewer, 2s, status)) << "it waited for the opening's end";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "ended by the signal itself";
+        EXPECT_EQ(PrivateFolders(temp), 0);
+    }
+}
+
 } // namespace pictoview
+

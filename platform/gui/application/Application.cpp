@@ -8,6 +8,7 @@
 #include "dialogs/Dialogs.h"
 #include "dispatch/GuardedDispatch.h"
 #include "dispatch/ModalLoops.h"
+#include "dispatch/TerminationSignals.h"
 
 TApplication* Application = nullptr;
 
@@ -118,6 +119,12 @@ void TApplication::Terminate()
     terminated_ = true;
     EndModalLoops();
     QCoreApplication::exit(0);
+}
+
+bool TApplication::CheckTerminated()
+{
+    TTerminationSignals::DeliverWaiting();
+    return terminated_;
 }
 
 void TApplication::ProcessMessages()

@@ -59,6 +59,11 @@ public:
     // have run back to it (or does not start the loop at all).
     void Terminate() override;
     bool Terminated() const { return terminated_; }
+    // For long work that does not go back to the message loop between its
+    // steps: a termination signal that came meanwhile ends the program now,
+    // as it would from the loop, and no other event is handled. True once
+    // the program is ending: the work stops, its clean-up left to run.
+    bool CheckTerminated();
     // Handles the events waiting in the queue, then returns.
     void ProcessMessages();
 

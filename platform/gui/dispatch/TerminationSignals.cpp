@@ -13,6 +13,7 @@ namespace {
 // A signal handler may only write to a pipe; the message loop reads it.
 int signalPipe[2] = {-1, -1};
 constexpr int EndingSignals[] = {SIGTERM, SIGHUP, SIGINT};
+TTerminationSignals* installed = nullptr;
 
 extern "C" void WriteSignal(int)
 {
@@ -27,12 +28,8 @@ TTerminationSignals::TTerminationSignals(std::function<void()> onSignal) : onSig
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("cannot make the pipe for termination signals");
     notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
-        char byte = 0;
-        while (::read(signalPipe[0], &byte, 1) == 1)
-            if (onSignal_)
-                onSignal_();
-    });
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { Deliver(); });
+    installed = this;
     struct sigaction action {};
     action.sa_handler = WriteSignal;
     sigemptyset(&action.sa_mask);
@@ -43,10 +40,25 @@ TTerminationSignals::TTerminationSignals(std::function<void()> onSignal) : onSig
 
 TTerminationSignals::~TTerminationSignals()
 {
+    installed = nullptr;
     for (const int signal : EndingSignals)
         std::signal(signal, SIG_DFL);
     notifier_.reset();
     ::close(signalPipe[0]);
     ::close(signalPipe[1]);
     signalPipe[0] = signalPipe[1] = -1;
+}
+
+void TTerminationSignals::DeliverWaiting()
+{
+    if (installed)
+        installed->Deliver();
+}
+
+void TTerminationSignals::Deliver()
+{
+    char byte = 0;
+    while (::read(signalPipe[0], &byte, 1) == 1)
+        if (onSignal_)
+            onSignal_();
 }

@@ -19,7 +19,16 @@ public:
     TTerminationSignals(const TTerminationSignals&) = delete;
     TTerminationSignals& operator=(const TTerminationSignals&) = delete;
 
+    // For long work that does not go back to the message loop between its
+    // steps (an opening that decodes many pictures): runs onSignal now for
+    // each signal that came meanwhile, and nothing else that waits, so that
+    // the work can stop at once when the program ends. Nothing without an
+    // object.
+    static void DeliverWaiting();
+
 private:
+    void Deliver();
+
     std::function<void()> onSignal_;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
