@@ -505,6 +505,12 @@ TEST_F(ReadZip, TheScanLosesNoSoundEntryAndListsTheLostOnesDamaged)
         {"middle-signature-broken.zip",
          WithFirstCentralHeaderBroken(WithLocalSignaturesBroken(BuildStoredArchive(five), {2})), five,
          Expected(five, {}, {2})},
+        // Entry 2's data end where the end record puts the central directory,
+        // whose first header is broken: they link up. Entry 0 links to nothing
+        // and its central header is the broken one.
+        {"second-of-three-signature-broken.zip",
+         WithFirstCentralHeaderBroken(WithLocalSignaturesBroken(BuildStoredArchive(three), {1})), three,
+         Expected(three, {0}, {1})},
         {"last-signature-broken.zip",
          WithFirstCentralHeaderBroken(WithLocalSignaturesBroken(BuildStoredArchive(five), {4})), five,
          Expected(five, {}, {4})},

@@ -249,7 +249,9 @@ TZipReader::TLocalRun TZipReader::ReadLocalRun(TStream& stream, std::int64_t lim
         atDataEnd = true;
     }
     run.End = stream.Position();
-    if (atDataEnd && RecordOrEndAt(stream, run.End))
+    // Data that end where the central directory begins (limit) link up, also
+    // when its first header is damaged.
+    if (atDataEnd && (run.End == limit || RecordOrEndAt(stream, run.End)))
         ++run.Links;
     stream.Seek(run.End, soFromBeginning);
     return run;
