@@ -189,10 +189,12 @@ std::int64_t TS_BufferStream::TargetOf(std::int64_t offset, int origin, std::int
     case soFromBeginning: target = offset; break;
     case soFromCurrent: overflow = __builtin_add_overflow(position, offset, &target); break;
     case soFromEnd:
-        // Counts back from the end whatever the offset's sign.
+        // Counts back from the end whatever the offset's sign. The end is
+        // the inner stream's, or that of the bytes pending beyond it: a
+        // position past the end that nothing was written at is no end.
         overflow = offset == std::numeric_limits<std::int64_t>::min();
         if (!overflow)
-            target = std::max(position, inner_.Size()) - std::abs(offset);
+            target = std::max(state_ == TBufferState::Writing ? position : 0, inner_.Size()) - std::abs(offset);
         break;
     default: throw Exception(Format(InvalidSeekOriginText, {IntToStr(origin)}));
     }

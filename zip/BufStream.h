@@ -42,8 +42,9 @@ public:
     // Returns the bytes that reached the inner stream or wait in the buffer;
     // fewer than count when a write-out fell short.
     std::int64_t Write(const void* buffer, std::int64_t count) override;
-    // Origin soFromEnd counts back by |offset| from the larger of the logical
-    // position and the inner size. While reading, a target within the bytes
+    // Origin soFromEnd counts back by |offset| from the end: the inner size,
+    // or the end of the bytes pending beyond it. So Size() is the file's,
+    // also after a seek past its end. While reading, a target within the bytes
     // of the last refill (or just past them) moves within the buffer; any
     // other target drops the buffer, and so does every seek that changes the
     // position after a PutBack. Raises Exception for an invalid origin or a

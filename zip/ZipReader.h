@@ -363,15 +363,18 @@ private:
     bool HoldsMoreHeaders(std::uint64_t held) const;
     void ReserveEntries(TStream& stream);
     bool ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCentralReadState& state);
-    void CompleteScannedEntry(const TZipHeaderInfo& read);
 
     // The recovery scan (directory/ZipDirectoryScan.cpp).
     struct TLocalRun;
     void RecoverByScan(TStream& stream);
     bool ScanLocalHeaders(TStream& stream, std::optional<std::int64_t> centralStart);
-    std::optional<TLocalRun> FindLocalRun(TStream& stream, std::optional<std::int64_t> centralStart);
-    TLocalRun ReadLocalRun(TStream& stream, std::optional<std::int64_t> limit, std::set<std::int64_t>& visited);
+    TLocalRun FindLocalRuns(TStream& stream, std::optional<std::int64_t> centralStart);
+    TLocalRun ReadLocalRun(TStream& stream, std::int64_t limit, std::set<std::int64_t>& visited);
     bool SkipEntryData(TStream& stream, TZipHeaderInfo& entry, std::int64_t limit);
+    std::vector<std::unique_ptr<TZipHeaderInfo>> ReadSurvivingCentralHeaders(TStream& stream, std::int64_t limit);
+    void AddCentralHeadersAfterScan(TStream& stream, std::int64_t limit);
+    bool LocalHeaderNamedAt(TStream& stream, std::int64_t position, const std::string& name) const;
+    static void CompleteScannedEntry(TZipHeaderInfo& listed, const TZipHeaderInfo& read);
     std::uint64_t ArchiveBaseOf(TStream& stream) const;
     void CheckArchiveBase(TStream& archive, TStream& stream);
     // Where the central directory begins when it lies right before the end

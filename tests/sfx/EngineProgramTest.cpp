@@ -45,3 +45,36 @@ TEST(SfxEngineProgram, AProgramMadeLikeTheCompilerMakesItStartsTheViewer)
 }
 
 } // namespace
+
+// The built stub in front of an archive whose first central header is
+// unreadable: the scan passes over whatever the stub holds that looks like a
+// local header, and every entry comes back.
+TEST(SfxEngineProgram, ADamagedDirectoryBehindTheStubLosesNoEntry)
+{
+    TempDir files;
+    const std::string stub = files.Write("sfx.exe", ReadFileBytes(SFX_STUB_PATH));
+    std::vector<std::string> sources;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        sources.push_back(files.Write(name, std::string(3000, name[0]) + " the end\n"));
+    TZipWriter writer;
+    writer.DoProcessMessages = false;
+    writer.SetZipName(files.File("three.zip"));
+    writer.SetFilesList(sources);
+    ASSERT_EQ(writer.ZipListedFiles(), 3);
+    writer.MakeSelfExtractor(stub, true);
+    std::string program = ReadFileBytes(files.File("three.EXE"));
+    const std::size_t central = program.find("PK\x01\x02", ReadFileBytes(SFX_STUB_PATH).size());
+    ASSERT_NE(central, std::string::npos);
+    program[central + 3] = 'X';
+    TZipReader reader;
+    reader.DoProcessMessages = false;
+    reader.SetZipName(files.Write("broken.exe", program));
+    reader.ReadZip();
+    ASSERT_EQ(reader.GetCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        TMemoryStream data;
+        EXPECT_EQ(reader.UnZipToStreamByIndex(&data, i), 1);
+        const std::string name = reader.GetEntry(i).Filename();
+        EXPECT_EQ(data.Text(), std::string(3000, name[0]) + " the end\n") << name;
+    }
+}

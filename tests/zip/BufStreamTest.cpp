@@ -190,8 +190,10 @@ private:
         if (origin == soFromCurrent)
             offset = target - position;
         if (origin == soFromEnd) {
-            target = std::min(target, base);
-            offset = random_() % 2 ? base - target : target - base;
+            // The end is the model's size, wherever the position stands.
+            const std::int64_t end = model_.Size();
+            target = std::min(target, end);
+            offset = random_() % 2 ? end - target : target - end;
         }
         if (random_() % 10 == 0) {
             // A target before the start is refused and changes nothing.
@@ -234,7 +236,7 @@ private:
 
     void Size()
     {
-        const std::int64_t expected = std::max(model_.Size(), model_.Position());
+        const std::int64_t expected = model_.Size();
         ASSERT_EQ(stream_.Size(), expected);
         if (model_.Position() != expected) {
             Forget();
@@ -436,6 +438,28 @@ TEST(BufferStream, SeekFromTheEndCountsBackWhateverTheSign)
     WriteText(stream, "12345");
     EXPECT_EQ(stream.Seek(-5, soFromEnd), 100);
     EXPECT_EQ(stream.Size(), 105);
+}
+
+TEST(BufferStream, TheSizeIsTheFilesAfterASeekPastTheEnd)
+{
+    for (const bool afterRead : {false, true}) {
+        SCOPED_TRACE(afterRead ? "after a read" : "on a new stream");
+        TProbeStream inner(Pattern(100));
+        TS_BufferStream stream(inner, DefaultBufferSize);
+        if (afterRead)
+            ReadText(stream, 10);
+        EXPECT_EQ(stream.Seek(5000, soFromBeginning), 5000);
+        EXPECT_EQ(stream.Size(), 100);
+        EXPECT_EQ(stream.Position(), 5000);
+        EXPECT_EQ(stream.Seek(-10, soFromEnd), 90);
+        EXPECT_EQ(ReadText(stream, 20), Pattern(100).substr(90));
+    }
+    // Bytes written there make the end.
+    TProbeStream inner(Pattern(100));
+    TS_BufferStream stream(inner, DefaultBufferSize);
+    stream.Seek(200, soFromBeginning);
+    WriteText(stream, "end");
+    EXPECT_EQ(stream.Size(), 203);
 }
 
 TEST(BufferStream, RefusesBadSeeksAndChangesNothing)

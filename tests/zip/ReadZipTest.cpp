@@ -5,13 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "ArchiveBuilder.h"
 #include "LittleEndian.h"
 #include "PeerArchives.h"
+#include "PeerCheck.h"
 #include "RunCommand.h"
 #include "SampleData.h"
 #include "TempDir.h"
@@ -118,6 +121,108 @@ std::string BreakFirstCentralHeader(std::string bytes, std::uint64_t centralStar
 {
     bytes[centralStart + 3] = 'X';
     return bytes;
+}
+
+// Entries f00.txt, f01.txt, ... of distinct text.
+std::vector<TTestEntry> NumberedEntries(int count)
+{
+    std::vector<TTestEntry> entries;
+    for (int i = 0; i < count; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%02d.txt", i);
+        std::string data;
+        for (int line = 0; line < 20 + i; ++line)
+            data += std::string(name) + " line " + std::to_string(line) + "\n";
+        entries.push_back({name, data});
+    }
+    return entries;
+}
+
+// Where the local header of entry index lies in an archive of NumberedEntries.
+std::size_t LocalHeaderOf(const std::string& bytes, int index)
+{
+    std::size_t at = bytes.find("PK\x03\x04");
+    for (int i = 0; i < index; ++i)
+        at = bytes.find("PK\x03\x04", at + 4);
+    return at;
+}
+
+std::string WithLocalSignaturesBroken(std::string bytes, const std::vector<int>& indexes)
+{
+    std::vector<std::size_t> headers;
+    for (const int index : indexes)
+        headers.push_back(LocalHeaderOf(bytes, index));
+    for (const std::size_t at : headers)
+        bytes[at + 3] = 'X';
+    return bytes;
+}
+
+// The compressed size of entry index's local header pointing past the end.
+std::string WithLocalSizePastTheEnd(std::string bytes, int index)
+{
+    PutU32(reinterpret_cast<std::uint8_t*>(bytes.data() + LocalHeaderOf(bytes, index) + 18), 0x7FFF0000);
+    return bytes;
+}
+
+std::string WithFirstCentralHeaderBroken(std::string bytes)
+{
+    return BreakFirstCentralHeader(bytes, CentralOffsetOf(bytes));
+}
+
+// A program holding a local header look-alike whose data would end past the
+// end of the file, as our own stub does ("new disk.").
+std::string LookAlikeProgram()
+{
+    std::string header("PK\x03\x04\x14\x00", 6);
+    header += std::string(8, '\0');
+    header += std::string("\0\0\0\0\0\0\xff\x7f\0\0\xff\x7f\x09\0\0\0", 16) + "new disk.";
+    return "\x7f" "ELF" + RandomByteString(3000, 8) + header + RandomByteString(3000, 9);
+}
+
+// The archive behind program, its offsets counted from the start of the file
+// as our self-extractors count them.
+std::string Behind(const std::string& program, const std::string& archive)
+{
+    std::string bytes = WithLocalOffsetsMoved(archive, static_cast<std::uint32_t>(program.size()));
+    bytes = WithEndField(bytes, 16, static_cast<std::uint32_t>(CentralOffsetOf(bytes) + program.size()));
+    return program + bytes;
+}
+
+// What a reader made of an archive of entries: one line per listed entry,
+// its name and "ok" when it extracts to its data, "damaged" when it is
+// listed damaged and extracts to nothing, "failed" otherwise.
+std::string RecoveryOf(TZipReader& reader, const std::vector<TTestEntry>& entries)
+{
+    std::string outcome;
+    for (int i = 0; i < reader.GetCount(); ++i) {
+        const TZipHeaderInfo& entry = reader.GetEntry(i);
+        const std::string name = entry.FullName();
+        const bool damaged = entry.Damaged();
+        TMemoryStream data;
+        const int extracted = reader.UnZipToStreamByIndex(&data, i);
+        const auto original = std::find_if(entries.begin(), entries.end(),
+                                           [&](const TTestEntry& e) { return e.Name == name; });
+        if (extracted == 1 && !damaged && original != entries.end() && data.Text() == original->Data)
+            outcome += name + " ok\n";
+        else if (extracted == 0 && damaged)
+            outcome += name + " damaged\n";
+        else
+            outcome += name + " failed\n";
+    }
+    return outcome;
+}
+
+// The outcome of every entry but those named, which are left out (lost) or
+// damaged.
+std::string Expected(const std::vector<TTestEntry>& entries, const std::set<int>& lost,
+                     const std::set<int>& damaged = {})
+{
+    std::string outcome;
+    for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
+        if (!lost.contains(i))
+            outcome += entries[i].Name + (damaged.contains(i) ? " damaged\n" : " ok\n");
+    }
+    return outcome;
 }
 
 // Peer archives and their listings, made once for the whole suite.
@@ -404,6 +509,108 @@ TEST_F(ReadZip, AWrongCentralOffsetIsFoundOutByTheLocalHeaders)
             EXPECT_EQ(reader.UnZipToStreamByIndex(&data, i), 1) << reader.GetEntry(i).FullName();
         }
     }
+}
+
+// A damaged central directory (its first header unreadable, or the end
+// record cut off) sends the read to the local headers: every run of linked
+// headers counts, a broken local header costs its own entry at most, and the
+// entries lost are listed damaged from what names them, so that extraction
+// names them. Data that would end past the end of the file link to nothing.
+TEST_F(ReadZip, TheScanLosesNoSoundEntryAndListsTheLostOnesDamaged)
+{
+    const std::vector<TTestEntry> three = NumberedEntries(3);
+    const std::vector<TTestEntry> five = NumberedEntries(5);
+    const std::vector<TTestEntry> many = NumberedEntries(45);
+    // The peers accept the originals.
+    for (const auto* entries : {&three, &five, &many})
+        ExpectPeersAccept(*dir_, Write("original-" + std::to_string(entries->size()) + ".zip",
+                                       BuildStoredArchive(*entries)));
+    const std::string program = LookAlikeProgram();
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+        const std::vector<TTestEntry>& Entries;
+        std::string Outcome;
+    };
+    const Case cases[] = {
+        // The look-alike's size no longer hides the archive behind it.
+        {"look-alike-program.exe", WithFirstCentralHeaderBroken(Behind(program, BuildStoredArchive(three))), three,
+         Expected(three, {})},
+        {"look-alike-program-cut.exe", CutInsideCentral(Behind(program, BuildStoredArchive(three))), three,
+         Expected(three, {})},
+        // Entry 0's size points past the end: the entries after it are found.
+        // Nothing names entry 0 when its central header is the broken one.
+        {"first-size-past-the-end.zip", WithFirstCentralHeaderBroken(WithLocalSizePastTheEnd(BuildStoredArchive(three), 0)),
+         three, Expected(three, {0})},
+        // Its central header tells where its data end.
+        {"first-size-past-the-end-cut.zip", CutInsideCentral(WithLocalSizePastTheEnd(BuildStoredArchive(three), 0)),
+         three, Expected(three, {})},
+        {"middle-size-past-the-end.zip",
+         WithFirstCentralHeaderBroken(WithLocalSizePastTheEnd(BuildStoredArchive(five), 2)), five, Expected(five, {})},
+        // Without a central directory the entry is listed damaged.
+        {"middle-size-past-the-end-no-directory.zip",
+         WithLocalSizePastTheEnd(BuildStoredArchive(five), 2).substr(0, CentralOffsetOf(BuildStoredArchive(five))),
+         five, Expected(five, {}, {2})},
+        // A local header whose signature is gone: its central header names it.
+        {"middle-signature-broken.zip",
+         WithFirstCentralHeaderBroken(WithLocalSignaturesBroken(BuildStoredArchive(five), {2})), five,
+         Expected(five, {}, {2})},
+        // Entry 2's data end where the end record puts the central directory,
+        // whose first header is broken: they link up. Entry 0 links to nothing
+        // and its central header is the broken one.
+        {"second-of-three-signature-broken.zip",
+         WithFirstCentralHeaderBroken(WithLocalSignaturesBroken(BuildStoredArchive(three), {1})), three,
+         Expected(three, {0}, {1})},
+        {"last-signature-broken.zip",
+         WithFirstCentralHeaderBroken(WithLocalSignaturesBroken(BuildStoredArchive(five), {4})), five,
+         Expected(five, {}, {4})},
+        {"many-signatures-broken.zip",
+         WithFirstCentralHeaderBroken(WithLocalSignaturesBroken(BuildStoredArchive(many), {10, 11, 30, 44})), many,
+         Expected(many, {}, {10, 11, 30, 44})},
+        {"many-broken-behind-a-program.exe",
+         WithFirstCentralHeaderBroken(
+             Behind(program, WithLocalSignaturesBroken(WithLocalSizePastTheEnd(BuildStoredArchive(many), 20), {5, 6}))),
+         many, Expected(many, {}, {5, 6})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TZipReader reader;
+        reader.IncompleteZipMode = izAssumeBad;
+        reader.SetZipName(Write(c.Name, c.Bytes));
+        reader.ReadZip();
+        EXPECT_TRUE(reader.Rebuilt());
+        EXPECT_EQ(RecoveryOf(reader, c.Entries), c.Outcome);
+    }
+}
+
+// zipdriver says what the scan lost, by name, with a failing status.
+TEST_F(ReadZip, TheDriverNamesTheLostEntriesAndFails)
+{
+    const std::vector<TTestEntry> five = NumberedEntries(5);
+    const std::string broken =
+        Write("driver-broken.zip", WithFirstCentralHeaderBroken(WithLocalSignaturesBroken(BuildStoredArchive(five), {2})));
+    const std::string sound = Write("driver-sound.exe",
+                                    WithFirstCentralHeaderBroken(Behind(LookAlikeProgram(), BuildStoredArchive(five))));
+    const std::string driver = ZIPDRIVER_PATH;
+    const std::string errors = ShellQuote(dir_->File("driver-errors.txt"));
+    const TCommandResult listed = RunCommand(driver + " list " + ShellQuote(broken) + " 2>" + errors);
+    EXPECT_EQ(listed.ExitCode, 1);
+    EXPECT_EQ(std::count(listed.Output.begin(), listed.Output.end(), '\n'), 5);
+    EXPECT_EQ(ReadFileBytes(dir_->File("driver-errors.txt")), "damaged: f02.txt (the entry's local header is damaged)\n");
+    const TCommandResult extracted =
+        RunCommand(driver + " extract " + ShellQuote(broken) + " " + ShellQuote(dir_->File("driver-out")) + " 2>" + errors);
+    EXPECT_EQ(extracted.ExitCode, 1);
+    EXPECT_EQ(ReadFileBytes(dir_->File("driver-errors.txt")),
+              "not extracted: f02.txt (the entry's local header is damaged)\n");
+    for (const int i : {0, 1, 3, 4})
+        EXPECT_EQ(ReadFileBytes(dir_->File("driver-out/" + five[i].Name)), five[i].Data);
+
+    EXPECT_EQ(RunCommand(driver + " list " + ShellQuote(sound) + " 2>" + errors).ExitCode, 0);
+    const TCommandResult all =
+        RunCommand(driver + " extract " + ShellQuote(sound) + " " + ShellQuote(dir_->File("sound-out")) + " 2>" + errors);
+    EXPECT_EQ(all.ExitCode, 0) << ReadFileBytes(dir_->File("driver-errors.txt"));
+    for (const TTestEntry& e : five)
+        EXPECT_EQ(ReadFileBytes(dir_->File("sound-out/" + e.Name)), e.Data);
 }
 
 TEST_F(ReadZip, ARecoveredDirectoryTakesWhatTheCentralHeadersAdd)

@@ -11,8 +11,9 @@
 // that begins with "-". Bad options give the usage text and status 2.
 // --helpers sets the threads that may decode ahead of extraction (0: none),
 // for comparing a run with them against one without.
-// Exit status 0 on success; 1 when extract left entries out (each named on
-// standard error with the reason: a refused name, a wrong password, a bad
+// Exit status 0 on success; 1 when list found damaged entries or extract
+// left entries out (each named on standard error with the reason: a damaged
+// entry, a refused name, a wrong password, a bad
 // CRC, a size mismatch, data that end early, a missing local header, an
 // existing file, a file that cannot be made, an unsupported method) or a
 // PATTERN chose no entry ("not matched: PATTERN"); any command exits with
@@ -85,7 +86,8 @@ std::string ArchiveToRead(const std::string& archive)
 
 // One line per entry in directory order, tab-separated: stored name, method,
 // compressed size, uncompressed size, CRC-32 (8 lowercase hex digits), and 1
-// when encrypted else 0.
+// when encrypted else 0. A damaged entry, which extract cannot write, is
+// named on standard error with the reason, and the status is 1.
 int List(std::span<char* const> arguments)
 {
     TZipReader reader;
@@ -98,7 +100,15 @@ int List(std::span<char* const> arguments)
                     static_cast<unsigned long long>(entry.CompressedSize),
                     static_cast<unsigned long long>(entry.UncompressedSize), entry.CRC32, entry.Encrypted() ? 1 : 0);
     }
-    return 0;
+    int result = ExitSuccess;
+    for (int i = 0; i < reader.GetCount(); ++i) {
+        const TZipHeaderInfo& entry = reader.GetEntry(i);
+        if (entry.Damaged()) {
+            std::fprintf(stderr, "damaged: %s (%s)\n", entry.FullName().c_str(), entry.DamageReason().c_str());
+            result = ExitIncomplete;
+        }
+    }
+    return result;
 }
 
 struct TExtractOptions {

@@ -24,6 +24,9 @@ int MarkOverlappingEntries(const TSortedZip& directory)
     TZipHeaderInfo* furthest = nullptr;
     for (int i = 0; i < directory.Count(); ++i) {
         TZipHeaderInfo& entry = *directory.Entry(i);
+        // Its sizes are not to be trusted, and it is refused anyway.
+        if (entry.LocalHeaderDamaged)
+            continue;
         if (furthest && furthest->DiskNumberStart != entry.DiskNumberStart)
             furthest = nullptr;
         if (furthest && entry.LocalHeaderOffset < EndOfStoredBytes(*furthest)) {

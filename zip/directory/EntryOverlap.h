@@ -9,7 +9,8 @@
 
 // Marks (TZipHeaderInfo::Overlapping) every entry of directory, a list in
 // physical order (ByNone), whose stored bytes overlap another entry's, and
-// that other entry too. Returns the number of entries marked. Linear in the
+// that other entry too. An entry whose local header is damaged takes no
+// part. Returns the number of entries marked. Linear in the
 // number of entries.
 //
 // An entry's bytes are taken to run from its local header to the end of its

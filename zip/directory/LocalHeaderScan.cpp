@@ -95,6 +95,21 @@ bool FindLocalHeader(TStream& stream, const TScanProgress& progress)
     return false;
 }
 
+bool FindCentralHeader(TStream& stream, const TScanProgress& progress)
+{
+    TForwardReader reader(stream, progress);
+    TTrailingBytes bytes;
+    std::uint8_t byte = 0;
+    while (reader.Next(byte)) {
+        bytes.Push(byte);
+        if (bytes.Count() >= 4 && bytes.U32(4) == CentralSignature()) {
+            stream.Seek(reader.Position() - 4, soFromBeginning);
+            return true;
+        }
+    }
+    return false;
+}
+
 std::optional<TDataDescriptor> FindDataDescriptor(TStream& stream, std::int64_t dataStart, std::int64_t limit,
                                                   const TScanProgress& progress)
 {

@@ -1,9 +1,9 @@
 // The searches of the recovery scan, which rebuilds a directory from the
 // local headers when the central directory cannot be used.
 //
-// Both read forward byte by byte (the archive stream is buffered) and call
+// All read forward byte by byte (the archive stream is buffered) and call
 // progress every ProgressInterval bytes, so a long scan can pump the GUI's
-// message queue and notice a cancel. Both end at the end of the stream.
+// message queue and notice a cancel. All end at the end of the stream.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,10 @@ using TScanProgress = std::function<void()>;
 // position that is followed by a plausible version-needed field (its high
 // byte below 10). False, with the stream at its end, when there is none.
 bool FindLocalHeader(TStream& stream, const TScanProgress& progress);
+
+// Moves the stream to the next central header signature at or after its
+// position. False, with the stream at its end, when there is none.
+bool FindCentralHeader(TStream& stream, const TScanProgress& progress);
 
 // The sizes and CRC that follow an entry's data when its local header leaves
 // them out (general purpose flag bit 3).

@@ -6,8 +6,8 @@
 // (EIncompleteZip), no archive (ENotAZipFile), or a damaged archive, which the
 // recovery scan rebuilds from its local headers. A central header that cannot
 // be read, or that names a local header already listed, also starts the scan.
-// After a scan the central headers that follow the last local entry, when
-// there are any, only complete the entries the scan found.
+// The scan also reads what survives of the central directory
+// (directory/ZipDirectoryScan.cpp).
 //
 // An archive appended to another file (a self-extracting program made by
 // concatenation) may count its offsets from its own start instead of the
@@ -342,7 +342,6 @@ void TZipReader::CheckArchiveBase(TStream& archive, TStream& stream)
     const int asStated = LocalHeadersLyingBefore(archive, *entryList_, archiveBase_);
     if (entryList_->Count() > 0 && shifted == 0 && asStated == 0) {
         RecoverByScan(stream);
-        ReadCentralHeaders(stream);
         return;
     }
     if (asStated > shifted) {
@@ -377,20 +376,19 @@ void TZipReader::HandleMissingEndRecord(TStream& stream)
 // short. Past the count the directory may end early, at the end record.
 void TZipReader::ReadCentralHeaders(TStream& stream)
 {
-    if (!rebuilt_)
-        ReserveEntries(stream);
+    // The scan has read what survives of the central directory.
+    if (rebuilt_)
+        return;
+    ReserveEntries(stream);
     TCentralReadState state;
     std::uint64_t held = 0;
-    for (int i = 0; i < endRecord_.TotalEntries || HoldsMoreHeaders(held);) {
+    for (int i = 0; i < endRecord_.TotalEntries || HoldsMoreHeaders(held); ++i) {
         std::unique_ptr<TZipHeaderInfo> entry = NewHeaderInfo();
         if (!ReadCentralHeader(stream, *entry, state)) {
-            // After a scan the directory simply ends here.
-            if (rebuilt_ || (i >= endRecord_.TotalEntries && EndRecordNext(stream)))
+            if (i >= endRecord_.TotalEntries && EndRecordNext(stream))
                 return;
             RecoverByScan(stream);
-            i = 0;
-            held = 0;
-            continue;
+            return;
         }
         if (i == MaxEntries)
             RaiseBadZip(TooManyEntries);
@@ -402,21 +400,16 @@ void TZipReader::ReadCentralHeaders(TStream& stream)
             ReadEntryComment(stream, *entry);
         else
             stream.Seek(entry->CentralExtraLength + static_cast<std::int64_t>(entry->CommentLength()), soFromCurrent);
-        if (rebuilt_) {
-            CompleteScannedEntry(*entry);
-        } else if (const int listed = entryList_->IndexOf(entry.get()); listed >= 0) {
+        if (const int listed = entryList_->IndexOf(entry.get()); listed >= 0) {
             // The local header is the listed entry's, not this one's.
             const std::string name = entryList_->Entry(listed)->FullName();
             RecoverByScan(stream);
             Notice(Format(DuplicateLocalHeader, {name}));
-            i = 0;
-            continue;
-        } else {
-            if (entry->CentralExtraLength > 0)
-                state = TCentralReadState{entry->CentralExtraLength, entry.get()};
-            entryList_->Add(std::move(entry));
+            return;
         }
-        ++i;
+        if (entry->CentralExtraLength > 0)
+            state = TCentralReadState{entry->CentralExtraLength, entry.get()};
+        entryList_->Add(std::move(entry));
     }
 }
 
@@ -452,19 +445,4 @@ bool TZipReader::ReadCentralHeader(TStream& stream, TZipHeaderInfo& entry, TCent
     }
     state = TCentralReadState{};
     return read;
-}
-
-// A central header read after a scan completes the entry found at its local
-// header when it names that entry; one that names no entry found, or names
-// another than the local header does (a central header pointing at another
-// entry's local header), is passed over, so no entry takes another's name.
-void TZipReader::CompleteScannedEntry(const TZipHeaderInfo& read)
-{
-    const int index = entryList_->IndexOf(&read);
-    if (index < 0 || entryList_->Entry(index)->FullName() != read.FullName())
-        return;
-    TZipHeaderInfo& listed = *entryList_->Entry(index);
-    const std::uint64_t offset = listed.LocalHeaderOffset;
-    listed.Assign(read);
-    listed.LocalHeaderOffset = offset;
 }

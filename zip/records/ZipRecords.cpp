@@ -77,6 +77,7 @@ void TZipHeaderInfo::Clear()
     Selected = false;
     OEMConvert = false;
     Overlapping = false;
+    LocalHeaderDamaged = false;
     filename_.clear();
     directory_.clear();
     readName_.reset();
@@ -113,6 +114,7 @@ void TZipHeaderInfo::Assign(const TZipHeaderInfo& source)
     ChosenForRun = source.ChosenForRun;
     Selected = source.Selected;
     Overlapping = source.Overlapping;
+    LocalHeaderDamaged = source.LocalHeaderDamaged;
 }
 
 void TZipHeaderInfo::SetFromCentralRecord(std::span<const std::uint8_t, CentralHeaderSize> header,
@@ -139,6 +141,7 @@ void TZipHeaderInfo::SetFromCentralRecord(std::span<const std::uint8_t, CentralH
     ChosenForRun = false;
     Selected = false;
     Overlapping = false;
+    LocalHeaderDamaged = false;
 }
 
 void TZipHeaderInfo::SetFromLocalRecord(std::span<const std::uint8_t, LocalHeaderSize> header,
@@ -165,6 +168,7 @@ void TZipHeaderInfo::SetFromLocalRecord(std::span<const std::uint8_t, LocalHeade
     ChosenForRun = false;
     Selected = false;
     Overlapping = false;
+    LocalHeaderDamaged = false;
 }
 
 bool TZipHeaderInfo::ReadName(TStream& stream, std::uint16_t length, std::string& name)
@@ -367,6 +371,8 @@ std::string TZipHeaderInfo::DamageReason() const
         return "the entry is shorter than its encryption header";
     if (Overlapping)
         return "the entry overlaps another entry of the archive (possible zip bomb)";
+    if (LocalHeaderDamaged)
+        return "the entry's local header is damaged";
     return "";
 }
 

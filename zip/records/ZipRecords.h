@@ -117,7 +117,7 @@ public:
     bool IsZip64() const;
     // Why the entry's data cannot be extracted: an encrypted entry too short
     // for its own encryption header, or one the directory read found
-    // Overlapping. Empty when it can; extraction skips a damaged entry and
+    // Overlapping or LocalHeaderDamaged. Empty when it can; extraction skips a damaged entry and
     // the rest of the archive stays readable.
     std::string DamageReason() const;
     bool Damaged() const { return !DamageReason().empty(); }
@@ -150,6 +150,9 @@ public:
     // The entry's stored bytes overlap another entry's local header or data,
     // as in a zip bomb that makes many entries of one piece of data.
     bool Overlapping;
+    // The recovery scan found no sound local header for the entry: none
+    // where its central header says, or one whose data have no end.
+    bool LocalHeaderDamaged;
 
 private:
     void SetStoredName(std::string_view storedName, std::optional<std::uint8_t> host);
