@@ -308,9 +308,9 @@ TEST_F(ProjectWindowTest, SourcesAreReadByWhatTheirFilesHold)
     ScriptedDialogs dialogs; // a message would fail the test
     form->OpenProject(dir.File("trip.pxp"));
     ASSERT_EQ(form->PictureCount, 2);
-    EXPECT_NE(dynamic_cast<const TBitmap*>(Graphic(1)), nullptr);
+    ASSERT_NE(dynamic_cast<const TBitmap*>(Graphic(1)), nullptr);
     EXPECT_EQ(Graphic(1)->Width(), 41);
-    EXPECT_NE(dynamic_cast<const TJPEGImage*>(Graphic(2)), nullptr);
+    ASSERT_NE(dynamic_cast<const TJPEGImage*>(Graphic(2)), nullptr);
     EXPECT_EQ(Graphic(2)->Width(), 42);
 }
 
