@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "AlbumArchive.h"
 #include "Format.h"
 #include "HeldPicture.h"
 #include "MainForm.h"
@@ -77,10 +78,12 @@ void TForm1::OpenProject(const std::string& fileName)
     if (std::filesystem::exists(opening.AlbumFile, error)) {
         try {
             ZipWriter1.SetZipName(opening.AlbumFile);
-            ZipWriter1.ReadZip();
+            pictoalbum::ReadAlbumDirectory(ZipWriter1);
             opening.AlbumRead = true;
+        } catch (const pictoalbum::EAlbumFile& e) {
+            opening.Problems.push_back(e.what());
         } catch (const Exception& e) {
-            opening.Problems.push_back(Format("Couldn't Read the Album File %s: %s", {opening.AlbumFile, e.what()}));
+            opening.Problems.push_back(pictoalbum::AlbumFileProblem(opening.AlbumFile, e.what()));
         }
     }
     for (std::size_t i = 0; i < pictures.size(); ++i) {

@@ -52,6 +52,12 @@ struct TDamagedPicture {
     std::string Why;
 };
 
+// What an opening could not read: the settings entry (why), the pictures.
+struct TUnreadParts {
+    std::optional<std::string> Settings;
+    std::vector<TDamagedPicture> Pictures;
+};
+
 class TForm1 : public TForm, public pictoalbum::TSlideShowHost {
 public:
     // The program as started, with the application's parameters.
@@ -93,7 +99,9 @@ public:
 
     // Opens AlbumFileName into an empty strip. A failure raises after
     // closing the album; pictures that cannot be read stay empty, marked
-    // as damaged, and are named in one message once the album is open.
+    // as damaged, and are named in one message once the album is open,
+    // after the settings entry when it cannot be read (the album is then
+    // shown as one that forbids saving).
     void OpenAlbum();
     // Frees the strip, removes the extracted settings file, and leaves no
     // album open.
@@ -146,11 +154,13 @@ private:
     TMenuItem* NewMenuItem(const std::string& name, const std::string& caption);
 
     // The steps of an opening.
-    std::vector<TDamagedPicture> OpenAlbumSteps();
-    void ReadSettingsEntry();
+    TUnreadParts OpenAlbumSteps();
+    std::optional<std::string> ReadSettingsEntry();
     void BuildStrip(int32_t pictures);
     void BuildFrame(int32_t p);
     void EnablePictureSaving(bool allow);
+    // The picture menu's commands for CurrentImage, as the album allows.
+    void EnableFrameCommands();
     std::optional<std::string> LoadAlbumPicture(int32_t p, const TIniFile& settings,
                                                 std::optional<std::string>& typedPassword);
     bool ExtractPicture(int32_t p, TMemoryStream& stream, std::optional<std::string>& typedPassword);
@@ -179,6 +189,8 @@ private:
     // Alive while the album is open: the strip's pictures read their entries
     // again only while it is.
     std::shared_ptr<bool> albumOpen_;
+    // The open album lets its pictures be copied, saved and printed.
+    bool savingAllowed_ = true;
     bool opening_ = false;
     // A protected entry of the album being opened has opened: the password
     // is right.

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "AlbumArchive.h"
 #include "AlbumPicture.h"
 #include "CarriedValue.h"
 #include "ExitForm.h"
@@ -41,6 +42,14 @@ bool AskPassword(const std::string& prompt, std::optional<std::string>& typedPas
     return true;
 }
 
+// What an album without its settings lacks, and why.
+std::string UnreadSettingsMessage(const std::string& albumFileName, const std::string& why)
+{
+    return Format("Couldn't Read the Album Settings from %s: %s. Without them the album has no title and no "
+                  "captions, and its pictures cannot be copied, saved or printed.",
+                  {albumFileName, why});
+}
+
 // One line per picture with what is wrong with it.
 std::string DamagedPicturesMessage(const std::string& albumFileName, const std::vector<TDamagedPicture>& damaged)
 {
@@ -55,6 +64,18 @@ std::string DamagedPicturesMessage(const std::string& albumFileName, const std::
     return text;
 }
 
+// The settings first, then the pictures: one message of all that could not
+// be read.
+std::string UnreadMessage(const std::string& albumFileName, const TUnreadParts& unread)
+{
+    std::string text;
+    if (unread.Settings)
+        text = UnreadSettingsMessage(albumFileName, *unread.Settings);
+    if (!unread.Pictures.empty())
+        text += (text.empty() ? "" : "\n\n") + DamagedPicturesMessage(albumFileName, unread.Pictures);
+    return text;
+}
+
 } // namespace
 
 // The pictures that could not be read are named once the album is up, the
@@ -63,7 +84,7 @@ void TForm1::OpenAlbum()
 {
     if (opening_)
         return;
-    std::vector<TDamagedPicture> damaged;
+    TUnreadParts unread;
     {
         opening_ = true;
         // Input is held off until the opening ends, however it ends.
@@ -75,15 +96,14 @@ void TForm1::OpenAlbum()
         }
         const TScopeExit ended([this] { EndOpening(); });
         try {
-            damaged = OpenAlbumSteps();
+            unread = OpenAlbumSteps();
         } catch (...) {
             CloseAlbum();
             throw;
         }
     }
-    if (!damaged.empty() && Application)
-        Application->MessageBox(DamagedPicturesMessage(AlbumFileName, damaged), Application->Title(),
-                                MB_OK | MB_ICONWARNING);
+    if ((unread.Settings || !unread.Pictures.empty()) && Application)
+        Application->MessageBox(UnreadMessage(AlbumFileName, unread), Application->Title(), MB_OK | MB_ICONWARNING);
 }
 
 void TForm1::EndOpening()
@@ -99,24 +119,25 @@ void TForm1::EndOpening()
     }
 }
 
-std::vector<TDamagedPicture> TForm1::OpenAlbumSteps()
+TUnreadParts TForm1::OpenAlbumSteps()
 {
     ZipReader1.SetZipName(AlbumFileName);
     // Every later read sees the file as it was opened, whatever is renamed
     // over its name meanwhile.
     ZipReader1.KeepZipOpen = true;
     ZipReader1.OverwriteMode = Always;
-    ZipReader1.ReadZip();
+    pictoalbum::ReadAlbumDirectory(ZipReader1);
     // Not even a settings entry: an empty file, or an archive of nothing.
     if (ZipReader1.GetCount() == 0)
-        throw Exception(Format("Couldn't Read the Album File %s: it holds no album", {AlbumFileName}));
+        throw pictoalbum::EAlbumFile(pictoalbum::AlbumFileProblem(AlbumFileName, "it holds no album"));
     ZipReader1.SetSelected(0, true);
     ZipReader1.Password = "";
     if (!settingsFolder_)
         settingsFolder_ = std::make_unique<TPrivateFolder>();
     TempFolder = CheckPath(settingsFolder_->Path().string());
     RemoveSettingsFiles();
-    ReadSettingsEntry();
+    TUnreadParts unread;
+    unread.Settings = ReadSettingsEntry();
 
     const TIniFile settings(TempFolder + SettingsFileName);
     AlbumTitle = FileTextToUtf8(pictoalbum::ReadCarriedValue(settings, "Settings", "Title", "Untitled"));
@@ -127,30 +148,42 @@ std::vector<TDamagedPicture> TForm1::OpenAlbumSteps()
 
     const int32_t pictures = ZipReader1.GetCount() - 1;
     BuildStrip(pictures);
-    EnablePictureSaving(settings.ReadBool("Settings", "AllowSave", true));
+    // Settings that cannot be read may be those of an album that forbids
+    // saving: its pictures are kept as such an album keeps them.
+    EnablePictureSaving(!unread.Settings && settings.ReadBool("Settings", "AllowSave", true));
     std::optional<std::string> typedPassword;
     passwordOpened_ = false;
-    std::vector<TDamagedPicture> damaged;
     for (int32_t p = 1; p <= pictures; ++p) {
         // Ended by the system meanwhile, the viewer leaves without the rest.
         if (Application && Application->CheckTerminated())
             break;
         if (std::optional<std::string> why = LoadAlbumPicture(p, settings, typedPassword))
-            damaged.push_back({p, std::move(*why)});
+            unread.Pictures.push_back({p, std::move(*why)});
         CurrentImage = GetTImageofX(p);
         LoadPicture();
         PictureCount = p;
     }
-    return damaged;
+    return unread;
 }
 
 // Entry 0, the settings file, written into the private folder by its
-// stored name.
-void TForm1::ReadSettingsEntry()
+// stored name; nullopt when it was, else why not. An entry 0 of another
+// name is written too, and the settings file is then simply absent.
+std::optional<std::string> TForm1::ReadSettingsEntry()
 {
     ZipReader1.SetDestDir(TempFolder);
     ZipReader1.RecreateDirs = false;
-    ZipReader1.UnZipSelectedToDestDir();
+    std::string failure;
+    const auto noteFailure = [&] { failure = ZipReader1.EntryFailure(); };
+    ZipReader1.OnBadCRC = [&](TZipReader&, std::uint32_t, std::uint32_t, int) { noteFailure(); };
+    ZipReader1.OnSkippingFile = [&](TZipReader&, TSkipReason, const std::string&, int, bool&) { noteFailure(); };
+    const TScopeExit unhook([this] {
+        ZipReader1.OnBadCRC = nullptr;
+        ZipReader1.OnSkippingFile = nullptr;
+    });
+    if (ZipReader1.UnZipSelectedToDestDir() > 0)
+        return std::nullopt;
+    return failure == "bad CRC" || failure.empty() ? "the entry is damaged" : "the entry is damaged (" + failure + ")";
 }
 
 void TForm1::BuildStrip(int32_t pictures)
@@ -214,6 +247,7 @@ void TForm1::BuildFrame(int32_t p)
 
 void TForm1::EnablePictureSaving(bool allow)
 {
+    savingAllowed_ = allow;
     CopyPicturetoClipboard1->SetEnabled(allow);
     LoadPicture1->SetEnabled(allow);
     PrintPicture1->SetEnabled(allow);

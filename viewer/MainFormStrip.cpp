@@ -74,8 +74,20 @@ void TForm1::ImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState, i
     if (Button != mbRight || Busy())
         return;
     CurrentImage = dynamic_cast<TImage*>(Sender);
+    EnableFrameCommands();
     const TPoint point = CurrentImage->ClientToScreen(TPoint{X, Y});
     PopupMenu1->Popup(point.X, point.Y);
+}
+
+// A locked or damaged frame has nothing to copy, save, print or show: its
+// commands are greyed rather than doing nothing.
+void TForm1::EnableFrameCommands()
+{
+    const bool shows = ShowsPicture(CurrentImage);
+    CopyPicturetoClipboard1->SetEnabled(savingAllowed_ && shows);
+    LoadPicture1->SetEnabled(savingAllowed_ && shows);
+    PrintPicture1->SetEnabled(savingAllowed_ && shows);
+    ShowPicture1->SetEnabled(shows);
 }
 
 // The whole picture is read before the window shows it.

@@ -288,6 +288,59 @@ TEST_F(ProjectWindowTest, AProtectedPictureDamagedBehindTheRightPasswordIsNamedD
     EXPECT_EQ(AsHeldPicture(Graphic(2))->Reason(), THeldPicture::TReason::Unreadable);
 }
 
+// An album file that holds no album is named with what is wrong with it,
+// left as it is, and the pictures come from their sources.
+TEST_F(ProjectWindowTest, ADamagedOrForeignAlbumFileIsNamedAndThePicturesComeFromTheirSources)
+{
+    WriteAlbum(dir.File("good.pxa"), {{JpegBytes(41, 30), ""}, {JpegBytes(42, 30), ""}});
+    const std::string good = ReadFileBytes(dir.File("good.pxa"));
+    const std::string source = dir.Write("beach.jpg", JpegBytes(45, 30));
+    const struct {
+        std::string name, bytes, reason;
+    } cases[] = {
+        {"a text", "Pictures of the trip, to be sorted.\n", "it is not an album file"},
+        {"a JPEG", JpegBytes(40, 30), "it is not an album file"},
+        {"a cut album", good.substr(0, good.size() * 2 / 3), "it is cut short or damaged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string album = dir.Write("trip.pxa", c.bytes);
+        TProjectFile(dir.File("trip.pxp")).Save({{source, "Beach", false}}, {"", true, "Trip", false});
+        NewWindow();
+        application.SetTitle("Pictoria Compiler");
+        ScriptedDialogs dialogs;
+        dialogs.ExpectOpen("Open an Album or click Cancel for New Album", "Album File (*.pxp)|*.pxp",
+                           {dir.File("trip.pxp")});
+        dialogs.ExpectMessageBox("Pictoria Compiler", "Couldn't Read the Album File " + album + ": " + c.reason,
+                                 IDOK);
+        form->Open1->Click();
+        dialogs.Verify();
+        ASSERT_EQ(form->PictureCount, 1);
+        EXPECT_EQ(Graphic(1)->Width(), 45);
+        EXPECT_EQ(Edit(1).Text(), "Beach");
+        EXPECT_EQ(ReadFileBytes(album), c.bytes) << "left as it was";
+    }
+}
+
+// Without the album file, each picture is read from its source by what the
+// file holds, whatever its name says: the scanner's bitmap saved as ".jpg".
+TEST_F(ProjectWindowTest, SourcesAreReadByWhatTheirFilesHold)
+{
+    const std::vector<TProjectPicture> pictures = {
+        {dir.Write("scan1.jpg", BmpBytes(41, 30)), "scan", false},
+        {dir.Write("photo.bmp", JpegBytes(42, 30)), "photo", false},
+    };
+    TProjectFile(dir.File("trip.pxp")).Save(pictures, {"", true, "T", false});
+    NewWindow();
+    ScriptedDialogs dialogs; // a message would fail the test
+    form->OpenProject(dir.File("trip.pxp"));
+    ASSERT_EQ(form->PictureCount, 2);
+    ASSERT_NE(dynamic_cast<const TBitmap*>(Graphic(1)), nullptr);
+    EXPECT_EQ(Graphic(1)->Width(), 41);
+    ASSERT_NE(dynamic_cast<const TJPEGImage*>(Graphic(2)), nullptr);
+    EXPECT_EQ(Graphic(2)->Width(), 42);
+}
+
 TEST_F(ProjectWindowTest, AProjectFromWindowsOpens)
 {
     WriteAlbum(dir.File("trip.pxa"), {{JpegBytes(41, 30), ""}, {JpegBytes(42, 30), "pw"}});

@@ -10,6 +10,7 @@
 #include "FakeTwain.h"
 #include "GlobalMemory.h"
 #include "GridForm.h"
+#include "TempDir.h"
 
 namespace pictomake {
 
@@ -47,6 +48,39 @@ TEST(ScannerCommand, TheMenuAddsTheScannedPicture)
     EXPECT_EQ(fake.Calls(), Acquired);
     EXPECT_EQ(GlobalLiveBlocks(), 0u);
     EXPECT_EQ(QApplication::clipboard()->text(), "the user's words");
+}
+
+// A scanned picture is written as the bitmap it is, whatever name it is
+// given; the project reopens it from that file once its album file is gone.
+TEST(ScannerCommand, AScanSavedUnderAJpegNameReopensFromItsFile)
+{
+    const FakeTwain fake("sources Flatbed\nselect Flatbed\nevent XFERREADY\nxfer done 24 64 48 0\n");
+    TempDir dir;
+    const std::string scan = dir.File("scan1.jpg");
+    const std::string project = dir.File("trip.pxp");
+    {
+        ScannerGrid grid(0);
+        ScriptedDialogs dialogs;
+        dialogs.ExpectMessageBox("Save Picture to Harddrive?",
+                                 "Whould you like to save this picture to the harddrive?", IDYES);
+        dialogs.ExpectSave(grid.form.SavePictureDialog1->Title, grid.form.SavePictureDialog1->Filter, scan);
+        grid.form.AddScanner1->Click();
+        dialogs.Verify();
+        ASSERT_EQ(grid.form.PictureSources, std::vector<std::string>{scan});
+        EXPECT_EQ(ReadFileBytes(scan).substr(0, 2), "BM") << "written as the bitmap it is";
+        grid.form.ProjectFileName = project;
+        grid.form.WriteIni();
+    }
+    ScannerGrid reopened(0);
+    ScriptedDialogs dialogs; // a message would fail the test
+    dialogs.ExpectOpen("Open an Album or click Cancel for New Album", "Album File (*.pxp)|*.pxp", {project});
+    reopened.form.Open1->Click();
+    dialogs.Verify();
+    ASSERT_EQ(reopened.form.PictureCount, 1);
+    const TGraphic* picture = reopened.Image(1).Picture().Graphic();
+    ASSERT_NE(dynamic_cast<const TBitmap*>(picture), nullptr);
+    EXPECT_EQ(picture->Width(), 64);
+    EXPECT_EQ(picture->Height(), 48);
 }
 
 TEST(ScannerCommand, AFailingStepIsToldAndAddsNothing)

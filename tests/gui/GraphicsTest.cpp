@@ -416,7 +416,47 @@ TEST(Graphic, BitmapsAndIconsDrawTheirPixels)
     }
 }
 
-TEST(Picture, ChoosesTheKindByExtension)
+// A file is read by what it holds: the name is no guide to a picture the
+// scanner saved as a bitmap under ".jpg", or to one renamed by hand.
+TEST(Picture, ChoosesTheKindByTheFilesBytesWhateverItsName)
+{
+    TempDir dir;
+    const QImage source = TestImage(9, 6);
+    struct Case {
+        std::string name, bytes;
+        bool (*kind)(const TGraphic*);
+        std::string saved; // how the picture's own format begins
+    };
+    const auto jpeg = [](const TGraphic* g) { return dynamic_cast<const TJPEGImage*>(g) != nullptr; };
+    const auto bitmap = [](const TGraphic* g) { return dynamic_cast<const TBitmap*>(g) != nullptr; };
+    const auto icon = [](const TGraphic* g) { return dynamic_cast<const TIcon*>(g) != nullptr; };
+    std::vector<Case> cases = {
+        {"scan1.jpg", Encoded(source, "BMP"), bitmap, "BM"},
+        {"photo.bmp", JpegBytes(9, 6), jpeg, "\xFF\xD8"},
+        {"photo.xcf", JpegBytes(9, 6), jpeg, "\xFF\xD8"},
+        {"noextension", Encoded(source, "BMP"), bitmap, "BM"},
+        {"dir.jpg/photo", JpegBytes(9, 6), jpeg, "\xFF\xD8"},
+        {"app.jpeg", Encoded(source.convertToFormat(QImage::Format_ARGB32), "ICO"), icon, std::string("\0\0\1\0", 4)},
+        {"picture.jpg", Encoded(source, "png"), bitmap, "BM"},
+    };
+    for (const std::string format : {"gif", "tiff", "webp"})
+        if (QImageWriter::supportedImageFormats().contains(format.c_str()))
+            cases.push_back({"picture." + format + ".jpg", Encoded(source, format.c_str()), bitmap, "BM"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPicture picture;
+        picture.LoadFromFile(dir.Write(c.name, c.bytes));
+        EXPECT_TRUE(c.kind(picture.Graphic()));
+        EXPECT_EQ(picture.Width(), 9);
+        EXPECT_EQ(picture.Height(), 6);
+        picture.SaveToFile(dir.File("saved.jpg"));
+        EXPECT_EQ(ReadFileBytes(dir.File("saved.jpg")).substr(0, c.saved.size()), c.saved) << "its own format";
+    }
+}
+
+// Bytes that begin with no picture's signature are read by the extension,
+// and told as damaged by the kind it names.
+TEST(Picture, ChoosesTheKindByExtensionWhereTheBytesSayNothing)
 {
     TempDir dir;
     const std::string emf = std::string("\1\0\0\0", 4) + std::string(36, '\0') + " EMF" + std::string(40, '\0');
@@ -425,10 +465,11 @@ TEST(Picture, ChoosesTheKindByExtension)
         std::string name, bytes, message;
     };
     const Case cases[] = {
-        {"photo.xcf", JpegBytes(8, 8), "Unknown picture file extension (.xcf)"},
+        {"photo.xcf", "not a picture", "Unknown picture file extension (.xcf)"},
         {"photo.png", "not a picture", "Invalid or damaged bitmap"},
-        {"noextension", JpegBytes(8, 8), "Unknown picture file extension ()"},
-        {"dir.jpg/photo", JpegBytes(8, 8), "Unknown picture file extension ()"},
+        {"noextension", "not a picture", "Unknown picture file extension ()"},
+        {"dir.jpg/photo", "not a picture", "Unknown picture file extension ()"},
+        {"text.bmp", "BMW and the mountains, 2008", "Invalid or damaged bitmap"},
         {"drawing.emf", emf, "Invalid or damaged metafile: the header is damaged"},
         {"drawing.WMF", wmf, "Invalid or damaged metafile: the header is damaged"},
         {"drawing.wmf", "not a metafile", "Invalid or damaged metafile"},

@@ -209,6 +209,30 @@ TEST(Metafile, PictureLoadsMetafilesByExtension)
     EXPECT_THROW(bitmap.Assign(*picture.Graphic()), EInvalidGraphic);
 }
 
+// A metafile under another picture's extension is still read as one.
+TEST(Metafile, PictureLoadsMetafilesByWhatTheFileHolds)
+{
+    TempDir dir;
+    TestApplication();
+    const struct {
+        std::string name, bytes;
+        bool enhanced;
+    } cases[] = {
+        {"drawing.jpg", EmfFixture(dir), true},
+        {"drawing.bmp", WmfFixture(dir, true), false},
+        {"drawing", WmfFixture(dir, false), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPicture picture;
+        picture.LoadFromFile(dir.Write(c.name, c.bytes));
+        const auto* metafile = dynamic_cast<const TMetafile*>(picture.Graphic());
+        ASSERT_NE(metafile, nullptr);
+        EXPECT_EQ(metafile->Enhanced(), c.enhanced);
+        EXPECT_GT(picture.Width(), 0);
+    }
+}
+
 TEST(Metafile, DamageEndsTheDrawingWhereItStarts)
 {
     TempDir dir;

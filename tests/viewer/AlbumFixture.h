@@ -84,11 +84,10 @@ inline void WriteAlbum(const std::string& fileName, const std::vector<FixturePic
     WriteAlbum(fileName, pictures, SettingsText(pictures, settings));
 }
 
-// The album file with a few bytes of picture n's stored data changed, so
-// that its entry no longer passes its CRC check.
-inline std::string WithDamagedPicture(std::string album, int n)
+// The album file with a few bytes of the stored data of the entry named
+// changed, so that it no longer passes its CRC check.
+inline std::string WithDamagedEntry(std::string album, const std::string& name)
 {
-    const std::string name = "Image" + std::to_string(n) + ".jpg";
     // Its local header comes before its directory entry.
     const std::size_t header = album.rfind("PK\x03\x04", album.find(name));
     const auto field = [&album, header](std::size_t offset) {
@@ -99,6 +98,11 @@ inline std::string WithDamagedPicture(std::string album, int n)
     for (std::size_t i = data + 12; i < data + 20 && i < album.size(); ++i)
         album[i] = static_cast<char>(album[i] ^ 0x5A);
     return album;
+}
+
+inline std::string WithDamagedPicture(const std::string& album, int n)
+{
+    return WithDamagedEntry(album, "Image" + std::to_string(n) + ".jpg");
 }
 
 // The JPEG decoder's message for bytes that are no picture.

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include <gtest/gtest.h>
+#include <QMenu>
 #include <QTest>
 
 #include "AlbumFixture.h"
@@ -247,7 +248,7 @@ TEST_F(AlbumOpeningTest, AFailedOpeningSaysWhyClosesTheAlbumAndTheNextOpens)
         std::string message; // the start of it
     };
     const Case cases[] = {
-        {dir.File("damaged.pxa"), ""},
+        {dir.File("damaged.pxa"), "Couldn't Read the Album File " + dir.File("damaged.pxa") + ": "},
         {dir.File("empty.pxa"), ""},
         {dir.File("missing.pxa"), ""},
     };
@@ -277,13 +278,19 @@ TEST_F(AlbumOpeningTest, AFailedOpeningSaysWhyClosesTheAlbumAndTheNextOpens)
 }
 
 // A file that holds no album at all is named as such, not by the index of an
-// entry it lacks; the window is left as after any failed opening.
-TEST_F(AlbumOpeningTest, AnAlbumWithoutEntriesIsNamedAsHoldingNoAlbum)
+// entry it lacks, nor as a volume of a set it is not; the window is left as
+// after any failed opening.
+TEST_F(AlbumOpeningTest, AFileThatHoldsNoAlbumIsNamedWithWhatIsWrong)
 {
-    WriteAlbum(dir.File("good.pxa"), {{JpegBytes(8, 6), "fine", ""}});
+    WriteAlbum(dir.File("good.pxa"), {{JpegBytes(8, 6), "fine", ""}, {JpegBytes(9, 6), "more", ""}});
+    const std::string good = ReadFileBytes(dir.File("good.pxa"));
     dir.Write("zero.pxa", "");
     RunChecked(PythonCommand(dir, "empty.py", "import sys, zipfile\nzipfile.ZipFile(sys.argv[1], 'w').close()\n",
                              {dir.File("entryless.pxa")}));
+    dir.Write("notes.pxa", "Pictures of the trip, to be sorted.\n");
+    dir.Write("photo.pxa", JpegBytes(40, 30));
+    dir.Write("cut.pxa", good.substr(0, good.size() * 2 / 3));
+    dir.Write("endless.pxa", good.substr(0, good.size() - 10));
     application.SetTitle("Pictoria");
     const std::string filter = "Pictoria Files (*.pxa)|*.pxa";
     {
@@ -291,15 +298,25 @@ TEST_F(AlbumOpeningTest, AnAlbumWithoutEntriesIsNamedAsHoldingNoAlbum)
         dialogs.ExpectOpen("", filter, {dir.File("good.pxa")});
         form->Show();
     }
-    for (const std::string name : {"zero.pxa", "entryless.pxa"}) {
+    const struct {
+        std::string name, reason;
+    } cases[] = {
+        {"zero.pxa", "it holds no album"},
+        {"entryless.pxa", "it holds no album"},
+        {"notes.pxa", "it is not an album file"},
+        {"photo.pxa", "it is not an album file"},
+        {"cut.pxa", "it is cut short or damaged"},
+        {"endless.pxa", "it is cut short or damaged"},
+    };
+    for (const auto& [name, reason] : cases) {
         SCOPED_TRACE(name);
         const std::string album = dir.File(name);
         ScriptedDialogs dialogs;
         dialogs.ExpectOpen("", filter, {album});
-        dialogs.ExpectMessageBox("Pictoria", "Couldn't Read the Album File " + album + ": it holds no album.", IDOK);
+        dialogs.ExpectMessageBox("Pictoria", "Couldn't Read the Album File " + album + ": " + reason + ".", IDOK);
         QTest::mouseClick(form->BitBtn4->Widget(), Qt::LeftButton);
         dialogs.Verify();
-        ExpectEmptyStrip(1);
+        ExpectEmptyStrip(2);
         EXPECT_EQ(form->Caption(), "Untitled - Pictoria");
         EXPECT_FALSE(form->Opening());
         EXPECT_TRUE(form->TopPanel->Enabled());
@@ -309,7 +326,7 @@ TEST_F(AlbumOpeningTest, AnAlbumWithoutEntriesIsNamedAsHoldingNoAlbum)
     dialogs.ExpectOpen("", filter, {dir.File("good.pxa")});
     QTest::mouseClick(form->BitBtn4->Widget(), Qt::LeftButton);
     dialogs.Verify();
-    EXPECT_EQ(form->PictureCount, 1);
+    EXPECT_EQ(form->PictureCount, 2);
     EXPECT_EQ(Label(1).Caption(), "fine");
 }
 
@@ -344,6 +361,66 @@ TEST_F(AlbumOpeningTest, DamagedPicturesStayEmptyMarkedAndAreNamedInOneMessage)
         EXPECT_EQ(Panel(n).Caption(), damaged ? DamagedMark : "");
         EXPECT_EQ(Label(n).Caption(), captions[n - 1]);
     }
+}
+
+// Settings that cannot be read may be those of an album that forbids
+// saving: the album opens with its pictures, but as one that forbids it,
+// and the one message of what could not be read says so first.
+TEST_F(AlbumOpeningTest, ADamagedSettingsEntryIsToldAndForbidsSaving)
+{
+    WriteAlbum(dir.File("good.pxa"), {{JpegBytes(8, 6), "fine", ""}});
+    application.SetTitle("Pictoria");
+    const std::string filter = "Pictoria Files (*.pxa)|*.pxa";
+    {
+        ScriptedDialogs dialogs;
+        dialogs.ExpectOpen("", filter, {dir.File("good.pxa")});
+        form->Show();
+    }
+    for (const bool allowSave : {false, true}) {
+        for (const bool damagedPicture : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "AllowSave " << allowSave << ", damaged picture " << damagedPicture);
+            const std::string album = dir.File("album.pxa");
+            WriteAlbum(album, {{JpegBytes(41, 30), "one", ""}, {JpegBytes(42, 30), "two", ""}},
+                       {"Trip", allowSave, false});
+            std::string bytes = WithDamagedEntry(ReadFileBytes(album), "pictoview.ini");
+            if (damagedPicture)
+                bytes = WithDamagedPicture(bytes, 2);
+            dir.Write("album.pxa", bytes);
+            std::string message = "Couldn't Read the Album Settings from " + album +
+                                  ": the entry is damaged. Without them the album has no title and no captions, "
+                                  "and its pictures cannot be copied, saved or printed.";
+            if (damagedPicture)
+                message += "\n\nCouldn't Read Picture 2 from " + album + ": the entry is damaged";
+            ScriptedDialogs dialogs;
+            dialogs.ExpectOpen("", filter, {album});
+            dialogs.ExpectMessageBox("Pictoria", message, IDOK);
+            QTest::mouseClick(form->BitBtn4->Widget(), Qt::LeftButton);
+            dialogs.Verify();
+            EXPECT_EQ(dialogs.LastMessageFlags(), MB_OK | MB_ICONWARNING);
+            ASSERT_EQ(form->PictureCount, 2);
+            EXPECT_EQ(form->Caption(), "Untitled - Pictoria");
+            EXPECT_EQ(Label(1).Caption(), "");
+            EXPECT_EQ(Graphic(1)->Width(), 41);
+            EXPECT_EQ(Graphic(2) == nullptr, damagedPicture);
+
+            QTest::mousePress(form->GetTImageofX(1)->Widget(), Qt::RightButton, {}, QPoint(5, 5));
+            QMenu& menu = *form->PopupMenu1->Items().SubMenu();
+            EXPECT_TRUE(menu.isVisible());
+            EXPECT_FALSE(form->CopyPicturetoClipboard1->Enabled());
+            EXPECT_FALSE(form->LoadPicture1->Enabled());
+            EXPECT_FALSE(form->PrintPicture1->Enabled());
+            EXPECT_TRUE(form->ShowPicture1->Enabled());
+            EXPECT_FALSE(slides.BitBtn9->Enabled());
+            menu.hide();
+        }
+    }
+    ScriptedDialogs dialogs;
+    dialogs.ExpectOpen("", filter, {dir.File("good.pxa")});
+    QTest::mouseClick(form->BitBtn4->Widget(), Qt::LeftButton);
+    dialogs.Verify();
+    EXPECT_EQ(form->Caption(), "Trip - Pictoria");
+    EXPECT_TRUE(form->LoadPicture1->Enabled());
+    EXPECT_TRUE(slides.BitBtn9->Enabled());
 }
 
 TEST_F(AlbumOpeningTest, OneDamagedPictureIsNamedAlone)

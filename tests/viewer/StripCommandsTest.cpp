@@ -5,6 +5,8 @@
 
 #include <QGuiApplication>
 #include <QClipboard>
+#include <QMenu>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "AlbumFixture.h"
@@ -123,6 +125,35 @@ TEST_F(StripCommandsTest, ALockedOrDamagedThumbnailGivesNothingToCopySavePrintOr
         EXPECT_FALSE(Clipboard().HasPicture());
         EXPECT_TRUE(printer.Log.empty());
     }
+}
+
+// The picture menu of a frame without a picture greys what it cannot do;
+// a frame with one offers all the album allows.
+TEST_F(StripCommandsTest, ALockedOrDamagedFrameGreysItsPictureCommands)
+{
+    QMenu& menu = *form->PopupMenu1->Items().SubMenu();
+    const auto popUpAt = [&](int n) {
+        QTest::mousePress(form->GetTImageofX(n)->Widget(), Qt::RightButton, {}, QPoint(5, 5));
+        EXPECT_TRUE(menu.isVisible());
+        EXPECT_EQ(form->CurrentImage, form->GetTImageofX(n));
+        std::vector<bool> enabled;
+        for (const TMenuItem* item : {form->CopyPicturetoClipboard1, form->LoadPicture1, form->PrintPicture1,
+                                      form->ShowPicture1})
+            enabled.push_back(item->Enabled());
+        menu.hide();
+        return enabled;
+    };
+    const std::vector<bool> all(4, true), none(4, false);
+    EXPECT_EQ(popUpAt(2), none) << "locked";
+    EXPECT_EQ(popUpAt(3), none) << "damaged";
+    EXPECT_EQ(popUpAt(1), all);
+    EXPECT_EQ(popUpAt(3), none);
+
+    form->CloseAlbum();
+    WriteAlbum(dir.File("kept.pxa"), {{JpegBytes(41, 30), "Beach", ""}}, {"Kept", false, false});
+    form->AlbumFileName = dir.File("kept.pxa");
+    form->OpenAlbum();
+    EXPECT_EQ(popUpAt(1), (std::vector<bool>{false, false, false, true})) << "an album that forbids saving";
 }
 
 // The slide show starts at picture 1 also when it has no picture to show:

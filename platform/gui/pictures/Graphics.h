@@ -183,8 +183,8 @@ private:
     int height_ = 0;
 };
 
-// Holds at most one graphic of any kind; chooses the kind by file extension
-// when loading. OnChange fires when the graphic is replaced or changes (the
+// Holds at most one graphic of any kind; chooses the kind by what a file
+// holds when loading. OnChange fires when the graphic is replaced or changes (the
 // picture owns its graphic's OnChange for that).
 class TPicture {
 public:
@@ -205,10 +205,12 @@ public:
     int Height() const { return graphic_ ? graphic_->Height() : 0; }
 
     void Assign(const TPicture& source) { SetGraphic(source.Graphic()); }
-    // The kind follows the extension: .bmp, .ico, .emf, .wmf, .jpg, .jpeg,
-    // and .png, .gif, .tif, .tiff, .webp as bitmaps (any case). An unknown
-    // extension or a damaged file raises EInvalidGraphic and leaves the
-    // picture as it was.
+    // The kind follows the signature the file begins with (JPEG, BMP, ICO,
+    // EMF, WMF, and PNG, GIF, TIFF, WebP as bitmaps), whatever its name;
+    // where the bytes begin with none, the extension: .bmp, .ico, .emf,
+    // .wmf, .jpg, .jpeg, and .png, .gif, .tif, .tiff, .webp (any case). An
+    // unknown extension or a damaged file raises EInvalidGraphic and leaves
+    // the picture as it was.
     void LoadFromFile(const std::string& fileName);
     // Writes the graphic in its own format, whatever the extension.
     void SaveToFile(const std::string& fileName) const;

@@ -1,44 +1,60 @@
 #include "pictures/Graphics.h"
 
-#include <algorithm>
-#include <cctype>
+#include <vector>
 
 #include "pictures/Jpeg.h"
+#include "pictures/PictureFormat.h"
 
 namespace {
 
-std::string LowerExtension(const std::string& fileName)
+std::string Extension(const std::string& fileName)
 {
     const auto slash = fileName.rfind('/');
     const auto dot = fileName.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return "";
-    std::string extension = fileName.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
+    return fileName.substr(dot);
 }
 
-// Formats Qt reads that the programs show as plain bitmaps.
-bool IsQtBitmapExtension(const std::string& extension)
+// What the bytes at the stream's start are; the extension only where they
+// say nothing (a damaged file is then told as damaged by its own kind).
+TPictureFormat FormatOfFile(TStream& stream, const std::string& fileName)
 {
-    for (const char* known : {".png", ".gif", ".tif", ".tiff", ".webp"})
-        if (extension == known)
-            return true;
-    return false;
-}
-
-std::unique_ptr<TGraphic> GraphicForExtension(const std::string& extension)
-{
-    if (extension == ".bmp")
-        return std::make_unique<TBitmap>();
-    if (extension == ".ico")
-        return std::make_unique<TIcon>();
-    if (extension == ".emf" || extension == ".wmf")
-        return std::make_unique<TMetafile>();
-    if (extension == ".jpg" || extension == ".jpeg")
-        return std::make_unique<TJPEGImage>();
+    std::vector<std::uint8_t> head(PictureSignatureLength);
+    head.resize(static_cast<std::size_t>(stream.Read(head.data(), static_cast<std::int64_t>(head.size()))));
+    stream.Seek(0, soFromBeginning);
+    if (const std::optional<TPictureFormat> format = PictureFormatOf(head))
+        return *format;
+    const std::string extension = Extension(fileName);
+    if (const std::optional<TPictureFormat> format = PictureFormatOfExtension(extension))
+        return *format;
     throw EInvalidGraphic("Unknown picture file extension (" + extension + ")");
+}
+
+std::unique_ptr<TGraphic> LoadedGraphic(TPictureFormat format, TStream& stream)
+{
+    std::unique_ptr<TGraphic> graphic;
+    switch (format) {
+    case TPictureFormat::Jpeg:
+        graphic = std::make_unique<TJPEGImage>();
+        break;
+    case TPictureFormat::Bitmap:
+        graphic = std::make_unique<TBitmap>();
+        break;
+    case TPictureFormat::Icon:
+        graphic = std::make_unique<TIcon>();
+        break;
+    case TPictureFormat::Metafile:
+        graphic = std::make_unique<TMetafile>();
+        break;
+    case TPictureFormat::QtBitmap: {
+        auto bitmap = std::make_unique<TBitmap>();
+        bitmap->LoadFromAnyFormat(stream);
+        return bitmap;
+    }
+    }
+    graphic->LoadFromStream(stream);
+    return graphic;
 }
 
 }  // namespace
@@ -57,17 +73,8 @@ TBitmap& TPicture::Bitmap()
 
 void TPicture::LoadFromFile(const std::string& fileName)
 {
-    const std::string extension = LowerExtension(fileName);
-    if (IsQtBitmapExtension(extension)) {
-        auto bitmap = std::make_unique<TBitmap>();
-        TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
-        bitmap->LoadFromAnyFormat(stream);
-        Hold(std::move(bitmap));
-        return;
-    }
-    auto graphic = GraphicForExtension(extension);
-    graphic->LoadFromFile(fileName);
-    Hold(std::move(graphic));
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+    Hold(LoadedGraphic(FormatOfFile(stream, fileName), stream));
 }
 
 void TPicture::SaveToFile(const std::string& fileName) const
