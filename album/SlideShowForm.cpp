@@ -82,6 +82,8 @@ void TForm2::CreateCaptionBar()
     BitBtn1 = NewButton(Panel6, "BitBtn1", "", Bounds(6, 4, 16, 16), "Close",
                         [this](TObject* Sender) { ExitClick(Sender); });
     BitBtn1->SetGlyph(SlideGlyph(TSlideGlyph::Close));
+    // Escape leaves the full-screen show, which has no title bar to close.
+    BitBtn1->SetCancel(true);
     BitBtn10 = NewButton(Panel4, "BitBtn10", "", Bounds(5, 5, 16, 16), "Hide TaskBar",
                          [this](TObject* Sender) { BitBtn10Click(Sender); });
     BitBtn10->SetGlyph(SlideGlyph(TSlideGlyph::HideBar));

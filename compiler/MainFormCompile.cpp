@@ -130,7 +130,7 @@ void TForm1::SettleAlbumPassword()
         const bool held = AsHeldPicture(GetTImageofX(n)->Picture().Graphic()) != nullptr;
         if (!held && dynamic_cast<TCheckBox&>(*FindComponent("CheckBox" + IntToStr(n))).Checked()) {
             std::string typed;
-            if (InputQuery("No Password", "Please enter a Password or leave blank to Disable Password.", typed))
+            if (PasswordQuery("No Password", "Please enter a Password or leave blank to Disable Password.", typed))
                 Form3->Edit2->SetText(typed);
             return;
         }

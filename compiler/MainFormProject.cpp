@@ -216,7 +216,7 @@ std::shared_ptr<const TStoredEntry> TForm1::StoredAlbumEntry(int32_t n)
 bool TForm1::AskPassword(const std::string& prompt, TAlbumOpening& opening)
 {
     std::string typed;
-    if (!InputQuery("Password", prompt, typed)) {
+    if (!PasswordQuery("Password", prompt, typed)) {
         opening.TypedPassword.reset();
         return false;
     }

@@ -34,7 +34,7 @@ const std::string WrongPasswordPrompt = "Wrong Password. Please Enter the Passwo
 bool AskPassword(const std::string& prompt, std::optional<std::string>& typedPassword)
 {
     std::string typed;
-    if (!InputQuery("Password", prompt, typed) || typed.empty()) {
+    if (!PasswordQuery("Password", prompt, typed) || typed.empty()) {
         typedPassword.reset();
         return false;
     }

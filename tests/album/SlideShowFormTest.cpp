@@ -210,6 +210,15 @@ TEST_F(SlideShowTest, TheTimerStopsWhenTheWindowGoes)
     EXPECT_FALSE(form.Visible());
 }
 
+TEST_F(SlideShowTest, EscapeLeavesTheShowAsItsCloseButtonDoes)
+{
+    Show();
+    QTimer::singleShot(0, [this] { QTest::keyClick(form.Widget(), Qt::Key_Escape); });
+    form.ExecuteModalLoop();
+    EXPECT_FALSE(form.Visible());
+    EXPECT_FALSE(form.Timer1->Enabled());
+}
+
 TEST_F(SlideShowTest, APictureWithoutPixelsShowsBlankAndDoesNotZoom)
 {
     Show();

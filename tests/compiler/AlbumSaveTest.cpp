@@ -105,6 +105,7 @@ TEST_F(AlbumSaveTest, OneNoPasswordQuestionPerSave)
                                  c.answer);
         form->Save1Click(nullptr);
         dialogs.Verify();
+        EXPECT_TRUE(dialogs.LastQueryMasked()) << "the password shows as stars";
         const TAlbumListing listing = ListAlbum(dir, dir.File("trip.pxa"));
         EXPECT_EQ(listing.Encrypted, (std::vector<bool>{false, c.encrypted, c.encrypted}));
         EXPECT_EQ(settings.dialog.Edit2->Text(), c.answer.value_or(""));

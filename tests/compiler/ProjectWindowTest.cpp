@@ -6,6 +6,7 @@
 #include <optional>
 
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "Format.h"
@@ -353,6 +354,7 @@ TEST_F(ProjectWindowTest, AProjectFromWindowsOpens)
     ScriptedDialogs dialogs;
     dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", "pw");
     form->OpenProject(dir.File("trip.pxp"));
+    EXPECT_TRUE(dialogs.LastQueryMasked()) << "the password shows as stars";
     ASSERT_EQ(form->PictureCount, 2);
     EXPECT_EQ(Edit(1).Text(), "Caf\xC3\xA9");
     EXPECT_EQ(Edit(2).Text(), "S\xC3\xA9" "ance");
@@ -434,6 +436,37 @@ TEST_F(ProjectWindowTest, SettingsDialogOkConfirmsAndCancelPutsTheConfirmedBack)
     EXPECT_EQ(settings.dialog.Settings(), confirmed);
     EXPECT_FALSE(form->Modified);
     std::filesystem::current_path(startFolder);
+}
+
+TEST_F(ProjectWindowTest, EscapeClosesTheSettingsDialogAsCancelDoes)
+{
+    NewWindow();
+    form->ProjectFileName = dir.File("trip.pxp");
+    settings.dialog.SetSettings({"kept", true, "", false});
+    form->Modified = false;
+    QTimer::singleShot(0, [&] {
+        QTest::keyClicks(settings.dialog.Edit2->Widget(), "zzz");
+        QTest::keyClick(settings.dialog.Edit2->Widget(), Qt::Key_Escape);
+    });
+    form->Settings1->Click();
+    EXPECT_FALSE(settings.dialog.Visible());
+    EXPECT_EQ(settings.dialog.ModalResult(), mrCancel);
+    EXPECT_EQ(settings.dialog.Settings().Password, "kept");
+    EXPECT_FALSE(form->Modified);
+}
+
+TEST_F(ProjectWindowTest, ALongTitleOrCaptionShowsItsStart)
+{
+    NewWindow();
+    const std::string beach = dir.Write("beach.jpg", JpegBytes(41, 30));
+    AddFromFile(beach, "Beach", false);
+    const auto start = [](TEdit& edit) { return edit.Widget()->grab().toImage().copy(0, 0, 40, edit.Height()); };
+    const QImage title = start(*form->Title);
+    const QImage caption = start(Edit(1));
+    form->Title->SetText("Beach holidays with the long walk home along the cliffs");
+    Edit(1).SetText("Beach at dawn, with the long walk home along the cliffs and trailing blanks   ");
+    EXPECT_EQ(start(*form->Title), title);
+    EXPECT_EQ(start(Edit(1)), caption);
 }
 
 TEST_F(ProjectWindowTest, TheTitleIsMirroredInTheSettingsAndMarksTheAlbumChanged)

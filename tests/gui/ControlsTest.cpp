@@ -15,6 +15,8 @@
 #include "controls/ScrollBox.h"
 #include "controls/StdCtrls.h"
 #include "GuiTestApp.h"
+#include "PixelChecks.h"
+#include "WheelTurn.h"
 
 namespace {
 
@@ -323,6 +325,66 @@ TEST_F(ControlsTest, ScrollBoxScrollsAControlThatTakesTheFocusIntoView)
     right->SetFocus();
     EXPECT_EQ(box->HorzScrollBar().Position(), 1500 + 105 - box->ClientWidth());
     EXPECT_EQ(box->VertScrollBar().Position(), 121) << "already in view from top to bottom";
+}
+
+TEST_F(ControlsTest, TheWheelOverABoxThatScrollsOnlySidewaysMovesItSideways)
+{
+    TScrollBox* box = NewComponent<TScrollBox>(form);
+    box->SetParent(&form);
+    box->SetSingleBorder(false);
+    box->SetAlign(alClient);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Widget()));
+    TPanel* frame = NewComponent<TPanel>(form);
+    frame->SetParent(box);
+    frame->SetBounds(0, 16, 34000, 105);
+    QCoreApplication::processEvents();
+    ASSERT_GT(box->HorzScrollBar().Range(), 30000);
+    TurnWheel(*box, 3);
+    const int moved = box->HorzScrollBar().Position();
+    EXPECT_GT(moved, 0) << "turned towards the user, the strip moves on";
+    TurnWheel(*box, -1);
+    EXPECT_LT(box->HorzScrollBar().Position(), moved);
+    EXPECT_GT(box->HorzScrollBar().Position(), 0);
+
+    // A box that scrolls up and down keeps the wheel for that.
+    frame->SetBounds(0, 16, 34000, 3000);
+    QCoreApplication::processEvents();
+    box->HorzScrollBar().SetPosition(0);
+    TurnWheel(*box, 3);
+    EXPECT_GT(box->VertScrollBar().Position(), 0);
+    EXPECT_EQ(box->HorzScrollBar().Position(), 0);
+}
+
+TEST_F(ControlsTest, AnEditGivenALongTextShowsItsStart)
+{
+    form.Show();
+    const auto edit = [&](const std::string& text) {
+        TEdit* made = NewComponent<TEdit>(form);
+        made->SetParent(&form);
+        made->SetBounds(8, 8, 121, 21);
+        made->SetText(text);
+        return made->Widget()->grab().toImage();
+    };
+    const QImage start = edit("Beach at dawn");
+    const QImage whole = edit("Beach at dawn, with the long walk home along the cliffs and trailing blanks   ");
+    EXPECT_EQ(whole.copy(0, 0, 60, 21), start.copy(0, 0, 60, 21)) << "the caption's start, not its tail";
+}
+
+TEST_F(ControlsTest, AWrappedLabelShowsOnlyTheLinesThatFitWhole)
+{
+    form.Show();
+    TLabel* label = NewWrappedLabel(form, &form, "Label1", "", Bounds(8, 8, 105, 41));
+    const int line = QFontMetrics(label->Widget()->font()).height();
+    label->SetHeight(3 * line + line / 2); // room for three lines and the top half of a fourth
+    label->SetCaption("one\ntwo\nthree\nfour\nfive\nsix");
+    const QRect ink = Where(label->Widget()->grab().toImage(), IsDark);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_LE(ink.bottom(), 3 * line) << "nothing of the fourth line";
+    EXPECT_GT(ink.bottom(), 2 * line) << "the third line is shown";
+    label->SetHeight(line / 2);
+    label->SetCaption("one");
+    EXPECT_FALSE(Where(label->Widget()->grab().toImage(), IsDark).isEmpty()) << "too low for a line: what fits of it";
 }
 
 TEST_F(ControlsTest, NewEditsAndCheckBoxesHaveTheWindowsSizes)

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -158,6 +159,29 @@ TEST(QtDialogs, AnInputBoxGivesTheTypedTextOrKeepsTheValueOnEscape)
     OnceUp([](QWidget& box) { QTest::keyClick(&box, Qt::Key_Escape); });
     EXPECT_FALSE(InputQuery("Password", "Please Enter the Password Here", value));
     EXPECT_EQ(value, "secret");
+}
+
+TEST(QtDialogs, APasswordQueryShowsAStarForEachCharacterTyped)
+{
+    TestApplication();
+    std::string value;
+    QString shown;
+    OnceUp([&](QWidget& box) {
+        QTest::keyClicks(box.focusWidget(), "secret");
+        shown = static_cast<QLineEdit*>(box.focusWidget())->displayText();
+        QTest::keyClick(box.focusWidget(), Qt::Key_Return);
+    });
+    EXPECT_TRUE(PasswordQuery("Password", "Please Enter the Password Here", value));
+    EXPECT_EQ(value, "secret");
+    EXPECT_EQ(shown, "******");
+    OnceUp([&](QWidget& box) {
+        QTest::keyClicks(box.focusWidget(), "plain");
+        shown = static_cast<QLineEdit*>(box.focusWidget())->displayText();
+        QTest::keyClick(box.focusWidget(), Qt::Key_Return);
+    });
+    value.clear();
+    EXPECT_TRUE(InputQuery("No File Name", "Please enter a File Name to be used for this Album.", value));
+    EXPECT_EQ(shown, "plain") << "other questions show what is typed";
 }
 
 TEST(QtDialogs, TheFileDialogsGiveTheTypedFile)

@@ -11,6 +11,7 @@
 
 #include "controls/Buttons.h"
 #include "controls/Menus.h"
+#include "controls/StdCtrls.h"
 #include "ScriptedDialogs.h"
 #include "GuiTestApp.h"
 
@@ -60,6 +61,49 @@ TEST_F(FormsTest, ARealModalShowingEndsWithTheButtonsModalResult)
     EXPECT_EQ(form.ShowModal(), mrOk);
     EXPECT_FALSE(form.Visible());
     EXPECT_EQ(events, (std::vector<std::string>{"show", "click", "closequery", "close"}));
+}
+
+TEST_F(FormsTest, EscapePressesTheCancelButtonAndReturnTheFocusedOrTheDefaultOne)
+{
+    TEdit* edit = NewComponent<TEdit>(form);
+    edit->SetParent(&form);
+    TBitBtn* cancel = NewComponent<TBitBtn>(form);
+    cancel->SetParent(&form);
+    cancel->SetKind(bkCancel);
+    cancel->SetBounds(200, 280, 75, 25);
+    TButton* retry = NewComponent<TButton>(form);
+    retry->SetParent(&form);
+    retry->SetModalResult(mrRetry);
+    struct Case {
+        const char* what;
+        TWinControl* focused;
+        Qt::Key key;
+        TModalResult result;
+    };
+    const Case cases[] = {
+        {"Escape in the edit", edit, Qt::Key_Escape, mrCancel},
+        {"Return in the edit", edit, Qt::Key_Return, mrOk},
+        {"Enter in the edit", edit, Qt::Key_Enter, mrOk},
+        {"Return on a plain button", retry, Qt::Key_Return, mrRetry},
+        {"Return on the Cancel button", cancel, Qt::Key_Return, mrCancel},
+        {"Escape on the OK button", ok, Qt::Key_Escape, mrCancel},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTimer::singleShot(0, [&] {
+            c.focused->SetFocus();
+            QTest::keyClick(c.focused->Widget(), c.key);
+        });
+        EXPECT_EQ(form.ShowModal(), c.result);
+    }
+    // Without a Cancel button Escape does nothing: the form stays up.
+    cancel->SetVisible(false);
+    QTimer::singleShot(0, [&] {
+        QTest::keyClick(edit->Widget(), Qt::Key_Escape);
+        EXPECT_TRUE(form.Visible());
+        ok->Click();
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
 }
 
 TEST_F(FormsTest, AModalFormThatRefusesToCloseStaysUp)

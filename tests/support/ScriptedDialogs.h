@@ -75,6 +75,8 @@ public:
 
     // The flags of the last message box shown.
     unsigned LastMessageFlags() const { return lastFlags_; }
+    // Whether the last input query hid what was typed.
+    bool LastQueryMasked() const { return lastQueryMasked_; }
 
     int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override
     {
@@ -83,8 +85,16 @@ public:
         return step ? step->answer : IDCANCEL;
     }
 
+    bool PasswordQuery(const std::string& caption, const std::string& prompt, std::string& value) override
+    {
+        const bool answered = InputQuery(caption, prompt, value);
+        lastQueryMasked_ = true;
+        return answered;
+    }
+
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override
     {
+        lastQueryMasked_ = false;
         std::optional<Step> step = Next("input query", caption, prompt);
         if (!step || !step->text)
             return false;
@@ -168,4 +178,5 @@ private:
     TDialogsScope scope_;
     std::deque<Step> steps_;
     unsigned lastFlags_ = 0;
+    bool lastQueryMasked_ = false;
 };

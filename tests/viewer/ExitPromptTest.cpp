@@ -4,6 +4,8 @@
 #include <memory>
 
 #include <gtest/gtest.h>
+#include <QTest>
+#include <QTimer>
 
 #include "AlbumFixture.h"
 #include "ExitForm.h"
@@ -114,6 +116,18 @@ TEST_F(ExitPromptTest, TheLinkOpensTheHomePage)
     EXPECT_EQ(shell.Addresses, std::vector<std::string>{"https://pictoria.example.org/"});
     EXPECT_TRUE(shell.Opened.empty());
     EXPECT_EQ(prompt.Label2->Caption(), HomePageAddress);
+}
+
+TEST_F(ExitPromptTest, ReturnPressesTheFocusedButton)
+{
+    for (TButton* focused : {prompt.Button1, prompt.Button2}) {
+        SCOPED_TRACE(focused->Caption());
+        QTimer::singleShot(0, [focused] {
+            focused->SetFocus();
+            QTest::keyClick(focused->Widget(), Qt::Key_Return);
+        });
+        EXPECT_EQ(prompt.ShowModal(), focused->ModalResult());
+    }
 }
 
 TEST_F(ExitPromptTest, ItsButtonsAnswerYesAndNo)

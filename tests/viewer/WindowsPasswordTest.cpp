@@ -75,6 +75,7 @@ TEST_F(WindowsPasswordTest, AWrongTextIsAskedAgainOnceForAllItsForms)
     form->AlbumFileName = dir.File("album.pxa");
     form->OpenAlbum();
     dialogs.Verify();
+    EXPECT_TRUE(dialogs.LastQueryMasked()) << "the password shows as stars";
     ASSERT_NE(Graphic(1), nullptr);
     EXPECT_EQ(Label(1).Caption(), "one");
 }

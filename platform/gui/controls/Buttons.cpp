@@ -74,6 +74,8 @@ void TBitBtn::SetKind(TBitBtnKind kind)
         SetCaption(preset.caption);
         SetModalResult(preset.result);
     }
+    SetDefault(kind == bkOK || kind == bkYes);
+    SetCancel(kind == bkCancel || kind == bkNo);
 }
 
 void TBitBtn::SetGlyph(const TBitmap& glyph)

@@ -26,6 +26,8 @@ public:
     TBitBtnKind Kind() const { return kind_; }
     // bkOK gives "OK" and mrOk, bkCancel "Cancel" and mrCancel, bkYes
     // "&Yes" and mrYes, bkNo "&No" and mrNo; bkClose "&Close" closes the form.
+    // bkOK and bkYes are the form's Default button, bkCancel and bkNo its
+    // Cancel button.
     void SetKind(TBitBtnKind kind);
 
     const TBitmap& Glyph() const { return glyph_; }

@@ -5,10 +5,12 @@
 #include <optional>
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QTimer>
 
 #include "controls/Menus.h"
+#include "controls/StdCtrls.h"
 #include "dialogs/Dialogs.h"
 #include "dispatch/GuardedDispatch.h"
 #include "dispatch/ModalLoops.h"
@@ -30,6 +32,27 @@ TForm* GetParentForm(const TControl* control)
     return dynamic_cast<TForm*>(const_cast<TControl*>(top));
 }
 
+namespace {
+
+// The first button on the control, at any depth, that is shown, enabled and
+// marked so.
+TButton* DialogButton(const TWinControl& control, bool (TButton::*marked)() const)
+{
+    for (int i = 0; i < control.ControlCount(); ++i) {
+        TControl* child = control.Controls(i);
+        if (!child->Visible() || !child->Enabled())
+            continue;
+        if (auto* button = dynamic_cast<TButton*>(child); button && (button->*marked)())
+            return button;
+        if (auto* inner = dynamic_cast<const TWinControl*>(child))
+            if (TButton* button = DialogButton(*inner, marked))
+                return button;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 // The form's top-level window: the window system's close and activation
 // requests go to the form, guarded.
 class TFormWindow : public QWidget {
@@ -44,6 +67,22 @@ protected:
         event->ignore();
         if (form_)
             DispatchGuarded(form_, [this] { form_->Close(); });
+    }
+
+    // Keys that no control took: Escape presses the Cancel button, Return the
+    // Default one (a focused button takes Return itself).
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool escape = event->key() == Qt::Key_Escape;
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        TButton* button = !form_ || !(escape || enter) || event->modifiers() & ~Qt::KeypadModifier
+                              ? nullptr
+                              : DialogButton(*form_, escape ? &TButton::Cancel : &TButton::Default);
+        if (!button) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        DispatchGuarded(button, [button] { button->Click(); });
     }
 
     bool event(QEvent* event) override

@@ -4,8 +4,23 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QWheelEvent>
 
 namespace {
+
+// A box that scrolls only sideways, such as a film strip, takes the wheel's
+// turns sideways; Qt's area would give them to its absent vertical bar.
+class TSidewaysWheelArea : public QScrollArea {
+protected:
+    void wheelEvent(QWheelEvent* event) override
+    {
+        const bool turned = event->angleDelta().y() != 0 && event->angleDelta().x() == 0;
+        if (turned && verticalScrollBar()->maximum() == 0 && horizontalScrollBar()->maximum() > 0)
+            QApplication::sendEvent(horizontalScrollBar(), event);
+        else
+            QScrollArea::wheelEvent(event);
+    }
+};
 
 // The scroll position that shows the span start..end (content coordinates)
 // in a visible length from position: the near edge first, and a span longer
@@ -22,7 +37,7 @@ int PositionShowing(int position, int visible, int start, int end)
 } // namespace
 
 TScrollBox::TScrollBox()
-    : TWinControl(std::make_unique<QScrollArea>(), false), area_(static_cast<QScrollArea*>(Widget())),
+    : TWinControl(std::make_unique<TSidewaysWheelArea>(), false), area_(static_cast<QScrollArea*>(Widget())),
       content_(new QWidget), vertical_(*area_->verticalScrollBar()), horizontal_(*area_->horizontalScrollBar())
 {
     area_->setWidgetResizable(false);

@@ -3,17 +3,65 @@
 #include <memory>
 #include <utility>
 
+#include <QPainter>
+#include <QStyle>
+#include <QtMath>
+#include <QTextLayout>
+
 #include "controls/Forms.h"
 #include "dispatch/GuardedDispatch.h"
+#include "screen/PasswordEcho.h"
 
 namespace {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
+// A wrapped text that is taller than its label shows the lines that fit
+// whole, not the top of the next one cut through.
+class TWholeLinesLabel : public QLabel {
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        if (!wordWrap() || !(alignment() & Qt::AlignTop) || buddy()) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.setClipRect(room.x(), room.y(), room.width(), WholeLinesHeight(room));
+        style()->drawItemText(&painter, room, static_cast<int>(alignment()) | Qt::TextWordWrap, palette(),
+                              isEnabled(), text(), foregroundRole());
+    }
+
+private:
+    // The height of the wrapped lines that end within the room; a room lower
+    // than one line still shows what it can of the first.
+    int WholeLinesHeight(const QRect& room) const
+    {
+        QString lines = text();
+        lines.replace('\n', QChar::LineSeparator); // as the painter breaks them
+        QTextLayout layout(lines, font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        qreal bottom = 0;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(room.width());
+            line.setPosition(QPointF(0, bottom));
+            if (bottom + line.height() > room.height())
+                break;
+            bottom += line.height();
+        }
+        layout.endLayout();
+        return bottom > 0 ? qCeil(bottom) : room.height();
+    }
+};
+
 } // namespace
 
 TLabel::TLabel()
-    : TGraphicControl(std::make_unique<QLabel>(), false), label_(static_cast<QLabel*>(Widget()))
+    : TGraphicControl(std::make_unique<TWholeLinesLabel>(), false), label_(static_cast<QLabel*>(Widget()))
 {
     ApplyAlignment();
 }
@@ -95,6 +143,8 @@ void TEdit::SetText(const std::string& text)
     if (value == edit_->text())
         return;
     edit_->setText(value);
+    // A Windows edit shows a text it is given from its start.
+    edit_->setCursorPosition(0);
     Change();
 }
 
@@ -104,14 +154,7 @@ void TEdit::SetMaxLength(int length)
     edit_->setMaxLength(length > 0 ? length : 32767);
 }
 
-void TEdit::SetPasswordChar(char passwordChar)
-{
-    edit_->setEchoMode(passwordChar ? QLineEdit::Password : QLineEdit::Normal);
-    // Qt's styles show a bullet of their own otherwise.
-    edit_->setStyleSheet(passwordChar ? QString("QLineEdit { lineedit-password-character: %1; }")
-                                            .arg(static_cast<unsigned char>(passwordChar))
-                                      : QString());
-}
+void TEdit::SetPasswordChar(char passwordChar) { SetPasswordEcho(*edit_, passwordChar); }
 
 void TEdit::Change()
 {
@@ -150,6 +193,9 @@ TButton::TButton() : TButton(std::make_unique<QPushButton>()) {}
 TButton::TButton(std::unique_ptr<QPushButton> button)
     : TWinControl(std::move(button), true), button_(static_cast<QPushButton*>(Widget()))
 {
+    // Return presses a focused button, as on Windows; Qt does so only in its
+    // own dialogs.
+    button_->setAutoDefault(true);
     QObject::connect(button_, &QPushButton::clicked, button_, [this] { DispatchGuarded(this, [this] { Click(); }); });
 }
 

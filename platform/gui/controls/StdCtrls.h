@@ -114,6 +114,12 @@ public:
     void SetCaption(const std::string& caption);
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult result) { modalResult_ = result; }
+    // Escape on the button's form presses its Cancel button; Return presses
+    // the focused button, or else the form's Default button.
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool cancel) { cancel_ = cancel; }
+    bool Default() const { return default_; }
+    void SetDefault(bool isDefault) { default_ = isDefault; }
 
     // Sets the parent form's ModalResult to the button's, then fires OnClick.
     void Click() override;
@@ -126,4 +132,6 @@ protected:
 
 private:
     TModalResult modalResult_ = mrNone;
+    bool cancel_ = false;
+    bool default_ = false;
 };

@@ -63,6 +63,11 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
     return Dialogs().InputQuery(caption, prompt, value);
 }
 
+bool PasswordQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    return Dialogs().PasswordQuery(caption, prompt, value);
+}
+
 std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& defaultValue)
 {
     std::string value = defaultValue;

@@ -46,6 +46,11 @@ public:
     virtual int MessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
     // OK puts the typed text in value and returns true; Cancel leaves value.
     virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+    // An input query that shows "*" for each character typed.
+    virtual bool PasswordQuery(const std::string& caption, const std::string& prompt, std::string& value)
+    {
+        return InputQuery(caption, prompt, value);
+    }
     // Confirmed: the dialog's FileName (and Files) hold the choice.
     virtual bool ExecuteOpen(TOpenDialog& dialog) = 0;
     virtual bool ExecuteSave(TSaveDialog& dialog) = 0;
@@ -146,5 +151,6 @@ TModalResult MessageDlg(const std::string& msg, TMsgDlgType type, TMsgDlgButtons
 // A message box with the application's title and an OK button.
 void ShowMessage(const std::string& msg);
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
+bool PasswordQuery(const std::string& caption, const std::string& prompt, std::string& value);
 // The typed text, or defaultValue on Cancel.
 std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& defaultValue);

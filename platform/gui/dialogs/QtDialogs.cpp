@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStringList>
 
 #include "dispatch/ModalLoops.h"
 #include "screen/Fonts.h"
+#include "screen/PasswordEcho.h"
 
 namespace {
 
@@ -116,11 +118,23 @@ int TQtDialogs::MessageBox(const std::string& text, const std::string& caption, 
 
 bool TQtDialogs::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
+    return Query(caption, prompt, value, 0);
+}
+
+bool TQtDialogs::PasswordQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    return Query(caption, prompt, value, '*');
+}
+
+bool TQtDialogs::Query(const std::string& caption, const std::string& prompt, std::string& value, char passwordChar)
+{
     QInputDialog box(QApplication::activeWindow());
     box.setFont(ScreenDefaultFont());
     box.setWindowTitle(ToQt(caption));
     box.setLabelText(ToQt(prompt));
     box.setTextValue(ToQt(value));
+    if (auto* edit = box.findChild<QLineEdit*>())
+        SetPasswordEcho(*edit, passwordChar);
     if (ExecuteDialog(box) != QDialog::Accepted)
         return false;
     value = box.textValue().toStdString();
