@@ -52,6 +52,9 @@ TEST_F(AlbumSaveTest, TheAlbumFileHoldsTheSettingsThenThePicturesInOrder)
     settings.dialog.SetSettings({"secret", false, "Summer", true});
     form->ProjectFileName = dir.File("trip.pxp");
     form->Save1Click(nullptr);
+    EXPECT_EQ(FolderNames(dir.Path()),
+              (std::vector<std::string>{"beach.jpg", "dunes.jpg", "hut.bmp", "pictoria", "trip.pxa", "trip.pxp"}))
+        << "nothing left behind";
 
     const std::string album = dir.File("trip.pxa");
     const TAlbumListing listing = ListAlbum(dir, album);
@@ -77,9 +80,6 @@ TEST_F(AlbumSaveTest, TheAlbumFileHoldsTheSettingsThenThePicturesInOrder)
     EXPECT_EQ(entries["/Image3.jpg"], ReadFileBytes(dunes));
     EXPECT_TRUE(std::filesystem::exists(dir.File("trip.pxp")));
     EXPECT_FALSE(form->Modified);
-    EXPECT_EQ(FolderNames(dir.Path()),
-              (std::vector<std::string>{"beach.jpg", "dunes.jpg", "hut.bmp", "pictoria", "trip.pxa", "trip.pxp"}))
-        << "nothing left behind";
 }
 
 TEST_F(AlbumSaveTest, OneNoPasswordQuestionPerSave)
