@@ -1,17 +1,21 @@
 // The album file and the album program: the album written whole in one
 // build beside the old one and renamed over it, the password settled before
 // anything is written, and the program made from the album file on disk.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "AlbumEntryData.h"
 #include "AlbumFile.h"
+#include "Exceptions.h"
 #include "Format.h"
 #include "HeldPicture.h"
 #include "IntermediateArchive.h"
 #include "MainForm.h"
 #include "NotFoundException.h"
-#include "ScopeExit.h"
+#include "SavingFolder.h"
 #include "SettingsForm.h"
 #include "Shell.h"
 #include "dialogs/Dialogs.h"
@@ -111,14 +115,12 @@ void TForm1::CompileProject(bool Flag)
 void TForm1::ReplaceAlbumFile(const std::function<void()>& beforeReplacing)
 {
     const std::string albumFile = WithExtension(ProjectFileName, ".pxa");
-    const std::string temporaryFile = albumFile + "-saving";
-    const TScopeExit removeTemporary([&] {
-        std::error_code ignored;
-        std::filesystem::remove(temporaryFile, ignored);
-    });
+    const TSavingFolder saving(albumFile);
+    const std::string temporaryFile = saving.File();
     WriteAlbumFile(temporaryFile);
     beforeReplacing();
-    std::filesystem::rename(temporaryFile, albumFile);
+    if (::rename(temporaryFile.c_str(), albumFile.c_str()) != 0)
+        throw EFCreateError(Format("Cannot create file \"%s\". %s", {albumFile, std::strerror(errno)}));
     ZipWriter1.SetZipName(albumFile);
 }
 
@@ -162,10 +164,6 @@ void TForm1::WriteAlbumFile(const std::string& temporaryFile)
         streams.push_back(std::make_unique<TReadOnlyMemoryStream>(picture.Data.Jpeg));
         entries.push_back({streams.back().get(), name, picture.Password});
     }
-    // A temporary file left by a save that was cut short is ours to replace;
-    // one that will not go is for the writer to report.
-    std::error_code leftover;
-    std::filesystem::remove(temporaryFile, leftover);
     ZipWriter1.SetZipName(temporaryFile);
     ZipWriter1.Password = "";
     ZipWriter1.AddStreamEntries(entries);

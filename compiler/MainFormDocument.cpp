@@ -69,9 +69,9 @@ bool TForm1::GetNewFN()
     std::filesystem::path chosen(SaveDialog1->FileName);
     if (UpperCase(chosen.extension().string()) != ".PXP")
         chosen.replace_extension(".pxp");
-    if (chosen.string() != ProjectFileName && std::filesystem::exists(chosen) &&
-        Dialogs().MessageBox(Format("%s already exists.  Do you want to replace it?", {chosen.string()}),
-                             "Replace Album?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    // Asked here rather than by the dialog: the name saved under is the one
+    // with ".pxp", not always the one chosen.
+    if (chosen.string() != ProjectFileName && !MayReplaceFile(chosen.string(), "Replace Album?"))
         return false;
     ProjectFileName = chosen.string();
     ShowCaption();

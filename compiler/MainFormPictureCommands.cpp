@@ -260,6 +260,7 @@ void TForm1::BindPictureCommands()
     OpenPictureDialog1->Filter = "All Picture Types (*.bmp;*.ico;*.emf;*.wmf;*.jpg)|*.bmp;*.ico;*.emf;*.wmf;*.jpg|"
                                  "Bitmaps (*.bmp)|*.bmp|Icon Files (*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|"
                                  "Metafiles (*.wmf)|*.wmf|JPEG (*.jpg)|*.jpg";
+    SavePictureDialog1->Options = ofHideReadOnly | ofOverwritePrompt;
     SavePictureDialog1->Filter =
         "All Picture Types (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
         "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|"

@@ -51,7 +51,7 @@ public:
     // Writes the pictures' sections in order, then the settings, keeping
     // whatever else the file holds, and removes the sections of pictures
     // past the last. The file is replaced whole or not at all: a failure
-    // raises EIniFileException "Unable to write to %s".
+    // raises EIniFileException "Unable to write to %s: %s".
     void Save(const std::vector<TProjectPicture>& pictures, const TAlbumSettings& settings) const;
     // The same, but nothing of what the file held survives: for a project
     // saved over another one.

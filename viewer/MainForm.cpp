@@ -52,6 +52,7 @@ void TForm1::CreateComponents()
     OpenDialog1->Filter = "Pictoria Files (*.pxa)|*.pxa";
     SavePictureDialog1 = NewComponent<TSavePictureDialog>(*this);
     SavePictureDialog1->SetName("SavePictureDialog1");
+    SavePictureDialog1->Options = ofHideReadOnly | ofOverwritePrompt;
 
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
     OnShow = [this](TObject* Sender) { FormShow(Sender); };

@@ -52,6 +52,9 @@ TEST_F(AlbumSaveTest, TheAlbumFileHoldsTheSettingsThenThePicturesInOrder)
     settings.dialog.SetSettings({"secret", false, "Summer", true});
     form->ProjectFileName = dir.File("trip.pxp");
     form->Save1Click(nullptr);
+    EXPECT_EQ(FolderNames(dir.Path()),
+              (std::vector<std::string>{"beach.jpg", "dunes.jpg", "hut.bmp", "pictoria", "trip.pxa", "trip.pxp"}))
+        << "nothing left behind";
 
     const std::string album = dir.File("trip.pxa");
     const TAlbumListing listing = ListAlbum(dir, album);
@@ -77,8 +80,6 @@ TEST_F(AlbumSaveTest, TheAlbumFileHoldsTheSettingsThenThePicturesInOrder)
     EXPECT_EQ(entries["/Image3.jpg"], ReadFileBytes(dunes));
     EXPECT_TRUE(std::filesystem::exists(dir.File("trip.pxp")));
     EXPECT_FALSE(form->Modified);
-    for (const std::string& name : FolderNames(dir.Path()))
-        EXPECT_FALSE(name.ends_with("-saving")) << "nothing left behind";
 }
 
 TEST_F(AlbumSaveTest, OneNoPasswordQuestionPerSave)
@@ -179,7 +180,9 @@ TEST_F(AlbumSaveTest, AFailedSaveLeavesBothFilesAsTheyWere)
     {
         ScriptedDialogs dialogs;
         dialogs.ExpectMessageBox("Pictoria Compiler",
-                                 "The album could not be saved: Unable to write to " + dir.File("trip.pxp"), IDOK);
+                                 "The album could not be saved: Unable to write to " + dir.File("trip.pxp") +
+                                     ": Is a directory",
+                                 IDOK);
         form->Save1Click(nullptr);
     }
     EXPECT_EQ(ReadFileBytes(dir.File("trip.pxa")), albumBefore);
@@ -187,28 +190,73 @@ TEST_F(AlbumSaveTest, AFailedSaveLeavesBothFilesAsTheyWere)
     EXPECT_TRUE(form->Modified);
 }
 
-// What stops a leftover of a cut-short save from going is not what the user
-// is told: the failure to write the album is.
-TEST_F(AlbumSaveTest, ALeftoverThatCannotGoLeavesTheWritersOwnError)
+// A file or folder of the user's under any name beside the album is no
+// save's leftover: a save neither needs it gone nor touches it.
+TEST_F(AlbumSaveTest, WhatLiesBesideTheAlbumIsLeftAlone)
 {
     NamedAlbum(dir.File("trip.pxp"));
     form->Save1Click(nullptr);
-    const std::string albumBefore = ReadFileBytes(dir.File("trip.pxa"));
     // A folder that is not empty cannot be removed, even by root.
     dir.Write("trip.pxa-saving/kept.txt", "kept");
     Edit(1).SetText("Changed");
     form->Modified = true;
     {
         ScriptedDialogs dialogs;
-        dialogs.ExpectMessageBox("Pictoria Compiler",
-                                 "The album could not be saved: Cannot create file \"" +
-                                     dir.File("trip.pxa-saving") + "\". Is a directory",
-                                 IDOK);
         form->Save1Click(nullptr);
     }
-    EXPECT_EQ(ReadFileBytes(dir.File("trip.pxa")), albumBefore);
+    EXPECT_FALSE(form->Modified);
     EXPECT_EQ(ReadFileBytes(dir.File("trip.pxa-saving/kept.txt")), "kept");
-    EXPECT_TRUE(form->Modified);
+    EXPECT_EQ(FolderNames(dir.Path()),
+              (std::vector<std::string>{"beach.jpg", "pictoria", "trip.pxa", "trip.pxa-saving", "trip.pxp"}));
+}
+
+// Names up to the system's limit (255 bytes with ".pxp") are saved under
+// the name given, with nothing else left beside them.
+TEST_F(AlbumSaveTest, LongNamesAreSavedUpToTheSystemsLimit)
+{
+    for (const std::size_t length : {244u, 250u, 251u}) {
+        SCOPED_TRACE(length);
+        const std::filesystem::path folder = dir.Path() / ("names" + std::to_string(length));
+        std::filesystem::create_directories(folder);
+        const std::string name(length, 'n');
+        NamedAlbum((folder / (name + ".pxp")).string());
+        {
+            ScriptedDialogs dialogs;
+            form->Save1Click(nullptr);
+        }
+        EXPECT_FALSE(form->Modified);
+        EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{name + ".pxa", name + ".pxp"}));
+        EXPECT_EQ(TProjectFile((folder / (name + ".pxp")).string()).Pictures().size(), 1u);
+        EXPECT_EQ(ListAlbum(dir, (folder / (name + ".pxa")).string()).Names.size(), 2u);
+    }
+}
+
+// A name past the limit, or a folder that is gone: the message names the
+// album's file and the system's reason, and nothing is left behind.
+TEST_F(AlbumSaveTest, AnImpossibleNameIsRefusedWithTheReason)
+{
+    const std::string tooLong = dir.Folder() + "long/" + std::string(252, 'n');
+    std::filesystem::create_directories(dir.File("long"));
+    const struct {
+        const char* name;
+        std::string project;
+        std::string message;
+    } cases[] = {
+        {"a name past the limit", tooLong + ".pxp", "Unable to write to " + tooLong + ".pxp: File name too long"},
+        {"a folder that is gone", dir.File("gone/trip.pxp"),
+         "Cannot create file \"" + dir.File("gone/trip.pxa") + "\". No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NamedAlbum(c.project);
+        {
+            ScriptedDialogs dialogs;
+            dialogs.ExpectMessageBox("Pictoria Compiler", "The album could not be saved: " + c.message, IDOK);
+            form->Save1Click(nullptr);
+        }
+        EXPECT_TRUE(form->Modified);
+        EXPECT_TRUE(FolderNames(dir.File("long")).empty());
+    }
 }
 
 } // namespace pictomake

@@ -5,6 +5,7 @@
 // when the user says so.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -143,6 +144,31 @@ TEST_F(CreateExeTest, AnAlbumNamedWithPatternCharactersIsCarriedAsItIs)
         EXPECT_TRUE(entries.contains(dir.File(album + ".pxa")) &&
                     entries.at(dir.File(album + ".pxa")) == ReadFileBytes(dir.File(album + ".pxa")));
     }
+}
+
+// A name at the system's limit (251 characters and ".pxp") gives the archive
+// and the program under the same name, and nothing else beside them.
+TEST_F(CreateExeTest, AnAlbumNamedUpToTheSystemsLimitIsMadeIntoItsProgram)
+{
+    InstallViewer();
+    InstallStub();
+    const std::filesystem::path folder = dir.Path() / "long";
+    std::filesystem::create_directories(folder);
+    const std::string name(251, 'n');
+    NamedAlbum((folder / (name + ".pxp")).string());
+    form->Save1Click(nullptr);
+    RecordingShell shell;
+    ScriptedDialogs dialogs;
+    ExpectCompiled(dialogs, IDNO);
+    form->Compile1Click(nullptr);
+    dialogs.Verify();
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{name + ".EXE", name + ".pxa", name + ".pxp", name + ".zip"}));
+    const std::map<std::string, std::string> entries = PythonEntries(dir, (folder / (name + ".EXE")).string());
+    EXPECT_TRUE(entries.contains((folder / (name + ".pxa")).string()));
 }
 
 // Only an archive Create EXE made for this album is deleted unasked; any other

@@ -2,10 +2,12 @@
 // name prompt lead to (files written, the window closed or not, the album
 // kept), Open that checks before it tears down, Save As that asks before it
 // replaces, and the help.
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
 #include "AlbumWindowFixture.h"
+#include "DialogHands.h"
 #include "ProjectFile.h"
 #include "RecordingShell.h"
 #include "ScriptedDialogs.h"
@@ -152,6 +154,30 @@ TEST_F(DocumentCommandsTest, SaveAsAsksBeforeReplacingAndWritesTheProjectFresh)
     EXPECT_TRUE(Exists("taken.pxa"));
     EXPECT_EQ(form->Caption(), "Trip (taken.pxp) - Pictoria");
     EXPECT_FALSE(form->Modified);
+}
+
+// At the real dialog, typed with keys: a name with double quotes is the
+// name typed, in the folder typed, and nowhere else.
+TEST_F(DocumentCommandsTest, SaveAsTakesANameWithQuotesAsTyped)
+{
+    const std::string folder = dir.Folder() + "names";
+    std::filesystem::create_directories(folder);
+    NamedAlbum(UntitledProject);
+    {
+        DialogHands hands;
+        hands.TypeInFileDialog(folder + "/it's \"quoted\"");
+        form->SaveAs1Click(nullptr);
+    }
+    const std::string project = folder + "/it's \"quoted\".pxp";
+    EXPECT_EQ(form->ProjectFileName, project);
+    EXPECT_FALSE(form->Modified);
+    std::vector<std::string> written;
+    for (const auto& item : std::filesystem::directory_iterator(folder))
+        written.push_back(item.path().filename().string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::string>{"it's \"quoted\".pxa", "it's \"quoted\".pxp"}));
+    EXPECT_TRUE(std::filesystem::is_empty(form->AlbumsFolder)) << "the dialog's folder";
+    EXPECT_EQ(TProjectFile(project).Pictures().size(), 1u);
 }
 
 TEST_F(DocumentCommandsTest, TheNamePromptRefusesOrConfirmsWhatItCannotTakeAsItIs)

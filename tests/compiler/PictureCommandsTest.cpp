@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QTest>
 
+#include "DialogHands.h"
 #include "GridForm.h"
 #include "HeldPicture.h"
 #include "PictureRotation.h"
@@ -511,6 +512,33 @@ TEST(PictureSave, PresetsTheSourcesFileName)
     EXPECT_EQ(grid.form.SavePictureDialog1->FileName, "p2.jpg");
 }
 
+// At the real dialogs, with keys and clicks: a file typed in is replaced
+// only on Yes; No leaves it byte for byte.
+TEST(PictureSave, AsksBeforeReplacingAFile)
+{
+    TempDir dir;
+    const std::string source = WritePicture(dir, "holiday.jpg", 30, 20);
+    const std::string existing = dir.Write("keep.jpg", "old contents");
+    TitledGrid grid(0);
+    {
+        ScriptedDialogs dialogs;
+        dialogs.ExpectOpen("", OpenFilter, {source});
+        grid.form.AddFile1Click(grid.form.AddFile1);
+    }
+    for (const std::string answer : {"No", "Yes"}) {
+        SCOPED_TRACE(answer);
+        std::string question;
+        {
+            DialogHands hands;
+            hands.TypeInFileDialog(existing);
+            hands.ClickInMessageBox(answer, &question);
+            grid.form.SavePictureAs1Click(grid.form.SavePictureAs1);
+        }
+        EXPECT_EQ(question, existing + " already exists.  Do you want to replace it?");
+        EXPECT_EQ(ReadFile(existing), answer == "No" ? "old contents" : ReadFile(source));
+    }
+}
+
 TEST(PictureSave, AFailureLeavesTheExistingFileAsItWas)
 {
     TempDir dir;
@@ -521,6 +549,7 @@ TEST(PictureSave, AFailureLeavesTheExistingFileAsItWas)
     grid.Image(1).Picture().SetGraphic(&held);
     ScriptedDialogs dialogs;
     dialogs.ExpectSave("", SaveFilter, existing);
+    dialogs.ExpectMessageBox("Replace File?", existing + " already exists.  Do you want to replace it?", IDYES);
     EXPECT_THROW(grid.form.SavePictureAs1Click(grid.form.SavePictureAs1), EInvalidGraphic);
     EXPECT_EQ(ReadFile(existing), "old contents");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);

@@ -230,7 +230,7 @@ TEST(ProjectFileTest, AFailedSaveLeavesTheOldProject)
             TProjectFile(file).Save(Pictures(1), Holiday);
             ADD_FAILURE() << "no error";
         } catch (const EIniFileException& e) {
-            EXPECT_EQ(e.what(), "Unable to write to " + file);
+            EXPECT_EQ(e.what(), "Unable to write to " + file + ": File too large");
         }
     }
     EXPECT_EQ(ReadFileBytes(file), before);

@@ -1,5 +1,6 @@
 #include "dialogs/Dialogs.h"
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <vector>
@@ -14,6 +15,7 @@
 #include <QTimer>
 
 #include "dialogs/QtDialogs.h"
+#include "DialogHands.h"
 #include "ScriptedDialogs.h"
 #include "GuiTestApp.h"
 #include "TempDir.h"
@@ -211,6 +213,58 @@ TEST(QtDialogs, TheFileDialogsGiveTheTypedFile)
     OnceUp([](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
     EXPECT_FALSE(open.Execute());
     EXPECT_EQ(open.FileName, album);
+}
+
+// Qt's dialog alone would read the quotes as a list of names and give
+// "quoted" in its own folder.
+TEST(QtDialogs, ASaveDialogGivesANameWithQuotesAsTyped)
+{
+    TestApplication();
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("other"));
+    TSaveDialog save;
+    save.InitialDir = dir.Path().string();
+    save.DefaultExt = "pxp";
+    for (const std::string& typed : {std::string("it's \"quoted\""), dir.File("other") + "/it's \"quoted\""}) {
+        SCOPED_TRACE(typed);
+        {
+            DialogHands hands;
+            hands.TypeInFileDialog(typed);
+            ASSERT_TRUE(save.Execute());
+        }
+        const std::string folder = typed.starts_with("/") ? dir.File("other") : dir.Path().string();
+        EXPECT_EQ(save.FileName, folder + "/it's \"quoted\".pxp");
+    }
+}
+
+TEST(QtDialogs, AnOverwritePromptReplacesOnlyOnYes)
+{
+    TestApplication();
+    TempDir dir;
+    const std::string taken = dir.Write("taken.jpg", "kept");
+    TSaveDialog save;
+    save.InitialDir = dir.Path().string();
+    save.Options |= ofOverwritePrompt;
+    for (const std::string answer : {"No", "Yes"}) {
+        SCOPED_TRACE(answer);
+        std::string question;
+        bool chosen = false;
+        {
+            DialogHands hands;
+            hands.TypeInFileDialog("taken.jpg");
+            hands.ClickInMessageBox(answer, &question);
+            chosen = save.Execute();
+        }
+        EXPECT_EQ(question, taken + " already exists.  Do you want to replace it?");
+        EXPECT_EQ(chosen, answer == "Yes");
+    }
+    // A new name is not asked about.
+    {
+        DialogHands hands;
+        hands.TypeInFileDialog("new.jpg");
+        EXPECT_TRUE(save.Execute());
+    }
+    EXPECT_EQ(save.FileName, dir.File("new.jpg"));
 }
 
 TEST(Screen, PixelsPerInchCanBeSetForTests)

@@ -158,7 +158,7 @@ TEST(IniFile, FailedWriteRaisesAndChangesNothing)
         ini.WriteString("Settings", "Title", "T");
         ADD_FAILURE() << "no error";
     } catch (const EIniFileException& e) {
-        EXPECT_EQ(e.what(), "Unable to write to " + file);
+        EXPECT_EQ(e.what(), "Unable to write to " + file + ": No such file or directory");
     }
     EXPECT_FALSE(ini.ValueExists("Settings", "Title"));
 }
@@ -187,7 +187,7 @@ TEST(MemIniFile, FailedUpdateRaisesAndLeavesTheFile)
         ini.UpdateFile();
         ADD_FAILURE() << "no error";
     } catch (const EIniFileException& e) {
-        EXPECT_EQ(e.what(), "Unable to write to " + file);
+        EXPECT_EQ(e.what(), "Unable to write to " + file + ": No such file or directory");
     }
     EXPECT_FALSE(std::filesystem::exists(file));
 }

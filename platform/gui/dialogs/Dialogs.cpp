@@ -1,5 +1,9 @@
 #include "dialogs/Dialogs.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "Format.h"
 #include "dialogs/QtDialogs.h"
 
 namespace {
@@ -33,7 +37,21 @@ TDialogsScope::~TDialogsScope() { current = previous_; }
 
 bool TOpenDialog::Execute() { return Dialogs().ExecuteOpen(*this); }
 
-bool TSaveDialog::Execute() { return Dialogs().ExecuteSave(*this); }
+bool TSaveDialog::Execute()
+{
+    if (!Dialogs().ExecuteSave(*this))
+        return false;
+    return !(Options & ofOverwritePrompt) || MayReplaceFile(FileName, "Replace File?");
+}
+
+bool MayReplaceFile(const std::string& fileName, const std::string& caption)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(fileName, error)))
+        return true;
+    return Dialogs().MessageBox(Format("%s already exists.  Do you want to replace it?", {fileName}), caption,
+                                MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
 
 TModalResult MessageDlg(const std::string& msg, TMsgDlgType type, TMsgDlgButtons buttons, int)
 {

@@ -111,11 +111,19 @@ public:
     virtual bool Execute();
 };
 
+// With ofOverwritePrompt, a chosen file that exists is taken only when the
+// user answers Yes to replacing it (MayReplaceFile, caption "Replace File?");
+// No is a Cancel.
 class TSaveDialog : public TOpenDialog {
 public:
     std::string ClassName() const override { return "TSaveDialog"; }
     bool Execute() override;
 };
+
+// True when fileName names no file yet, or when the user answers Yes to
+// "PATH already exists.  Do you want to replace it?" in a box captioned
+// caption.
+bool MayReplaceFile(const std::string& fileName, const std::string& caption);
 
 // The picture dialogs behave as the plain ones here: Qt's file dialogs have
 // no preview pane.

@@ -3,7 +3,9 @@
 #include <filesystem>
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -81,6 +83,37 @@ QString StartPath(const TOpenDialog& dialog)
     return ToQt((start / dialog.FileName).string());
 }
 
+// A save dialog that gives the name as typed. Qt's own reads a name with a
+// double quote as a list of quoted names ('it's "quoted"' would be
+// "quoted"), so such a name is taken here, against the dialog's folder.
+class TSaveFileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    QString Chosen() const { return typed_.isEmpty() ? selectedFiles().value(0) : typed_; }
+
+protected:
+    void accept() override
+    {
+        auto* name = findChild<QLineEdit*>("fileNameEdit");
+        if (!name || !name->text().contains('"')) {
+            QFileDialog::accept();
+            return;
+        }
+        const QString path = directory().absoluteFilePath(name->text());
+        if (QFileInfo(path).isDir()) {
+            setDirectory(path);
+            name->clear();
+            return;
+        }
+        typed_ = path;
+        QDialog::accept();
+    }
+
+private:
+    QString typed_;
+};
+
 QString WithDefaultExt(const QString& chosen, const std::string& defaultExt)
 {
     if (defaultExt.empty() || !std::filesystem::path(chosen.toStdString()).extension().empty())
@@ -156,13 +189,16 @@ bool TQtDialogs::ExecuteOpen(TOpenDialog& dialog)
 
 bool TQtDialogs::ExecuteSave(TSaveDialog& dialog)
 {
-    QFileDialog files(QApplication::activeWindow(), ToQt(dialog.Title), StartPath(dialog), QtNameFilters(dialog.Filter));
+    TSaveFileDialog files(QApplication::activeWindow(), ToQt(dialog.Title), StartPath(dialog),
+                          QtNameFilters(dialog.Filter));
     files.setAcceptMode(QFileDialog::AcceptSave);
     files.setFileMode(QFileDialog::AnyFile);
-    files.setOption(QFileDialog::DontConfirmOverwrite, !(dialog.Options & ofOverwritePrompt));
-    if (ExecuteDialog(files) != QDialog::Accepted || files.selectedFiles().isEmpty())
+    // Replacing is asked about above the dialogs (TSaveDialog::Execute), in
+    // the programs' own words, about the name they will write.
+    files.setOption(QFileDialog::DontConfirmOverwrite);
+    if (ExecuteDialog(files) != QDialog::Accepted || files.Chosen().isEmpty())
         return false;
-    dialog.FileName = WithDefaultExt(files.selectedFiles().front(), dialog.DefaultExt).toStdString();
+    dialog.FileName = WithDefaultExt(files.Chosen(), dialog.DefaultExt).toStdString();
     dialog.Files = {dialog.FileName};
     return true;
 }

@@ -20,12 +20,21 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
+// The folder part of fileName with its "/", or "" for the current folder.
+std::string FolderOf(const std::string& fileName)
+{
+    const std::size_t slash = fileName.rfind('/');
+    return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+}
+
 // Opens a new temporary file beside fileName; the mode 0666 passes through
-// the umask as for any new file.
+// the umask as for any new file. Its name is short whatever fileName's is,
+// so a file named up to the system's limit can be replaced too.
 int CreateBeside(const std::string& fileName, std::string& tempName)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempName = fileName + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        tempName = FolderOf(fileName) + ".pictoria-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) +
+                   ".tmp";
         const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;

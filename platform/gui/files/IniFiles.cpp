@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -283,5 +284,5 @@ void TIniFile::StoreAll() const
     for (const auto& line : lines_)
         text += line + "\r\n";
     if (!ReplaceFileContents(fileName_, text))
-        throw EIniFileException(Format("Unable to write to %s", {fileName_}));
+        throw EIniFileException(Format("Unable to write to %s: %s", {fileName_, std::strerror(errno)}));
 }

@@ -94,6 +94,6 @@ public:
     explicit TMemIniFile(const std::string& fileName) : TIniFile(fileName, false) {}
     // Replaces the file whole with the text as written so far; a failure
     // leaves the file as it was and raises EIniFileException "Unable to
-    // write to %s".
+    // write to %s: %s", the file and the system's reason.
     void UpdateFile() const { StoreAll(); }
 };

@@ -1,0 +1,127 @@
+// A person at the real dialogs (Qt's file dialog and message box on the
+// offscreen platform): steps queued before the command that shows them, each
+// run once its kind of dialog is up, with real key presses and clicks.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+class DialogHands {
+public:
+    DialogHands() { Poll(); }
+    ~DialogHands()
+    {
+        *alive_ = false;
+        for (const Step& step : steps_)
+            ADD_FAILURE() << "the " << step.kind << " was never shown";
+    }
+    DialogHands(const DialogHands&) = delete;
+    DialogHands& operator=(const DialogHands&) = delete;
+
+    // In the file dialog: the name field emptied, text typed, then Return.
+    // The completion list that a matching name brings up takes a Return, so
+    // the step goes on, at the next look, until the dialog has closed.
+    void TypeInFileDialog(const std::string& text)
+    {
+        Queue("file dialog", [text](QWidget& dialog) {
+            if (!qobject_cast<QFileDialog*>(&dialog))
+                return false;
+            QLineEdit* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+            EXPECT_NE(name, nullptr);
+            if (!name)
+                return false;
+            const QString typed = QString::fromStdString(text);
+            if (name->text() != typed) {
+                name->setFocus();
+                QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(name, Qt::Key_Delete);
+                QTest::keyClicks(name, typed);
+            }
+            QTest::keyClick(name, Qt::Key_Return);
+            return !dialog.isVisible();
+        });
+    }
+
+    // In the file dialog: Return on the name it suggests; the suggested name
+    // is kept for the test.
+    void AcceptFileDialog(std::string* suggested = nullptr)
+    {
+        Queue("file dialog", [suggested](QWidget& dialog) {
+            if (!qobject_cast<QFileDialog*>(&dialog))
+                return false;
+            QLineEdit* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+            EXPECT_NE(name, nullptr);
+            if (!name)
+                return false;
+            if (suggested)
+                *suggested = name->text().toStdString();
+            QTest::keyClick(name, Qt::Key_Return);
+            return true;
+        });
+    }
+
+    // In a message box: its text kept for the test, then the button whose
+    // label (without its "&") is button clicked.
+    void ClickInMessageBox(const std::string& button, std::string* text = nullptr)
+    {
+        Queue("message box", [button, text](QWidget& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            if (!box)
+                return false;
+            if (text)
+                *text = box->text().toStdString();
+            for (QAbstractButton* shown : box->buttons())
+                if (shown->text().remove('&').toStdString() == button) {
+                    QTest::mouseClick(shown, Qt::LeftButton);
+                    return true;
+                }
+            ADD_FAILURE() << "no button " << button << " in \"" << box->text().toStdString() << "\"";
+            box->reject();
+            return true;
+        });
+    }
+
+    bool Done() const { return steps_.empty(); }
+
+private:
+    struct Step {
+        std::string kind;
+        std::function<bool(QWidget&)> act; // false: not this dialog yet
+    };
+
+    void Queue(const std::string& kind, std::function<bool(QWidget&)> act) { steps_.push_back({kind, std::move(act)}); }
+
+    // Looks for the next dialog every few milliseconds, in whichever event
+    // loop is running.
+    void Poll()
+    {
+        QTimer::singleShot(10, [this, alive = alive_] {
+            if (!*alive)
+                return;
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!steps_.empty() && dialog && dialog->isVisible()) {
+                // Out of the queue while it acts: an act may run an event loop.
+                Step step = std::move(steps_.front());
+                steps_.pop_front();
+                if (!step.act(*dialog))
+                    steps_.push_front(std::move(step));
+            }
+            Poll();
+        });
+    }
+
+    std::deque<Step> steps_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
