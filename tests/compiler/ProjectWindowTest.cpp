@@ -459,8 +459,12 @@ TEST_F(ProjectWindowTest, ALongTitleOrCaptionShowsItsStart)
 {
     NewWindow();
     const std::string beach = dir.Write("beach.jpg", JpegBytes(41, 30));
-    AddFromFile(beach, "Beach", false);
-    const auto start = [](TEdit& edit) { return edit.Widget()->grab().toImage().copy(0, 0, 40, edit.Height()); };
+    AddFromFile(beach, "Beach at dawn", false);
+    form->Title->SetText("Beach holidays");
+    form->Widget()->show(); // as the user sees it, without the opening's dialog
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form->Widget()));
+    form->BitBtn8->SetFocus(); // the user is typing in neither
+    const auto start = [](TEdit& edit) { return edit.Widget()->grab().toImage().copy(0, 0, 60, edit.Height()); };
     const QImage title = start(*form->Title);
     const QImage caption = start(Edit(1));
     form->Title->SetText("Beach holidays with the long walk home along the cliffs");

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include <QFocusEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QtMath>
@@ -55,6 +56,24 @@ private:
         }
         layout.endLayout();
         return bottom > 0 ? qCeil(bottom) : room.height();
+    }
+};
+
+// An edit shows its text from the start, as a Windows edit does, except
+// while the keyboard is in it: focused from the keys or by the program, it
+// takes what is typed at the end.
+class TStartShowingEdit : public QLineEdit {
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        if (event->reason() != Qt::MouseFocusReason)
+            setCursorPosition(static_cast<int>(text().size()));
+        QLineEdit::focusInEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        QLineEdit::focusOutEvent(event);
+        setCursorPosition(0);
     }
 };
 
@@ -126,7 +145,7 @@ void TLabel::AdjustSize()
 }
 
 TEdit::TEdit()
-    : TWinControl(std::make_unique<QLineEdit>(), true), edit_(static_cast<QLineEdit*>(Widget()))
+    : TWinControl(std::make_unique<TStartShowingEdit>(), true), edit_(static_cast<QLineEdit*>(Widget()))
 {
     SetColor(clWindow);
     SetBounds(0, 0, 121, 21); // a new Windows edit's size at 96 pixels per inch
@@ -143,8 +162,8 @@ void TEdit::SetText(const std::string& text)
     if (value == edit_->text())
         return;
     edit_->setText(value);
-    // A Windows edit shows a text it is given from its start.
-    edit_->setCursorPosition(0);
+    if (!edit_->hasFocus())
+        edit_->setCursorPosition(0);
     Change();
 }
 
