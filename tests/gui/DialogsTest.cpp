@@ -237,7 +237,7 @@ TEST(QtDialogs, ASaveDialogGivesANameWithQuotesAsTyped)
     }
 }
 
-TEST(QtDialogs, AnOverwritePromptReplacesOnlyOnYes)
+TEST(Dialogs, AnOverwritePromptReplacesOnlyOnYes)
 {
     TestApplication();
     TempDir dir;
@@ -245,25 +245,17 @@ TEST(QtDialogs, AnOverwritePromptReplacesOnlyOnYes)
     TSaveDialog save;
     save.InitialDir = dir.Path().string();
     save.Options |= ofOverwritePrompt;
-    for (const std::string answer : {"No", "Yes"}) {
+    for (const int answer : {IDNO, IDYES}) {
         SCOPED_TRACE(answer);
-        std::string question;
-        bool chosen = false;
-        {
-            DialogHands hands;
-            hands.TypeInFileDialog("taken.jpg");
-            hands.ClickInMessageBox(answer, &question);
-            chosen = save.Execute();
-        }
-        EXPECT_EQ(question, taken + " already exists.  Do you want to replace it?");
-        EXPECT_EQ(chosen, answer == "Yes");
+        ScriptedDialogs dialogs;
+        dialogs.ExpectSave("", "", taken);
+        dialogs.ExpectMessageBox("Replace File?", taken + " already exists.  Do you want to replace it?", answer);
+        EXPECT_EQ(save.Execute(), answer == IDYES);
     }
     // A new name is not asked about.
-    {
-        DialogHands hands;
-        hands.TypeInFileDialog("new.jpg");
-        EXPECT_TRUE(save.Execute());
-    }
+    ScriptedDialogs dialogs;
+    dialogs.ExpectSave("", "", dir.File("new.jpg"));
+    EXPECT_TRUE(save.Execute());
     EXPECT_EQ(save.FileName, dir.File("new.jpg"));
 }
 

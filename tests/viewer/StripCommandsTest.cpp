@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include "AlbumFixture.h"
-#include "DialogHands.h"
 #include "GuiTestApp.h"
 #include "MainForm.h"
 #include "RecordingPrinter.h"
@@ -74,8 +73,8 @@ TEST_F(StripCommandsTest, SavePictureAsSuggestsItsSourceAndWritesTheJpeg)
     EXPECT_EQ(ReadFileBytes(dir.File("copy.bmp")).substr(0, 2), "\xFF\xD8") << "JPEG data whatever the name";
 }
 
-// At the real dialogs, with keys and clicks: the suggested source file, or
-// any file typed in, is replaced only on Yes; No leaves it byte for byte.
+// The suggested source file, or any file chosen, is replaced only on Yes;
+// No leaves it byte for byte.
 TEST_F(StripCommandsTest, SavePictureAsAsksBeforeReplacingAFile)
 {
     const std::string bitmap = "BM" + std::string(600, 'x');
@@ -85,37 +84,28 @@ TEST_F(StripCommandsTest, SavePictureAsAsksBeforeReplacingAFile)
     form->CloseAlbum();
     form->AlbumFileName = dir.File("own.pxa");
     form->OpenAlbum();
+    const TSavePictureDialog& dialog = *form->SavePictureDialog1;
     const struct {
         const char* name;
-        std::string typed; // empty: Return on the suggested name
         std::string file;
-        std::string answer;
+        int answer;
     } cases[] = {
-        {"the suggested source, No", "", source, "No"},
-        {"a file typed in, No", "other.jpg", other, "No"},
-        {"a file typed in, Yes", "other.jpg", other, "Yes"},
-        {"the suggested source, Yes", "", source, "Yes"},
+        {"the suggested source, No", source, IDNO},
+        {"another file, No", other, IDNO},
+        {"another file, Yes", other, IDYES},
+        {"the suggested source, Yes", source, IDYES},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string before = ReadFileBytes(c.file);
-        std::string suggested;
-        std::string question;
-        {
-            DialogHands hands;
-            if (c.typed.empty())
-                hands.AcceptFileDialog(&suggested);
-            else
-                hands.TypeInFileDialog(c.typed);
-            hands.ClickInMessageBox(c.answer, &question);
-            form->CurrentImage = form->GetTImageofX(1);
-            form->LoadPicture1Click(form->LoadPicture1);
-        }
-        if (c.typed.empty()) {
-            EXPECT_EQ(suggested, "pic.bmp");
-        }
-        EXPECT_EQ(question, c.file + " already exists.  Do you want to replace it?");
-        if (c.answer == "No") {
+        ScriptedDialogs dialogs;
+        dialogs.ExpectSave(dialog.Title, dialog.Filter, c.file);
+        dialogs.ExpectMessageBox("Replace File?", c.file + " already exists.  Do you want to replace it?", c.answer);
+        form->CurrentImage = form->GetTImageofX(1);
+        form->LoadPicture1Click(form->LoadPicture1);
+        dialogs.Verify();
+        EXPECT_EQ(dialog.FileName, c.file);
+        if (c.answer == IDNO) {
             EXPECT_EQ(ReadFileBytes(c.file), before);
         } else {
             EXPECT_EQ(ReadFileBytes(c.file).substr(0, 2), "\xFF\xD8") << "the picture's JPEG data";
@@ -123,11 +113,10 @@ TEST_F(StripCommandsTest, SavePictureAsAsksBeforeReplacingAFile)
     }
 
     // A new name is written without a question.
-    {
-        DialogHands hands;
-        hands.TypeInFileDialog("new.jpg");
-        form->LoadPicture1Click(form->LoadPicture1);
-    }
+    ScriptedDialogs dialogs;
+    dialogs.ExpectSave(dialog.Title, dialog.Filter, dir.File("new.jpg"));
+    form->LoadPicture1Click(form->LoadPicture1);
+    dialogs.Verify();
     EXPECT_EQ(ReadFileBytes(dir.File("new.jpg")).substr(0, 2), "\xFF\xD8");
 }
 

@@ -1,5 +1,6 @@
 // The extraction run: which entries it takes, the order of its events,
 // passwords, progress, cancelling, and extraction into a caller's stream.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -219,18 +220,27 @@ TEST(ExtractRun, ACheckByteThatRefusesThePasswordSaysSo)
 {
     for (const std::string password : {"wrong", ""}) {
         SCOPED_TRACE(password);
-        TempDir dir;
-        TZipReader reader;
-        SetUpExtraction(reader, EncryptedArchive(dir), dir.File("dest"));
-        reader.Password = password;
-        TEventLog log(reader);
-        std::vector<bool> passed;
-        reader.OnBadPassword = [&](TZipReader& sender, int, std::string&) {
-            passed.push_back(sender.CheckBytePassed());
-        };
-        EXPECT_EQ(reader.UnZipToDestDir(), 0);
-        EXPECT_EQ(log.Failure, password.empty() ? "no password given" : "wrong password");
-        EXPECT_EQ(passed, (std::vector<bool>{false, false}));
+        // A wrong password passes an entry's check byte 1 time in 256, as its
+        // random header decides: such an archive is made again.
+        bool refused = false;
+        for (int attempt = 0; attempt < 8 && !refused; ++attempt) {
+            TempDir dir;
+            TZipReader reader;
+            SetUpExtraction(reader, EncryptedArchive(dir), dir.File("dest"));
+            reader.Password = password;
+            TEventLog log(reader);
+            std::vector<bool> passed;
+            reader.OnBadPassword = [&](TZipReader& sender, int, std::string&) {
+                passed.push_back(sender.CheckBytePassed());
+            };
+            EXPECT_EQ(reader.UnZipToDestDir(), 0);
+            if (passed.empty() || std::find(passed.begin(), passed.end(), true) != passed.end())
+                continue;
+            refused = true;
+            EXPECT_EQ(log.Failure, password.empty() ? "no password given" : "wrong password");
+            EXPECT_EQ(passed, (std::vector<bool>{false, false}));
+        }
+        EXPECT_TRUE(refused);
     }
 }
 
