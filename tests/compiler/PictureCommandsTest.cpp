@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QTest>
 
-#include "DialogHands.h"
 #include "GridForm.h"
 #include "HeldPicture.h"
 #include "PictureRotation.h"
@@ -512,8 +511,7 @@ TEST(PictureSave, PresetsTheSourcesFileName)
     EXPECT_EQ(grid.form.SavePictureDialog1->FileName, "p2.jpg");
 }
 
-// At the real dialogs, with keys and clicks: a file typed in is replaced
-// only on Yes; No leaves it byte for byte.
+// A file chosen is replaced only on Yes; No leaves it byte for byte.
 TEST(PictureSave, AsksBeforeReplacingAFile)
 {
     TempDir dir;
@@ -525,17 +523,14 @@ TEST(PictureSave, AsksBeforeReplacingAFile)
         dialogs.ExpectOpen("", OpenFilter, {source});
         grid.form.AddFile1Click(grid.form.AddFile1);
     }
-    for (const std::string answer : {"No", "Yes"}) {
+    for (const int answer : {IDNO, IDYES}) {
         SCOPED_TRACE(answer);
-        std::string question;
-        {
-            DialogHands hands;
-            hands.TypeInFileDialog(existing);
-            hands.ClickInMessageBox(answer, &question);
-            grid.form.SavePictureAs1Click(grid.form.SavePictureAs1);
-        }
-        EXPECT_EQ(question, existing + " already exists.  Do you want to replace it?");
-        EXPECT_EQ(ReadFile(existing), answer == "No" ? "old contents" : ReadFile(source));
+        ScriptedDialogs dialogs;
+        dialogs.ExpectSave("", SaveFilter, existing);
+        dialogs.ExpectMessageBox("Replace File?", existing + " already exists.  Do you want to replace it?", answer);
+        grid.form.SavePictureAs1Click(grid.form.SavePictureAs1);
+        dialogs.Verify();
+        EXPECT_EQ(ReadFile(existing), answer == IDNO ? "old contents" : ReadFile(source));
     }
 }
 

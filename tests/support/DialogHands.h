@@ -1,6 +1,6 @@
-// A person at the real dialogs (Qt's file dialog and message box on the
-// offscreen platform): steps queued before the command that shows them, each
-// run once its kind of dialog is up, with real key presses and clicks.
+// A person at Qt's real file dialog on the offscreen platform: steps queued
+// before the command that shows it, each run once the dialog is up, with
+// real key presses.
 #pragma once
 
 #include <deque>
@@ -10,11 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -53,47 +51,6 @@ public:
             return !dialog.isVisible();
         });
     }
-
-    // In the file dialog: Return on the name it suggests; the suggested name
-    // is kept for the test.
-    void AcceptFileDialog(std::string* suggested = nullptr)
-    {
-        Queue("file dialog", [suggested](QWidget& dialog) {
-            if (!qobject_cast<QFileDialog*>(&dialog))
-                return false;
-            QLineEdit* name = dialog.findChild<QLineEdit*>("fileNameEdit");
-            EXPECT_NE(name, nullptr);
-            if (!name)
-                return false;
-            if (suggested)
-                *suggested = name->text().toStdString();
-            QTest::keyClick(name, Qt::Key_Return);
-            return true;
-        });
-    }
-
-    // In a message box: its text kept for the test, then the button whose
-    // label (without its "&") is button clicked.
-    void ClickInMessageBox(const std::string& button, std::string* text = nullptr)
-    {
-        Queue("message box", [button, text](QWidget& dialog) {
-            auto* box = qobject_cast<QMessageBox*>(&dialog);
-            if (!box)
-                return false;
-            if (text)
-                *text = box->text().toStdString();
-            for (QAbstractButton* shown : box->buttons())
-                if (shown->text().remove('&').toStdString() == button) {
-                    QTest::mouseClick(shown, Qt::LeftButton);
-                    return true;
-                }
-            ADD_FAILURE() << "no button " << button << " in \"" << box->text().toStdString() << "\"";
-            box->reject();
-            return true;
-        });
-    }
-
-    bool Done() const { return steps_.empty(); }
 
 private:
     struct Step {
