@@ -36,7 +36,7 @@ TDecodeAhead::TDecodeAhead(int archive, std::vector<TEntryToDecode> entries, int
     if (!archive_.IsOpen() || slots_.empty())
         return;
     try {
-        ring_ = std::make_unique_for_overwrite<std::uint8_t[]>(std::min(end_, BytesInFlight));
+        ring_ = TRingMemory(std::min(end_, BytesInFlight));
     } catch (const std::bad_alloc&) {
         return; // no helpers: the run decodes every entry itself
     }
@@ -125,13 +125,27 @@ bool TDecodeAhead::AllTaken()
 
 bool TDecodeAhead::PlaceFree(std::size_t slot) const
 {
-    const std::uint64_t firstInUse = inUse_ < slots_.size() ? slots_[inUse_].Place : end_;
-    return slots_[slot].Place + slots_[slot].Entry.UncompressedSize <= firstInUse + BytesInFlight;
+    return slots_[slot].Place + slots_[slot].Entry.UncompressedSize <= FirstPlaceInUse() + BytesInFlight;
+}
+
+std::uint64_t TDecodeAhead::FirstPlaceInUse() const
+{
+    return inUse_ < slots_.size() ? slots_[inUse_].Place : end_;
+}
+
+// Room for the next entry and RoomToWake more, or for all entries left.
+bool TDecodeAhead::WorthWaking()
+{
+    if (AllTaken())
+        return false;
+    const TSlot& next = slots_[next_];
+    const std::uint64_t room = FirstPlaceInUse() + BytesInFlight;
+    return next.Place + next.Entry.UncompressedSize + RoomToWake <= room || end_ <= room;
 }
 
 std::span<std::uint8_t> TDecodeAhead::MemoryOf(const TSlot& slot)
 {
-    return {ring_.get() + slot.Place % BytesInFlight, static_cast<std::size_t>(slot.Entry.UncompressedSize)};
+    return {ring_.Data() + slot.Place % BytesInFlight, static_cast<std::size_t>(slot.Entry.UncompressedSize)};
 }
 
 void TDecodeAhead::PassBy(std::size_t slot)
@@ -148,6 +162,6 @@ void TDecodeAhead::PassBy(std::size_t slot)
     const std::size_t inUse = inUse_;
     while (inUse_ < passed_ && slots_[inUse_].State != TState::Decoding)
         ++inUse_;
-    if (inUse_ != inUse)
+    if (inUse_ != inUse && WorthWaking())
         workChanged_.notify_all();
 }

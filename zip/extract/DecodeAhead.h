@@ -26,6 +26,7 @@
 
 #include "extract/DecodedEntry.h"
 #include "extract/HelperThreads.h"
+#include "extract/RingMemory.h"
 #include "files/FileHandle.h"
 
 class TDecodeAhead {
@@ -40,6 +41,11 @@ public:
     // over takes (a thread's reads and wake-ups, and a second pass through
     // memory).
     static constexpr std::uint64_t SmallEntry = 64 << 10;
+    // Helpers that wait for room in the ring are woken only once it has this
+    // much room beyond the next entry's: waking a thread costs more than
+    // decoding a small entry on some machines, and so each of them finds
+    // work once woken, instead of all waking for one entry's room.
+    static constexpr std::uint64_t RoomToWake = BytesInFlight / 4;
 
     // Whether an entry is worth taking ahead: one that is inflated, neither
     // small nor too big to hold (the run decodes those block by block), and
@@ -77,6 +83,8 @@ private:
     std::optional<std::size_t> NextToDecode();
     bool AllTaken();
     bool PlaceFree(std::size_t slot) const;
+    std::uint64_t FirstPlaceInUse() const;
+    bool WorthWaking();
     std::span<std::uint8_t> MemoryOf(const TSlot& slot);
     // Drops the results before slot, whose places are then free but for
     // one a helper is decoding; called locked.
@@ -91,7 +99,7 @@ private:
     std::uint64_t end_ = 0;
     // Allocated and freed on the run's thread, and the same memory for every
     // entry.
-    std::unique_ptr<std::uint8_t[]> ring_;
+    TRingMemory ring_;
     // The slots of BigEntry or more, in order, and the first of them that
     // may still be waiting.
     std::vector<std::size_t> bigSlots_;

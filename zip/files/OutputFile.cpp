@@ -43,8 +43,11 @@ bool IsFolder(int folder, const std::string& name)
     return ::fstatat(folder, name.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Nobody else may read a file while it is being written.
+// Nobody else may read a named file while it is being written. An unnamed
+// one nobody else can open: it gets the usual mode at once, which most
+// files keep.
 constexpr mode_t TemporaryMode = 0600;
+constexpr mode_t UnnamedMode = 0666;
 
 // Hidden, so that one left by a killed run does not mix with the files, and
 // short, so that the longest name the system takes fits beside it.
@@ -81,9 +84,12 @@ std::unique_ptr<TOutputFile> TOutputFile::Create(int folder, const std::string& 
 {
     if (replacing && IsFolder(folder, name))
         throw EFCreateError(CreateFailure(shownName, EISDIR));
-    if (std::optional<TFileHandle> unnamed = OpenUnnamedFileAt(folder, TemporaryMode))
-        return std::unique_ptr<TOutputFile>(
+    if (std::optional<TFileHandle> unnamed = OpenUnnamedFileAt(folder, UnnamedMode)) {
+        std::unique_ptr<TOutputFile> output(
             new TOutputFile(folder, name, std::move(*unnamed), shownName, replacing, flushOnClose));
+        output->createdMode_ = UnnamedMode & ~CurrentUmask();
+        return output;
+    }
     for (;;) {
         const std::string temporary = HiddenTemporaryName();
         auto listed = std::make_unique<TNamedTemporary>(folder, temporary);
@@ -103,7 +109,7 @@ std::unique_ptr<TOutputFile> TOutputFile::Create(int folder, const std::string& 
 TOutputFile::TOutputFile(int folder, std::string name, TFileHandle file, std::string shownName, bool replacing,
                          bool flushOnClose)
     : folder_(folder), name_(std::move(name)), file_(std::move(file)), shownName_(std::move(shownName)),
-      replacing_(replacing), flushOnClose_(flushOnClose)
+      replacing_(replacing), flushOnClose_(flushOnClose), createdMode_(TemporaryMode & ~CurrentUmask())
 {
 }
 
@@ -152,7 +158,7 @@ void TOutputFile::Commit(std::optional<std::time_t> modTime, mode_t mode)
         const timespec times[2] = {{*modTime, 0}, {*modTime, 0}};
         ::futimens(file_.Get(), times);
     }
-    if (mode != (TemporaryMode & ~CurrentUmask()))
+    if (mode != createdMode_)
         ::fchmod(file_.Get(), mode);
     if (temporary_.empty())
         PlaceUnnamed();
