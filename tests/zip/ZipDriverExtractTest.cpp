@@ -166,6 +166,32 @@ TEST(ZipDriverExtract, ADestinationThatCannotBeMadeAndAPipeAreToldOnceWithWhy)
     EXPECT_FALSE(std::filesystem::exists(dir.File("dest")));
 }
 
+// What cannot be read as an archive is said, and no destination is made.
+TEST(ZipDriverExtract, AnArchiveThatCannotBeReadMakesNoDestination)
+{
+    const struct {
+        const char* Label;
+        std::function<void(const TempDir& dir)> Prepare;
+        std::string Message;
+    } cases[] = {
+        {"missing", [](const TempDir&) {}, "Cannot open file \"in.zip\". No such file or directory\n"},
+        {"not an archive", [](const TempDir& dir) { dir.Write("in.zip", "hello\n"); }, "Incomplete Zip File\n"},
+        {"cut before its directory",
+         [](const TempDir& dir) { dir.Write("in.zip", BuildStoredArchive({{"a.txt", "a"}}).substr(0, 20)); },
+         "Incomplete Zip File\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Label);
+        TempDir dir;
+        c.Prepare(dir);
+        const TCommandResult result = RunCommand("cd " + ShellQuote(dir.Folder()) + " && " + Driver() +
+                                                 " extract in.zip dest 2>err");
+        EXPECT_EQ(result.ExitCode, 2);
+        EXPECT_EQ(ReadFileBytes(dir.File("err")), c.Message);
+        EXPECT_FALSE(std::filesystem::exists(dir.File("dest")));
+    }
+}
+
 TEST(ZipDriverExtract, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason)
 {
     TempDir dir;

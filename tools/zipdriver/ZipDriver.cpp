@@ -199,6 +199,8 @@ int Extract(std::span<char* const> arguments)
         failed[index] = sender.EntryFailure();
     };
     reader.SetZipName(ArchiveToRead(arguments[0]));
+    // An archive that cannot be read leaves no empty destination behind.
+    reader.ReadZip();
     // A destination that cannot be made is told once, with the system's
     // reason, not at every entry.
     std::error_code made;
