@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "Format.h"
+#include "ScopeExit.h"
 #include "ZipExceptions.h"
 #include "ZipMessages.h"
 
@@ -33,20 +34,24 @@ std::string AlbumFileProblem(const std::string& fileName, const std::string& rea
     return Format("Couldn't Read the Album File %s: %s", {fileName, reason});
 }
 
-void ReadAlbumDirectory(TZipReader& reader)
+std::optional<std::string> ReadAlbumDirectory(TZipReader& reader)
 {
     const std::string fileName = reader.GetZipName();
+    bool noEndRecord = false;
+    reader.IncompleteZipMode = izAssumeBad;
+    reader.OnInCompleteZip = [&](TZipReader&, TIncompleteZipMode&) { noEndRecord = true; };
+    const TScopeExit unhook([&] { reader.OnInCompleteZip = nullptr; });
     try {
         reader.ReadZip();
-    } catch (const EIncompleteZip&) {
-        reader.ClearZip();
-        throw EAlbumFile(AlbumFileProblem(fileName, WhyNoDirectory(fileName)));
-    } catch (const ENotAZipFile&) {
-        throw EAlbumFile(AlbumFileProblem(fileName, WhyNoDirectory(fileName)));
     } catch (const EBadZipFile& e) {
+        if (noEndRecord)
+            throw EAlbumFile(AlbumFileProblem(fileName, WhyNoDirectory(fileName)));
         const bool unreadable = e.what() == LoadStr(IDS_INVALIDZIP);
         throw EAlbumFile(AlbumFileProblem(fileName, unreadable ? "it is damaged" : e.what()));
     }
+    if (noEndRecord)
+        return Format("Couldn't Read All of the Album File %s: it is cut short or damaged", {fileName});
+    return std::nullopt;
 }
 
 } // namespace pictoalbum

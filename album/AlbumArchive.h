@@ -4,6 +4,7 @@
 // "Couldn't Read the Album File PATH: <reason>".
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "Exceptions.h"
@@ -20,9 +21,13 @@ class EAlbumFile : public Exception {
 std::string AlbumFileProblem(const std::string& fileName, const std::string& reason);
 
 // Reads the directory of the album file reader names (GetZipName). A file
-// that is no archive, or one that is damaged or cut short, raises EAlbumFile
-// with AlbumFileProblem and the reason; the reader is then cleared. A file
-// that cannot be opened raises the file error, which names it.
-void ReadAlbumDirectory(TZipReader& reader);
+// without an end record is read from its entries' own headers, so that an
+// album cut short keeps the pictures it still holds: what is then found is
+// read, and the problem to tell is returned ("Couldn't Read All of the Album
+// File PATH: it is cut short or damaged"). A file that is no archive, or one
+// that is damaged or cut short beyond that, raises EAlbumFile with
+// AlbumFileProblem and the reason; the reader is then cleared. A file that
+// cannot be opened raises the file error, which names it.
+std::optional<std::string> ReadAlbumDirectory(TZipReader& reader);
 
 } // namespace pictoalbum

@@ -78,7 +78,8 @@ void TForm1::OpenProject(const std::string& fileName)
     if (std::filesystem::exists(opening.AlbumFile, error)) {
         try {
             ZipWriter1.SetZipName(opening.AlbumFile);
-            pictoalbum::ReadAlbumDirectory(ZipWriter1);
+            if (std::optional<std::string> readInPart = pictoalbum::ReadAlbumDirectory(ZipWriter1))
+                opening.Problems.push_back(*readInPart);
             opening.AlbumRead = true;
         } catch (const pictoalbum::EAlbumFile& e) {
             opening.Problems.push_back(e.what());

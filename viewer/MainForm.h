@@ -54,6 +54,8 @@ struct TDamagedPicture {
 
 // What an opening could not read: the settings entry (why), the pictures.
 struct TUnreadParts {
+    // The album file read in part: why.
+    std::optional<std::string> Album;
     std::optional<std::string> Settings;
     std::vector<TDamagedPicture> Pictures;
 };

@@ -64,13 +64,13 @@ std::string DamagedPicturesMessage(const std::string& albumFileName, const std::
     return text;
 }
 
-// The settings first, then the pictures: one message of all that could not
-// be read.
+// The album file read in part, the settings, then the pictures: one
+// message of all that could not be read.
 std::string UnreadMessage(const std::string& albumFileName, const TUnreadParts& unread)
 {
-    std::string text;
+    std::string text = unread.Album ? *unread.Album + "." : "";
     if (unread.Settings)
-        text = UnreadSettingsMessage(albumFileName, *unread.Settings);
+        text += (text.empty() ? "" : "\n\n") + UnreadSettingsMessage(albumFileName, *unread.Settings);
     if (!unread.Pictures.empty())
         text += (text.empty() ? "" : "\n\n") + DamagedPicturesMessage(albumFileName, unread.Pictures);
     return text;
@@ -102,7 +102,7 @@ void TForm1::OpenAlbum()
             throw;
         }
     }
-    if ((unread.Settings || !unread.Pictures.empty()) && Application)
+    if ((unread.Album || unread.Settings || !unread.Pictures.empty()) && Application)
         Application->MessageBox(UnreadMessage(AlbumFileName, unread), Application->Title(), MB_OK | MB_ICONWARNING);
 }
 
@@ -126,7 +126,7 @@ TUnreadParts TForm1::OpenAlbumSteps()
     // over its name meanwhile.
     ZipReader1.KeepZipOpen = true;
     ZipReader1.OverwriteMode = Always;
-    pictoalbum::ReadAlbumDirectory(ZipReader1);
+    const std::optional<std::string> readInPart = pictoalbum::ReadAlbumDirectory(ZipReader1);
     // Not even a settings entry: an empty file, or an archive of nothing.
     if (ZipReader1.GetCount() == 0)
         throw pictoalbum::EAlbumFile(pictoalbum::AlbumFileProblem(AlbumFileName, "it holds no album"));
@@ -137,6 +137,7 @@ TUnreadParts TForm1::OpenAlbumSteps()
     TempFolder = CheckPath(settingsFolder_->Path().string());
     RemoveSettingsFiles();
     TUnreadParts unread;
+    unread.Album = readInPart;
     unread.Settings = ReadSettingsEntry();
 
     const TIniFile settings(TempFolder + SettingsFileName);

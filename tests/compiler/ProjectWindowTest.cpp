@@ -301,7 +301,7 @@ TEST_F(ProjectWindowTest, ADamagedOrForeignAlbumFileIsNamedAndThePicturesComeFro
     } cases[] = {
         {"a text", "Pictures of the trip, to be sorted.\n", "it is not an album file"},
         {"a JPEG", JpegBytes(40, 30), "it is not an album file"},
-        {"a cut album", good.substr(0, good.size() * 2 / 3), "it is cut short or damaged"},
+        {"an album cut inside its first header", good.substr(0, 20), "it is cut short or damaged"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -320,6 +320,52 @@ TEST_F(ProjectWindowTest, ADamagedOrForeignAlbumFileIsNamedAndThePicturesComeFro
         EXPECT_EQ(Graphic(1)->Width(), 45);
         EXPECT_EQ(Edit(1).Text(), "Beach");
         EXPECT_EQ(ReadFileBytes(album), c.bytes) << "left as it was";
+    }
+}
+
+// An album file cut short keeps what it still holds: the pictures before the
+// cut come from it though their sources are gone, the one the cut went
+// through is named and held, and a save writes the pictures back.
+TEST_F(ProjectWindowTest, AnAlbumCutShortKeepsThePicturesItStillHolds)
+{
+    WriteAlbum(dir.File("trip.pxa"), {{JpegBytes(41, 30), ""}, {JpegBytes(42, 30), ""}, {JpegBytes(43, 30), ""}});
+    const std::string whole = ReadFileBytes(dir.File("trip.pxa"));
+    const std::string album =
+        dir.Write("trip.pxa", whole.substr(0, whole.rfind(std::string("PK\x03\x04")) + 60));
+    TProjectFile(dir.File("trip.pxp"))
+        .Save({{"Image1", "one", false}, {"Image2", "two", false}, {"Image3", "three", false}},
+              {"", true, "Trip", false});
+    NewWindow();
+    application.SetTitle("Pictoria Compiler");
+    ScriptedDialogs dialogs;
+    dialogs.ExpectMessageBox("Pictoria Compiler",
+                             Format("Couldn't Read All of the Album File %s: it is cut short or damaged", {album}) +
+                                 "\r\r" + Format("Couldn't Read Picture 3 from %s: the entry is damaged", {album}),
+                             IDOK);
+    form->OpenProject(dir.File("trip.pxp"));
+    dialogs.Verify();
+    ASSERT_EQ(form->PictureCount, 3);
+    for (int n = 1; n <= 2; ++n) {
+        ASSERT_NE(Graphic(n), nullptr) << n;
+        EXPECT_EQ(Graphic(n)->Width(), 40 + n);
+    }
+    ASSERT_NE(AsHeldPicture(Graphic(3)), nullptr);
+    EXPECT_EQ(AsHeldPicture(Graphic(3))->Reason(), THeldPicture::TReason::Unreadable);
+    EXPECT_EQ(Edit(3).Text(), "three");
+
+    form->CompileProject(false);
+    TZipReader saved;
+    saved.SetZipName(album);
+    saved.ReadZip();
+    ASSERT_EQ(saved.GetCount(), 4);
+    for (int n = 1; n <= 2; ++n) {
+        SCOPED_TRACE(n);
+        TMemoryStream bytes;
+        ASSERT_EQ(saved.UnZipToStreamByIndex(&bytes, n), 1);
+        bytes.Seek(0, soFromBeginning);
+        TJPEGImage picture;
+        picture.LoadFromStream(bytes);
+        EXPECT_EQ(picture.Width(), 40 + n);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "AlbumFixture.h"
+#include "Format.h"
 #include "GuiTestApp.h"
 #include "MainForm.h"
 #include "PeerArchives.h"
@@ -241,7 +242,7 @@ TEST_F(AlbumOpeningTest, AFailedOpeningSaysWhyClosesTheAlbumAndTheNextOpens)
 {
     WriteAlbum(dir.File("good.pxa"), {{JpegBytes(8, 6), "fine", ""}});
     const std::string damaged = ReadFileBytes(dir.File("good.pxa"));
-    dir.Write("damaged.pxa", damaged.substr(0, damaged.size() / 2) + std::string(40, 'x'));
+    dir.Write("damaged.pxa", damaged.substr(0, 20) + std::string(40, 'x'));
     dir.Write("empty.pxa", "");
     struct Case {
         std::string file;
@@ -289,8 +290,8 @@ TEST_F(AlbumOpeningTest, AFileThatHoldsNoAlbumIsNamedWithWhatIsWrong)
                              {dir.File("entryless.pxa")}));
     dir.Write("notes.pxa", "Pictures of the trip, to be sorted.\n");
     dir.Write("photo.pxa", JpegBytes(40, 30));
-    dir.Write("cut.pxa", good.substr(0, good.size() * 2 / 3));
-    dir.Write("endless.pxa", good.substr(0, good.size() - 10));
+    // Cut inside the first header: nothing is left of it.
+    dir.Write("cut.pxa", good.substr(0, 20));
     application.SetTitle("Pictoria");
     const std::string filter = "Pictoria Files (*.pxa)|*.pxa";
     {
@@ -306,7 +307,6 @@ TEST_F(AlbumOpeningTest, AFileThatHoldsNoAlbumIsNamedWithWhatIsWrong)
         {"notes.pxa", "it is not an album file"},
         {"photo.pxa", "it is not an album file"},
         {"cut.pxa", "it is cut short or damaged"},
-        {"endless.pxa", "it is cut short or damaged"},
     };
     for (const auto& [name, reason] : cases) {
         SCOPED_TRACE(name);
@@ -328,6 +328,48 @@ TEST_F(AlbumOpeningTest, AFileThatHoldsNoAlbumIsNamedWithWhatIsWrong)
     dialogs.Verify();
     EXPECT_EQ(form->PictureCount, 2);
     EXPECT_EQ(Label(1).Caption(), "fine");
+}
+
+// An album cut short shows what it still holds: the pictures before the cut
+// with their captions, the one the cut went through named, and the album
+// file said to be read in part. Cut in its end record, it loses nothing.
+TEST_F(AlbumOpeningTest, AnAlbumCutShortShowsThePicturesItStillHolds)
+{
+    WriteAlbum(dir.File("good.pxa"), {{JpegBytes(41, 30), "one", ""}, {JpegBytes(42, 30), "two", ""},
+                                      {JpegBytes(43, 30), "three", ""}});
+    const std::string good = ReadFileBytes(dir.File("good.pxa"));
+    const std::size_t lastPicture = good.rfind(std::string("PK\x03\x04"));
+    const struct {
+        std::string name, bytes, pictureMessage;
+        int shown;
+    } cases[] = {
+        {"endless.pxa", good.substr(0, good.size() - 10), "", 3},
+        {"cut.pxa", good.substr(0, lastPicture + 60), "Couldn't Read Picture 3 from %s: the entry is damaged", 2},
+    };
+    application.SetTitle("Pictoria");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string album = dir.Write(c.name, c.bytes);
+        ScriptedDialogs dialogs;
+        std::string message = "Couldn't Read All of the Album File " + album + ": it is cut short or damaged.";
+        if (!c.pictureMessage.empty())
+            message += "\n\n" + Format(c.pictureMessage, {album});
+        dialogs.ExpectMessageBox("Pictoria", message, IDOK);
+        Open(album);
+        dialogs.Verify();
+        ASSERT_EQ(form->PictureCount, 3);
+        for (int n = 1; n <= c.shown; ++n) {
+            ASSERT_NE(Graphic(n), nullptr) << n;
+            EXPECT_EQ(Graphic(n)->Width(), 40 + n);
+        }
+        EXPECT_EQ(Label(1).Caption(), "one");
+        EXPECT_EQ(Label(3).Caption(), "three");
+        if (c.shown < 3) {
+            EXPECT_EQ(Panel(3).Caption(), DamagedMark);
+        }
+        EXPECT_EQ(ReadFileBytes(album), c.bytes) << "left as it was";
+        form->CloseAlbum();
+    }
 }
 
 TEST_F(AlbumOpeningTest, DamagedPicturesStayEmptyMarkedAndAreNamedInOneMessage)
