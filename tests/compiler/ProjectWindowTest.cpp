@@ -14,6 +14,7 @@
 #include "HeldPicture.h"
 #include "pictures/Jpeg.h"
 #include "CarriedValue.h"
+#include "CheckByteRefusal.h"
 #include "KeyWordScrambling.h"
 #include "MainForm.h"
 #include "PeerCheck.h"
@@ -107,10 +108,19 @@ protected:
 
     // trip.pxp with three pictures whose album entries 2 and 3 are locked
     // with "secret"; returns the project's name.
+    // The album is written again until the check bytes of both its locked
+    // pictures refuse "wrong", which a wrong password passes 1 time in 256,
+    // the picture then damaged.
     std::string ProtectedProject()
     {
-        WriteAlbum(dir.File("trip.pxa"), {{JpegBytes(41, 30), ""}, {JpegBytes(42, 30), "secret"},
-                                         {JpegBytes(43, 30), "secret"}});
+        const std::string album = dir.File("trip.pxa");
+        EXPECT_TRUE(MadeUntilRefused(
+            [&] {
+                std::filesystem::remove(album);
+                WriteAlbum(album,
+                           {{JpegBytes(41, 30), ""}, {JpegBytes(42, 30), "secret"}, {JpegBytes(43, 30), "secret"}});
+            },
+            [&] { return CheckBytesRefuse(album, {"wrong"}); }));
         TProjectFile(dir.File("trip.pxp"))
             .Save({{"Image1", "open", false},
                    {"Image2", StoredCaption("two", true, "secret"), true},
@@ -416,7 +426,16 @@ TEST_F(ProjectWindowTest, AWindowsAlbumWithANonAsciiPasswordOpensAndSavesInUtf8)
 {
     const std::string windows = "p\xE9x";
     const std::string typed = "p\xC3\xA9x";
-    WriteAlbum(dir.File("trip.pxa"), {{JpegBytes(41, 30), ""}, {JpegBytes(42, 30), windows}});
+    // The typed form is tried first, and the check byte must refuse it,
+    // which a wrong password passes 1 time in 256: the album is written again
+    // until it does.
+    const std::string album = dir.File("trip.pxa");
+    ASSERT_TRUE(MadeUntilRefused(
+        [&] {
+            std::filesystem::remove(album);
+            WriteAlbum(album, {{JpegBytes(41, 30), ""}, {JpegBytes(42, 30), windows}});
+        },
+        [&] { return CheckBytesRefuse(album, {typed}); }));
     const std::string scrambled = pictoalbum::Encrypt("S\xE9" "ance", pictoalbum::GetWordPass(windows));
     const std::string password = pictoalbum::Encrypt(windows, pictoalbum::PasswordKeyWord);
     dir.Write("trip.pxp", "[Image1]\r\nPicture=Image1\r\nCaption=Open\r\nEncrypt=0\r\n\r\n"

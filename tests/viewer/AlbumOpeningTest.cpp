@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "AlbumFixture.h"
+#include "CheckByteRefusal.h"
 #include "Format.h"
 #include "GuiTestApp.h"
 #include "MainForm.h"
@@ -148,7 +149,15 @@ TEST_F(AlbumOpeningTest, ThreeHundredPictures)
 
 TEST_F(AlbumOpeningTest, ProtectedPicturesAskOnceAndAgainAfterAWrongPassword)
 {
-    WriteAlbum(dir.File("locked.pxa"), Protected());
+    // A wrong password passes a picture's check byte 1 time in 256, and the
+    // picture is then damaged: the album is written again until all refuse it.
+    const std::string album = dir.File("locked.pxa");
+    ASSERT_TRUE(MadeUntilRefused(
+        [&] {
+            std::filesystem::remove(album);
+            WriteAlbum(album, Protected());
+        },
+        [&] { return CheckBytesRefuse(album, {"wrong"}); }));
     ScriptedDialogs dialogs;
     dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", "wrong");
     dialogs.ExpectInputQuery("Password", "Wrong Password. Please Enter the Password Here", "secret");

@@ -1,11 +1,15 @@
 // A password typed here is UTF-8; an album made on Windows was locked with
 // the password's Windows-1252 bytes and its protected captions scrambled
 // with their key word. The viewer opens both kinds with the one typed text.
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "AlbumFixture.h"
+#include "CheckByteRefusal.h"
 #include "GuiTestApp.h"
 #include "MainForm.h"
 #include "ScriptedDialogs.h"
@@ -47,8 +51,23 @@ TEST_F(WindowsPasswordTest, OneTypedTextOpensEntriesLockedWithEitherForm)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteAlbum(dir.File("album.pxa"), {{JpegBytes(41, 30), "Caf\xE9", c.first}, {JpegBytes(42, 30), "Tea", ""},
-                                           {JpegBytes(43, 30), "Cr\xC3\xAA" "pe", c.second}});
+        // The typed text is tried first: the check byte of each entry
+        // locked with the Windows form must refuse it, which it fails to do
+        // 1 time in 256, the entry then damaged. The album is written again
+        // until they all do.
+        std::vector<std::string> lockedWithWindows;
+        if (c.first == Windows)
+            lockedWithWindows.push_back("Image1.jpg");
+        if (c.second == Windows)
+            lockedWithWindows.push_back("Image3.jpg");
+        const std::string album = dir.File("album.pxa");
+        ASSERT_TRUE(MadeUntilRefused(
+            [&] {
+                std::filesystem::remove(album);
+                WriteAlbum(album, {{JpegBytes(41, 30), "Caf\xE9", c.first}, {JpegBytes(42, 30), "Tea", ""},
+                                   {JpegBytes(43, 30), "Cr\xC3\xAA" "pe", c.second}});
+            },
+            [&] { return EntriesTheCheckByteRefuses(album, Typed) == lockedWithWindows; }));
         form->CloseAlbum();
         ScriptedDialogs dialogs;
         dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", Typed);
@@ -68,7 +87,16 @@ TEST_F(WindowsPasswordTest, OneTypedTextOpensEntriesLockedWithEitherForm)
 
 TEST_F(WindowsPasswordTest, AWrongTextIsAskedAgainOnceForAllItsForms)
 {
-    WriteAlbum(dir.File("album.pxa"), {{JpegBytes(41, 30), "one", Windows}});
+    // Both forms of the wrong text, then the typed form of the right one,
+    // must be refused by the check byte, which a wrong password passes 1 time
+    // in 256: the album is written again until it refuses all three.
+    const std::string album = dir.File("album.pxa");
+    ASSERT_TRUE(MadeUntilRefused(
+        [&] {
+            std::filesystem::remove(album);
+            WriteAlbum(album, {{JpegBytes(41, 30), "one", Windows}});
+        },
+        [&] { return CheckBytesRefuse(album, {"p\xC3\xA4x", "p\xE4x", Typed}); }));
     ScriptedDialogs dialogs;
     dialogs.ExpectInputQuery("Password", "Please Enter the Password Here", "p\xC3\xA4x");
     dialogs.ExpectInputQuery("Password", "Wrong Password. Please Enter the Password Here", Typed);

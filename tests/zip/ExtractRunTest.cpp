@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "ArchiveBuilder.h"
+#include "CheckByteRefusal.h"
 #include "ExtractSupport.h"
 #include "RunCommand.h"
 #include "Stream.h"
@@ -33,7 +35,18 @@ std::string EncryptedArchive(const TempDir& dir)
     dir.Write("plain/a.txt", "alpha");
     dir.Write("plain/sub/b.txt", "beta");
     const std::string archive = dir.File("secret.zip");
+    std::filesystem::remove(archive);
     RunChecked("cd " + ShellQuote(dir.File("plain")) + " && zip -q -r -D -P right " + ShellQuote(archive) + " .");
+    return archive;
+}
+
+// EncryptedArchive made again until the check bytes of both its entries
+// refuse "wrong".
+std::string EncryptedArchiveRefusingWrong(const TempDir& dir)
+{
+    std::string archive;
+    EXPECT_TRUE(MadeUntilRefused([&] { archive = EncryptedArchive(dir); },
+                                 [&] { return CheckBytesRefuse(archive, {"wrong"}); }));
     return archive;
 }
 
@@ -149,7 +162,7 @@ TEST(ExtractRun, AWrongPasswordSkipsWithoutCreatingTheFile)
 {
     TempDir dir;
     TZipReader reader;
-    SetUpExtraction(reader, EncryptedArchive(dir), dir.File("dest"));
+    SetUpExtraction(reader, EncryptedArchiveRefusingWrong(dir), dir.File("dest"));
     reader.Password = "wrong";
     TEventLog log(reader);
     EXPECT_EQ(reader.UnZipToDestDir(), 0);
@@ -163,7 +176,7 @@ TEST(ExtractRun, OnBadPasswordMayGiveAnotherPassword)
     for (const bool answer : {false, true}) {
         TempDir dir;
         TZipReader reader;
-        SetUpExtraction(reader, EncryptedArchive(dir), dir.File("dest"));
+        SetUpExtraction(reader, EncryptedArchiveRefusingWrong(dir), dir.File("dest"));
         reader.Password = "wrong";
         int asked = 0;
         reader.OnBadPassword = [&](TZipReader&, int, std::string& password) {

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include "ArchiveBuilder.h"
+#include "CheckByteRefusal.h"
 #include "ExtractSupport.h"
 #include "FileSizeLimit.h"
 #include "PeerArchives.h"
@@ -37,6 +38,19 @@ struct TLeftOutCase {
 
 void WriteArchive(const TempDir& dir, const std::string& bytes) { dir.Write("in.zip", bytes); }
 
+// in.zip holding f.txt locked by `zipdriver create -p right`, made again
+// until its check byte refuses password.
+void WriteLockedArchiveRefusing(const TempDir& dir, const std::string& password)
+{
+    const auto make = [&] {
+        std::filesystem::remove(dir.File("in.zip"));
+        dir.Write("f.txt", "secret text");
+        RunChecked("cd " + ShellQuote(dir.Folder()) + " && " + Driver() + " create in.zip -p right f.txt");
+        std::filesystem::remove(dir.File("f.txt"));
+    };
+    EXPECT_TRUE(MadeUntilRefused(make, [&] { return CheckBytesRefuse(dir.File("in.zip"), {password}); }));
+}
+
 const std::vector<TLeftOutCase> LeftOutCases = {
     {"refused name",
      [](const TempDir& dir) {
@@ -55,19 +69,9 @@ const std::vector<TLeftOutCase> LeftOutCases = {
          std::filesystem::create_directory_symlink(dir.File("outside"), dir.File("dest/link"));
      },
      "", "not extracted: link/evil.txt (\"link\" is a symbolic link, which extraction does not follow)\n"},
-    {"wrong password",
-     [](const TempDir& dir) {
-         dir.Write("f.txt", "secret text");
-         RunChecked("cd " + ShellQuote(dir.Folder()) + " && " + Driver() + " create in.zip -p right f.txt");
-         std::filesystem::remove(dir.File("f.txt"));
-     },
+    {"wrong password", [](const TempDir& dir) { WriteLockedArchiveRefusing(dir, "wrong"); },
      "-p wrong", "not extracted: f.txt (wrong password)\n"},
-    {"no password",
-     [](const TempDir& dir) {
-         dir.Write("f.txt", "secret text");
-         RunChecked("cd " + ShellQuote(dir.Folder()) + " && " + Driver() + " create in.zip -p right f.txt");
-         std::filesystem::remove(dir.File("f.txt"));
-     },
+    {"no password", [](const TempDir& dir) { WriteLockedArchiveRefusing(dir, ""); },
      "", "not extracted: f.txt (no password given)\n"},
     {"the right password, data damaged behind the encryption header",
      [](const TempDir& dir) {
