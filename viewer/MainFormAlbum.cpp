@@ -126,7 +126,8 @@ TUnreadParts TForm1::OpenAlbumSteps()
     // over its name meanwhile.
     ZipReader1.KeepZipOpen = true;
     ZipReader1.OverwriteMode = Always;
-    const std::optional<std::string> readInPart = pictoalbum::ReadAlbumDirectory(ZipReader1);
+    TUnreadParts unread;
+    unread.Album = pictoalbum::ReadAlbumDirectory(ZipReader1);
     // Not even a settings entry: an empty file, or an archive of nothing.
     if (ZipReader1.GetCount() == 0)
         throw pictoalbum::EAlbumFile(pictoalbum::AlbumFileProblem(AlbumFileName, "it holds no album"));
@@ -136,8 +137,6 @@ TUnreadParts TForm1::OpenAlbumSteps()
         settingsFolder_ = std::make_unique<TPrivateFolder>();
     TempFolder = CheckPath(settingsFolder_->Path().string());
     RemoveSettingsFiles();
-    TUnreadParts unread;
-    unread.Album = readInPart;
     unread.Settings = ReadSettingsEntry();
 
     const TIniFile settings(TempFolder + SettingsFileName);

@@ -84,12 +84,9 @@ std::unique_ptr<TOutputFile> TOutputFile::Create(int folder, const std::string& 
 {
     if (replacing && IsFolder(folder, name))
         throw EFCreateError(CreateFailure(shownName, EISDIR));
-    if (std::optional<TFileHandle> unnamed = OpenUnnamedFileAt(folder, UnnamedMode)) {
-        std::unique_ptr<TOutputFile> output(
+    if (std::optional<TFileHandle> unnamed = OpenUnnamedFileAt(folder, UnnamedMode))
+        return std::unique_ptr<TOutputFile>(
             new TOutputFile(folder, name, std::move(*unnamed), shownName, replacing, flushOnClose));
-        output->createdMode_ = UnnamedMode & ~CurrentUmask();
-        return output;
-    }
     for (;;) {
         const std::string temporary = HiddenTemporaryName();
         auto listed = std::make_unique<TNamedTemporary>(folder, temporary);
@@ -109,7 +106,7 @@ std::unique_ptr<TOutputFile> TOutputFile::Create(int folder, const std::string& 
 TOutputFile::TOutputFile(int folder, std::string name, TFileHandle file, std::string shownName, bool replacing,
                          bool flushOnClose)
     : folder_(folder), name_(std::move(name)), file_(std::move(file)), shownName_(std::move(shownName)),
-      replacing_(replacing), flushOnClose_(flushOnClose), createdMode_(TemporaryMode & ~CurrentUmask())
+      replacing_(replacing), flushOnClose_(flushOnClose)
 {
 }
 
@@ -158,7 +155,10 @@ void TOutputFile::Commit(std::optional<std::time_t> modTime, mode_t mode)
         const timespec times[2] = {{*modTime, 0}, {*modTime, 0}};
         ::futimens(file_.Get(), times);
     }
-    if (mode != createdMode_)
+    // The mode the file was created with, changed only when it is to have
+    // another.
+    const mode_t created = (temporary_.empty() ? UnnamedMode : TemporaryMode) & ~CurrentUmask();
+    if (mode != created)
         ::fchmod(file_.Get(), mode);
     if (temporary_.empty())
         PlaceUnnamed();

@@ -71,9 +71,6 @@ private:
     std::string shownName_;
     bool replacing_;
     bool flushOnClose_;
-    // The mode the file was created with, which Commit changes only when
-    // the file is to have another.
-    mode_t createdMode_;
     bool committed_ = false;
     std::string writeFailure_;
 };
